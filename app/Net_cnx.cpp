@@ -1,0 +1,302 @@
+#include "Net_cnx.h"
+
+#include "Diagramx.h"
+#include "Fz_netif.h"
+#include "Globvar.h"
+#include "Settings_file.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTimer>
+#include <QToolButton>
+
+TForm_net* Form_net = nullptr;
+Diagramx* live_diagram = nullptr;
+std::uint8_t fields_ready = 1;
+
+namespace {
+constexpr Color kDarkGreen = 0x008000;
+constexpr Color kRed = 0x0000FF;
+}
+
+// ---- Save dialog settings -------------------------------------------------------------------
+
+void SaveDialogSettings::apply(QFileDialog& dialog) const
+{
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    // Qt's save dialog accepts only a name in an existing folder; the file need not exist.
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setDefaultSuffix(defaultExt);
+    dialog.setNameFilter(filter);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !promptOverwrite);
+}
+
+bool SaveDialogSettings::extensionDiffers(const QString& fileName) const
+{
+    const QString suffix = QFileInfo(fileName).suffix();
+    return reportExtensionDifferent && !suffix.isEmpty()
+        && suffix.compare(defaultExt, Qt::CaseInsensitive) != 0;
+}
+
+// ---- Creation and closing -------------------------------------------------------------------
+
+TForm_net::TForm_net(QWidget* parent) : QMainWindow(parent)
+{
+    // Other units reach the window through Form_net while it is still being created.
+    Form_net = this;
+    build_layout();
+    FormCreate();
+}
+
+TForm_net::~TForm_net()
+{
+    // A window destroyed without having been closed still lets go of its diagram.
+    for (QTimer* t : {Timer_Diagram, Timer_monitor, Timer_set_fix_scale, Timer_Diagram_Test})
+        if (t)
+            t->stop();
+    if (!closed_) {
+        delete live_diagram;
+        live_diagram = nullptr;
+    }
+    if (Form_net == this)
+        Form_net = nullptr;
+}
+
+void TForm_net::FormCreate()
+{
+    // Nothing is known yet of the PC interface or the controller.
+    netif_block_clear();
+    controller_ip = 0;
+    controller_flags = 0;
+
+    // Test controls stay hidden: they have no effect for the user.
+    Button_F1->hide();
+    Button_F2->hide();
+    Button_F3->hide();
+    Button_start_stop->hide();
+    Panel_debugx->hide();
+
+    // The remembered interface, trigger mode, event and Y scale; defaults when the file is
+    // missing or damaged.
+    settings_load();
+    set_connection_state(LINK_OFF);
+
+    live_diagram = new Diagramx(Panel_graph, kChannels, 5000, 20001);
+
+    // Each channel row shows the colour of its trace.
+    for (int n = 0; n < kChannels; ++n) {
+        Panel_Dat_Mis_[n]->setColor(live_diagram->channelColor[n]);
+        QPalette p = CheckBox_Dat_Mis_[n]->palette();
+        p.setColor(QPalette::Window, to_qcolor(live_diagram->channelColor[n]));
+        CheckBox_Dat_Mis_[n]->setPalette(p);
+        CheckBox_Dat_Mis_[n]->setAutoFillBackground(true);
+    }
+
+    // Row k shows its own quantity.
+    for (int n = 0; n < kChannels; ++n) {
+        channel_select[n] = std::uint8_t(n);
+        ComboBox_select_dat_mis[n]->setCurrentIndex(channel_select[n]);
+    }
+
+    fields_ready = 0;
+
+    ComboBox_event_type->clear();
+    for (int i = 1; i <= 20; ++i)
+        ComboBox_event_type->addItem(QStringLiteral("Envet-Type %1").arg(i, 2, 10, QChar('0')));
+
+    ComboBox_event_type->setCurrentIndex(settings.event_channel);
+    RadioGroup_trigger_type->setItemIndex(settings.trigger_mode);
+    update_event_controls();
+
+    fields_ready = 1;
+}
+
+void TForm_net::FormShow()
+{
+    CheckBox_cursor_asseYClick();
+    CheckBox_cursor_asseTClick();
+}
+
+void TForm_net::FormClose()
+{
+    if (closed_)
+        return;
+    closed_ = true;
+    // No timer may reach the diagram once it is gone; the acquisition timer may still be
+    // running if the window is closed during an acquisition.
+    for (QTimer* t : {Timer_Diagram, Timer_monitor, Timer_set_fix_scale, Timer_Diagram_Test})
+        t->stop();
+    delete live_diagram;
+    live_diagram = nullptr;
+    // The choices made while the program ran are found again at the next start.
+    settings_save();
+    adapters_free();
+}
+
+void TForm_net::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TForm_net::closeEvent(QCloseEvent* event)
+{
+    FormClose();
+    event->accept();
+}
+
+void TForm_net::ControlBar_load_datResize()
+{
+    ToolBar_net_comt->resize(ControlBar_load_dat->width(), ToolBar_net_comt->height());
+}
+
+void TForm_net::Menu_Chiudi_MainClick()
+{
+    close();
+}
+
+// ---- Commands -------------------------------------------------------------------------------
+
+void TForm_net::BitBtn_connectClick() {}
+void TForm_net::BitBtn_disconnectClick() {}
+void TForm_net::BitBtn_set_port_comClick() {}
+void TForm_net::BitBtn_start_CMP_forceClick() {}
+void TForm_net::BitBtn_start_CMPClick() {}
+void TForm_net::BitBtn_stop_CMPClick() {}
+void TForm_net::BitBtn_clearClick() {}
+void TForm_net::BitBtn_RefreshClick() {}
+void TForm_net::BitBtn_printClick() {}
+void TForm_net::BitBtn_previewClick() {}
+void TForm_net::BitBtn_saveClick() {}
+void TForm_net::BitBtn_load_datClick() {}
+void TForm_net::BitBtn_var_datiClick() {}
+
+// ---- Trigger, channels, scale and cursors ---------------------------------------------------
+
+void TForm_net::RadioGroup_trigger_typeClick()
+{
+    if (!fields_ready)
+        return;
+    const int index = RadioGroup_trigger_type->itemIndex();
+    if (index < 0)
+        return;
+    // The new mode takes effect at the next Start; nothing is sent now.
+    settings.trigger_mode = std::uint8_t(index);
+    update_event_controls();
+}
+
+void TForm_net::update_event_controls()
+{
+    const bool eventMode = settings.trigger_mode != 0;
+    Panel_event_type->setEnabled(eventMode);
+    ComboBox_event_type->setEnabled(eventMode);
+    Panel_event_type->setCaptionColor(eventMode ? clBlack : clGray);
+}
+
+void TForm_net::ComboBox_event_typeChange()
+{
+    const int index = ComboBox_event_type->currentIndex();
+    if (index >= 0)
+        settings.event_channel = std::uint8_t(index);
+}
+
+void TForm_net::ComboBox_select_dat_misChange(int) {}
+void TForm_net::CheckBox_Dat_MisClick(int) {}
+void TForm_net::CheckBox_scala_asse_yClick() {}
+void TForm_net::Memo_asse_y_max_scaleChange() {}
+void TForm_net::Memo_asse_y_max_scaleEnter() {}
+void TForm_net::Memo_asse_y_max_scaleExit() {}
+void TForm_net::Memo_asse_y_max_scaleKeyPress(QChar&) {}
+void TForm_net::UpDown_asse_y_max_scaleChangingEx(UpDown::Direction) {}
+void TForm_net::Memo_asse_y_min_scaleChange() {}
+void TForm_net::Memo_asse_y_min_scaleEnter() {}
+void TForm_net::Memo_asse_y_min_scaleExit() {}
+void TForm_net::Memo_asse_y_min_scaleKeyPress(QChar&) {}
+void TForm_net::UpDown_asse_y_min_scaleChangingEx(UpDown::Direction) {}
+void TForm_net::CheckBox_cursor_asseTClick() {}
+void TForm_net::CheckBox_cursor_asseYClick() {}
+
+// ---- Timers and status bar ------------------------------------------------------------------
+
+void TForm_net::Timer_DiagramTimer()
+{
+    if (!live_diagram)
+        return;
+}
+
+void TForm_net::Timer_monitorTimer()
+{
+    if (netif_poll())
+        StatusBar_net_com->update();
+}
+void TForm_net::Timer_set_fix_scaleTimer() {}
+void TForm_net::Timer_Diagram_TestTimer() {}
+
+void TForm_net::StatusBar_net_comDrawPanel(Canvas&, int, const QRect&) {}
+
+// ---- Hidden test controls -------------------------------------------------------------------
+
+void TForm_net::show_start_stop_caption()
+{
+    Button_start_stop->setText(acquisition_on ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    QPalette p = Button_start_stop->palette();
+    const QColor color = to_qcolor(acquisition_on ? kRed : kDarkGreen);
+    p.setColor(QPalette::Active, QPalette::ButtonText, color);
+    p.setColor(QPalette::Inactive, QPalette::ButtonText, color);
+    Button_start_stop->setPalette(p);
+}
+
+void TForm_net::Button_start_stopClick()
+{
+    // Acquires without telling the controller.
+    if (acquisition_on) {
+        acquisition_on = 0;
+        Timer_Diagram->stop();
+    } else {
+        acquisition_on = 1;
+        Timer_Diagram->start();
+    }
+    show_start_stop_caption();
+}
+
+void TForm_net::Button_F1Click() {}
+void TForm_net::Button_F2Click() {}
+
+void TForm_net::Button_F3Click()
+{
+    if (live_diagram)
+        live_diagram->Redraw();
+}
+
+void TForm_net::append_test_sample()
+{
+    double values[8];
+    test_signal.test_sample(values);
+    live_diagram->AddSample(test_signal.time, values, 8);
+    test_signal.time += 0.001;
+}
+
+void TForm_net::BitBtn2Click()
+{
+    if (!live_diagram)
+        return;
+    append_test_sample();
+    live_diagram->Redraw();
+}
+
+void TForm_net::BitBtn1Click()
+{
+    if (!live_diagram)
+        return;
+    const std::uint32_t capacity = live_diagram->capacity;
+    const std::uint32_t target = capacity > 1000 ? capacity - 1000 : 0;
+    while (live_diagram->SampleCount() < target)
+        append_test_sample();
+    live_diagram->Redraw();
+}

@@ -1,0 +1,235 @@
+#pragma once
+// The main window: tool bar and menu of commands, the settings column (trigger, channels,
+// Y scale, cursors), the live diagram and the owner-drawn status bar.
+
+#include "Controls.h"
+#include "StatusBarPanels.h"
+#include "TestSignal.h"
+
+#include <QMainWindow>
+#include <QString>
+
+#include <cstdint>
+
+class Diagramx;
+class QAction;
+class QCheckBox;
+class QCloseEvent;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QPushButton;
+class QShowEvent;
+class QTimer;
+class QToolButton;
+
+// How the save command asks for a diagram file name.
+struct SaveDialogSettings {
+    QString defaultExt = QStringLiteral("ivt");
+    QString filter = QStringLiteral("(*.dmg)"); // one entry, matching *.dmg
+    bool promptOverwrite = true;
+    bool keepCurrentDirectory = true;   // Qt's dialog never changes it
+    bool reportExtensionDifferent = true;
+    bool pathMustExist = true;
+
+    // Applies the settings to a save dialog created for one use.
+    void apply(QFileDialog& dialog) const;
+    // True when a chosen file name has a typed extension other than the default one.
+    bool extensionDiffers(const QString& fileName) const;
+};
+
+class TForm_net : public QMainWindow {
+    Q_OBJECT
+public:
+    static constexpr int kChannels = 8;
+    static constexpr int kClientWidth = 799;
+    static constexpr int kClientHeight = 682;
+
+    // Builds the controls and runs FormCreate.
+    explicit TForm_net(QWidget* parent = nullptr);
+    ~TForm_net() override;
+
+    // ---- Controls ---------------------------------------------------------------------
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* File = nullptr;
+    QAction* Menu_Salva = nullptr;
+    QAction* N2 = nullptr;
+    QAction* Menu_Chiudi_Main = nullptr;
+    QMenu* Comandi1 = nullptr;
+    QAction* Menu_connect = nullptr;
+    QAction* Menu_disconnect = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Menu_Refresh = nullptr;
+    QAction* Menu_Clear = nullptr;
+    QMenu* Stampe2 = nullptr;
+    QAction* Menu_Stampa = nullptr;
+    QAction* Menu_Print_preview = nullptr;
+
+    QFrame* ControlBar_load_dat = nullptr;
+    QFrame* ToolBar_net_comt = nullptr;
+    QToolButton* BitBtn_connect = nullptr;
+    QToolButton* BitBtn_disconnect = nullptr;
+    QToolButton* BitBtn_set_port_com = nullptr;
+    QFrame* ToolButton2 = nullptr;
+    QToolButton* BitBtn_start_CMP_force = nullptr;
+    QToolButton* BitBtn_start_CMP = nullptr;
+    QToolButton* BitBtn_stop_CMP = nullptr;
+    QToolButton* BitBtn_clear = nullptr;
+    QToolButton* BitBtn_Refresh = nullptr;
+    QFrame* ToolButton3 = nullptr;
+    QToolButton* BitBtn_print = nullptr;
+    QToolButton* BitBtn_preview = nullptr;
+    QFrame* ToolButton1 = nullptr;
+    QToolButton* BitBtn_save = nullptr;
+    QToolButton* BitBtn_load_dat = nullptr;
+    QFrame* ToolButton4 = nullptr;
+    QPushButton* BitBtn_var_dati = nullptr;
+    QPushButton* Button_start_stop = nullptr;
+    QPushButton* Button_F1 = nullptr;
+    QPushButton* Button_F2 = nullptr;
+    QPushButton* Button_F3 = nullptr;
+
+    Panel* Panel23 = nullptr;
+    StatusBarPanels* StatusBar_net_com = nullptr;
+
+    Panel* Panel21 = nullptr;
+    QFrame* v = nullptr;
+    QGroupBox* GroupBox3 = nullptr;
+    RadioGroup* RadioGroup_trigger_type = nullptr;
+    Panel* Panel_event_type = nullptr;
+    QComboBox* ComboBox_event_type = nullptr;
+    QGroupBox* GroupBox1 = nullptr;
+    // Channel rows top to bottom (Panel30, Panel48, Panel42, Panel37, Panel32, Panel28,
+    // Panel25, Panel19) and, per channel n, ComboBox_select_dat_mis<n>, Panel_Dat_Mis_<n>
+    // and CheckBox_Dat_Mis_<n>.
+    Panel* channelRow[kChannels] = {};
+    QComboBox* ComboBox_select_dat_mis[kChannels] = {};
+    Panel* Panel_Dat_Mis_[kChannels] = {};
+    QCheckBox* CheckBox_Dat_Mis_[kChannels] = {};
+    QGroupBox* GroupBox2 = nullptr;
+    Panel* Panelx_set_reverse_speed = nullptr;
+    QCheckBox* CheckBox_scala_asse_y = nullptr;
+    Panel* Panel_scala_asse_y_on_off = nullptr;
+    Panel* Panel_asse_y_max_scale = nullptr;
+    QLineEdit* Memo_asse_y_max_scale = nullptr;
+    UpDown* UpDown_asse_y_max_scale = nullptr;
+    Panel* Panel_asse_y_min_scale = nullptr;
+    QLineEdit* Memo_asse_y_min_scale = nullptr;
+    UpDown* UpDown_asse_y_min_scale = nullptr;
+    QGroupBox* GroupBox4 = nullptr;
+    QCheckBox* CheckBox_cursor_asseT = nullptr;
+    Panel* Panel_cursor_asseT_on_off = nullptr;
+    QCheckBox* CheckBox_cursor_asseY = nullptr;
+    Panel* Panel_cursor_asseY_on_off = nullptr;
+
+    Panel* Panel27 = nullptr;
+    Panel* Panel_graph = nullptr;
+    Panel* Panel_debugx = nullptr;
+    Panel* Panel_x1 = nullptr;
+    QPushButton* BitBtn2 = nullptr;
+    QPushButton* BitBtn4 = nullptr;
+    Panel* Panel_ledx = nullptr;
+    QPushButton* BitBtn1 = nullptr;
+    Panel* Panel_debx[6] = {}; // Panel_debx1 .. Panel_debx6
+
+    QTimer* Timer_Diagram = nullptr;
+    QTimer* Timer_monitor = nullptr;
+    QTimer* Timer_set_fix_scale = nullptr;
+    QTimer* Timer_Diagram_Test = nullptr;
+
+    SaveDialogSettings SaveDialog_dati;
+
+    // ---- Window state -----------------------------------------------------------------
+    // The hidden test generator's phase and time.
+    TestSignal test_signal;
+
+    // ---- Window events -----------------------------------------------------------------
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void ControlBar_load_datResize();
+
+    // ---- Commands ----------------------------------------------------------------------
+    void BitBtn_connectClick();
+    void BitBtn_disconnectClick();
+    void BitBtn_set_port_comClick();
+    void BitBtn_start_CMP_forceClick();
+    void BitBtn_start_CMPClick();
+    void BitBtn_stop_CMPClick();
+    void BitBtn_clearClick();
+    void BitBtn_RefreshClick();
+    void BitBtn_printClick();
+    void BitBtn_previewClick();
+    void BitBtn_saveClick();
+    void BitBtn_load_datClick();
+    void BitBtn_var_datiClick();
+    void Menu_Chiudi_MainClick();
+
+    // ---- Trigger, channels, scale and cursors --------------------------------------------
+    void RadioGroup_trigger_typeClick();
+    void update_event_controls();
+    void ComboBox_event_typeChange();
+    void ComboBox_select_dat_misChange(int channel);
+    void CheckBox_Dat_MisClick(int channel);
+    void CheckBox_scala_asse_yClick();
+    void Memo_asse_y_max_scaleChange();
+    void Memo_asse_y_max_scaleEnter();
+    void Memo_asse_y_max_scaleExit();
+    // A typed character; setting key to a null character discards it.
+    void Memo_asse_y_max_scaleKeyPress(QChar& key);
+    void UpDown_asse_y_max_scaleChangingEx(UpDown::Direction direction);
+    void Memo_asse_y_min_scaleChange();
+    void Memo_asse_y_min_scaleEnter();
+    void Memo_asse_y_min_scaleExit();
+    void Memo_asse_y_min_scaleKeyPress(QChar& key);
+    void UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction);
+    void CheckBox_cursor_asseTClick();
+    void CheckBox_cursor_asseYClick();
+
+    // ---- Timers and status bar -----------------------------------------------------------
+    void Timer_DiagramTimer();
+    void Timer_monitorTimer();
+    void Timer_set_fix_scaleTimer();
+    void Timer_Diagram_TestTimer();
+    void StatusBar_net_comDrawPanel(Canvas& canvas, int panel, const QRect& rect);
+
+    // ---- Hidden test controls ------------------------------------------------------------
+    void Button_start_stopClick();
+    void Button_F1Click();
+    void Button_F2Click();
+    void Button_F3Click();
+    void BitBtn2Click(); // "Step": one test sample
+    void BitBtn1Click(); // "F": fill the diagram with test samples
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Net_cnx_layout.cpp: creates every control, menu and timer and binds the handlers.
+    void build_layout();
+    void build_tool_bar(QWidget* parent);
+    void build_status_bar(QWidget* parent);
+    void build_settings_column(QWidget* parent);
+    void build_graph_area(QWidget* parent);
+    void build_menu();
+    void build_timers();
+    void bind_handlers();
+    void place_on_screen();
+
+    void append_test_sample();
+    void show_start_stop_caption();
+
+    bool closed_ = false;
+};
+
+extern TForm_net* Form_net;
+// The main window's diagram: created by FormCreate, destroyed by FormClose.
+extern Diagramx* live_diagram;
+// 0 while the window fills its own controls: the handlers that must not take those changes
+// for user input return at once.
+extern std::uint8_t fields_ready;

@@ -1,0 +1,341 @@
+#include "Diagramx.h"
+
+#include "ImageControl.h"
+#include "message_box.h"
+
+#include <QFrame>
+#include <QMouseEvent>
+#include <QScrollBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+constexpr int kInfoHeight = 57;
+constexpr int kScrollPanelHeight = 36;
+constexpr int kCursorHandleSize = 20;
+
+MouseData mouse_data(QMouseEvent* e)
+{
+    MouseData m;
+    m.button = e->button() == Qt::RightButton    ? MouseButton::Right
+               : e->button() == Qt::MiddleButton ? MouseButton::Middle
+                                                 : MouseButton::Left;
+    m.shift = e->modifiers();
+    const QPoint p = e->position().toPoint();
+    m.x = p.x();
+    m.y = p.y();
+    return m;
+}
+
+} // namespace
+
+Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t windowSamplesArg,
+                   std::uint32_t capacityArg)
+    : host(hostPanel)
+{
+    // 1. Basic state.
+    samplePeriod = 0.001;
+    nextTime = 0;
+    head = tail = 0;
+    channelCount = std::min<std::uint8_t>(channels, kMaxChannels);
+
+    // The diagram fills its host: picture on top, overview strip, then the scroll bar.
+    auto* layout = qobject_cast<QVBoxLayout*>(host->layout());
+    if (!layout) {
+        delete host->layout();
+        layout = new QVBoxLayout(host);
+    }
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    // 2. Overview strip.
+    infoImage = new ImageControl(host);
+    infoImage->setObjectName(QStringLiteral("infoImage"));
+    infoImage->setFixedHeight(kInfoHeight);
+    infoCanvas = &infoImage->canvas();
+
+    // 3. Scroll panel: lowered inner bevel, five-pixel border.
+    scrollPanel = new QFrame(host);
+    scrollPanel->setObjectName(QStringLiteral("scrollPanel"));
+    scrollPanel->setFixedHeight(kScrollPanelHeight);
+    scrollPanel->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    scrollPanel->setLineWidth(1);
+    scrollPanel->setFocusPolicy(Qt::NoFocus);
+    auto* scrollLayout = new QVBoxLayout(scrollPanel);
+    scrollLayout->setContentsMargins(5, 5, 5, 5);
+
+    // 4. Scroll bar.
+    scrollBar = new QScrollBar(Qt::Horizontal, scrollPanel);
+    scrollBar->setObjectName(QStringLiteral("scrollBar"));
+    scrollBar->setRange(0, 10000);
+    scrollBar->setValue(0);
+    scrollBar->setFocusPolicy(Qt::NoFocus);
+    scrollLayout->addWidget(scrollBar);
+    lastScrollPos = scrollBar->maximum() + 1;
+
+    // 5. Sizes.
+    capacity = std::max<std::uint32_t>(capacityArg, 2);
+    windowSamples = windowSamplesArg;
+
+    // 6. Picture.
+    plotImage = new ImageControl(host);
+    plotImage->setObjectName(QStringLiteral("plotImage"));
+    plotImage->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    screenCanvas = &plotImage->canvas();
+    layout->addWidget(plotImage, 1);
+    layout->addWidget(infoImage);
+    layout->addWidget(scrollPanel);
+    plotImage->setPictureSize(std::max(plotImage->width(), 1), std::max(plotImage->height(), 1));
+    infoImage->setPictureSize(std::max(host->width(), 1), kInfoHeight);
+    plotImage->onMouseDown = [this](QMouseEvent* e) { PlotMouseDown(mouse_data(e)); };
+    plotImage->onMouseMove = [this](QMouseEvent* e) { PlotMouseMove(mouse_data(e)); };
+    plotImage->onMouseUp = [this](QMouseEvent* e) { PlotMouseUp(mouse_data(e)); };
+
+    // 7. View state and the on-screen drawing area.
+    view = ViewState{};
+    view.windowSamples = windowSamples;
+    screenArea = DrawArea{};
+    screenArea.canvas = screenCanvas;
+    screenArea.width = plotImage->picture().width();
+    screenArea.height = plotImage->picture().height();
+    screenArea.data = &view;
+    screenArea.onMouseDown = &Diagramx::ZoomMouseDown;
+    screenArea.onMouseUp = &Diagramx::ZoomMouseUp;
+    screenArea.onMouseMove = &Diagramx::ZoomMouseMove;
+    showTCursors = showYCursors = 0;
+
+    // 8. Cursors: T1, T2, Y1, Y2, chained as the picture's children; Y2 drawn first.
+    static constexpr std::uint8_t numbers[4] = {1, 2, 1, 2};
+    for (int i = 0; i < 4; ++i) {
+        cursorValue[i] = CursorValue{};
+        cursorValue[i].number = numbers[i];
+        cursorItem[i] = DrawArea{};
+        cursorItem[i].canvas = screenCanvas;
+        cursorItem[i].width = kCursorHandleSize;
+        cursorItem[i].height = kCursorHandleSize;
+        cursorItem[i].data = &cursorValue[i];
+        cursorItem[i].onMouseMove = i < 2 ? &Diagramx::CursorTDrag : &Diagramx::CursorYDrag;
+        cursorItem[i].next = i < 3 ? &cursorItem[i + 1] : nullptr;
+    }
+    screenArea.children = &cursorItem[0];
+    cursorOrder[0] = &cursorItem[3];
+    cursorOrder[1] = &cursorItem[2];
+    cursorOrder[2] = &cursorItem[1];
+    cursorOrder[3] = &cursorItem[0];
+    hitList = &screenArea;
+    activeItem = nullptr;
+
+    // 9. Zoom and pan state.
+    ResetZoomState();
+
+    // 10. Pan and scroll timers, 5 ms, stopped.
+    panTimer = std::make_unique<QTimer>();
+    panTimer->setInterval(5);
+    QObject::connect(panTimer.get(), &QTimer::timeout, [this] { OnPanTimer(); });
+    scrollTimer = std::make_unique<QTimer>();
+    scrollTimer->setInterval(5);
+    QObject::connect(scrollTimer.get(), &QTimer::timeout, [this] { OnScrollTimer(); });
+    QObject::connect(scrollBar.data(), &QScrollBar::valueChanged, [this] { OnScrollBarChange(); });
+
+    // 11. Colours and titles.
+    std::copy(std::begin(kDefaultColors), std::end(kDefaultColors), channelColor);
+    titleY = QStringLiteral("F( T )");
+    titleT = QStringLiteral("T");
+    title = QStringLiteral("Grafion");
+
+    // 12. Screen font and the widths the cursor readouts are laid out with.
+    screenCanvas->font = CanvasFont{};
+    screenCanvas->font.name = QStringLiteral("Arial");
+    screenCanvas->font.size = 8;
+    readoutLabelWidth = std::uint16_t(screenCanvas->TextWidth(QStringLiteral("y2:")));
+    readoutValueWidth =
+        std::uint16_t(screenCanvas->TextWidth(QStringLiteral("-00000") + QStringLiteral("0.0000000")));
+
+    // 13. All channels shown.
+    std::fill(std::begin(channelVisible), std::end(channelVisible), std::uint8_t(1));
+
+    // 14. Ring and polyline buffer, allocated once.
+    samples = std::make_unique<Sample[]>(capacity);
+    std::memset(static_cast<void*>(samples.get()), 0, sizeof(Sample) * capacity);
+    pointCapacity = std::max<std::uint32_t>(10010, capacity + 10);
+    points = std::make_unique<QPoint[]>(pointCapacity);
+
+    // 15. Snapshot, then start empty.
+    snapshot = std::make_unique<QImage>(plotImage->picture().size(), QImage::Format_RGB32);
+    ResetZoomState();
+    Clear();
+
+    plotImage->onResize = [this] { OnPlotResized(); };
+}
+
+Diagramx::~Diagramx()
+{
+    panTimer->stop();
+    scrollTimer->stop();
+    samples.reset();
+    points.reset();
+    snapshot.reset();
+    delete plotImage.data();
+    delete infoImage.data();
+    panTimer.reset();
+    delete scrollBar.data();
+    delete scrollPanel.data();
+    scrollTimer.reset();
+}
+
+std::uint32_t Diagramx::RingDistance(std::uint32_t from, std::uint32_t to) const
+{
+    if (from == 0 && to == 0)
+        return 0;
+    if (from < to)
+        return to - from;
+    return to + capacity - from;
+}
+
+std::uint32_t Diagramx::RingAdd(std::uint32_t index, std::uint32_t n) const
+{
+    std::uint32_t r = index + n;
+    if (r >= capacity)
+        r -= capacity;
+    return r;
+}
+
+std::uint32_t Diagramx::RingBack(std::uint32_t index, std::uint32_t n) const
+{
+    if (index < n)
+        return index + capacity - n;
+    return index - n;
+}
+
+void Diagramx::AddSample(double t, const double* values, std::uint8_t count)
+{
+    if (count != channelCount) {
+        message_box(QStringLiteral("Error Diagram Num. Dat"), QStringLiteral("Warning"),
+                    MessageIcon::Stop);
+        return;
+    }
+    Sample& s = samples[tail];
+    s.t = t;
+    std::copy(values, values + count, s.value);
+    tail = tail + 1 == capacity ? 0 : tail + 1;
+    if (tail == head)
+        head = head + 1 == capacity ? 0 : head + 1;
+}
+
+void Diagramx::Clear()
+{
+    head = tail = 0;
+    viewStart = viewEnd = 0;
+    nextTime = 0;
+    rubberBand = 0;
+    screenArea.canvas = screenCanvas;
+    screenArea.width = plotImage ? plotImage->picture().width() : 0;
+    screenArea.height = plotImage ? plotImage->picture().height() : 0;
+    screenArea.left = screenArea.top = 0;
+    view.yMax = view.yMin = view.tMax = view.tMin = 0;
+    view.zoomYMax = view.zoomYMin = view.zoomTMax = view.zoomTMin = 0;
+    view.plotWidth = view.plotHeight = view.plotLeft = view.plotBottom = 0;
+    view.windowSamples = windowSamples;
+    view.background = 0xDDDDDD;
+    view.followLatest = 1;
+    view.tickLength = 5;
+    zoomStart = QPoint();
+    zoomRect = zoomRectOld = QRect();
+}
+
+void Diagramx::SetChannelVisible(std::uint8_t channel, std::uint8_t visible)
+{
+    if (channel >= channelCount)
+        return;
+    channelVisible[channel] = visible;
+    Paint(screenArea, view);
+}
+
+void Diagramx::Redraw()
+{
+    Paint(screenArea, view);
+}
+
+void Diagramx::OnPlotResized()
+{
+    if (plotImage->hasPicture()) {
+        plotImage->setPictureSize(plotImage->width(), plotImage->height());
+        infoImage->setPictureSize(host->width(), kInfoHeight);
+        *snapshot = QImage(plotImage->picture().size(), QImage::Format_RGB32);
+        scrollBar->setEnabled(false);
+        screenArea.width = plotImage->picture().width();
+        screenArea.height = plotImage->picture().height();
+    }
+    Paint(screenArea, view);
+    scrollBar->update();
+}
+
+DrawArea* Diagramx::HitTest(int x, int y)
+{
+    auto contains = [x, y](const DrawArea& a) {
+        return a.left <= x && x <= a.left + a.width && a.top <= y && y <= a.top + a.height;
+    };
+    for (DrawArea* item = hitList; item; item = item->next) {
+        for (DrawArea* child = item->children; child; child = child->next)
+            if (contains(*child))
+                return child;
+        if (contains(*item))
+            return item;
+    }
+    return nullptr;
+}
+
+void Diagramx::PlotMouseDown(const MouseData& mouse)
+{
+    activeItem = HitTest(mouse.x, mouse.y);
+    if (activeItem && activeItem->onMouseDown)
+        (this->*(activeItem->onMouseDown))(*activeItem, mouse);
+}
+
+void Diagramx::PlotMouseMove(const MouseData& mouse)
+{
+    if (activeItem && activeItem->onMouseMove)
+        (this->*(activeItem->onMouseMove))(*activeItem, mouse);
+}
+
+void Diagramx::PlotMouseUp(const MouseData& mouse)
+{
+    if (activeItem && activeItem->onMouseUp)
+        (this->*(activeItem->onMouseUp))(*activeItem, mouse);
+    activeItem = nullptr;
+}
+
+void Diagramx::ResetZoomState()
+{
+    rubberBand = 0;
+    zoomStart = QPoint();
+    zoomRect = zoomRectOld = QRect();
+}
+
+// Zooming, panning, scrolling and cursor dragging act on the picture once the axes are
+// drawn; until then these handlers leave the view as it is.
+void Diagramx::ZoomMouseDown(DrawArea&, const MouseData&) {}
+void Diagramx::ZoomMouseUp(DrawArea&, const MouseData&) {}
+void Diagramx::ZoomMouseMove(DrawArea&, const MouseData&) {}
+void Diagramx::CursorTDrag(DrawArea&, const MouseData&) {}
+void Diagramx::CursorYDrag(DrawArea&, const MouseData&) {}
+
+void Diagramx::OnPanTimer()
+{
+    panTimer->stop();
+}
+
+void Diagramx::OnScrollBarChange()
+{
+    scrollTimer->start();
+}
+
+void Diagramx::OnScrollTimer()
+{
+    scrollTimer->stop();
+    lastScrollPos = scrollBar->value();
+}

@@ -1,0 +1,219 @@
+#pragma once
+// The multi-channel time diagram: a ring of samples, the view state that decides which part
+// of the ring is shown and at which scale, and the child controls it places on its host
+// panel (the picture, the buffer overview strip and the scroll bar).
+
+#include "Graph_draw.h"
+#include "NumberFormat.h"
+
+#include <QPoint>
+#include <QPointer>
+#include <QRect>
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+#include <QFrame>
+#include <QScrollBar>
+class QTimer;
+class QWidget;
+class ImageControl;
+class Diagramx;
+
+struct Sample {
+    double value[8];
+    double t; // seconds
+};
+static_assert(sizeof(Sample) == 72, "a sample is nine doubles with nothing between them");
+
+struct ViewState {
+    double yMax = 0, yMin = 0;
+    double tMax = 0, tMin = 0;
+    double zoomYMax = 0, zoomYMin = 0;
+    double zoomTMax = 0, zoomTMin = 0;
+    double tTrimEnd = 0;
+    double tTrimStart = 0;
+    std::int32_t plotWidth = 0, plotHeight = 0;
+    std::int32_t plotLeft = 0;
+    std::int32_t plotBottom = 0;
+    std::uint32_t windowSamples = 0;
+    std::uint32_t viewLength = 0;
+    std::uint32_t viewOffset = 0;
+    std::int32_t fixedYMax = 0, fixedYMin = 0;
+    std::uint16_t tickLength = 5;
+    Color background = 0xDDDDDD;
+    std::uint8_t followLatest = 1;
+    std::uint8_t fixedScale = 0;
+};
+
+struct CursorValue {
+    double offset = 0;
+    double span = 0;
+    std::int32_t pixel = -1;
+    std::uint8_t number = 1;
+};
+
+enum class MouseButton { Left, Right, Middle };
+
+struct MouseData {
+    MouseButton button = MouseButton::Left;
+    Qt::KeyboardModifiers shift;
+    int x = 0, y = 0;
+};
+
+struct DrawArea;
+using MouseHandler = void (Diagramx::*)(DrawArea& item, const MouseData& mouse);
+
+struct DrawArea {
+    DrawArea* next = nullptr;
+    DrawArea* children = nullptr;
+    Canvas* canvas = nullptr;
+    std::int32_t width = 0, height = 0, left = 0, top = 0;
+    void* data = nullptr; // ViewState for a drawing area, CursorValue for a cursor handle
+    MouseHandler onMouseDown = nullptr;
+    MouseHandler onMouseUp = nullptr;
+    MouseHandler onMouseMove = nullptr;
+};
+
+struct TickEntry {
+    double value = 0;
+    std::int16_t pixel = 0;
+};
+
+class Diagramx {
+public:
+    static constexpr int kMaxChannels = 8;
+    static constexpr int kMaxTicks = 50;
+    static constexpr Color kDefaultColors[kMaxChannels] = {
+        0x008000, 0xFF0000, 0x000080, 0x0000FF, 0x800000, 0x800080, 0xFF00FF, 0x00FF00};
+
+    Diagramx(QWidget* host, std::uint8_t channels, std::uint32_t windowSamples,
+             std::uint32_t capacity);
+    ~Diagramx();
+    Diagramx(const Diagramx&) = delete;
+    Diagramx& operator=(const Diagramx&) = delete;
+
+    void AddSample(double t, const double* values, std::uint8_t count);
+    std::uint32_t SampleCount() const { return RingDistance(head, tail); }
+    void Clear();
+    void SetChannelVisible(std::uint8_t channel, std::uint8_t visible);
+    void Redraw();
+    void Paint(DrawArea& area, ViewState& v);
+
+    std::uint32_t RingDistance(std::uint32_t from, std::uint32_t to) const;
+    std::uint32_t RingAdd(std::uint32_t index, std::uint32_t n) const;
+    std::uint32_t RingBack(std::uint32_t index, std::uint32_t n) const;
+
+    // How many times Paint has run; lets owners and tests see whether a repaint happened.
+    std::uint64_t paintCount() const { return paintCount_; }
+
+    // Traces are drawn with each run of points on one pixel column cut down to its first,
+    // lowest, highest and last point, which paints the same pixels with far fewer lines.
+    // Off, every point goes to the polyline (kept to check the shortcut against).
+    bool reduceTraceColumns = true;
+
+    // Members, in the order the diagram keeps them.
+    QWidget* host;
+    QPointer<ImageControl> plotImage;
+    Canvas* screenCanvas = nullptr;
+    std::unique_ptr<QImage> snapshot;
+    std::unique_ptr<QTimer> panTimer;
+    QPointer<QFrame> scrollPanel;
+    QPointer<QScrollBar> scrollBar;
+    std::unique_ptr<QTimer> scrollTimer;
+    std::int32_t lastScrollPos = 0;
+    QPointer<ImageControl> infoImage;
+    Canvas* infoCanvas = nullptr;
+    std::uint8_t channelCount = 0;
+    std::uint32_t capacity = 0;
+    std::uint32_t windowSamples = 0;
+    std::unique_ptr<Sample[]> samples;
+    double nextTime = 0;
+    std::unique_ptr<QPoint[]> points;
+    std::uint32_t pointCapacity = 0;
+    Color channelColor[kMaxChannels] = {};
+    std::uint8_t channelVisible[kMaxChannels] = {};
+    std::uint32_t head = 0;
+    std::uint32_t tail = 0;
+    double samplePeriod = 0.001;
+    double yFirstTick = 0, yTickStep = 0;
+    double tFirstTick = 0, tTickStep = 0;
+    QString tLabelFormat, yLabelFormat;
+    std::uint32_t viewStart = 0, viewEnd = 0;
+    QString titleY;
+    std::uint16_t titleYWidth = 0;
+    QString titleT;
+    std::uint16_t titleTHeight = 0, titleTWidth = 0;
+    QString title;
+    std::uint16_t titleHeight = 0;
+    QPoint panLast, panTarget;
+    QPoint zoomStart;
+    QRect zoomRect, zoomRectOld;
+    std::uint8_t rubberBand = 0;
+    ViewState view;
+    ViewState printView;
+    DrawArea printArea;
+    TickEntry yTicks[kMaxTicks];
+    std::uint16_t yTickCount = 0;
+    TickEntry tTicks[kMaxTicks];
+    std::uint16_t tTickCount = 0;
+    CursorValue cursorValue[4];
+    std::uint16_t readoutLabelWidth = 0, readoutValueWidth = 0;
+    std::uint8_t showTCursors = 0, showYCursors = 0;
+    DrawArea screenArea;
+    DrawArea cursorItem[4]; // T1, T2, Y1, Y2
+    DrawArea* cursorOrder[4] = {};
+    DrawArea* hitList = nullptr;
+    DrawArea* activeItem = nullptr;
+
+    // Mouse dispatch on the picture: hit test, then the grabbed item's handlers.
+    void PlotMouseDown(const MouseData& mouse);
+    void PlotMouseMove(const MouseData& mouse);
+    void PlotMouseUp(const MouseData& mouse);
+    DrawArea* HitTest(int x, int y);
+
+private:
+    // Paint pipeline (Diagramx_paint.cpp): shown window, data ranges, screen finish.
+    void ShownWindowAndRanges(ViewState& v);
+    bool DataRange(std::uint32_t start, std::uint32_t end, double& tLo, double& tHi,
+                   double& yLo, double& yHi) const;
+    void FinishScreenPicture(bool plotDrawn);
+
+    // Axes (Diagramx_axes.cpp): layout, steps, grid and tick tables, labels, titles, frame.
+    bool LayoutPlot(DrawArea& area, ViewState& v);
+    bool ChooseYStep(DrawArea& area, ViewState& v);
+    void ChooseTStep(DrawArea& area, ViewState& v);
+    void DrawGrid(DrawArea& area, ViewState& v);
+    void DrawYAxis(DrawArea& area, ViewState& v);
+    void DrawTAxisAndTitles(DrawArea& area, ViewState& v);
+    void DrawFrame(DrawArea& area, ViewState& v);
+    void SetFont(Canvas& canvas, int size, bool bold, Color color);
+    // The label text of a value; valid until the next call (no allocation).
+    const QString& LabelText(double value, const QString& format);
+
+    // Traces (Diagramx_traces.cpp).
+    void DrawTraces(DrawArea& area, ViewState& v);
+    void DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& v, int channel);
+
+    void OnPlotResized();
+    void OnPanTimer();
+    void OnScrollTimer();
+    void OnScrollBarChange();
+    void ZoomMouseDown(DrawArea& item, const MouseData& mouse);
+    void ZoomMouseUp(DrawArea& item, const MouseData& mouse);
+    void ZoomMouseMove(DrawArea& item, const MouseData& mouse);
+    void CursorTDrag(DrawArea& item, const MouseData& mouse);
+    void CursorYDrag(DrawArea& item, const MouseData& mouse);
+    void ResetZoomState();
+
+    std::uint64_t paintCount_ = 0;
+
+    // Per-picture measures shared by the paint steps.
+    int screenPpi_ = kScreenPixelsPerInch;
+    int targetPpi_ = kScreenPixelsPerInch;
+    int labelHeight_ = 0; // text height of "0", Arial 8
+    QChar decimalSeparator_ = u'.';
+    char16_t labelBuffer_[kMaxNumberText] = {};
+    QString labelText_;
+};
