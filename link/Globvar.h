@@ -1,0 +1,168 @@
+// The process-wide link state: the variables through which the main window, the socket
+// thread, the receive handlers, the interface setup and the parameter grid cooperate.
+//
+// Threads: the main (GUI) thread and the socket thread share these variables without a lock.
+// Every variable another thread reads or writes is a std::atomic read and written whole.
+// The socket thread alone writes the ring slots, ring_write and ring_oldest; a slot is filled
+// before ring_write is advanced past it (release), so a reader that loads ring_write
+// (acquire) sees the slots before it complete.
+//
+// Exceptions, main thread only: netif_flags_shown, adapter_list/adapter_count/
+// adapter_count_seen, settings (but for its atomic trigger_mode / event_channel), settings_dir,
+// settings_path, channel_select, param_values. netif_mac and netif_adapter are written by the
+// main thread under netif_lock; other threads read them through netif_mac_copy() and
+// netif_adapter_copy().
+#pragma once
+
+#include "Link_types.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <mutex>
+#include <string>
+#include <vector>
+
+// ---- Constants ---------------------------------------------------------------------------
+
+constexpr std::uint32_t SAMPLE_RING_SLOTS = 20001;  // ring size; it holds at most 20000 samples
+constexpr std::size_t SAMPLE_CHANNELS = 8;
+constexpr std::size_t PARAM_COUNT = 201;
+
+// link_status bits 0-1: connection state
+constexpr std::uint8_t LINK_OFF = 0;
+constexpr std::uint8_t LINK_CONNECTING = 1;
+constexpr std::uint8_t LINK_CONNECTED = 2;
+constexpr std::uint8_t LINK_ERROR = 3;
+constexpr std::uint8_t LINK_STATE_MASK = 0x03;
+constexpr std::uint8_t LINK_SHOWN_MASK = 0x0C;   // bits 2-3: state last shown in the status bar
+constexpr std::uint8_t LINK_BLINK = 0x10;        // bit 4: blink phase of the status bar
+
+// controller_flags
+constexpr std::uint8_t CONTROLLER_KNOWN = 0x02;  // controller_ip is valid
+
+// netif_flags
+constexpr std::uint8_t NETIF_SELECTED = 0x01;     // an interface is selected
+constexpr std::uint8_t NETIF_HAS_ADDRESS = 0x02;  // it has a non-zero IPv4 address
+constexpr std::uint8_t NETIF_TOGGLE = 0x04;       // toggled by each manual selection
+
+// trigger_flags
+constexpr std::uint32_t TRIGGER_CAPTURED = 0x1;  // an event was captured; ring_display is its slot
+constexpr std::uint32_t TRIGGER_SHOWING = 0x2;   // the display has started showing the event
+constexpr std::uint32_t TRIGGER_FORCED = 0x4;    // the user forced an event
+
+// Commands of the socket thread loop (its `mode` byte).
+constexpr std::uint8_t mode_stop = 0;
+constexpr std::uint8_t mode_hangup = 1;
+constexpr std::uint8_t mode_run = 2;
+constexpr std::uint8_t mode_discover = 3;
+
+// One ring slot: the 8 channel values of one sample instant, channel 1 first, native order.
+using SampleSlot = std::array<std::int16_t, SAMPLE_CHANNELS>;
+
+// ---- Connection --------------------------------------------------------------------------
+
+extern std::atomic<std::uint8_t> link_status;       // see LINK_* above
+extern std::atomic<std::uint8_t> controller_flags;  // see CONTROLLER_KNOWN
+extern std::atomic<std::uint32_t> controller_ip;    // first address byte most significant
+
+// Connection state (bits 0-1 of link_status); the setter keeps the other bits.
+std::uint8_t connection_state();
+void set_connection_state(std::uint8_t state);
+
+// ---- PC interface ------------------------------------------------------------------------
+
+extern std::atomic<std::uint8_t> netif_flags;   // see NETIF_* above
+extern std::uint8_t netif_flags_shown;           // netif_flags at the last status-bar repaint
+// Address, mask and gateway with the four address bytes in dotted order in memory (the
+// value inet_pton/inet_addr give), so copying the word's bytes yields a.b.c.d.
+extern std::atomic<std::uint32_t> netif_local_ip;
+extern std::atomic<std::uint32_t> netif_mask;
+extern std::atomic<std::uint32_t> netif_gateway;
+extern MacAddress netif_mac;
+extern AdapterRecord netif_adapter;              // copy of the selected adapter's record
+extern std::mutex netif_lock;                    // guards netif_mac and netif_adapter
+
+extern std::vector<AdapterRecord> adapter_list;  // the last enumeration
+extern std::uint16_t adapter_count;              // records in adapter_list; 0 = no interface
+extern std::uint32_t adapter_count_seen;         // interface count at the last enumeration
+
+// Copies for a thread other than the main one.
+MacAddress netif_mac_copy();
+AdapterRecord netif_adapter_copy();
+// The selected adapter's IPv4 address text (the PC address every bind uses).
+std::string netif_ip_text();
+// Clears the interface block: addresses, MAC, adapter copy, netif_flags and netif_flags_shown.
+void netif_block_clear();
+
+// ---- Settings ----------------------------------------------------------------------------
+
+extern EthernetSettings settings;
+extern std::string settings_dir;   // working directory at start-up
+extern std::string settings_path;  // settings_dir + "/ethernet_set.dat"
+
+// ---- Display channels --------------------------------------------------------------------
+
+// Quantity index (0..7) shown on each display channel; sent in the channel configuration.
+extern std::array<std::uint8_t, 8> channel_select;
+
+// ---- Acquisition -------------------------------------------------------------------------
+
+extern std::atomic<std::uint8_t> acquisition_on;   // 1 while an acquisition runs
+extern std::atomic<std::uint32_t> trigger_flags;   // see TRIGGER_* above
+extern std::array<SampleSlot, SAMPLE_RING_SLOTS> sample_ring;
+extern std::atomic<std::uint32_t> ring_write;      // next slot the receiver fills
+extern std::atomic<std::uint32_t> ring_oldest;     // oldest slot still valid
+extern std::atomic<std::uint32_t> ring_display;    // next slot the display timer consumes
+extern std::atomic<std::uint8_t> block_event;      // event flag of the last sample block
+extern std::atomic<std::uint32_t> block_count;     // samples in the last sample block
+extern std::atomic<std::uint16_t> block_counter;   // running counter acknowledged to the controller
+extern std::atomic<std::uint16_t> block_modulus;   // modulus announced by the controller
+extern std::array<std::atomic<std::int16_t>, 2> poll_reply_words;  // words of the last poll reply
+
+// ---- Parameters --------------------------------------------------------------------------
+
+extern std::array<float, PARAM_COUNT> param_values;  // last values entered, 0 at start
+
+// ---- Link plumbing -----------------------------------------------------------------------
+
+// The socket thread object (its `mode` byte takes the mode_* values above); null until the
+// link is started and after it is shut down. The send queue, its lock and the standing
+// messages live in Netcom.h.
+class SckTrd;
+extern std::atomic<SckTrd*> link_thread;
+// The socket thread's `mode` byte (mode_* above): the main window writes its commands here and
+// the thread loop reads them. mode_stop until the thread is constructed.
+extern std::atomic<std::uint8_t> link_mode;
+
+// ---- Ring helpers ------------------------------------------------------------------------
+
+// pos + step, wrapped once into 0..size-1.
+constexpr std::uint32_t ring_advance(std::uint32_t pos, std::uint32_t step, std::uint32_t size)
+{
+    const std::uint32_t sum = pos + step;
+    return sum >= size ? sum - size : sum;
+}
+
+// pos - step, wrapped once into 0..size-1.
+constexpr std::uint32_t ring_back(std::uint32_t pos, std::uint32_t step, std::uint32_t size)
+{
+    return pos >= step ? pos - step : size - (step - pos);
+}
+
+// Slots from `from` up to `to`: 0 when both are 0; equal non-zero positions give size
+// (a full turn).
+constexpr std::uint32_t ring_distance(std::uint32_t from, std::uint32_t to, std::uint32_t size)
+{
+    if (from == 0 && to == 0)
+        return 0;
+    if (from < to)
+        return to - from;
+    return size - from + to;
+}
+
+// ---- Whole state -------------------------------------------------------------------------
+
+// Puts every variable above back to its value at the start of a run (link_thread and
+// link_mode excepted: they belong to the running thread).
+void link_state_reset();

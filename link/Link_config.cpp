@@ -1,0 +1,3 @@
+#include "Link_config.h"
+
+LinkConfig link_config;

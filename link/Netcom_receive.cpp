@@ -1,0 +1,138 @@
+// Receive side of the protocol: the dispatcher and the handlers of the controller's replies.
+// All of it runs on the socket thread.
+#include "Netcom.h"
+#include "Globvar.h"
+#include "Wire.h"
+
+const FrameHandler frame_handlers[FRAME_TYPE_COUNT] = {
+    ignore_frame,            // 0
+    on_poll_reply,           // 1
+    on_start_reply,          // 2
+    on_sample_block,         // 3
+    ignore_frame,            // 4
+    ignore_frame,            // 5
+    on_param_write_reply,    // 6
+    on_param_request_reply,  // 7
+    ignore_frame,            // 8
+    ignore_frame,            // 9
+    on_status_word,          // 10
+};
+
+void on_frame(const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (bytes == nullptr || length < FRAME_HEADER_SIZE)
+        return;
+    const std::uint16_t type = get_u16_be(bytes);
+    const std::uint16_t frame_length = get_u16_be(bytes + 2);
+    if (type >= FRAME_TYPE_COUNT)
+        return;
+    if (frame_length != length)
+        return;  // part of a frame, or more than one: the whole read is dropped
+    frame_handlers[type](bytes, length);
+}
+
+void ignore_frame(const std::uint8_t*, std::uint32_t) {}
+
+// Each handler below first checks that the frame holds the fields it reads; a shorter
+// frame is ignored without any effect.
+
+void on_poll_reply(const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (length < 8)
+        return;
+    poll_reply_words[0] = static_cast<std::int16_t>(get_u16_be(bytes + 4));
+    poll_reply_words[1] = static_cast<std::int16_t>(get_u16_be(bytes + 6));
+}
+
+void on_start_reply(const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (length < 6)
+        return;
+    block_modulus = get_u16_be(bytes + 4);
+    block_counter = 0;
+    send_block_ack();
+}
+
+void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (length < SAMPLE_BLOCK_HEADER_SIZE)
+        return;
+    // bytes 4..5: the controller's block sequence number, not used.
+    const std::uint16_t n = get_u16_be(bytes + 6);
+    // A block must hold exactly the samples it announces; any other block is dropped whole
+    // (no counter change, nothing stored, no acknowledgement).
+    if (length != SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * std::uint32_t(n))
+        return;
+
+    // Running counter, 16-bit, reduced once by the modulus (which is 0 until the first start
+    // reply, so the counter then only adds up).
+    std::uint16_t counter = static_cast<std::uint16_t>(block_counter.load() + n);
+    const std::uint16_t modulus = block_modulus.load();
+    if (counter >= modulus)
+        counter = static_cast<std::uint16_t>(counter - modulus);
+    block_counter = counter;
+    block_count = n;
+    const std::uint8_t event = bytes[8];
+    block_event = event;
+
+    if (acquisition_on.load() == 0) {
+        if (event == 1)
+            send_event_reset();
+        return;
+    }
+
+    // Event capture in the event modes: the event slot is the first slot of this block.
+    // ring_display is set before the captured bit is published; the display timer does not
+    // consume the ring while that bit is clear.
+    if (settings.trigger_mode.load() != 0) {
+        const std::uint32_t flags = trigger_flags.load();
+        const bool wanted = event != 0 || (flags & TRIGGER_FORCED) != 0;
+        if (wanted && (flags & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0) {
+            ring_display = ring_write.load();
+            trigger_flags.fetch_or(TRIGGER_CAPTURED);
+        }
+    }
+
+    // Store the samples. Each slot is written before ring_write moves past it; when the
+    // write index reaches the oldest sample, that sample is given up.
+    std::uint32_t write = ring_write.load();
+    const std::uint8_t* p = bytes + SAMPLE_BLOCK_HEADER_SIZE;
+    for (std::uint16_t i = 0; i < n; ++i) {
+        SampleSlot& slot = sample_ring[write];
+        for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch, p += 2)
+            slot[ch] = static_cast<std::int16_t>(get_u16_be(p));
+        write = ring_advance(write, 1, SAMPLE_RING_SLOTS);
+        ring_write.store(write, std::memory_order_release);
+        const std::uint32_t oldest = ring_oldest.load();
+        if (oldest == write)
+            ring_oldest.store(ring_advance(oldest, 1, SAMPLE_RING_SLOTS));
+    }
+
+    send_block_ack();
+}
+
+// Replies to a parameter write or request and the status word carry values the PC does not
+// keep; they are accepted and read only when the frame holds them.
+
+void on_param_write_reply(const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (length < 10)
+        return;
+    [[maybe_unused]] const std::uint16_t index = get_u16_be(bytes + 4);
+    [[maybe_unused]] const std::uint32_t value = get_u32_be(bytes + 6);
+}
+
+void on_param_request_reply(const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (length < 10)
+        return;
+    [[maybe_unused]] const std::uint16_t index = get_u16_be(bytes + 4);
+    [[maybe_unused]] const std::uint32_t value = get_u32_be(bytes + 6);
+}
+
+void on_status_word(const std::uint8_t* bytes, std::uint32_t length)
+{
+    if (length < 6)
+        return;
+    [[maybe_unused]] const std::uint16_t value = get_u16_be(bytes + 4);
+}

@@ -1,0 +1,128 @@
+// Building the PC's messages: the standing poll and discovery messages and the queued ones.
+#include "Netcom.h"
+#include "Globvar.h"
+#include "Wire.h"
+
+#include <cstring>
+
+std::unique_ptr<NetMessage> poll_message;
+std::unique_ptr<NetMessage> discovery_message;
+
+namespace {
+
+constexpr std::uint16_t POLL_LENGTH = 4;
+constexpr std::uint16_t DISCOVERY_LENGTH = 22;
+constexpr std::uint16_t START_LENGTH = 4;
+constexpr std::uint16_t BLOCK_ACK_LENGTH = 6;
+constexpr std::uint16_t CHANNEL_CONFIG_LENGTH = 13;
+constexpr std::uint16_t EVENT_RESET_LENGTH = 4;
+constexpr std::uint16_t PARAM_WRITE_LENGTH = 10;
+constexpr std::uint16_t PARAM_REQUEST_LENGTH = 6;
+
+// Writes an IPv4 word kept in dotted order in memory as its four address bytes.
+void put_dotted(std::uint8_t* p, std::uint32_t address)
+{
+    std::memcpy(p, &address, 4);
+}
+
+// Under netif_lock, so an adapter selection on the main thread is seen whole.
+void fill_discovery_payload(NetMessage& message)
+{
+    std::lock_guard guard(netif_lock);
+    std::uint8_t* p = message.bytes.data();
+    put_dotted(p + 4, netif_local_ip.load());
+    put_dotted(p + 8, netif_mask.load());
+    put_dotted(p + 12, netif_gateway.load());
+    std::memcpy(p + 16, netif_mac.data(), netif_mac.size());
+}
+
+} // namespace
+
+std::unique_ptr<NetMessage> make_message(std::uint16_t type, std::uint16_t length)
+{
+    auto message = std::make_unique<NetMessage>();
+    message->length = length;
+    message->bytes.assign(length, 0);
+    if (length >= FRAME_HEADER_SIZE) {
+        put_u16_be(message->bytes.data(), type);
+        put_u16_be(message->bytes.data() + 2, length);
+    }
+    return message;
+}
+
+void build_poll_message()
+{
+    if (!poll_message)
+        poll_message = make_message(MSG_POLL, POLL_LENGTH);
+}
+
+void build_discovery_message()
+{
+    if (discovery_message)
+        return;
+    discovery_message = make_message(MSG_DISCOVERY, DISCOVERY_LENGTH);
+    fill_discovery_payload(*discovery_message);
+}
+
+void refresh_discovery_message()
+{
+    if (discovery_message)
+        fill_discovery_payload(*discovery_message);
+}
+
+void free_standing_messages()
+{
+    poll_message.reset();
+    discovery_message.reset();
+}
+
+void send_start_acquisition()
+{
+    queue_push(make_message(MSG_START, START_LENGTH));
+}
+
+void send_block_ack()
+{
+    auto message = make_message(MSG_BLOCK_ACK, BLOCK_ACK_LENGTH);
+    put_u16_be(message->bytes.data() + 4, block_counter.load());
+    queue_push(std::move(message));
+}
+
+void send_channel_config()
+{
+    auto message = make_message(MSG_CHANNEL_CONFIG, CHANNEL_CONFIG_LENGTH);
+    std::memcpy(message->bytes.data() + 4, channel_select.data(), channel_select.size());
+    message->bytes[12] = settings.event_channel.load();
+    queue_push(std::move(message));
+}
+
+void send_event_reset()
+{
+    queue_push(make_message(MSG_EVENT_RESET, EVENT_RESET_LENGTH));
+}
+
+void send_param_write(const float& entry)
+{
+    // The index is the entry's position in the table; compare addresses without forming a
+    // pointer outside the array.
+    std::size_t index = PARAM_COUNT;
+    for (std::size_t i = 0; i < PARAM_COUNT; ++i) {
+        if (&param_values[i] == &entry) {
+            index = i;
+            break;
+        }
+    }
+    if (index == PARAM_COUNT)
+        return;
+    auto message = make_message(MSG_PARAM_WRITE, PARAM_WRITE_LENGTH);
+    put_u16_be(message->bytes.data() + 4, static_cast<std::uint16_t>(index));
+    put_f32_be(message->bytes.data() + 6, entry);
+    queue_push(std::move(message));
+}
+
+void send_param_request(std::uint16_t index)
+{
+    auto message = make_message(MSG_PARAM_REQUEST, PARAM_REQUEST_LENGTH);
+    put_u16_be(message->bytes.data() + 4, index);
+    queue_push(std::move(message));
+}

@@ -1,0 +1,198 @@
+#include "Settings_file.h"
+#include "Globvar.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <string>
+
+namespace {
+
+void put_u16_le(std::uint8_t* p, std::uint16_t v)
+{
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+
+void put_u32_le(std::uint8_t* p, std::uint32_t v)
+{
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
+}
+
+std::uint16_t get_u16_le(const std::uint8_t* p)
+{
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
+
+std::uint32_t get_u32_le(const std::uint8_t* p)
+{
+    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
+        | (std::uint32_t(p[3]) << 24);
+}
+
+std::string current_directory()
+{
+    std::string dir(256, '\0');
+    while (getcwd(dir.data(), dir.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";  // the directory vanished or cannot be named: use it relatively
+        dir.resize(dir.size() * 2);
+    }
+    dir.resize(std::strlen(dir.c_str()));
+    return dir;
+}
+
+// Reads the whole file when it is exactly SETTINGS_FILE_SIZE bytes long.
+bool read_settings_file(const std::string& path, std::uint8_t (&file)[SETTINGS_FILE_SIZE])
+{
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    bool ok = false;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size == off_t(SETTINGS_FILE_SIZE)) {
+        std::size_t got = 0;
+        while (got < SETTINGS_FILE_SIZE) {
+            const ssize_t n = ::read(fd, file + got, SETTINGS_FILE_SIZE - got);
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                break;
+            got += std::size_t(n);
+        }
+        ok = got == SETTINGS_FILE_SIZE;
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool write_all(int fd, const std::uint8_t* data, std::size_t size)
+{
+    while (size > 0) {
+        const ssize_t n = ::write(fd, data, size);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
+        data += n;
+        size -= std::size_t(n);
+    }
+    return true;
+}
+
+std::string folder_of(const std::string& path)
+{
+    const auto slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+unsigned temp_serial = 0;
+
+} // namespace
+
+std::array<std::uint8_t, SETTINGS_RECORD_SIZE> settings_encode(const EthernetSettings& record)
+{
+    std::array<std::uint8_t, SETTINGS_RECORD_SIZE> b {};
+    std::memcpy(b.data(), record.mac.data(), 6);
+    put_u32_le(b.data() + 6, record.server_ip);
+    put_u16_le(b.data() + 10, record.server_port);
+    put_u16_le(b.data() + 12, static_cast<std::uint16_t>(record.y_max));
+    put_u16_le(b.data() + 14, static_cast<std::uint16_t>(record.y_min));
+    std::memcpy(b.data() + 16, record.reserved_16.data(), 4);
+    put_u32_le(b.data() + 20, record.view_flags);
+    b[24] = record.trigger_mode.load();
+    b[25] = record.event_channel.load();
+    std::memcpy(b.data() + 26, record.reserved_26.data(), 2);
+    return b;
+}
+
+EthernetSettings settings_decode(const std::uint8_t* b)
+{
+    EthernetSettings record;
+    std::memcpy(record.mac.data(), b, 6);
+    record.server_ip = get_u32_le(b + 6);
+    record.server_port = get_u16_le(b + 10);
+    record.y_max = static_cast<std::int16_t>(get_u16_le(b + 12));
+    record.y_min = static_cast<std::int16_t>(get_u16_le(b + 14));
+    std::memcpy(record.reserved_16.data(), b + 16, 4);
+    record.view_flags = get_u32_le(b + 20);
+    record.trigger_mode = b[24];
+    record.event_channel = b[25];
+    std::memcpy(record.reserved_26.data(), b + 26, 2);
+    return record;
+}
+
+std::uint8_t settings_check_byte(const std::uint8_t* bytes)
+{
+    std::uint8_t check = 0;
+    for (std::size_t i = 0; i < SETTINGS_RECORD_SIZE; ++i)
+        check ^= bytes[i];
+    return check;
+}
+
+void settings_load()
+{
+    settings_dir = current_directory();
+    settings_path = (settings_dir == "/" ? std::string() : settings_dir) + "/" + SETTINGS_FILE_NAME;
+
+    std::uint8_t file[SETTINGS_FILE_SIZE] {};
+    if (!read_settings_file(settings_path, file) || (file[0] ^ settings_check_byte(file + 1)) != 0) {
+        settings_reset_defaults();
+        return;
+    }
+    settings = settings_decode(file + 1);
+}
+
+void settings_reset_defaults()
+{
+    EthernetSettings defaults;
+    defaults.server_ip = DEFAULT_SERVER_IP;
+    defaults.server_port = DEFAULT_SERVER_PORT;
+    defaults.y_max = DEFAULT_Y_MAX;
+    defaults.y_min = DEFAULT_Y_MIN;
+    defaults.view_flags &= ~VIEW_FIXED_SCALE;
+    defaults.trigger_mode = 0;
+    defaults.event_channel = 0;
+    settings = defaults;
+    settings_save();
+}
+
+bool settings_save()
+{
+    if (settings_path.empty())
+        return false;
+
+    // A file the user made read-only is left alone (replacing it by rename would not ask).
+    if (::access(settings_path.c_str(), F_OK) == 0 && ::access(settings_path.c_str(), W_OK) != 0)
+        return false;
+
+    std::uint8_t file[SETTINGS_FILE_SIZE];
+    const auto record = settings_encode(settings);
+    file[0] = settings_check_byte(record.data());
+    std::memcpy(file + 1, record.data(), SETTINGS_RECORD_SIZE);
+
+    std::string temp;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temp = folder_of(settings_path) + "/.ethernet_set.dat." + std::to_string(::getpid()) + "."
+            + std::to_string(++temp_serial);
+        fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST)
+            return false;
+    }
+    if (fd < 0)
+        return false;
+    bool ok = write_all(fd, file, sizeof file) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    if (ok)
+        ok = ::rename(temp.c_str(), settings_path.c_str()) == 0;
+    if (!ok)
+        ::unlink(temp.c_str());
+    return ok;
+}

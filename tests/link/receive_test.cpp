@@ -1,0 +1,240 @@
+// The receive dispatcher and the handlers: what a reply changes, and what bad reads do not.
+#include "link_test_support.h"
+
+#include <cstring>
+#include <thread>
+
+using Receive = LinkTest;
+
+// Everything a reply can change, to prove a dropped read changed nothing.
+struct Snapshot {
+    std::uint32_t write, oldest, display, flags, count;
+    std::uint16_t counter, modulus, queued;
+    std::uint8_t event;
+    std::int16_t word0, word1;
+    SampleSlot first_slot;
+
+    static Snapshot take()
+    {
+        return {ring_write.load(),    ring_oldest.load(),         ring_display.load(),
+                trigger_flags.load(), block_count.load(),         block_counter.load(),
+                block_modulus.load(), queue_count(),              block_event.load(),
+                poll_reply_words[0].load(), poll_reply_words[1].load(), sample_ring[0]};
+    }
+    bool operator==(const Snapshot&) const = default;
+};
+
+TEST_F(Receive, StartReplySetsTheModulusAndAcknowledgesZero)
+{
+    block_counter = 77;
+    deliver(reply(REPLY_START, {0x03, 0xE8}));
+    EXPECT_EQ(block_modulus.load(), 1000);
+    EXPECT_EQ(block_counter.load(), 0);
+    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(0)}));
+}
+
+TEST_F(Receive, PollReplyKeepsBothSignedWords)
+{
+    deliver(reply(REPLY_POLL, {0xFF, 0xFE, 0x01, 0x02}));
+    EXPECT_EQ(poll_reply_words[0].load(), -2);
+    EXPECT_EQ(poll_reply_words[1].load(), 0x0102);
+    EXPECT_EQ(queue_count(), 0u);
+}
+
+TEST_F(Receive, BlockCounterWrapsOnceByTheModulus)
+{
+    acquisition_on = 1;
+    block_modulus = 1000;
+    block_counter = 990;
+    deliver(sample_block(20, 0));
+    EXPECT_EQ(block_counter.load(), 10);
+    EXPECT_EQ(block_count.load(), 20u);
+    deliver(sample_block(989, 0));
+    EXPECT_EQ(block_counter.load(), 999);
+    deliver(sample_block(1, 0));
+    EXPECT_EQ(block_counter.load(), 0);
+    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(10), ack_frame(999), ack_frame(0)}));
+}
+
+TEST_F(Receive, WithoutAModulusTheCounterOnlyAddsUp)
+{
+    acquisition_on = 1;
+    block_counter = 65530;
+    deliver(sample_block(10, 0));  // 16-bit sum
+    EXPECT_EQ(block_counter.load(), 4);
+    deliver(sample_block(0, 0));  // an empty block is still acknowledged
+    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(4), ack_frame(4)}));
+    EXPECT_EQ(ring_write.load(), 10u);
+}
+
+TEST_F(Receive, WhileAcquisitionIsOffBlocksAreCountedButNotStoredNorAcknowledged)
+{
+    block_modulus = 1000;
+    block_counter = 990;
+    deliver(sample_block(20, 0, 5));
+    EXPECT_EQ(block_counter.load(), 10);
+    EXPECT_EQ(block_count.load(), 20u);
+    EXPECT_EQ(ring_write.load(), 0u);
+    EXPECT_EQ(sample_ring[0][0], 0);
+    EXPECT_EQ(queue_count(), 0u);
+
+    // Only event flag 1 re-arms the controller.
+    deliver(sample_block(1, 2));
+    EXPECT_EQ(block_event.load(), 2);
+    EXPECT_EQ(queue_count(), 0u);
+    deliver(sample_block(1, 1));
+    EXPECT_EQ(block_event.load(), 1);
+    EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x05, 0x00, 0x04}}));
+    EXPECT_EQ(trigger_flags.load(), 0u);
+}
+
+TEST_F(Receive, RollingModeNeverCapturesAnEvent)
+{
+    acquisition_on = 1;
+    settings.trigger_mode = 0;
+    deliver(sample_block(3, 1));
+    EXPECT_EQ(trigger_flags.load(), 0u);
+    EXPECT_EQ(ring_display.load(), 0u);
+}
+
+TEST_F(Receive, EventSlotIsTheFirstSlotOfTheEventBlock)
+{
+    acquisition_on = 1;
+    settings.trigger_mode = 1;
+    deliver(sample_block(5, 0));
+    EXPECT_EQ(trigger_flags.load(), 0u);
+    deliver(sample_block(4, 1));
+    EXPECT_EQ(trigger_flags.load(), TRIGGER_CAPTURED);
+    EXPECT_EQ(ring_display.load(), 5u);
+    EXPECT_EQ(ring_write.load(), 9u);
+
+    // Captured (bit 0) or already showing (bit 1): later events leave the slot alone.
+    deliver(sample_block(2, 1));
+    EXPECT_EQ(ring_display.load(), 5u);
+    trigger_flags = TRIGGER_SHOWING;
+    deliver(sample_block(2, 1));
+    EXPECT_EQ(ring_display.load(), 5u);
+    EXPECT_EQ(trigger_flags.load(), TRIGGER_SHOWING);
+
+    // Once both are clear again the next event is taken.
+    trigger_flags = 0;
+    deliver(sample_block(1, 3));
+    EXPECT_EQ(trigger_flags.load(), TRIGGER_CAPTURED);
+    EXPECT_EQ(ring_display.load(), 13u);
+}
+
+TEST_F(Receive, ForcedEventIsCapturedWithoutAnEventFlag)
+{
+    acquisition_on = 1;
+    settings.trigger_mode = 2;
+    ring_write = 20000;
+    trigger_flags = TRIGGER_FORCED;
+    deliver(sample_block(2, 0));
+    EXPECT_EQ(trigger_flags.load(), TRIGGER_FORCED | TRIGGER_CAPTURED);
+    EXPECT_EQ(ring_display.load(), 20000u);
+}
+
+TEST_F(Receive, BadReadsAreDroppedWithoutAnyEffect)
+{
+    acquisition_on = 1;
+    settings.trigger_mode = 1;
+    block_modulus = 1000;
+    block_counter = 5;
+    const Snapshot before = Snapshot::take();
+
+    const Bytes block = sample_block(2, 1, 42);
+    Bytes two_frames = block;
+    two_frames.insert(two_frames.end(), block.begin(), block.end());
+    Bytes unknown_type = reply(11, {0, 0});
+    Bytes long_field = block;
+    put_u16_be(long_field.data() + 2, static_cast<std::uint16_t>(block.size() + 1));
+
+    for (const Bytes& read : {Bytes {}, Bytes {0x00}, Bytes {0x00, 0x03, 0x00}, two_frames, unknown_type,
+                              Bytes(block.begin(), block.end() - 1), long_field})
+        deliver(read);
+    on_frame(nullptr, 40);
+    EXPECT_EQ(Snapshot::take(), before);
+
+    deliver(block);  // the same block in one piece is taken
+    EXPECT_EQ(ring_write.load(), 2u);
+    EXPECT_EQ(block_counter.load(), 7);
+}
+
+TEST_F(Receive, SampleBlockWhoseCountDisagreesWithItsLengthIsDroppedWhole)
+{
+    acquisition_on = 1;
+    settings.trigger_mode = 1;
+    const Snapshot before = Snapshot::take();
+
+    // Claims 3 samples but holds 2 (header length consistent with the bytes received).
+    Bytes short_block = sample_block(2, 1, 9);
+    put_u16_be(short_block.data() + 6, 3);
+    deliver(short_block);
+    // Claims 1 sample but holds 2.
+    Bytes long_block = sample_block(2, 1, 9);
+    put_u16_be(long_block.data() + 6, 1);
+    deliver(long_block);
+    // Too short for the block header itself.
+    deliver(reply(REPLY_SAMPLE_BLOCK, {0, 0, 0, 0}));
+    // A huge count in a small frame.
+    Bytes huge = sample_block(1, 0);
+    put_u16_be(huge.data() + 6, 0xFFFF);
+    deliver(huge);
+
+    EXPECT_EQ(Snapshot::take(), before);
+}
+
+TEST_F(Receive, ShortRepliesOfEveryOtherTypeChangeNothing)
+{
+    block_modulus = 500;
+    block_counter = 12;
+    poll_reply_words[0] = 3;
+    const Snapshot before = Snapshot::take();
+    for (std::uint16_t type = 0; type < FRAME_TYPE_COUNT; ++type) {
+        if (type == REPLY_SAMPLE_BLOCK)
+            continue;
+        deliver(reply(type));
+        deliver(reply(type, {0x01}));
+    }
+    deliver(reply(REPLY_POLL, {1, 2, 3}));
+    EXPECT_EQ(Snapshot::take(), before);
+
+    // Well-formed replies of types 6, 7, 10 and of the ignored types are accepted without effect.
+    for (std::uint16_t type : {0, 4, 5, 8, 9})
+        deliver(reply(type, {1, 2, 3, 4, 5, 6}));
+    deliver(reply(REPLY_PARAM_WRITE, {0, 1, 0x3F, 0x80, 0, 0}));
+    deliver(reply(REPLY_PARAM_REQUEST, {0, 20, 0x3F, 0x80, 0, 0}));
+    deliver(reply(REPLY_STATUS_WORD, {0x12, 0x34}));
+    EXPECT_EQ(Snapshot::take(), before);
+}
+
+TEST_F(Receive, ReceiverAndDisplayShareTheRingAcrossThreads)
+{
+    // The socket thread stores blocks while this thread consumes up to the write index it
+    // read; every slot it reads must be complete (all channels of one sample).
+    acquisition_on = 1;
+    constexpr int blocks = 400;
+    std::thread receiver([] {
+        for (int b = 0; b < blocks; ++b) {
+            deliver(sample_block(10, 0, static_cast<std::int16_t>(b * 80 % 30000)));
+            if (b % 16 == 0)
+                queue_flush();
+        }
+    });
+    std::uint32_t consumed = 0;
+    bool torn = false;
+    while (consumed < blocks * 10u) {
+        const std::uint32_t write = ring_write.load(std::memory_order_acquire);
+        while (ring_display.load() != write) {
+            const std::uint32_t slot = ring_display.load();
+            const SampleSlot s = sample_ring[slot];
+            for (std::size_t c = 1; c < 8; ++c)
+                torn |= s[c] != static_cast<std::int16_t>(s[0] + c);
+            ring_display = ring_advance(slot, 1, SAMPLE_RING_SLOTS);
+            ++consumed;
+        }
+    }
+    receiver.join();
+    EXPECT_FALSE(torn);
+    EXPECT_EQ(consumed, blocks * 10u);
+}

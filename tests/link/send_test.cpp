@@ -1,0 +1,198 @@
+// The PC's messages byte for byte, the standing messages and the send queue.
+#include "link_test_support.h"
+
+#include <arpa/inet.h>
+
+#include <chrono>
+#include <thread>
+
+using Send = LinkTest;
+
+TEST_F(Send, EveryQueuedMessageHasItsExactBytes)
+{
+    channel_select = {7, 6, 5, 4, 3, 2, 1, 0};
+    settings.event_channel = 19;
+    block_counter = 0x1234;
+    param_values[0] = 1.0f;
+    param_values[200] = -2.5f;
+
+    send_start_acquisition();
+    send_block_ack();
+    send_channel_config();
+    send_event_reset();
+    send_param_write(param_values[0]);
+    send_param_write(param_values[200]);
+    send_param_request(20);
+
+    const std::vector<Bytes> expected = {
+        {0x00, 0x02, 0x00, 0x04},
+        {0x00, 0x03, 0x00, 0x06, 0x12, 0x34},
+        {0x00, 0x04, 0x00, 0x0D, 7, 6, 5, 4, 3, 2, 1, 0, 19},
+        {0x00, 0x05, 0x00, 0x04},
+        {0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00},
+        {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00},
+        {0x00, 0x07, 0x00, 0x06, 0x00, 0x14},
+    };
+    EXPECT_EQ(take_queue(), expected);
+}
+
+TEST_F(Send, ParameterWriteOfAValueOutsideTheTableSendsNothing)
+{
+    const float stray = 1.0f;
+    send_param_write(stray);
+    EXPECT_EQ(queue_count(), 0u);
+}
+
+TEST_F(Send, StandingMessagesAreBuiltOnceAndNeverQueued)
+{
+    build_poll_message();
+    ASSERT_TRUE(poll_message);
+    EXPECT_EQ(poll_message->bytes, (Bytes {0x00, 0x01, 0x00, 0x04}));
+    EXPECT_EQ(poll_message->length, 4);
+    NetMessage* first = poll_message.get();
+    build_poll_message();
+    EXPECT_EQ(poll_message.get(), first);
+    EXPECT_EQ(queue_count(), 0u);
+
+    free_standing_messages();
+    EXPECT_FALSE(poll_message);
+    EXPECT_FALSE(discovery_message);
+    refresh_discovery_message();  // nothing built: nothing happens
+    EXPECT_FALSE(discovery_message);
+}
+
+TEST_F(Send, DiscoveryMessageCarriesTheCurrentInterface)
+{
+    build_discovery_message();
+    ASSERT_TRUE(discovery_message);
+    Bytes expected(22, 0);
+    expected[3] = 0x16;
+    EXPECT_EQ(discovery_message->bytes, expected);  // no interface yet
+    EXPECT_EQ(discovery_message->length, 22);
+
+    {
+        std::lock_guard guard(netif_lock);
+        netif_local_ip = inet_addr("192.168.10.20");
+        netif_mask = inet_addr("255.255.255.0");
+        netif_gateway = inet_addr("192.168.10.1");
+        netif_mac = {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
+    }
+    build_discovery_message();  // already built: unchanged until refreshed
+    EXPECT_EQ(discovery_message->bytes, expected);
+    refresh_discovery_message();
+    expected = {0x00, 0x00, 0x00, 0x16, 192, 168, 10, 20, 255, 255, 255, 0,
+                192,  168,  10,   1,    0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
+    EXPECT_EQ(discovery_message->bytes, expected);
+}
+
+TEST_F(Send, QueueIsFirstInFirstOutAndKeepsItsHeadUntilPopped)
+{
+    send_param_request(1);
+    send_param_request(2);
+    NetMessage* head = queue_peek();
+    ASSERT_NE(head, nullptr);
+    EXPECT_EQ(head->bytes[5], 1);
+    EXPECT_EQ(queue_peek(), head);  // a peek does not remove
+    EXPECT_EQ(queue_count(), 2u);
+    queue_pop();
+    EXPECT_EQ(queue_peek()->bytes[5], 2);
+    queue_pop();
+    EXPECT_EQ(queue_peek(), nullptr);
+    queue_pop();  // empty: no effect
+    EXPECT_EQ(queue_count(), 0u);
+    send_event_reset();  // the queue works again after emptying
+    EXPECT_EQ(queue_count(), 1u);
+}
+
+TEST_F(Send, QueueAcceptsTheHundredthMessageAndDropsTheNext)
+{
+    for (std::uint16_t i = 0; i < 99; ++i)
+        send_param_request(i);
+    send_param_request(99);
+    EXPECT_EQ(queue_count(), 100u);
+    send_param_request(100);
+    EXPECT_EQ(queue_count(), 100u);
+
+    const auto sent = take_queue();
+    ASSERT_EQ(sent.size(), 100u);
+    EXPECT_EQ(get_u16_be(sent.back().data() + 4), 99);
+
+    queue_flush();
+    send_param_request(5);
+    EXPECT_EQ(queue_count(), 1u);
+    queue_flush();
+    EXPECT_EQ(queue_count(), 0u);
+    EXPECT_EQ(queue_peek(), nullptr);
+}
+
+TEST_F(Send, QueueGivesUpWhenTheLockStaysTaken)
+{
+    using namespace std::chrono;
+    link_config.queue_lock_wait = milliseconds(10);
+    send_param_request(1);
+
+    // Another thread holds the queue: a push meanwhile gives up after its three attempts
+    // and is lost, without touching what is queued.
+    std::atomic<bool> taken {false};
+    std::atomic<bool> release {false};
+    std::thread holder([&] {
+        ASSERT_TRUE(send_queue_lock_take());
+        taken = true;
+        while (!release)
+            std::this_thread::sleep_for(milliseconds(1));
+        send_queue_lock_release();
+    });
+    while (!taken)
+        std::this_thread::sleep_for(milliseconds(1));
+    const auto start = steady_clock::now();
+    send_param_request(2);
+    const auto waited = steady_clock::now() - start;
+    EXPECT_EQ(queue_count(), 1u);
+    EXPECT_GE(waited, milliseconds(30));
+    release = true;
+    holder.join();
+
+    send_param_request(3);
+    const auto sent = take_queue();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0][5], 1);
+    EXPECT_EQ(sent[1][5], 3);
+}
+
+TEST_F(Send, WithoutTheLockNothingIsQueued)
+{
+    send_queue_lock_close();
+    send_start_acquisition();
+    EXPECT_EQ(queue_peek(), nullptr);
+    EXPECT_EQ(queue_count(), 0u);
+    send_queue_lock_create();
+    send_start_acquisition();
+    EXPECT_EQ(queue_count(), 1u);
+}
+
+TEST_F(Send, ClosingTheLinkFreesWhatIsStillQueued)
+{
+    send_start_acquisition();
+    send_event_reset();
+    send_queue_lock_close();
+    EXPECT_EQ(queue_count(), 0u);
+    send_queue_lock_create();
+    EXPECT_EQ(queue_peek(), nullptr);
+}
+
+TEST_F(Send, BothThreadsMayQueueAtOnce)
+{
+    std::thread other([] {
+        for (int i = 0; i < 40; ++i)
+            send_event_reset();
+    });
+    for (int i = 0; i < 40; ++i)
+        send_start_acquisition();
+    other.join();
+    const auto sent = take_queue();
+    ASSERT_EQ(sent.size(), 80u);
+    int starts = 0;
+    for (const Bytes& b : sent)
+        starts += b[1] == MSG_START;
+    EXPECT_EQ(starts, 40);
+}

@@ -1,0 +1,75 @@
+// The Linux adapter source: route and lease parsing, and the live enumeration's basic promises.
+#include "Adapter_source_linux.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+TEST(LinuxSource, DefaultGatewayComesFromTheInterfacesDefaultRoute)
+{
+    const char* routes =
+        "Iface\tDestination\tGateway \tFlags\tRefCnt\tUse\tMetric\tMask\t\tMTU\tWindow\tIRTT\n"
+        "eth1\t00000000\t0100000A\t0003\t0\t0\t100\t00000000\t0\t0\t0\n"
+        "eth0\t0000A8C0\t00000000\t0001\t0\t0\t0\t00FFFFFF\t0\t0\t0\n"
+        "eth0\t00000000\t0101A8C0\t0003\t0\t0\t0\t00000000\t0\t0\t0\n"
+        "eth2\t00000000\t00000000\t0001\t0\t0\t0\t00000000\t0\t0\t0\n"
+        "broken line\n";
+    EXPECT_EQ(route_default_gateway(routes, "eth0"), "192.168.1.1");
+    EXPECT_EQ(route_default_gateway(routes, "eth1"), "10.0.0.1");
+    EXPECT_EQ(route_default_gateway(routes, "eth2"), "");  // no gateway flag
+    EXPECT_EQ(route_default_gateway(routes, "eth"), "");
+    EXPECT_EQ(route_default_gateway("", "eth0"), "");
+}
+
+TEST(LinuxSource, KeyValueLeaseGivesTheServerOfTheCurrentAddress)
+{
+    const char* lease = "# comment\nADDRESS=192.168.1.50\nSERVER_ADDRESS=192.168.1.1\nROUTER=192.168.1.1\n";
+    EXPECT_EQ(lease_server_key_value(lease, "192.168.1.50"), "192.168.1.1");
+    EXPECT_EQ(lease_server_key_value(lease, "192.168.1.51"), "");  // stale lease
+    EXPECT_EQ(lease_server_key_value("SERVER_ADDRESS=junk\n", "192.168.1.50"), "");
+    EXPECT_EQ(lease_server_key_value("", "192.168.1.50"), "");
+}
+
+TEST(LinuxSource, DhclientLeaseTakesTheLastLeaseOfTheInterface)
+{
+    const char* leases = "lease {\n"
+                         "  interface \"eth0\";\n"
+                         "  fixed-address 192.168.1.50;\n"
+                         "  option dhcp-server-identifier 192.168.1.1;\n"
+                         "}\n"
+                         "lease {\n"
+                         "  interface \"eth1\";\n"
+                         "  fixed-address 10.0.0.7;\n"
+                         "  option dhcp-server-identifier 10.0.0.1;\n"
+                         "}\n"
+                         "lease {\n"
+                         "  interface \"eth0\";\n"
+                         "  fixed-address 192.168.1.50;\n"
+                         "  option dhcp-server-identifier 192.168.1.254;\n"
+                         "}\n"
+                         "lease {\n"
+                         "  interface \"eth0\";\n";  // cut short: ignored
+    EXPECT_EQ(lease_server_dhclient(leases, "eth0", "192.168.1.50"), "192.168.1.254");
+    EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.7"), "10.0.0.1");
+    EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.8"), "");
+    EXPECT_EQ(lease_server_dhclient(leases, "eth2", "10.0.0.7"), "");
+}
+
+TEST(LinuxSource, LiveEnumerationNeverListsLoopbackAndFillsWhatItCounts)
+{
+    LinuxAdapterSource source;
+    const std::uint32_t n = source.interface_count();
+    std::vector<AdapterRecord> records(n + 2, AdapterRecord {});
+    ASSERT_TRUE(source.query(records));
+    for (std::uint32_t i = 0; i < n; ++i) {
+        const AdapterRecord& r = records[i];
+        EXPECT_STRNE(r.AdapterName, "lo");
+        EXPECT_NE(r.AdapterName[0], '\0');
+        EXPECT_NE(r.Description[0], '\0');
+        EXPECT_NE(r.IpAddressList.IpAddress[0], '\0');  // "0.0.0.0" at least
+        EXPECT_LE(r.AddressLength, 8u);
+    }
+    // Records beyond the count stay zero.
+    EXPECT_EQ(records[n].AddressLength, 0u);
+    EXPECT_EQ(records[n + 1].AdapterName[0], '\0');
+}

@@ -1,0 +1,227 @@
+// Adapter enumeration, selection and the monitor tick, over a fixed adapter list.
+#include "Fz_netif.h"
+#include "Globvar.h"
+#include "Settings_file.h"
+#include "temp_dir.h"
+
+#include <arpa/inet.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+
+AdapterRecord adapter(const char* name, MacAddress mac, const char* ip, const char* mask = "255.255.255.0",
+                      const char* gateway = "0.0.0.0", std::uint32_t mac_length = 6)
+{
+    AdapterRecord r {};
+    set_text(r.AdapterName, name);
+    set_text(r.Description, std::string(name) + " (test)");
+    r.AddressLength = mac_length;
+    std::memcpy(r.Address, mac.data(), 6);
+    set_text(r.IpAddressList.IpAddress, ip);
+    set_text(r.IpAddressList.IpMask, mask);
+    set_text(r.GatewayList.IpAddress, gateway);
+    return r;
+}
+
+const MacAddress mac_a {0x02, 0x00, 0x00, 0x00, 0x00, 0x0A};
+const MacAddress mac_b {0x02, 0x00, 0x00, 0x00, 0x00, 0x0B};
+
+Bytes file_mac()
+{
+    std::ifstream in(settings_path, std::ios::binary);
+    Bytes b(std::istreambuf_iterator<char>(in), {});
+    if (b.size() != 29)
+        return {};
+    return Bytes(b.begin() + 1, b.begin() + 7);
+}
+
+class Adapters : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        link_state_reset();
+        settings_load();
+        adapter_source_set(&source);
+    }
+    void TearDown() override
+    {
+        adapter_source_set(nullptr);
+        link_state_reset();
+    }
+
+    TempWorkingDir dir;
+    FixedAdapterSource source;
+};
+
+} // namespace
+
+TEST(MacHelpers, ZeroAndEqual)
+{
+    const std::uint8_t zero[6] {};
+    const std::uint8_t last[6] {0, 0, 0, 0, 0, 1};
+    const std::uint8_t first[6] {1, 0, 0, 0, 0, 0};
+    EXPECT_TRUE(mac_is_zero(zero));
+    EXPECT_FALSE(mac_is_zero(last));
+    EXPECT_FALSE(mac_is_zero(first));
+    EXPECT_TRUE(mac_equal(last, last));
+    EXPECT_FALSE(mac_equal(last, first));
+    EXPECT_FALSE(mac_equal(zero, last));
+}
+
+TEST(MacHelpers, AddressTextsThatAreNotAddressesGiveZero)
+{
+    EXPECT_EQ(ip_text_to_addr("192.168.1.2"), inet_addr("192.168.1.2"));
+    EXPECT_EQ(ip_text_to_addr("0.0.0.0"), 0u);
+    EXPECT_EQ(ip_text_to_addr(""), 0u);
+    EXPECT_EQ(ip_text_to_addr("not an address"), 0u);
+    EXPECT_EQ(ip_text_to_addr(nullptr), 0u);
+}
+
+TEST_F(Adapters, WithoutARememberedAdapterTheFirstEthernetOneIsSelectedAndSaved)
+{
+    source.adapters = {adapter("tun0", {}, "10.8.0.2", "255.255.255.0", "0.0.0.0", 0),
+                       adapter("eth0", mac_a, "192.168.10.20", "255.255.255.0", "192.168.10.1"),
+                       adapter("eth1", mac_b, "10.0.0.5")};
+    EXPECT_TRUE(netif_poll());  // flags changed: repaint
+    EXPECT_EQ(adapter_count, 3);
+    EXPECT_EQ(adapter_count_seen, 3u);
+    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED | NETIF_HAS_ADDRESS);
+    EXPECT_EQ(netif_flags_shown, netif_flags.load());
+    EXPECT_EQ(settings.mac, mac_a);
+    EXPECT_EQ(file_mac(), Bytes(mac_a.begin(), mac_a.end()));  // written at once
+
+    EXPECT_EQ(netif_mac, mac_a);
+    EXPECT_EQ(netif_local_ip.load(), inet_addr("192.168.10.20"));
+    EXPECT_EQ(netif_mask.load(), inet_addr("255.255.255.0"));
+    EXPECT_EQ(netif_gateway.load(), inet_addr("192.168.10.1"));
+    EXPECT_STREQ(netif_adapter.AdapterName, "eth0");
+    EXPECT_EQ(netif_ip_text(), "192.168.10.20");
+
+    // Nothing changed: no enumeration, no repaint.
+    set_text(source.adapters[1].Description, "changed");
+    EXPECT_FALSE(netif_poll());
+    EXPECT_STREQ(adapter_list[1].Description, "eth0 (test)");
+}
+
+TEST_F(Adapters, RememberedAdapterIsFoundWhereverItIsListed)
+{
+    settings.mac = mac_b;
+    source.adapters = {adapter("eth0", mac_a, "192.168.10.20"), adapter("eth1", mac_b, "10.0.0.5")};
+    netif_poll();
+    EXPECT_EQ(netif_flags.load(), 3);
+    EXPECT_EQ(netif_mac, mac_b);
+    EXPECT_EQ(netif_ip_text(), "10.0.0.5");
+}
+
+TEST_F(Adapters, RememberedAdapterAbsentClearsTheSelection)
+{
+    source.adapters = {adapter("eth0", mac_a, "192.168.10.20")};
+    netif_poll();
+    ASSERT_EQ(netif_flags.load(), 3);
+
+    // The adapter goes away, another one appears in its place.
+    source.adapters = {adapter("eth1", mac_b, "10.0.0.5"), adapter("wlan0", {0x02, 1, 2, 3, 4, 5}, "10.0.1.5")};
+    EXPECT_TRUE(netif_poll());
+    EXPECT_EQ(netif_flags.load() & 3, 0);
+    EXPECT_EQ(netif_flags_shown, netif_flags.load());
+    EXPECT_EQ(settings.mac, mac_a);  // still remembered, not replaced
+    EXPECT_EQ(file_mac(), Bytes(mac_a.begin(), mac_a.end()));
+
+    // It comes back: selected again.
+    source.adapters.push_back(adapter("eth0", mac_a, "192.168.10.21"));
+    EXPECT_TRUE(netif_poll());
+    EXPECT_EQ(netif_flags.load(), 3);
+    EXPECT_EQ(netif_ip_text(), "192.168.10.21");
+}
+
+TEST_F(Adapters, AdapterWithoutAddressWaitsUntilItGetsOne)
+{
+    source.adapters = {adapter("eth0", mac_a, "0.0.0.0", "0.0.0.0")};
+    EXPECT_TRUE(netif_poll());
+    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED);
+    EXPECT_EQ(netif_local_ip.load(), 0u);
+
+    // Still no address: re-enumerated on every tick (the list follows the source), flags as before.
+    set_text(source.adapters[0].Description, "renamed");
+    EXPECT_FALSE(netif_poll());
+    EXPECT_STREQ(adapter_list[0].Description, "renamed");
+    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED);
+
+    set_text(source.adapters[0].IpAddressList.IpAddress, "192.168.10.20");
+    EXPECT_TRUE(netif_poll());
+    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED | NETIF_HAS_ADDRESS);
+    EXPECT_EQ(netif_local_ip.load(), inet_addr("192.168.10.20"));
+}
+
+TEST_F(Adapters, AnAddressTextThatDoesNotConvertCountsAsNoAddress)
+{
+    source.adapters = {adapter("eth0", mac_a, "garbage")};
+    netif_poll();
+    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED);
+    EXPECT_EQ(netif_local_ip.load(), 0u);
+}
+
+TEST_F(Adapters, NoUsableAdapterLeavesNothingSelected)
+{
+    source.adapters = {adapter("tun0", {}, "10.8.0.2", "255.255.255.0", "0.0.0.0", 0)};
+    netif_poll();
+    EXPECT_EQ(adapter_count, 1);
+    EXPECT_EQ(netif_flags.load(), 0);
+    EXPECT_EQ(settings.mac, MacAddress {});
+
+    source.adapters.clear();
+    netif_poll();
+    EXPECT_EQ(adapter_count, 0);
+    EXPECT_TRUE(adapter_list.empty());
+}
+
+TEST_F(Adapters, FailedQueryEmptiesTheListAndIsRetried)
+{
+    source.adapters = {adapter("eth0", mac_a, "192.168.10.20")};
+    netif_poll();
+    ASSERT_EQ(netif_flags.load(), 3);
+
+    source.adapters.push_back(adapter("eth1", mac_b, "10.0.0.5"));
+    source.fail = true;
+    EXPECT_TRUE(netif_poll());
+    EXPECT_EQ(adapter_count, 0);
+    EXPECT_EQ(netif_flags.load() & 3, 0);
+
+    source.fail = false;
+    EXPECT_TRUE(netif_poll());
+    EXPECT_EQ(adapter_count, 2);
+    EXPECT_EQ(netif_flags.load(), 3);
+}
+
+TEST_F(Adapters, RecordsTheSourceDidNotFillStayZeroAndAreSkipped)
+{
+    // The source reports two interfaces but fills one record.
+    struct ShortSource : FixedAdapterSource {
+        std::uint32_t interface_count() override { return 2; }
+    } short_source;
+    short_source.adapters = {adapter("tun0", {}, "10.8.0.2", "255.255.255.0", "0.0.0.0", 0)};
+    adapter_source_set(&short_source);
+    adapters_enumerate();
+    ASSERT_EQ(adapter_count, 2);
+    EXPECT_EQ(adapter_list[1].AddressLength, 0u);
+    EXPECT_STREQ(adapter_list[1].Description, "");
+    adapters_match_saved();
+    EXPECT_EQ(netif_flags.load(), 0);
+}
+
+TEST_F(Adapters, SelectingTheRememberedAdapterAgainDoesNotRewriteTheFile)
+{
+    source.adapters = {adapter("eth0", mac_a, "192.168.10.20")};
+    netif_poll();
+    std::filesystem::remove(settings_path);
+    adapter_select(adapter_list[0]);
+    EXPECT_FALSE(std::filesystem::exists(settings_path));
+    adapter_select(adapter("eth1", mac_b, "10.0.0.5"));
+    EXPECT_EQ(file_mac(), Bytes(mac_b.begin(), mac_b.end()));
+    EXPECT_EQ(netif_mac, mac_b);
+}

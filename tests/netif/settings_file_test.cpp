@@ -1,0 +1,198 @@
+// ethernet_set.dat: defaults, validation, round trip and failures to write.
+#include "Globvar.h"
+#include "Settings_file.h"
+#include "temp_dir.h"
+
+#include <fstream>
+#include <iterator>
+#include <vector>
+
+namespace {
+
+using Bytes = std::vector<std::uint8_t>;
+namespace fs = std::filesystem;
+
+Bytes read_file(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+void write_file(const fs::path& path, const Bytes& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+Bytes default_file()
+{
+    Bytes b(29, 0);
+    b[7] = 0x0A;  // 192.168.1.10, least significant byte first
+    b[8] = 0x01;
+    b[9] = 0xA8;
+    b[10] = 0xC0;
+    b[11] = 0x6D;  // 1645
+    b[12] = 0x06;
+    b[13] = 0xD0;  // 2000
+    b[14] = 0x07;
+    b[15] = 0x30;  // -2000
+    b[16] = 0xF8;
+    for (std::size_t i = 1; i < 29; ++i)
+        b[0] ^= b[i];
+    return b;
+}
+
+bool only_settings_file_in(const fs::path& dir)
+{
+    for (const auto& entry : fs::directory_iterator(dir))
+        if (entry.path().filename() != SETTINGS_FILE_NAME)
+            return false;
+    return true;
+}
+
+class SettingsFile : public ::testing::Test {
+protected:
+    void SetUp() override { link_state_reset(); }
+    void TearDown() override { link_state_reset(); }
+
+    TempWorkingDir dir;
+    fs::path file() const { return dir.path() / SETTINGS_FILE_NAME; }
+};
+
+void expect_defaults_in_memory()
+{
+    EXPECT_EQ(settings.mac, MacAddress {});
+    EXPECT_EQ(settings.server_ip, DEFAULT_SERVER_IP);
+    EXPECT_EQ(settings.server_port, 1645);
+    EXPECT_EQ(settings.y_max, 2000);
+    EXPECT_EQ(settings.y_min, -2000);
+    EXPECT_EQ(settings.view_flags, 0u);
+    EXPECT_EQ(settings.trigger_mode.load(), 0);
+    EXPECT_EQ(settings.event_channel.load(), 0);
+}
+
+} // namespace
+
+TEST_F(SettingsFile, MissingFileIsCreatedWithTheDefaults)
+{
+    settings_load();
+    EXPECT_EQ(fs::path(settings_dir), fs::current_path());
+    EXPECT_EQ(fs::path(settings_path), file());
+    expect_defaults_in_memory();
+    const Bytes bytes = read_file(file());
+    EXPECT_EQ(bytes, default_file());
+    EXPECT_TRUE(only_settings_file_in(dir.path()));  // no temporary file left behind
+}
+
+TEST_F(SettingsFile, AllZeroFileIsValid)
+{
+    write_file(file(), Bytes(29, 0));
+    settings.y_max = 123;
+    settings_load();
+    EXPECT_EQ(settings.mac, MacAddress {});
+    EXPECT_EQ(settings.y_max, 0);
+    EXPECT_EQ(settings.y_min, 0);
+    EXPECT_EQ(settings.server_port, 0);
+    EXPECT_EQ(settings.trigger_mode.load(), 0);
+    EXPECT_EQ(read_file(file()), Bytes(29, 0));  // not rewritten
+}
+
+TEST_F(SettingsFile, SavedRecordLoadsBackFieldForField)
+{
+    settings_load();
+    settings.mac = {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
+    settings.server_ip = 0x0A000001;
+    settings.server_port = 0xBEEF;
+    settings.y_max = -5;
+    settings.y_min = -32768;
+    settings.reserved_16 = {1, 2, 3, 4};
+    settings.view_flags = VIEW_FIXED_SCALE;
+    settings.trigger_mode = 2;
+    settings.event_channel = 19;
+    settings.reserved_26 = {0xFE, 0xFF};
+    ASSERT_TRUE(settings_save());
+
+    const Bytes bytes = read_file(file());
+    ASSERT_EQ(bytes.size(), 29u);
+    std::uint8_t all = 0;
+    for (std::uint8_t b : bytes)
+        all ^= b;
+    EXPECT_EQ(all, 0);
+    EXPECT_EQ(Bytes(bytes.begin() + 1, bytes.begin() + 7), (Bytes {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC}));
+    EXPECT_EQ(Bytes(bytes.begin() + 7, bytes.begin() + 11), (Bytes {0x01, 0x00, 0x00, 0x0A}));
+    EXPECT_EQ(Bytes(bytes.begin() + 13, bytes.begin() + 17), (Bytes {0xFB, 0xFF, 0x00, 0x80}));
+    EXPECT_EQ(Bytes(bytes.begin() + 21, bytes.begin() + 27), (Bytes {0x01, 0, 0, 0, 2, 19}));
+
+    const EthernetSettings saved = settings;
+    settings = EthernetSettings {};
+    settings_load();
+    EXPECT_EQ(settings_encode(settings), settings_encode(saved));
+    EXPECT_TRUE(only_settings_file_in(dir.path()));
+}
+
+TEST_F(SettingsFile, WrongSizeOrCheckByteIsReplacedByTheDefaults)
+{
+    Bytes good(29, 0);
+    good[1] = 0x11;
+    good[0] = 0x11;
+    Bytes bad_check = good;
+    bad_check[0] = 0x10;
+    Bytes short_file(good.begin(), good.end() - 1);
+    Bytes long_file = good;
+    long_file.push_back(0);
+
+    for (const Bytes& content : {bad_check, short_file, long_file, Bytes {}}) {
+        write_file(file(), content);
+        settings.y_max = 1;
+        settings_load();
+        expect_defaults_in_memory();
+        EXPECT_EQ(read_file(file()), default_file());
+    }
+
+    write_file(file(), good);
+    settings_load();
+    EXPECT_EQ(settings.mac[0], 0x11);
+}
+
+TEST_F(SettingsFile, UnwritableFolderKeepsTheSettingsInMemory)
+{
+    // A settings path whose folder cannot exist (its parent is a file).
+    write_file(dir.path() / "plain", Bytes {1});
+    settings_path = (dir.path() / "plain" / SETTINGS_FILE_NAME).string();
+    settings.y_max = 50;
+    EXPECT_FALSE(settings_save());
+    EXPECT_EQ(settings.y_max, 50);
+
+    settings_reset_defaults();  // defaults in memory all the same
+    expect_defaults_in_memory();
+    EXPECT_EQ(read_file(dir.path() / "plain"), Bytes {1});
+}
+
+TEST_F(SettingsFile, FolderInPlaceOfTheFileIsLeftAlone)
+{
+    fs::create_directory(file());
+    write_file(file() / "keep", Bytes {7});
+    settings_load();
+    expect_defaults_in_memory();
+    EXPECT_TRUE(fs::is_directory(file()));
+    EXPECT_EQ(read_file(file() / "keep"), Bytes {7});
+    std::size_t entries = 0;
+    for ([[maybe_unused]] const auto& entry : fs::directory_iterator(dir.path()))
+        ++entries;
+    EXPECT_EQ(entries, 1u);  // no temporary file left behind
+}
+
+TEST_F(SettingsFile, ReadOnlyFileIsReadButNotReplaced)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root may write any file; read-only protection cannot be observed";
+    Bytes zeros(29, 0);
+    write_file(file(), zeros);
+    fs::permissions(file(), fs::perms::owner_read);
+    settings_load();
+    EXPECT_EQ(settings.y_max, 0);
+    settings.y_max = 9;
+    EXPECT_FALSE(settings_save());
+    EXPECT_EQ(settings.y_max, 9);
+    EXPECT_EQ(read_file(file()), zeros);
+}
