@@ -1,0 +1,308 @@
+// Paints the diagram into an off-screen 1200 x 700 image with 8 channels of realistic
+// signals and prints the median and 95th percentile time per picture and the heap
+// allocations made while painting, for the three standard situations:
+//   follow mode with 5000 samples shown, zoom mode with all 20000 shown, and a fixed
+//   scale that clips half of the signal.
+// Usage: paint_bench [--png DIR] [--rounds N]
+// Run with QT_QPA_PLATFORM=offscreen.
+
+#include "Diagramx.h"
+#include "ImageControl.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QWidget>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <new>
+#include <random>
+#include <vector>
+
+// Counting allocator: every operator new in the process passes here.
+static std::atomic<long long> g_allocations{0};
+
+void* operator new(std::size_t n)
+{
+    ++g_allocations;
+    if (void* p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t n)
+{
+    ++g_allocations;
+    if (void* p = std::malloc(n ? n : 1))
+        return p;
+    throw std::bad_alloc();
+}
+void* operator new(std::size_t n, const std::nothrow_t&) noexcept
+{
+    ++g_allocations;
+    return std::malloc(n ? n : 1);
+}
+void* operator new[](std::size_t n, const std::nothrow_t&) noexcept
+{
+    ++g_allocations;
+    return std::malloc(n ? n : 1);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+// Eight channels: sines with noise, squares, ramps, a triangle and plain noise.
+void fill_signals(Diagramx& d, int count)
+{
+    std::mt19937 rng(12345);
+    std::normal_distribution<double> noise(0.0, 1.0);
+    double values[8];
+    for (int i = 0; i < count; ++i) {
+        const double t = d.nextTime;
+        values[0] = 800 * std::sin(2 * M_PI * 2.0 * t) + 40 * noise(rng);
+        values[1] = std::fmod(t, 0.5) < 0.25 ? 600 : -600;
+        values[2] = 1000 * (std::fmod(t, 1.0) - 0.5);
+        values[3] = 400 * std::sin(2 * M_PI * 0.7 * t + 1) + 15 * noise(rng);
+        values[4] = 120 * noise(rng);
+        values[5] = 300 * std::sin(2 * M_PI * 9.0 * t) + 250 * std::sin(2 * M_PI * 0.5 * t) +
+                    20 * noise(rng);
+        values[6] = std::fmod(t, 1.3) < 0.4 ? 900 : -200;
+        const double ph = std::fmod(t * 1.5, 1.0);
+        values[7] = 1400 * (ph < 0.5 ? ph : 1 - ph) - 350;
+        d.AddSample(t, values, 8);
+        d.nextTime += d.samplePeriod;
+    }
+}
+
+struct Figures {
+    double median, p95;
+    double cpuMedian, cpuP95;
+    double allocations;
+};
+
+double thread_cpu_ms()
+{
+    timespec ts;
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
+}
+
+Figures measure(Diagramx& d, DrawArea& area, ViewState& v, int rounds)
+{
+    for (int i = 0; i < 5; ++i) // warm the font and glyph caches
+        d.Paint(area, v);
+    std::vector<double> ms, cpu;
+    long long allocs = 0;
+    for (int i = 0; i < rounds; ++i) {
+        const long long a0 = g_allocations.load();
+        const double c0 = thread_cpu_ms();
+        const auto t0 = std::chrono::steady_clock::now();
+        d.Paint(area, v);
+        const auto t1 = std::chrono::steady_clock::now();
+        cpu.push_back(thread_cpu_ms() - c0);
+        allocs += g_allocations.load() - a0;
+        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    std::sort(cpu.begin(), cpu.end());
+    const std::size_t p95 = std::min(ms.size() - 1, ms.size() * 95 / 100);
+    return {ms[ms.size() / 2], ms[p95], cpu[cpu.size() / 2], cpu[p95], double(allocs) / rounds};
+}
+
+void set_follow(ViewState& v, std::uint32_t window)
+{
+    v.followLatest = 1;
+    v.fixedScale = 0;
+    v.windowSamples = window;
+}
+
+void set_zoom_all(Diagramx& d, ViewState& v)
+{
+    v.followLatest = 0;
+    v.fixedScale = 0;
+    v.viewOffset = 0;
+    v.viewLength = d.SampleCount() - 1;
+    v.tTrimStart = v.tTrimEnd = 0;
+    v.zoomYMax = 1100;
+    v.zoomYMin = -1100;
+}
+
+void set_fixed(ViewState& v)
+{
+    set_follow(v, 5000);
+    v.fixedScale = 1;
+    v.fixedYMax = 400;
+    v.fixedYMin = -400;
+}
+
+struct Target {
+    QImage image;
+    Canvas canvas;
+    DrawArea area;
+    Target(int w, int h, int ppi) : image(w, h, QImage::Format_RGB32), canvas(&image)
+    {
+        image.fill(Qt::white);
+        canvas.font.pixelsPerInch = ppi;
+        area.canvas = &canvas;
+        area.width = w;
+        area.height = h;
+    }
+    void save(const QString& path)
+    {
+        canvas.release();
+        image.save(path);
+    }
+};
+
+void write_pngs(Diagramx& d, const QString& dir)
+{
+    QDir().mkpath(dir);
+    ViewState v = d.view;
+    {
+        Target t(1200, 700, 96);
+        set_follow(v, 5000);
+        d.Paint(t.area, v);
+        t.save(dir + "/follow_sines.png");
+    }
+    {
+        Target t(1200, 700, 96);
+        set_zoom_all(d, v);
+        d.Paint(t.area, v);
+        t.save(dir + "/zoom_all.png");
+    }
+    {
+        Target t(1200, 700, 96);
+        set_fixed(v);
+        d.Paint(t.area, v);
+        t.save(dir + "/fixed_clipped.png");
+    }
+    {
+        Target t(2400, 1400, 192);
+        set_follow(v, 5000);
+        d.Paint(t.area, v);
+        t.save(dir + "/printer_192dpi.png");
+    }
+    {
+        // A few slow samples, zoomed so that the clipping at the top edge is plain to see.
+        Diagramx few(d.host, 8, 5000, 20001);
+        for (int i = 0; i < 8; ++i)
+            few.channelVisible[i] = i < 2;
+        double values[8] = {};
+        for (int i = 0; i < 21; ++i) {
+            values[0] = 3000 * std::sin(i * 0.45);
+            values[1] = 1500 * std::cos(i * 0.3);
+            few.AddSample(i * 0.1, values, 8);
+        }
+        ViewState fv = few.view;
+        fv.fixedScale = 1;
+        fv.fixedYMax = 2000;
+        fv.fixedYMin = -2000;
+        Target t(800, 500, 96);
+        few.Paint(t.area, fv);
+        t.save(dir + "/clip_top_edge.png");
+
+        few.Clear();
+        ViewState ev = few.view;
+        Target e(600, 400, 96);
+        few.Paint(e.area, ev);
+        e.save(dir + "/empty.png");
+        Target s1(66, 300, 96);
+        few.Paint(s1.area, ev);
+        s1.save(dir + "/small_66x300.png");
+        Target s2(300, 110, 96);
+        few.Paint(s2.area, ev);
+        s2.save(dir + "/small_300x110.png");
+        Target s3(140, 200, 96);
+        few.Paint(s3.area, ev);
+        s3.save(dir + "/narrow_140x200.png");
+    }
+    std::printf("pictures written to %s\n", qPrintable(dir));
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QString pngDir;
+    int rounds = 200;
+    for (int i = 1; i < argc; ++i) {
+        const QString a = QString::fromLocal8Bit(argv[i]);
+        if (a == "--png" && i + 1 < argc)
+            pngDir = QString::fromLocal8Bit(argv[++i]);
+        else if (a == "--rounds" && i + 1 < argc)
+            rounds = std::max(1, std::atoi(argv[++i]));
+    }
+
+    QWidget host;
+    host.resize(1200, 700 + 57 + 36);
+    Diagramx d(&host, 8, 5000, 20001);
+    host.show();
+    QApplication::processEvents();
+    fill_signals(d, 20000);
+
+    if (!pngDir.isEmpty()) {
+        write_pngs(d, pngDir);
+        return 0;
+    }
+
+    Target target(1200, 700, 96);
+    ViewState v = d.view;
+    std::printf("paint into a 1200 x 700 image, 8 channels, %d rounds each\n", rounds);
+    std::printf("%-36s %9s %9s %9s %9s %8s\n", "case", "median", "p95", "cpu med", "cpu p95",
+                "allocs");
+    auto row = [&](const char* name, DrawArea& area, ViewState& view) {
+        const Figures f = measure(d, area, view, rounds);
+        std::printf("%-36s %9.3f %9.3f %9.3f %9.3f %8.1f\n", name, f.median, f.p95, f.cpuMedian,
+                    f.cpuP95, f.allocations);
+    };
+    for (int reduce = 1; reduce >= 0; --reduce) {
+        d.reduceTraceColumns = reduce == 1;
+        std::printf("-- traces %s\n", reduce ? "with column reduction" : "plain (every point)");
+        set_follow(v, 5000);
+        row("follow, 8 x 5000 shown", target.area, v);
+        set_zoom_all(d, v);
+        row("zoom, 8 x 20000 shown", target.area, v);
+        set_fixed(v);
+        row("fixed scale, half clipped, 8 x 5000", target.area, v);
+    }
+    d.reduceTraceColumns = true;
+    std::printf("-- on screen (Redraw, with the snapshot copy), picture %d x %d\n",
+                d.screenArea.width, d.screenArea.height);
+    set_follow(d.view, 5000);
+    row("screen follow, 8 x 5000 shown", d.screenArea, d.view);
+
+    // As in the running program, where showing the picture closes its painter between two
+    // paints: the painter is opened again inside Paint.
+    {
+        const Figures f = [&] {
+            std::vector<double> ms;
+            long long allocs = 0;
+            for (int i = 0; i < rounds; ++i) {
+                d.screenCanvas->release();
+                const long long a0 = g_allocations.load();
+                const auto t0 = std::chrono::steady_clock::now();
+                d.Redraw();
+                const auto t1 = std::chrono::steady_clock::now();
+                allocs += g_allocations.load() - a0;
+                ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+            }
+            std::sort(ms.begin(), ms.end());
+            const double med = ms[ms.size() / 2];
+            const double p95 = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
+            return Figures{med, p95, 0, 0, double(allocs) / rounds};
+        }();
+        std::printf("%-36s %9.3f %9.3f %9s %9s %8.1f\n", "screen, painter reopened each time",
+                    f.median, f.p95, "-", "-", f.allocations);
+    }
+    return 0;
+}

@@ -1,0 +1,226 @@
+#include "paint_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+#include <vector>
+
+namespace {
+
+// The points of the last trace drawn (the polyline buffer, up to its first unused entry).
+std::vector<QPoint> trace_points(const Diagramx& d, int upTo = 200)
+{
+    std::vector<QPoint> pts;
+    for (int i = 0; i < upTo && i < int(d.pointCapacity); ++i) {
+        if (d.points[i] == QPoint(0, 0))
+            break;
+        pts.push_back(d.points[i]);
+    }
+    return pts;
+}
+
+bool contains(const std::vector<QPoint>& pts, QPoint p)
+{
+    for (QPoint q : pts)
+        if (q == p)
+            return true;
+    return false;
+}
+
+struct Scale {
+    ViewState v;
+    int x(double t) const
+    {
+        return v.plotLeft + int((t - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5);
+    }
+    int y(double value) const
+    {
+        return v.plotBottom - int((value - v.yMin) * v.plotHeight / (v.yMax - v.yMin) + 0.5);
+    }
+    int top() const { return v.plotBottom - v.plotHeight; }
+};
+
+} // namespace
+
+TEST(TraceClipping, RunsAlongTheTopEdgeWithCrossingsAtInterpolatedTimes)
+{
+    DiagramHost h;
+    // 0 until 2 ms, 4000 from 3 ms to 5 ms, 0 again from 6 ms: with a fixed range of
+    // -2000 .. 2000 the trace leaves through the top at 2.5 ms and comes back at 5.5 ms.
+    const double values[] = {0, 0, 0, 4000, 4000, 4000, 0, 0, 0, 0, 0};
+    h.append(11, [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
+    h.showOnly(0);
+    PaintTarget t(600, 400);
+    ViewState v = h.d->view;
+    v.fixedScale = 1;
+    v.fixedYMax = 2000;
+    v.fixedYMin = -2000;
+    h.d->Paint(t.area, v);
+    const Scale s{v};
+
+    const std::vector<QPoint> pts = trace_points(*h.d);
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.002), s.y(0))));
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.0025), s.top())));
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.0055), s.top())));
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.006), s.y(0))));
+    for (QPoint p : pts)
+        EXPECT_GE(p.y(), s.top()) << p.x();
+
+    // In the picture: the rising line meets the top edge at the crossing, not at the
+    // sample after it, and nothing of the trace shows below the edge while it is above.
+    const Color green = Diagramx::kDefaultColors[0];
+    bool nearCrossing = false;
+    for (int x = s.x(0.0025) - 2; x <= s.x(0.0025); ++x)
+        nearCrossing = nearCrossing || t.px(x, s.top() + 1) == green;
+    EXPECT_TRUE(nearCrossing);
+    for (int x = s.x(0.0025) + 2; x <= s.x(0.0055) - 2; ++x)
+        for (int y = s.top() + 1; y < s.top() + 6; ++y)
+            EXPECT_NE(t.px(x, y), green) << x << "," << y;
+    // The trace lies under the black frame along the edge.
+    EXPECT_EQ(t.px(s.x(0.004), s.top()), clBlack);
+}
+
+TEST(TraceClipping, JumpFromAboveToBelowAndBackFromBelow)
+{
+    DiagramHost h;
+    const double values[] = {0, 3000, -3000, -3000, 0, 0};
+    h.append(6, [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
+    h.showOnly(0);
+    PaintTarget t(600, 400);
+    ViewState v = h.d->view;
+    v.fixedScale = 1;
+    v.fixedYMax = 2000;
+    v.fixedYMin = -2000;
+    h.d->Paint(t.area, v);
+    const Scale s{v};
+    const std::vector<QPoint> pts = trace_points(*h.d);
+    // Up through the top at 0 + 2/3 ms, straight down the edge at 2 ms, back from
+    // below at 3 + 1/3 ms.
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.001 * 2 / 3), s.top())));
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.001), s.top())));
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.002), v.plotBottom)));
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.003 + 0.001 / 3), v.plotBottom)));
+    EXPECT_TRUE(contains(pts, QPoint(s.x(0.004), s.y(0))));
+}
+
+TEST(TraceClipping, ZoomWindowIsCutAtBothEndsOfTheTimeRange)
+{
+    DiagramHost h;
+    h.append(100, [](int c, int i, double) { return c == 0 ? double(i) : 0.0; });
+    h.showOnly(0);
+    PaintTarget t(600, 400);
+    ViewState v = h.d->view;
+    v.followLatest = 0;
+    v.viewOffset = 10;
+    v.viewLength = 20;     // samples 10 .. 30
+    v.tTrimStart = 0.0005; // tMin = 10.5 ms
+    v.tTrimEnd = 0.00025;  // tMax = 29.75 ms
+    v.zoomYMin = 0;
+    v.zoomYMax = 100;
+    h.d->Paint(t.area, v);
+    const Scale s{v};
+    const std::vector<QPoint> pts = trace_points(*h.d);
+    ASSERT_GE(pts.size(), 2u);
+    // Starts on tMin with the value interpolated there, ends on tMax likewise.
+    EXPECT_EQ(pts.front(), QPoint(v.plotLeft, s.y(10.5)));
+    EXPECT_EQ(pts.back(), QPoint(v.plotLeft + v.plotWidth, s.y(29.75)));
+    for (QPoint p : pts) {
+        EXPECT_GE(p.x(), v.plotLeft);
+        EXPECT_LE(p.x(), v.plotLeft + v.plotWidth);
+    }
+}
+
+// The column shortcut and the split into several polylines must paint exactly what the
+// plain algorithm paints.
+class TraceIdentity : public ::testing::Test {
+protected:
+    void expectSamePicture(DiagramHost& h, ViewState v, int width, int height)
+    {
+        PaintTarget plain(width, height), reduced(width, height), split(width, height);
+        h.d->reduceTraceColumns = false;
+        ViewState a = v;
+        h.d->Paint(plain.area, a);
+        h.d->reduceTraceColumns = true;
+        ViewState b = v;
+        h.d->Paint(reduced.area, b);
+        // A buffer of 7 points: every trace is drawn as many short polylines.
+        const std::uint32_t full = h.d->pointCapacity;
+        h.d->pointCapacity = 7;
+        h.d->reduceTraceColumns = false;
+        ViewState c = v;
+        h.d->Paint(split.area, c);
+        h.d->pointCapacity = full;
+        h.d->reduceTraceColumns = true;
+        EXPECT_TRUE(plain.picture() == reduced.picture());
+        EXPECT_TRUE(plain.picture() == split.picture());
+        if (plain.picture() != reduced.picture()) {
+            int diffs = 0;
+            for (int y = 0; y < height; ++y)
+                for (int x = 0; x < width; ++x)
+                    if (plain.image.pixel(x, y) != reduced.image.pixel(x, y) && diffs++ < 5)
+                        ADD_FAILURE() << "differs at " << x << "," << y;
+        }
+    }
+};
+
+TEST_F(TraceIdentity, SinesNoiseStepsAndRampsInFollowAndZoomMode)
+{
+    DiagramHost h;
+    std::mt19937 rng(7);
+    std::normal_distribution<double> noise(0, 1);
+    h.append(20000, [&](int c, int, double t) {
+        switch (c) {
+        case 0: return 800 * std::sin(2 * M_PI * 2 * t) + 40 * noise(rng);
+        case 1: return std::fmod(t, 0.5) < 0.25 ? 600.0 : -600.0;
+        case 2: return 1000 * (std::fmod(t, 1.0) - 0.5);
+        case 3: return 120 * noise(rng);
+        case 4: return 300 * std::sin(2 * M_PI * 9 * t) + 20 * noise(rng);
+        case 5: return std::fmod(t, 0.013) < 0.001 ? 500.0 : 0.0; // spikes
+        case 6: return 400 * std::sin(2 * M_PI * 0.3 * t);
+        default: return std::fmod(t, 1.3) < 0.4 ? 900.0 : -200.0;
+        }
+    });
+    ViewState v = h.d->view;
+    expectSamePicture(h, v, 900, 500);
+
+    v.followLatest = 0; // all 20000 in a narrow picture: many samples per column
+    v.viewOffset = 0;
+    v.viewLength = 19999;
+    v.tTrimStart = v.tTrimEnd = 0;
+    v.zoomYMin = -1100;
+    v.zoomYMax = 1100;
+    expectSamePicture(h, v, 400, 300);
+
+    // Fixed scale clipping about half of every signal.
+    v = h.d->view;
+    v.fixedScale = 1;
+    v.fixedYMax = 300;
+    v.fixedYMin = -300;
+    expectSamePicture(h, v, 900, 500);
+
+    // A window narrower than a pixel per sample, zoomed into a few samples.
+    v = h.d->view;
+    v.followLatest = 0;
+    v.viewOffset = 1000;
+    v.viewLength = 40;
+    v.tTrimStart = v.tTrimEnd = 0;
+    v.zoomYMin = -700;
+    v.zoomYMax = 700;
+    expectSamePicture(h, v, 900, 500);
+}
+
+TEST_F(TraceIdentity, SignalCrossingTheLimitOnEverySampleOverflowsThePlainBuffer)
+{
+    DiagramHost h;
+    h.showOnly(0);
+    h.append(20000, [](int, int i, double) { return i % 2 ? 10.0 : -10.0; });
+    ViewState v = h.d->view;
+    v.followLatest = 0;
+    v.viewOffset = 0;
+    v.viewLength = 19999;
+    v.tTrimStart = v.tTrimEnd = 0;
+    v.zoomYMin = -5;
+    v.zoomYMax = 5;
+    expectSamePicture(h, v, 1200, 400);
+}
