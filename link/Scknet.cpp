@@ -1,0 +1,408 @@
+// The socket thread's life: construction, the mode loop, the suspend gate, stopping, and
+// the socket set-up helpers. The discovery and link passes are in Scknet_link.cpp.
+#include "Scknet.h"
+
+#include "Globvar.h"
+#include "Link_config.h"
+#include "Netcom.h"
+
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+LinkHooks link_hooks;
+
+void link_connected()
+{
+    set_connection_state(LINK_CONNECTED);
+    ring_display = 0;
+    ring_write = 0;
+    ring_oldest = 0;
+}
+
+namespace {
+
+bool netif_ready()
+{
+    constexpr std::uint8_t both = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    return (netif_flags.load() & both) == both;
+}
+
+bool parse_ip(const std::string& text, in_addr& out)
+{
+    return inet_pton(AF_INET, text.c_str(), &out) == 1;
+}
+
+} // namespace
+
+// ---- Construction and stopping --------------------------------------------------------------
+
+SckTrd::SckTrd(LinkHooks hooks) : hooks_(std::move(hooks))
+{
+    // The thread starts behind a closed gate; it runs only once the set-up below succeeded.
+    thread_ = std::thread([this] { Execute(); });
+
+    stop_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    if (stop_fd_ < 0) {
+        ShowError("Error create event socket");
+        return;
+    }
+
+    tcp_connected = false;
+    tcp_local_port = 0;
+    tcp_remote_port = link_config.controller_port;
+    udp_local_port = 0;
+    udp_remote_port = link_config.controller_port;
+
+    sock_udp = CreateUdpSocket();
+
+    link_mode = mode_discover;
+    Resume();
+}
+
+SckTrd::~SckTrd()
+{
+    Stop();
+    Join();
+    if (stop_fd_ >= 0)
+        ::close(stop_fd_);
+}
+
+void SckTrd::Stop()
+{
+    link_mode = mode_stop;
+    std::shared_ptr<PendingCall> pending;
+    {
+        std::lock_guard lock(gate_mutex_);
+        terminated_ = true;
+        suspended_ = false;
+        pending = pending_;
+    }
+    gate_cv_.notify_all();
+    if (pending) {
+        std::lock_guard lock(pending->mutex);
+        pending->cancelled = true;
+        pending->cv.notify_all();
+    }
+    if (stop_fd_ >= 0) {
+        const std::uint64_t one = 1;
+        [[maybe_unused]] const ssize_t n = ::write(stop_fd_, &one, sizeof one);
+    }
+}
+
+void SckTrd::Join()
+{
+    if (thread_.joinable())
+        thread_.join();
+}
+
+void SckTrd::Resume()
+{
+    {
+        std::lock_guard lock(gate_mutex_);
+        suspended_ = false;
+    }
+    gate_cv_.notify_all();
+}
+
+void SckTrd::ResetUdpEvent()
+{
+    // Readiness is level-triggered: nothing is latched that a reset would clear. Stale
+    // datagrams are left to the next discovery pass, which reads whatever arrived.
+}
+
+bool SckTrd::Suspended() const
+{
+    std::lock_guard lock(gate_mutex_);
+    return parked_ && suspended_;
+}
+
+bool SckTrd::Stopping() const
+{
+    return terminated_.load();
+}
+
+void SckTrd::Suspend(std::uint8_t mode)
+{
+    std::unique_lock lock(gate_mutex_);
+    if (terminated_ || link_mode.load() != mode)
+        return;
+    suspended_ = true;
+    WaitGate(lock);
+}
+
+void SckTrd::WaitGate(std::unique_lock<std::mutex>& lock)
+{
+    parked_ = true;
+    gate_cv_.wait(lock, [this] { return !suspended_ || terminated_; });
+    parked_ = false;
+}
+
+void SckTrd::ShowError(const std::string& text)
+{
+    if (hooks_.show_error)
+        hooks_.show_error(text);
+}
+
+bool SckTrd::Pause(std::chrono::milliseconds duration)
+{
+    return WaitSocket(-1, 0, duration, nullptr) == Wait::Stopped;
+}
+
+SckTrd::Wait SckTrd::WaitSocket(int fd, short events, std::chrono::milliseconds timeout,
+                                short* revents)
+{
+    if (Stopping())
+        return Wait::Stopped;
+    pollfd fds[2] = {{stop_fd_, POLLIN, 0}, {fd, events, 0}};
+    const nfds_t count = fd >= 0 ? 2 : 1;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        const int ms = left.count() > 0 ? static_cast<int>(left.count()) : 0;
+        const int n = ::poll(fds, count, ms);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Wait::Failed;
+        }
+        if (fds[0].revents != 0 || Stopping())
+            return Wait::Stopped;
+        if (n == 0) {
+            if (ms == 0)
+                return Wait::TimedOut;
+            continue;  // woke a little early: wait out the rest
+        }
+        if (revents)
+            *revents = fds[1].revents;
+        return Wait::Ready;
+    }
+}
+
+// ---- The thread body ------------------------------------------------------------------------
+
+void SckTrd::Execute()
+{
+    {
+        std::unique_lock lock(gate_mutex_);
+        WaitGate(lock);
+    }
+    while (!Stopping()) {
+        switch (link_mode.load()) {
+        case mode_hangup:
+            set_connection_state(LINK_OFF);
+            CloseTcp();
+            Suspend(mode_hangup);
+            break;
+        case mode_discover:
+            set_connection_state(LINK_OFF);
+            if (netif_ready() && sock_udp >= 0) {
+                DiscoverStep();
+                if (controller_flags.load() & CONTROLLER_KNOWN)
+                    Suspend(mode_discover);
+            } else {
+                Pause(link_config.idle_pause);
+            }
+            break;
+        case mode_run:
+            if (!netif_ready())
+                Pause(link_config.idle_pause);
+            else if (controller_flags.load() & CONTROLLER_KNOWN)
+                LinkStep();
+            else if (sock_udp >= 0)
+                DiscoverStep();
+            else
+                Pause(link_config.idle_pause);  // no datagram socket: do not spin
+            break;
+        default:
+            Pause(link_config.idle_pause);
+            break;
+        }
+    }
+    CloseAll();
+}
+
+void SckTrd::CloseAll()
+{
+    if (sock_tcp >= 0) {
+        if (tcp_connected)
+            ::shutdown(sock_tcp, SHUT_RDWR);
+        ::close(sock_tcp);
+        sock_tcp = -1;
+        tcp_connected = false;
+    }
+    if (sock_udp >= 0) {
+        ::close(sock_udp);
+        sock_udp = -1;
+    }
+}
+
+// ---- Socket set-up --------------------------------------------------------------------------
+
+int SckTrd::CreateUdpSocket()
+{
+    udp_bound_ = false;
+    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+    if (s < 0) {
+        ShowError("Error create socket, (er-code): " + std::to_string(errno));
+        return -1;
+    }
+    const int on = 1;
+    if (::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
+        ShowError("Error set SO_REUSEADDR (er-code): " + std::to_string(errno));
+        ::close(s);
+        return -1;
+    }
+    if (::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
+        ShowError("Error set SO_BROADCAST (er-code): " + std::to_string(errno));
+        ::close(s);
+        return -1;
+    }
+    // Readiness is watched with poll(); reads never block.
+    if (::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK) != 0) {
+        ShowError("Error set WSAEventSelect (er-code): " + std::to_string(errno));
+        ::close(s);
+        return -1;
+    }
+    return s;
+}
+
+void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
+{
+    udp_local_ip = local_ip;
+    udp_local_port = port;
+    in_addr address {};
+    if (!parse_ip(local_ip, address)) {
+        ShowError("Invalid IP Address!");
+        return;
+    }
+    // A socket bound once cannot be bound again: a new interface address gets a new socket.
+    if (sock_udp >= 0 && udp_bound_) {
+        ::close(sock_udp);
+        sock_udp = CreateUdpSocket();
+    }
+    if (sock_udp < 0)
+        sock_udp = CreateUdpSocket();
+    if (sock_udp < 0) {
+        ShowError("Error Create Socket!");
+        return;
+    }
+    sockaddr_in local {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(port);
+    local.sin_addr = address;
+    // A failed bind is not reported: the broadcast still goes out, and answers may not come.
+    udp_bound_ = ::bind(sock_udp, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
+}
+
+int SckTrd::CreateTcpSocket()
+{
+    tcp_connected = false;
+    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (s < 0) {
+        ShowError("Error create socket, (er-code): " + std::to_string(errno));
+        return -1;
+    }
+    const int on = 1;
+    const int off = 0;
+    if (::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
+        ShowError("Error set SO_REUSEADDR (er-code): " + std::to_string(errno));
+        ::close(s);
+        return -1;
+    }
+    if (::setsockopt(s, SOL_SOCKET, SO_KEEPALIVE, &off, sizeof off) != 0) {
+        ShowError("Error set SO_KEEPALIVE (er-code): " + std::to_string(errno));
+        ::close(s);
+        return -1;
+    }
+    sockaddr_in local {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(tcp_local_port);
+    parse_ip(tcp_local_ip, local.sin_addr);
+    if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        ShowError("Error Bind (er-code): " + std::to_string(errno));
+        ::close(s);
+        return -1;
+    }
+    if (::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK) != 0) {
+        ShowError("Error set WSAEventSelect (er-code): " + std::to_string(errno));
+        ::close(s);
+        return -1;
+    }
+    return s;
+}
+
+void SckTrd::CloseTcp()
+{
+    if (sock_tcp < 0)
+        return;
+    ::close(sock_tcp);  // a close error changes nothing here
+    tcp_connected = false;
+    sock_tcp = -1;
+}
+
+void SckTrd::ConnectTcp(const std::string& remote_ip, std::uint16_t remote_port,
+                        std::uint16_t local_port, const std::string& local_ip)
+{
+    in_addr remote {};
+    in_addr local {};
+    if (!parse_ip(remote_ip, remote) || !parse_ip(local_ip, local)) {
+        ShowError("Invalid IP Address!");
+        return;
+    }
+    tcp_remote_ip = remote_ip;
+    tcp_remote_port = remote_port;
+    tcp_local_ip = local_ip;
+    tcp_local_port = local_port;
+    if (sock_tcp < 0)
+        sock_tcp = CreateTcpSocket();
+    if (sock_tcp < 0) {
+        ShowError("Error Create Socket!");
+        return;
+    }
+    sockaddr_in to {};
+    to.sin_family = AF_INET;
+    to.sin_port = htons(remote_port);
+    to.sin_addr = remote;
+    // Non-blocking: "in progress" is the normal answer; completion shows as writability.
+    if (::connect(sock_tcp, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0
+        && errno != EINPROGRESS && errno != EINTR)
+        CloseTcp();
+}
+
+void SckTrd::SendTcp(const std::uint8_t* bytes, std::uint16_t length)
+{
+    if (sock_tcp < 0)
+        return;
+    // A failed send is not retried: the missing reply becomes a link error.
+    [[maybe_unused]] const ssize_t n =
+        ::send(sock_tcp, bytes, length, MSG_DONTROUTE | MSG_NOSIGNAL);
+}
+
+// ---- Start and shutdown of the link -------------------------------------------------------
+
+void link_start()
+{
+    if (link_thread.load() != nullptr)
+        return;
+    send_queue_lock_create();
+    link_thread = new SckTrd(link_hooks);
+}
+
+void link_shutdown()
+{
+    if (SckTrd* thread = link_thread.exchange(nullptr)) {
+        thread->Stop();
+        thread->Join();  // the queue and its lock outlive the thread
+        delete thread;
+    }
+    queue_flush();
+    send_queue_lock_close();
+}

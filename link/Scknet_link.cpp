@@ -1,0 +1,277 @@
+// The socket thread's passes: discovery of the controller, the connect pass and the
+// request/reply cycle, and the link error that sends it back to discovery.
+#include "Scknet.h"
+
+#include "Globvar.h"
+#include "Link_config.h"
+#include "Netcom.h"
+#include "Wire.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+std::chrono::milliseconds left_until(Clock::time_point deadline)
+{
+    const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now());
+    return left.count() > 0 ? left : std::chrono::milliseconds(0);
+}
+
+std::string dotted(std::uint32_t address)
+{
+    // First address byte most significant.
+    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.'
+        + std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+}
+
+int pending_bytes(int fd)
+{
+    int count = 0;
+    if (::ioctl(fd, FIONREAD, &count) != 0 || count < 0)
+        return 0;
+    return count;
+}
+
+} // namespace
+
+// ---- Discovery ------------------------------------------------------------------------------
+
+void SckTrd::DiscoverStep()
+{
+    if (sock_udp < 0)
+        return;
+
+    const std::string local_ip = netif_ip_text();
+    if (local_ip != udp_local_ip)
+        BindUdp(local_ip, link_config.discovery_local_port);
+    if (sock_udp < 0)
+        return;
+
+    refresh_discovery_message();
+    if (discovery_message) {
+        sockaddr_in to {};
+        to.sin_family = AF_INET;
+        to.sin_port = htons(udp_remote_port);
+        inet_pton(AF_INET, link_config.discovery_address.c_str(), &to.sin_addr);
+        [[maybe_unused]] const ssize_t n =
+            ::sendto(sock_udp, discovery_message->bytes.data(), discovery_message->length,
+                     MSG_DONTROUTE, reinterpret_cast<sockaddr*>(&to), sizeof to);
+    }
+
+    // Any datagram of at least 8 bytes on the discovery port within the wait is the answer;
+    // shorter ones cannot hold an address and are passed over.
+    const auto deadline = Clock::now() + link_config.discovery_wait;
+    for (;;) {
+        short revents = 0;
+        if (WaitSocket(sock_udp, POLLIN, left_until(deadline), &revents) != Wait::Ready)
+            return;
+        if ((revents & POLLIN) == 0) {
+            int error = 0;
+            socklen_t size = sizeof error;
+            ::getsockopt(sock_udp, SOL_SOCKET, SO_ERROR, &error, &size);  // clears it
+            return;
+        }
+        udp_rx_size = static_cast<std::uint32_t>(pending_bytes(sock_udp));
+        udp_rx_buf.assign(std::size_t(udp_rx_size) + 10, 0);
+        const ssize_t n = ::recv(sock_udp, udp_rx_buf.data(), udp_rx_size, 0);
+        if (n >= 8) {
+            controller_ip = get_u32_be(udp_rx_buf.data() + 4);
+            controller_flags.fetch_or(CONTROLLER_KNOWN);
+            return;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+            return;
+    }
+}
+
+// ---- Link ---------------------------------------------------------------------------------
+
+void SckTrd::LinkStep()
+{
+    switch (connection_state()) {
+    case LINK_CONNECTING:
+    case LINK_ERROR:
+        ConnectPass();
+        break;
+    case LINK_CONNECTED:
+        ExchangeCycle();
+        break;
+    default:
+        if (!Pause(link_config.idle_pause))
+            LinkError();
+        break;
+    }
+}
+
+void SckTrd::LinkError()
+{
+    set_connection_state(LINK_ERROR);
+    controller_flags.fetch_and(static_cast<std::uint8_t>(~CONTROLLER_KNOWN));
+}
+
+void SckTrd::ConnectPass()
+{
+    CloseTcp();
+    tcp_remote_ip = dotted(controller_ip.load());
+    ConnectTcp(tcp_remote_ip, tcp_remote_port, 0, netif_ip_text());
+
+    // Without a socket the wait only times out, into a link error.
+    short revents = 0;
+    const Wait wait = WaitSocket(sock_tcp, POLLOUT, link_config.connect_wait, &revents);
+    if (wait == Wait::Stopped)
+        return;
+    if (wait != Wait::Ready) {
+        LinkError();
+        return;
+    }
+    if (Pause(std::chrono::milliseconds(50)))
+        return;
+
+    int error = 0;
+    socklen_t size = sizeof error;
+    if (::getsockopt(sock_tcp, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+        if (!Pause(std::chrono::milliseconds(100)))
+            LinkError();
+        return;
+    }
+    if (error != 0) {
+        LinkError();
+        Pause(std::chrono::milliseconds(100));
+        return;
+    }
+    tcp_connected = true;
+    DeliverConnect();
+}
+
+void SckTrd::DeliverConnect()
+{
+    if (!hooks_.on_connect)
+        return;
+    if (!hooks_.post_to_main) {
+        hooks_.on_connect();
+        return;
+    }
+
+    auto call = std::make_shared<PendingCall>();
+    {
+        std::lock_guard lock(gate_mutex_);
+        if (terminated_)
+            return;
+        pending_ = call;
+    }
+    hooks_.post_to_main([call, notify = hooks_.on_connect] {
+        {
+            std::lock_guard lock(call->mutex);
+            if (call->cancelled)
+                return;  // the link is shutting down: nothing left to tell
+        }
+        notify();
+        std::lock_guard lock(call->mutex);
+        call->done = true;
+        call->cv.notify_all();
+    });
+    {
+        std::unique_lock lock(call->mutex);
+        call->cv.wait(lock, [&] { return call->done || call->cancelled; });
+    }
+    std::lock_guard lock(gate_mutex_);
+    pending_.reset();
+}
+
+void SckTrd::ExchangeCycle()
+{
+    NetMessage* message = queue_peek();
+    const bool is_poll = message == nullptr;
+    if (is_poll) {
+        message = poll_message.get();
+        if (Pause(link_config.poll_pause))
+            return;
+    }
+    if (message == nullptr) {
+        Pause(link_config.idle_pause);  // nothing to send at all
+        return;
+    }
+    SendTcp(message->bytes.data(), message->length);
+    const auto deadline = Clock::now() + link_config.reply_wait;
+
+    short revents = 0;
+    const Wait wait = WaitSocket(sock_tcp, POLLIN, link_config.reply_wait, &revents);
+    if (wait == Wait::Stopped)
+        return;
+    if (wait != Wait::Ready) {
+        LinkError();  // a queued message stays at the head and goes first after reconnecting
+        return;
+    }
+    if (!is_poll)
+        queue_pop();
+    if ((revents & POLLIN) == 0) {
+        if (!Pause(link_config.idle_pause))
+            LinkError();
+        return;
+    }
+
+    switch (ReadReply(deadline)) {
+    case Reply::Complete:
+        if (hooks_.on_data)
+            hooks_.on_data(tcp_rx_buf.data(), tcp_rx_size);
+        else
+            on_frame(tcp_rx_buf.data(), tcp_rx_size);
+        break;
+    case Reply::Failed:
+        LinkError();
+        break;
+    case Reply::Stopped:
+        break;
+    }
+}
+
+// Reads one reply. TCP may deliver a reply in several pieces: reading goes on, within the
+// reply wait, until the bytes cover the frame's length field. Whatever else arrived in the
+// same reads is handed on with it (the dispatcher drops such a read). A connection closed
+// or a reply left incomplete at the end of the wait fails.
+SckTrd::Reply SckTrd::ReadReply(Clock::time_point deadline)
+{
+    std::size_t have = 0;
+    for (;;) {
+        const std::size_t pending = static_cast<std::size_t>(pending_bytes(sock_tcp));
+        const std::size_t want = pending > 0 ? pending : 1;
+        if (tcp_rx_buf.size() < have + want + 10)
+            tcp_rx_buf.resize(have + want + 10);
+        const ssize_t n = ::recv(sock_tcp, tcp_rx_buf.data() + have, want, 0);
+        if (n == 0)
+            return Reply::Failed;  // closed by the controller
+        if (n < 0) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+                return Reply::Failed;
+        } else {
+            have += static_cast<std::size_t>(n);
+        }
+
+        if (have >= FRAME_HEADER_SIZE) {
+            const std::size_t frame_length = get_u16_be(tcp_rx_buf.data() + 2);
+            if (have >= frame_length) {
+                tcp_rx_size = static_cast<std::uint32_t>(have);
+                return Reply::Complete;
+            }
+        }
+
+        short revents = 0;
+        switch (WaitSocket(sock_tcp, POLLIN, left_until(deadline), &revents)) {
+        case Wait::Ready:
+            break;
+        case Wait::Stopped:
+            return Reply::Stopped;
+        default:
+            return Reply::Failed;
+        }
+    }
+}

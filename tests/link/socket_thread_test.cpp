@@ -1,0 +1,377 @@
+// The real socket thread against the controller simulator on loopback: discovery, connect,
+// the exchange, recovery from a lost link, replies TCP splits or merges, broken replies, and
+// shutting down at any moment.
+#include "socket_thread_support.h"
+
+#include <algorithm>
+#include <random>
+
+namespace {
+
+std::vector<std::uint16_t> types(const sim::Simulator& s)
+{
+    return s.stats().recent_types;
+}
+
+// Samples the connection state in the background and remembers which states it saw.
+class StateWatch {
+public:
+    StateWatch() : thread_([this] {
+        while (!stop_) {
+            seen_[connection_state()] = true;
+            std::this_thread::sleep_for(200us);
+        }
+    }) {}
+    ~StateWatch()
+    {
+        stop_ = true;
+        thread_.join();
+    }
+    bool saw(std::uint8_t state) const { return seen_[state]; }
+
+private:
+    std::atomic<bool> stop_ {false};
+    std::atomic<bool> seen_[4] {};
+    std::thread thread_;
+};
+
+} // namespace
+
+// ---- Discovery ------------------------------------------------------------------------------
+
+TEST_F(SocketThreadTest, DiscoversTheControllerAndSuspendsUntilConnect)
+{
+    sim::Simulator& s = start_simulator();
+    link_start();
+    ASSERT_NE(link_thread.load(), nullptr);
+    ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+
+    EXPECT_TRUE(controller_flags & CONTROLLER_KNOWN);
+    EXPECT_EQ(controller_ip.load(), 0x7F000001u);  // 127.0.0.1, first byte most significant
+    EXPECT_EQ(connection_state(), LINK_OFF);
+    EXPECT_GE(s.stats().discovery_answers, 1u);
+    // Suspended: no further broadcasts, and no stream connection before Connect.
+    const auto answers = s.stats().discovery_answers;
+    std::this_thread::sleep_for(150ms);
+    EXPECT_EQ(s.stats().discovery_answers, answers);
+    EXPECT_EQ(s.stats().connections, 0u);
+    EXPECT_EQ(connects, 0);
+    EXPECT_TRUE(error_texts().empty());
+}
+
+TEST_F(SocketThreadTest, WithoutAnInterfaceWithAnAddressNothingIsSent)
+{
+    sim::Simulator& s = start_simulator();
+    netif_flags = NETIF_SELECTED;  // selected, but no IPv4 address
+    link_start();
+    std::this_thread::sleep_for(300ms);
+    EXPECT_EQ(s.stats().discovery_answers, 0u);
+    EXPECT_FALSE(controller_flags & CONTROLLER_KNOWN);
+    EXPECT_FALSE(link_thread.load()->Suspended());
+
+    // The address arrives: discovery goes ahead.
+    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    EXPECT_TRUE(wait_until([] { return (controller_flags & CONTROLLER_KNOWN) != 0; }));
+}
+
+TEST_F(SocketThreadTest, AnswersTooShortToHoldAnAddressArePassedOver)
+{
+    // A hand-made controller: the first answers are 7 bytes, then one of 8.
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    socklen_t size = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+    link_config.controller_port = ntohs(a.sin_port);
+    timeval tv {0, 200000};
+    ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
+
+    link_start();
+    int questions = 0;
+    std::vector<std::uint8_t> first_question;
+    for (int round = 0; round < 50 && questions < 3; ++round) {
+        std::uint8_t buf[64];
+        sockaddr_in from {};
+        socklen_t from_size = sizeof from;
+        const ssize_t n =
+            ::recvfrom(s, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &from_size);
+        if (n <= 0)
+            continue;
+        if (questions == 0)
+            first_question.assign(buf, buf + n);
+        ++questions;
+        const std::uint8_t shorter[7] = {0, 0, 0, 7, 10, 1, 2};
+        const std::uint8_t answer[8] = {0, 0, 0, 8, 10, 1, 2, 3};
+        if (questions < 3) {
+            ::sendto(s, shorter, sizeof shorter, 0, reinterpret_cast<sockaddr*>(&from), from_size);
+            ::sendto(s, shorter, 0, 0, reinterpret_cast<sockaddr*>(&from), from_size);
+        } else {
+            ::sendto(s, answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&from), from_size);
+        }
+    }
+    ::close(s);
+    ASSERT_EQ(questions, 3);
+    ASSERT_EQ(first_question.size(), 22u);
+    EXPECT_EQ(first_question[1], 0);   // type 0
+    EXPECT_EQ(first_question[3], 22);  // length 22
+    EXPECT_EQ(first_question[4], 127); // the interface address, dotted order
+    EXPECT_TRUE(wait_until([] { return (controller_flags & CONTROLLER_KNOWN) != 0; }));
+    EXPECT_EQ(controller_ip.load(), 0x0A010203u);
+}
+
+// ---- Connect and exchange -------------------------------------------------------------------
+
+TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadThenSendsTheChannelConfigurationFirst)
+{
+    sim::Simulator& s = start_simulator();
+    channel_select = {7, 6, 5, 4, 3, 2, 1, 0};
+    settings.event_channel = 9;
+    ring_write = 123;
+    ring_oldest = 124;
+    ring_display = 5;
+    std::atomic<std::uint64_t> messages_during_notification {99};
+    link_hooks.on_connect = [&] {
+        connect_thread = std::this_thread::get_id();
+        // The socket thread waits for the notification: nothing is sent meanwhile.
+        std::this_thread::sleep_for(80ms);
+        messages_during_notification = simulator->stats().messages;
+        link_connected();
+        ++connects;
+    };
+    start_connected();
+
+    EXPECT_EQ(connect_thread.load(), main.id());
+    EXPECT_EQ(messages_during_notification.load(), 0u);
+    EXPECT_EQ(ring_write.load(), 0u);
+    EXPECT_EQ(ring_oldest.load(), 0u);
+    EXPECT_EQ(ring_display.load(), 0u);
+
+    ASSERT_TRUE(wait_until([&] { return s.stats().messages_by_type[1] >= 6; }));
+    const auto t = types(s);
+    ASSERT_FALSE(t.empty());
+    EXPECT_EQ(t.front(), 4);
+    EXPECT_EQ(std::count(t.begin(), t.end(), 4), 1);
+    EXPECT_EQ(s.stats().last_channel_config,
+              (std::vector<std::uint8_t> {7, 6, 5, 4, 3, 2, 1, 0, 9}));
+    EXPECT_EQ(connects, 1);
+    EXPECT_EQ(connection_state(), LINK_CONNECTED);
+    EXPECT_EQ(s.stats().connections, 1u);
+}
+
+TEST_F(SocketThreadTest, AnIdleLinkPollsAboutEveryFiftyMilliseconds)
+{
+    sim::Simulator& s = start_simulator();
+    start_connected();
+    ASSERT_TRUE(wait_until([&] { return s.stats().messages_by_type[1] >= 1; }));
+    const auto before = s.stats().messages_by_type[1];
+    std::this_thread::sleep_for(600ms);
+    const auto polls = s.stats().messages_by_type[1] - before;
+    // The pause before each poll bounds the rate from above; the loose lower bound only
+    // says the exchange keeps going.
+    EXPECT_LE(polls, 13u);
+    EXPECT_GE(polls, 3u);
+    // Poll replies reach the handler.
+    EXPECT_TRUE(wait_until([] { return poll_reply_words[0].load() != 0; }));
+}
+
+TEST_F(SocketThreadTest, SampleBlocksAreStoredAndAcknowledgedWithoutPollPauses)
+{
+    sim::Options options;
+    options.sample_rate = 0;  // every block full
+    options.max_block = 50;
+    options.modulus = 1000;
+    sim::Simulator& s = start_simulator(options);
+    start_connected();
+    acquisition_on = 1;
+    send_start_acquisition();
+
+    ASSERT_TRUE(wait_until([&] { return s.stats().blocks >= 40; }));
+    const auto st = s.stats();
+    EXPECT_EQ(st.messages_by_type[2], 1u);
+    EXPECT_GE(st.messages_by_type[3], 40u);
+    // The first block starts the simulator's waveforms: square high, ramp at its bottom.
+    EXPECT_EQ(sample_ring[0][3], 15000);
+    EXPECT_EQ(sample_ring[0][4], -30000);
+    EXPECT_EQ(sample_ring[0][0], 0);
+    EXPECT_NE(ring_write.load(), 0u);
+    EXPECT_EQ(ring_write.load() % 50, 0u);
+    EXPECT_EQ(st.connections, 1u);
+}
+
+// ---- Faults ---------------------------------------------------------------------------------
+
+TEST_F(SocketThreadTest, AMissingReplyIsALinkErrorAndTheQueuedHeadGoesFirstAfterReconnect)
+{
+    sim::Options options;
+    options.drop_every = 2;  // the reply to the second message of each connection is lost
+    link_config.reply_wait = 300ms;
+    sim::Simulator& s = start_simulator(options);
+    StateWatch watch;
+    link_start();
+    ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+    send_channel_config();
+    send_param_request(20);
+    connect_command();
+
+    ASSERT_TRUE(wait_until([&] {
+        return s.stats().connections >= 2 && connects >= 2 && types(s).size() >= 3;
+    }));
+    EXPECT_TRUE(watch.saw(LINK_ERROR));
+    EXPECT_GE(s.stats().discovery_answers, 2u);  // found again after the error
+    const auto t = types(s);
+    ASSERT_GE(t.size(), 3u);
+    EXPECT_EQ(t[0], 4);
+    EXPECT_EQ(t[1], 7);  // its reply is lost ...
+    EXPECT_EQ(t[2], 7);  // ... so it is the first message of the next connection
+}
+
+TEST_F(SocketThreadTest, RepliesSplitByTcpAreReassembled)
+{
+    sim::Options options;
+    options.sample_rate = 0;
+    options.max_block = 300;  // 4809 bytes, in two writes 5 ms apart
+    options.split_every = 1;
+    sim::Simulator& s = start_simulator(options);
+    start_connected();
+    acquisition_on = 1;
+    send_start_acquisition();
+
+    ASSERT_TRUE(wait_until([&] { return s.stats().blocks >= 10; }));
+    EXPECT_EQ(s.stats().connections, 1u);  // no link error
+    EXPECT_GE(ring_write.load(), 2700u);
+    EXPECT_EQ(sample_ring[0][3], 15000);
+    // The ramp across the boundary of the first two blocks: -30000 + 60 per sample.
+    EXPECT_EQ(sample_ring[299][4], -12060);
+    EXPECT_EQ(sample_ring[300][4], -12000);
+}
+
+TEST_F(SocketThreadTest, TwoRepliesInOneReadAreDroppedAndTheLinkGoesOn)
+{
+    sim::Options options;
+    options.merge_every = 1;
+    sim::Simulator& s = start_simulator(options);
+    start_connected();
+    ASSERT_TRUE(wait_until([&] { return s.stats().messages_by_type[1] >= 5; }));
+    EXPECT_EQ(poll_reply_words[0].load(), 0);  // never taken
+    EXPECT_EQ(connection_state(), LINK_CONNECTED);
+    EXPECT_EQ(s.stats().connections, 1u);
+}
+
+TEST_F(SocketThreadTest, BrokenRepliesAndClosedConnectionsEndInReconnects)
+{
+    sim::Options options;
+    options.malformed_every = 2;
+    options.close_after = 9;
+    link_config.reply_wait = 200ms;
+    sim::Simulator& s = start_simulator(options);
+    start_connected();
+    // Every kind of broken frame comes round; each connection also closes mid-exchange.
+    ASSERT_TRUE(wait_until([&] { return s.stats().connections >= 4; }, 30s));
+    ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
+    EXPECT_GE(connects, 3);
+    EXPECT_TRUE(error_texts().empty());
+}
+
+// ---- Set-up failures ------------------------------------------------------------------------
+
+TEST_F(SocketThreadTest, AnInterfaceAddressThatIsNoAddressIsReportedOnce)
+{
+    start_simulator();
+    select_interface("not-an-address");
+    link_start();
+    std::this_thread::sleep_for(200ms);
+    EXPECT_EQ(error_texts(), std::vector<std::string> {"Invalid IP Address!"});
+}
+
+TEST_F(SocketThreadTest, AStreamSocketThatCannotBindIsReportedWithItsErrorCode)
+{
+    // 192.0.2.1 is no address of this machine: the datagram bind fails silently and the
+    // question still goes out (from a port the system picks), but the stream bind fails.
+    start_simulator();
+    select_interface("192.0.2.1");
+    link_start();
+    ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+    connect_command();
+    ASSERT_TRUE(wait_until([&] { return error_texts().size() >= 2; }));
+    const auto texts = error_texts();
+    EXPECT_EQ(texts[0], "Error Bind (er-code): " + std::to_string(EADDRNOTAVAIL));
+    EXPECT_EQ(texts[1], "Error Create Socket!");
+}
+
+// ---- Shutting down --------------------------------------------------------------------------
+
+TEST_F(SocketThreadTest, ShutdownEndsEveryWaitAtOnce)
+{
+    // Waits far longer than the limits below: a shutdown that waited any of them out fails.
+    link_config.discovery_wait = 5s;
+    link_config.reply_wait = 5s;
+    link_config.connect_wait = 5s;
+
+    auto timed_shutdown = [] {
+        const auto t0 = std::chrono::steady_clock::now();
+        link_shutdown();
+        return std::chrono::steady_clock::now() - t0;
+    };
+
+    // Waiting for a discovery answer that never comes (nobody listens).
+    link_config.controller_port = free_udp_port();
+    link_start();
+    std::this_thread::sleep_for(100ms);
+    EXPECT_LT(timed_shutdown(), 1s);
+    EXPECT_EQ(link_thread.load(), nullptr);
+
+    // Waiting for a reply the controller delays.
+    sim::Options options;
+    options.delay_ms = 3000;
+    start_simulator(options);
+    link_start();
+    ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+    connect_command();
+    std::this_thread::sleep_for(100ms);  // the channel configuration is out, its reply is not
+    EXPECT_LT(timed_shutdown(), 1s);
+    simulator.reset();
+}
+
+TEST_F(SocketThreadTest, ShutdownWhileTheConnectNotificationWaitsForTheMainThread)
+{
+    start_simulator();
+    link_start();
+    ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+    main.hold();  // the main thread is busy: the notification cannot run yet
+    connect_command();
+    ASSERT_TRUE(wait_until([&] { return main.waiting() == 1; }));
+    const auto t0 = std::chrono::steady_clock::now();
+    link_shutdown();
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 1s);
+    // The notification of a link that is gone does nothing when it finally runs.
+    main.release();
+    EXPECT_TRUE(wait_until([&] { return main.waiting() == 0; }));
+    std::this_thread::sleep_for(20ms);
+    EXPECT_EQ(connects, 0);
+    EXPECT_NE(connection_state(), LINK_CONNECTED);
+}
+
+TEST_F(SocketThreadTest, ShutdownAtAnyMomentOfARunningLink)
+{
+    sim::Options options;
+    options.sample_rate = 0;
+    options.max_block = 20;
+    options.split_every = 3;
+    start_simulator(options);
+    std::mt19937 random(12345);
+    for (int round = 0; round < 25; ++round) {
+        link_state_reset();
+        select_interface("127.0.0.1");
+        acquisition_on = 1;
+        link_start();
+        send_start_acquisition();
+        connect_command();
+        std::this_thread::sleep_for(std::chrono::milliseconds(random() % 80));
+        const auto t0 = std::chrono::steady_clock::now();
+        link_shutdown();
+        ASSERT_LT(std::chrono::steady_clock::now() - t0, 1s) << "round " << round;
+        ASSERT_EQ(queue_count(), 0);
+    }
+}

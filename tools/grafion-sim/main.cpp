@@ -1,0 +1,154 @@
+// grafion-sim: a controller simulator for Grafion. See --help.
+#include "Simulator.h"
+
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <unistd.h>
+
+namespace {
+
+volatile std::sig_atomic_t quit = 0;
+
+void on_signal(int)
+{
+    quit = 1;
+}
+
+const char* const usage =
+    "Usage: grafion-sim [options]\n"
+    "Simulates the machine controller Grafion talks to: it answers discovery broadcasts\n"
+    "(datagrams to the controller port) with its IPv4 address, then serves one stream\n"
+    "connection on the same port, one reply per message, with 8 channels of samples.\n"
+    "\n"
+    "Careful: to be found, it listens for broadcasts. Run it and Grafion on a private\n"
+    "network or in a network namespace, e.g.\n"
+    "  unshare -n sh -c 'ip link set lo up; grafion-sim --bind 127.0.0.1 & ...'\n"
+    "\n"
+    "Addresses and ports:\n"
+    "  --bind ADDR          listen address (default 0.0.0.0)\n"
+    "  --port N             datagram and stream port (default 1645; 0 = any free port)\n"
+    "  --answer ADDR        address announced in discovery answers (default: the listen\n"
+    "                       address, or the address the question arrived on)\n"
+    "Samples:\n"
+    "  --rate N             samples per second (default 1000; 0 = every block is full)\n"
+    "  --max-block N        most samples per block (default 100, at most 4000)\n"
+    "  --modulus N          counter modulus sent in the start reply (default 10000)\n"
+    "  --event-period MS    after an event reset, flag the first block holding an event,\n"
+    "                       one every MS milliseconds of samples (default 1000; 0 = none)\n"
+    "  --event-level CH:V   events are upward crossings of level V on channel CH (1..8)\n"
+    "Faults:\n"
+    "  --drop-every N       do not send every Nth reply\n"
+    "  --delay MS           delay every reply\n"
+    "  --close-after N      close the connection on its Nth message\n"
+    "  --split-every N      send every Nth reply in two writes\n"
+    "  --split-pause MS     pause between the two writes (default 5)\n"
+    "  --merge-every N      send every Nth reply together with a second reply in one write\n"
+    "  --malformed-every N  replace every Nth reply by a broken frame\n"
+    "Output:\n"
+    "  --quiet              no summary line every second\n"
+    "  --help               this text\n";
+
+bool number(const char* text, unsigned long max, unsigned long& out)
+{
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long v = std::strtoul(text, &end, 10);
+    if (errno != 0 || end == text || *end != '\0' || v > max || text[0] == '-')
+        return false;
+    out = v;
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    sim::Options options;
+    options.summary = true;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            std::fputs(usage, stdout);
+            return 0;
+        }
+        if (arg == "--quiet") {
+            options.summary = false;
+            continue;
+        }
+        if (i + 1 >= argc) {
+            std::fprintf(stderr, "grafion-sim: unknown option or missing value: %s\n%s",
+                         arg.c_str(), usage);
+            return 2;
+        }
+        const char* value = argv[++i];
+        unsigned long n = 0;
+        bool ok = true;
+        if (arg == "--bind")
+            options.bind_address = value;
+        else if (arg == "--answer")
+            options.answer_address = value;
+        else if (arg == "--event-level") {
+            unsigned long ch = 0;
+            const char* colon = std::strchr(value, ':');
+            char* end = nullptr;
+            const long level = colon ? std::strtol(colon + 1, &end, 10) : 0;
+            ok = colon && number(std::string(value, colon).c_str(), 8, ch) && ch >= 1
+                && end && *end == '\0' && level >= -32768 && level <= 32767;
+            options.level_channel = int(ch) - 1;
+            options.level = static_cast<std::int16_t>(level);
+        } else if ((ok = number(value, 0xFFFFFFFFul, n))) {
+            if (arg == "--port" && n <= 65535)
+                options.port = std::uint16_t(n);
+            else if (arg == "--rate")
+                options.sample_rate = unsigned(n);
+            else if (arg == "--max-block" && n >= 1 && n <= 4000)
+                options.max_block = unsigned(n);
+            else if (arg == "--modulus" && n <= 65535)
+                options.modulus = std::uint16_t(n);
+            else if (arg == "--event-period")
+                options.event_period_ms = unsigned(n);
+            else if (arg == "--drop-every")
+                options.drop_every = unsigned(n);
+            else if (arg == "--delay")
+                options.delay_ms = unsigned(n);
+            else if (arg == "--close-after")
+                options.close_after = unsigned(n);
+            else if (arg == "--split-every")
+                options.split_every = unsigned(n);
+            else if (arg == "--split-pause")
+                options.split_pause_ms = unsigned(n);
+            else if (arg == "--merge-every")
+                options.merge_every = unsigned(n);
+            else if (arg == "--malformed-every")
+                options.malformed_every = unsigned(n);
+            else
+                ok = false;
+        }
+        if (!ok) {
+            std::fprintf(stderr, "grafion-sim: bad option or value: %s %s\n%s", arg.c_str(),
+                         value, usage);
+            return 2;
+        }
+    }
+
+    std::signal(SIGINT, on_signal);
+    std::signal(SIGTERM, on_signal);
+
+    sim::Simulator simulator(options);
+    if (!simulator.start()) {
+        std::fprintf(stderr, "grafion-sim: %s\n", simulator.error().c_str());
+        return 1;
+    }
+    std::printf("grafion-sim: listening on %s port %u\n", options.bind_address.c_str(),
+                unsigned(simulator.port()));
+    std::fflush(stdout);
+    while (!quit)
+        ::pause();
+    simulator.stop();
+    std::printf("grafion-sim: %s\n", simulator.summary_line().c_str());
+    return 0;
+}
