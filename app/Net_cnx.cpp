@@ -3,7 +3,13 @@
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
+#include "Netcom.h"
+#include "Scknet.h"
 #include "Settings_file.h"
+#include "message_box.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -60,8 +66,10 @@ TForm_net::~TForm_net()
         if (t)
             t->stop();
     if (!closed_) {
+        link_shutdown();
         delete live_diagram;
         live_diagram = nullptr;
+        free_standing_messages();
     }
     if (Form_net == this)
         Form_net = nullptr;
@@ -114,6 +122,32 @@ void TForm_net::FormCreate()
     update_event_controls();
 
     fields_ready = 1;
+
+    // The standing messages, then the link: the socket thread starts looking for the
+    // controller at once.
+    build_poll_message();
+    build_discovery_message();
+    register_link_hooks();
+    link_start();
+}
+
+void TForm_net::register_link_hooks()
+{
+    LinkHooks hooks;
+    hooks.on_connect = [] {
+        if (Form_net)
+            Form_net->on_connect();
+    };
+    // Queued to the GUI thread's event loop; the socket thread waits for the call unless
+    // the link is shut down first, in which case the queued call does nothing.
+    hooks.post_to_main = [](std::function<void()> call) {
+        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call),
+                                  Qt::QueuedConnection);
+    };
+    hooks.show_error = [](const std::string& text) {
+        message_box(QString::fromStdString(text), QStringLiteral("Error"), MessageIcon::Stop);
+    };
+    link_hooks = std::move(hooks);
 }
 
 void TForm_net::FormShow()
@@ -131,8 +165,11 @@ void TForm_net::FormClose()
     // running if the window is closed during an acquisition.
     for (QTimer* t : {Timer_Diagram, Timer_monitor, Timer_set_fix_scale, Timer_Diagram_Test})
         t->stop();
+    // The socket thread has ended before the send queue and its lock go.
+    link_shutdown();
     delete live_diagram;
     live_diagram = nullptr;
+    free_standing_messages();
     // The choices made while the program ran are found again at the next start.
     settings_save();
     adapters_free();
@@ -163,12 +200,7 @@ void TForm_net::Menu_Chiudi_MainClick()
 
 // ---- Commands -------------------------------------------------------------------------------
 
-void TForm_net::BitBtn_connectClick() {}
-void TForm_net::BitBtn_disconnectClick() {}
 void TForm_net::BitBtn_set_port_comClick() {}
-void TForm_net::BitBtn_start_CMP_forceClick() {}
-void TForm_net::BitBtn_start_CMPClick() {}
-void TForm_net::BitBtn_stop_CMPClick() {}
 void TForm_net::BitBtn_clearClick() {}
 void TForm_net::BitBtn_RefreshClick() {}
 void TForm_net::BitBtn_printClick() {}
@@ -199,13 +231,6 @@ void TForm_net::update_event_controls()
     Panel_event_type->setCaptionColor(eventMode ? clBlack : clGray);
 }
 
-void TForm_net::ComboBox_event_typeChange()
-{
-    const int index = ComboBox_event_type->currentIndex();
-    if (index >= 0)
-        settings.event_channel = std::uint8_t(index);
-}
-
 void TForm_net::ComboBox_select_dat_misChange(int) {}
 void TForm_net::CheckBox_Dat_MisClick(int) {}
 void TForm_net::CheckBox_scala_asse_yClick() {}
@@ -224,21 +249,9 @@ void TForm_net::CheckBox_cursor_asseYClick() {}
 
 // ---- Timers and status bar ------------------------------------------------------------------
 
-void TForm_net::Timer_DiagramTimer()
-{
-    if (!live_diagram)
-        return;
-}
-
-void TForm_net::Timer_monitorTimer()
-{
-    if (netif_poll())
-        StatusBar_net_com->update();
-}
 void TForm_net::Timer_set_fix_scaleTimer() {}
 void TForm_net::Timer_Diagram_TestTimer() {}
 
-void TForm_net::StatusBar_net_comDrawPanel(Canvas&, int, const QRect&) {}
 
 // ---- Hidden test controls -------------------------------------------------------------------
 

@@ -169,6 +169,14 @@ public:
     void BitBtn_var_datiClick();
     void Menu_Chiudi_MainClick();
 
+    // ---- Link ------------------------------------------------------------------------------
+    // The socket thread's connect notification; runs on this (the GUI) thread while the
+    // socket thread waits for it.
+    void on_connect();
+    void stop_acquisition();
+    // Moves the samples received since the last tick into the live diagram.
+    void drain_samples();
+
     // ---- Trigger, channels, scale and cursors --------------------------------------------
     void RadioGroup_trigger_typeClick();
     void update_event_controls();
@@ -220,6 +228,12 @@ private:
     void build_timers();
     void bind_handlers();
     void place_on_screen();
+
+    // Gives the link thread its connect notification and its error messages.
+    void register_link_hooks();
+    void append_ring_slot(std::uint32_t slot);
+    void monitor_link_state();
+    void monitor_discovery();
 
     void append_test_sample();
     void show_start_stop_caption();

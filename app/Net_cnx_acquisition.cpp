@@ -1,0 +1,204 @@
+// Connecting, disconnecting, starting and stopping an acquisition in the three trigger
+// modes, and moving received samples from the shared ring into the live diagram.
+#include "Net_cnx.h"
+
+#include "Diagramx.h"
+#include "Globvar.h"
+#include "Netcom.h"
+#include "Scknet.h"
+#include "message_box.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QTimer>
+#include <QToolButton>
+
+#include <algorithm>
+
+namespace {
+
+constexpr std::uint32_t PRE_EVENT_SAMPLES = 200;
+
+} // namespace
+
+void TForm_net::BitBtn_connectClick()
+{
+    if (adapter_count == 0) {
+        message_box(QStringLiteral("Nessuna Interfaccia di Rete Rilevata!"),
+                    QStringLiteral("Attenzione"), MessageIcon::Warning);
+        return;
+    }
+    if ((netif_flags.load() & NETIF_SELECTED) == 0) {
+        message_box(QStringLiteral("Interfaccia di rete non Impostata!"),
+                    QStringLiteral("Attenzione"), MessageIcon::Warning);
+        return;
+    }
+    acquisition_on = 0;
+    send_channel_config();
+    BitBtn_connect->setEnabled(false);
+    BitBtn_set_port_com->setEnabled(false);
+    BitBtn_disconnect->setEnabled(true);
+    Menu_connect->setEnabled(false);
+    Menu_disconnect->setEnabled(true);
+    set_connection_state(LINK_CONNECTING);
+    if (SckTrd* thread = link_thread.load()) {
+        thread->ResetUdpEvent();
+        link_mode = mode_run;
+        thread->Resume();
+    }
+}
+
+void TForm_net::on_connect()
+{
+    link_connected(); // connection state 2, the ring emptied
+    // A reconnect during an acquisition leaves the buttons as they are.
+    if (acquisition_on.load() == 0) {
+        BitBtn_start_CMP->setEnabled(true);
+        BitBtn_start_CMP_force->setEnabled(false);
+        BitBtn_stop_CMP->setEnabled(false);
+    }
+}
+
+void TForm_net::BitBtn_disconnectClick()
+{
+    BitBtn_connect->setEnabled(true);
+    BitBtn_disconnect->setEnabled(false);
+    BitBtn_set_port_com->setEnabled(true);
+    Menu_connect->setEnabled(true);
+    Menu_disconnect->setEnabled(false);
+    BitBtn_start_CMP->setEnabled(false);
+    BitBtn_start_CMP_force->setEnabled(false);
+    BitBtn_stop_CMP->setEnabled(false);
+    acquisition_on = 0;
+    Timer_Diagram->stop();
+    // The thread closes the connection, shows the link as off and waits.
+    link_mode = mode_hangup;
+}
+
+void TForm_net::BitBtn_start_CMPClick()
+{
+    BitBtn_start_CMP->setEnabled(false);
+    BitBtn_stop_CMP->setEnabled(true);
+    RadioGroup_trigger_type->setEnabled(false);
+    Timer_Diagram->start();
+    acquisition_on = 1;
+    send_start_acquisition();
+    if (settings.trigger_mode.load() == 0) {
+        // Only what arrives from now on is shown.
+        ring_display = ring_write.load();
+    } else {
+        BitBtn_start_CMP_force->setEnabled(true);
+        trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED));
+        send_event_reset();
+    }
+    StatusBar_net_com->update();
+}
+
+void TForm_net::stop_acquisition()
+{
+    trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_FORCED));
+    acquisition_on = 0;
+    BitBtn_start_CMP->setEnabled(true);
+    BitBtn_stop_CMP->setEnabled(false);
+    Timer_Diagram->stop();
+    BitBtn_start_CMP_force->setEnabled(false);
+    RadioGroup_trigger_type->setEnabled(true);
+    StatusBar_net_com->update();
+}
+
+void TForm_net::BitBtn_stop_CMPClick()
+{
+    stop_acquisition();
+}
+
+void TForm_net::BitBtn_start_CMP_forceClick()
+{
+    // The receiver takes the next sample block as the event.
+    trigger_flags.fetch_or(TRIGGER_FORCED);
+    StatusBar_net_com->update();
+}
+
+void TForm_net::ComboBox_event_typeChange()
+{
+    const int index = ComboBox_event_type->currentIndex();
+    if (index < 0)
+        return;
+    settings.event_channel = std::uint8_t(index);
+    if (connection_state() == LINK_CONNECTED)
+        send_channel_config();
+}
+
+void TForm_net::Timer_DiagramTimer()
+{
+    drain_samples();
+}
+
+void TForm_net::append_ring_slot(std::uint32_t slot)
+{
+    const SampleSlot& s = sample_ring[slot];
+    double values[SAMPLE_CHANNELS];
+    for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch)
+        values[ch] = s[ch];
+    live_diagram->AddSample(live_diagram->nextTime, values, SAMPLE_CHANNELS);
+    live_diagram->nextTime += live_diagram->samplePeriod;
+}
+
+void TForm_net::drain_samples()
+{
+    if (!live_diagram)
+        return;
+    // Samples stored after this moment wait for the next tick.
+    const std::uint32_t w = ring_write.load(std::memory_order_acquire);
+    std::uint32_t display = ring_display.load();
+
+    if (settings.trigger_mode.load() == 0) {
+        if (display == w)
+            return;
+        while (display != w) {
+            append_ring_slot(display);
+            display = ring_advance(display, 1, SAMPLE_RING_SLOTS);
+        }
+        ring_display = display;
+        live_diagram->Redraw();
+        return;
+    }
+
+    if ((trigger_flags.load() & TRIGGER_CAPTURED) == 0 || display == w)
+        return;
+
+    if ((trigger_flags.load() & TRIGGER_SHOWING) == 0) {
+        // First tick after the event: start afresh with up to 200 samples before the newest.
+        trigger_flags.fetch_or(TRIGGER_SHOWING);
+        live_diagram->Clear();
+        const std::uint32_t valid = ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS);
+        display = ring_back(w, std::min(valid, PRE_EVENT_SAMPLES), SAMPLE_RING_SLOTS);
+        send_event_reset();
+        trigger_flags.fetch_and(~TRIGGER_FORCED);
+        BitBtn_start_CMP_force->setEnabled(false);
+        StatusBar_net_com->update();
+    }
+
+    while (display != w) {
+        append_ring_slot(display);
+        display = ring_advance(display, 1, SAMPLE_RING_SLOTS);
+        if (live_diagram->SampleCount() >= live_diagram->capacity - 1) {
+            // The display index is handed back before the captured bit is cleared: from
+            // then on the receiver may set it to the next event's slot.
+            ring_display = display;
+            trigger_flags.fetch_and(~TRIGGER_CAPTURED);
+            if (settings.trigger_mode.load() == 1) {
+                // AutoTrigger: wait for the next event.
+                trigger_flags.fetch_and(~TRIGGER_SHOWING);
+                BitBtn_start_CMP_force->setEnabled(true);
+                send_event_reset();
+                StatusBar_net_com->update();
+            } else {
+                stop_acquisition();
+            }
+            live_diagram->Redraw();
+            return;
+        }
+    }
+    ring_display = display;
+    live_diagram->Redraw();
+}
