@@ -42,6 +42,20 @@ struct SaveDialogSettings {
     bool extensionDiffers(const QString& fileName) const;
 };
 
+// What one owner-drawn status panel shows: its text, the text's colour and weight, and the
+// colour of the indicator box at its right end (or only an outline on the bar's background).
+struct StatusPanelLook {
+    QString text;
+    Color color = 0;
+    bool bold = false;
+    Color indicator = 0;
+    bool indicatorIsBackground = false;
+};
+
+// The look of status panel 0 (PC interface), 1 (controller), 2 (connection) or
+// 3 (acquisition) for the present link state.
+StatusPanelLook status_panel_look(int index);
+
 class TForm_net : public QMainWindow {
     Q_OBJECT
 public:

@@ -41,9 +41,9 @@ void TForm_net::BitBtn_connectClick()
     Menu_connect->setEnabled(false);
     Menu_disconnect->setEnabled(true);
     set_connection_state(LINK_CONNECTING);
+    link_mode = mode_run;
     if (SckTrd* thread = link_thread.load()) {
         thread->ResetUdpEvent();
-        link_mode = mode_run;
         thread->Resume();
     }
 }

@@ -96,15 +96,46 @@ QString dotted(std::uint32_t ip)
         .arg(ip & 0xFF);
 }
 
-struct PanelLook {
-    QString text;
-    Color color = kBlack;
-    bool bold = false;
-    Color indicator = kBlack;
-    bool indicatorIsBackground = false;
-};
-
 } // namespace
+
+StatusPanelLook status_panel_look(int index)
+{
+    const std::uint8_t nflags = netif_flags.load();
+    const std::uint8_t state = connection_state();
+    const QString noAddress = QStringLiteral("IP: ---.---.---.---");
+    switch (index) {
+    case 0:
+        if (nflags & NETIF_SELECTED)
+            return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), kBlack, false,
+                    (nflags & NETIF_HAS_ADDRESS) ? kGreen : kYellow};
+        return {noAddress, kRed, false, kRed};
+    case 1:
+        if ((controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
+            (nflags & NETIF_HAS_ADDRESS))
+            return {QStringLiteral("IP: ") + dotted(controller_ip.load()), kBlack, false, kGreen};
+        return {noAddress, kRed, false, kRed};
+    case 2:
+        if (state == LINK_OFF)
+            return {QStringLiteral("COM Off"), kBlack, false, 0, true};
+        if (state == LINK_CONNECTED)
+            return {QStringLiteral("Connesso"), kBlack, false, kGreen};
+        if (link_status.load() & LINK_BLINK)
+            return {QStringLiteral("COM Error"), kRed, true, kRed};
+        return {QString(), kBlack, false, 0, true};
+    case 3:
+        if (state != LINK_CONNECTED)
+            return {QStringLiteral("-----"), kGrey, false, 0, true};
+        if (!acquisition_on.load())
+            return {QStringLiteral("CMP-Off"), kBlack, false, 0, true};
+        if (settings.trigger_mode.load() == 0 ||
+            (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
+                (TRIGGER_CAPTURED | TRIGGER_SHOWING))
+            return {QStringLiteral("CMP-On"), kBlue, true, kGreen};
+        return {QStringLiteral("Trigger-WAIT"), kBlack, true, kYellow};
+    default:
+        return {};
+    }
+}
 
 void TForm_net::Timer_monitorTimer()
 {
@@ -180,58 +211,13 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
     static const QByteArray interfaceBitmap = interface_picture();
     static const QByteArray controllerBitmap = controller_picture();
 
-    const Color background = StatusBar_net_com->backgroundColor();
-    const std::uint8_t nflags = netif_flags.load();
-    const std::uint8_t state = connection_state();
-    PanelLook look;
-
-    switch (index) {
-    case 0:
-        if (nflags & NETIF_SELECTED) {
-            look = {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), kBlack, false,
-                    (nflags & NETIF_HAS_ADDRESS) ? kGreen : kYellow};
-        } else {
-            look = {QStringLiteral("IP: ---.---.---.---"), kRed, false, kRed};
-        }
-        break;
-    case 1: {
-        const std::uint8_t cflags = controller_flags.load();
-        if ((cflags & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) && (nflags & NETIF_HAS_ADDRESS)) {
-            look = {QStringLiteral("IP: ") + dotted(controller_ip.load()), kBlack, false, kGreen};
-        } else {
-            // Without a usable interface the controller's address means nothing.
-            if (cflags & CONTROLLER_KNOWN)
-                controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
-            look = {QStringLiteral("IP: ---.---.---.---"), kRed, false, kRed};
-        }
-        break;
-    }
-    case 2:
-        if (state == LINK_OFF)
-            look = {QStringLiteral("COM Off"), kBlack, false, background, true};
-        else if (state == LINK_CONNECTED)
-            look = {QStringLiteral("Connesso"), kBlack, false, kGreen};
-        else if (link_status.load() & LINK_BLINK)
-            look = {QStringLiteral("COM Error"), kRed, true, kRed};
-        else
-            look = {QString(), kBlack, false, background, true};
-        break;
-    case 3:
-        if (state != LINK_CONNECTED)
-            look = {QStringLiteral("-----"), kGrey, false, background, true};
-        else if (!acquisition_on.load())
-            look = {QStringLiteral("CMP-Off"), kBlack, false, background, true};
-        else if (settings.trigger_mode.load() == 0)
-            look = {QStringLiteral("CMP-On"), kBlue, true, kGreen};
-        else if ((trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
-                 (TRIGGER_CAPTURED | TRIGGER_SHOWING))
-            look = {QStringLiteral("CMP-On"), kBlue, true, kGreen};
-        else
-            look = {QStringLiteral("Trigger-WAIT"), kBlack, true, kYellow};
-        break;
-    default:
+    if (index < 0 || index > 3)
         return; // the two plain panels stay empty
-    }
+    const StatusPanelLook look = status_panel_look(index);
+    // The controller's address means nothing without a usable interface: it is forgotten.
+    if (index == 1 && look.indicator == kRed)
+        controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
+    const Color background = StatusBar_net_com->backgroundColor();
 
     // The status bar's own font, in the look the table asks for.
     canvas.font.name = font().family();

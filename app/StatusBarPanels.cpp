@@ -5,13 +5,13 @@
 
 namespace {
 constexpr int kPanelGap = 2;   // between two panels
-constexpr int kBarMargin = 2;  // above and below the panels
+constexpr int kBarMargin = 1;  // above and below the panels
 }
 
 StatusBarPanels::StatusBarPanels(QWidget* parent) : QWidget(parent)
 {
     setAutoFillBackground(true);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
 void StatusBarPanels::setPanels(std::vector<PanelInfo> panels)

@@ -4,6 +4,7 @@
 
 #include "Diagramx.h"
 #include "Globvar.h"
+#include "window_fixture.h"
 #include "Net_cnx.h"
 #include "TestSignal.h"
 #include "message_box.h"
@@ -33,48 +34,7 @@
 
 namespace {
 
-class MainWindowTest : public ::testing::Test {
-protected:
-    // Every window starts in a folder of its own, where it keeps its settings file.
-    void SetUp() override
-    {
-        ASSERT_TRUE(folder.isValid());
-        previousFolder = QDir::currentPath();
-        QDir::setCurrent(folder.path());
-        link_state_reset(); // the process-wide state as at program start
-        openWindow();
-    }
-    void TearDown() override
-    {
-        window.reset();
-        QDir::setCurrent(previousFolder);
-    }
-    void openWindow()
-    {
-        window = std::make_unique<TForm_net>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
-    QByteArray settingsFile() const
-    {
-        QFile f(folder.filePath("ethernet_set.dat"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    QTemporaryDir folder;
-    QString previousFolder;
-
-    template <typename T>
-    T* child(const char* name)
-    {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
-    }
-
-    MessageRecorder recorder;
-    std::unique_ptr<TForm_net> window;
-};
+using MainWindowTest = WindowFixture;
 
 struct ButtonStart {
     const char* name;

@@ -1,0 +1,307 @@
+// The main window's acquisition commands, the display timer's hand-over of samples from
+// the shared ring to the live diagram in the three trigger modes, the output-command lock
+// and what the status panels show.
+
+#include "Diagramx.h"
+#include "Globvar.h"
+#include "Netcom.h"
+#include "Scknet.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QTimer>
+#include <QToolButton>
+
+#include <vector>
+
+namespace {
+
+class AcquisitionTest : public WindowFixture {
+protected:
+    // These tests play the socket thread's part themselves: the window's thread is ended
+    // and only the send queue is kept.
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        link_shutdown();
+        send_queue_lock_create();
+    }
+
+    // Takes every queued message off the send queue and returns their types.
+    std::vector<int> takeQueued()
+    {
+        std::vector<int> types;
+        while (queue_count() > 0) {
+            const NetMessage* m = queue_peek();
+            types.push_back((m->bytes[0] << 8) | m->bytes[1]);
+            queue_pop();
+        }
+        return types;
+    }
+    // The receiver's part: n samples stored in the ring, channel 0 carrying a running number.
+    void receive(int n)
+    {
+        std::uint32_t w = ring_write.load();
+        for (int i = 0; i < n; ++i) {
+            sample_ring[w].fill(0);
+            sample_ring[w][0] = std::int16_t(next_value++);
+            w = ring_advance(w, 1, SAMPLE_RING_SLOTS);
+            ring_write = w;
+            if (ring_oldest.load() == w)
+                ring_oldest = ring_advance(w, 1, SAMPLE_RING_SLOTS);
+        }
+    }
+    // Connected and idle, as after the socket thread's connect notification.
+    void connectWindow()
+    {
+        adapter_count = 1;
+        netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+        window->BitBtn_connectClick();
+        window->on_connect();
+        takeQueued();
+    }
+    double diagramValue(std::uint32_t i) const
+    {
+        const Diagramx& d = *live_diagram;
+        return d.samples[d.RingAdd(d.head, i)].value[0];
+    }
+
+    int next_value = 0;
+};
+
+} // namespace
+
+TEST_F(AcquisitionTest, ConnectNeedsAnAdapterAndASelectedInterface)
+{
+    adapter_count = 0;
+    window->BitBtn_connectClick();
+    adapter_count = 2;
+    netif_flags = 0;
+    window->BitBtn_connectClick();
+
+    const auto got = recorder.messages();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].text, "Nessuna Interfaccia di Rete Rilevata!");
+    EXPECT_EQ(got[1].text, "Interfaccia di rete non Impostata!");
+    EXPECT_EQ(got[1].title, "Attenzione");
+    EXPECT_EQ(got[1].icon, MessageIcon::Warning);
+    // Nothing else happened.
+    EXPECT_EQ(connection_state(), LINK_OFF);
+    EXPECT_TRUE(window->BitBtn_connect->isEnabled());
+    EXPECT_FALSE(window->BitBtn_disconnect->isEnabled());
+    EXPECT_TRUE(takeQueued().empty());
+}
+
+TEST_F(AcquisitionTest, ConnectConnectedAndDisconnectSetTheControls)
+{
+    adapter_count = 1;
+    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    window->BitBtn_connectClick();
+    EXPECT_EQ(connection_state(), LINK_CONNECTING);
+    EXPECT_EQ(link_mode.load(), mode_run);
+    EXPECT_FALSE(window->BitBtn_connect->isEnabled());
+    EXPECT_FALSE(window->BitBtn_set_port_com->isEnabled());
+    EXPECT_TRUE(window->BitBtn_disconnect->isEnabled());
+    EXPECT_FALSE(window->Menu_connect->isEnabled());
+    EXPECT_TRUE(window->Menu_disconnect->isEnabled());
+    EXPECT_EQ(takeQueued(), std::vector<int>{4}); // the channel configuration goes first
+
+    ring_write = 77;
+    window->on_connect();
+    EXPECT_EQ(connection_state(), LINK_CONNECTED);
+    EXPECT_EQ(ring_write.load(), 0u);
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+
+    // Changing the event while connected sends the configuration at once.
+    window->ComboBox_event_type->setCurrentIndex(4);
+    window->ComboBox_event_typeChange();
+    EXPECT_EQ(settings.event_channel.load(), 4);
+    EXPECT_EQ(takeQueued(), std::vector<int>{4});
+
+    window->BitBtn_start_CMPClick();
+    window->BitBtn_disconnectClick();
+    EXPECT_EQ(link_mode.load(), mode_hangup);
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_FALSE(window->Timer_Diagram->isActive());
+    EXPECT_TRUE(window->BitBtn_connect->isEnabled());
+    EXPECT_FALSE(window->BitBtn_disconnect->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
+    // The trigger group stays as Start left it until a later Stop.
+    EXPECT_FALSE(window->RadioGroup_trigger_type->isEnabled());
+}
+
+TEST_F(AcquisitionTest, RollingModeShowsOnlyWhatArrivesAfterStartAndNeverLosesASample)
+{
+    connectWindow();
+    receive(50); // received before Start: skipped
+    window->BitBtn_start_CMPClick();
+    EXPECT_EQ(takeQueued(), std::vector<int>{2});
+    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
+    EXPECT_TRUE(window->Timer_Diagram->isActive());
+    EXPECT_FALSE(window->RadioGroup_trigger_type->isEnabled());
+
+    // Many ticks of uneven size, with the ring wrapping several times: every sample
+    // reaches the diagram once, in order, 1 ms apart.
+    const Diagramx& d = *live_diagram;
+    int total = 0;
+    for (int tick = 0; tick < 300; ++tick) {
+        const int n = (tick * 37) % 400;
+        receive(n);
+        total += n;
+        window->drain_samples();
+    }
+    ASSERT_GT(total, 40000);
+    EXPECT_EQ(d.SampleCount(), 20000u);
+    for (std::uint32_t i = 0; i < 20000; ++i)
+        ASSERT_EQ(diagramValue(i), std::int16_t(50 + total - 20000 + int(i))) << i;
+    EXPECT_NEAR(d.nextTime, total * 0.001, 1e-6);
+
+    window->BitBtn_stop_CMPClick();
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_FALSE(window->Timer_Diagram->isActive());
+    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
+    EXPECT_TRUE(takeQueued().empty()); // Stop sends nothing
+}
+
+TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheEventAndRearms)
+{
+    window->RadioGroup_trigger_type->setItemIndex(1);
+    connectWindow();
+    window->BitBtn_start_CMPClick();
+    EXPECT_EQ(takeQueued(), (std::vector<int>{2, 5}));
+    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+    EXPECT_EQ(status_panel_look(3).indicator, 0x00FFFFu);
+
+    // Without an event nothing is shown.
+    receive(500);
+    window->drain_samples();
+    const Diagramx& d = *live_diagram;
+    EXPECT_EQ(d.SampleCount(), 0u);
+
+    // The receiver marks the event at the first slot of the next block.
+    ring_display = ring_write.load();
+    trigger_flags.fetch_or(TRIGGER_CAPTURED);
+    receive(10);
+    window->drain_samples();
+    EXPECT_EQ(d.SampleCount(), 200u); // 200 before the newest, the event block among them
+    EXPECT_EQ(diagramValue(0), 510 - 200);
+    EXPECT_EQ(takeQueued(), std::vector<int>{5});
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
+
+    // The capture ends at 20000 samples; the window then waits for the next event.
+    for (int i = 0; i < 30 && (trigger_flags.load() & TRIGGER_CAPTURED); ++i) {
+        receive(1000);
+        window->drain_samples();
+    }
+    EXPECT_EQ(d.SampleCount(), 20000u);
+    EXPECT_EQ(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING), 0u);
+    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_EQ(takeQueued(), std::vector<int>{5});
+    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+}
+
+TEST_F(AcquisitionTest, SingleShotStopsWhenTheDiagramIsFullAndForceMarksTheNextBlock)
+{
+    window->RadioGroup_trigger_type->setItemIndex(2);
+    connectWindow();
+    window->BitBtn_start_CMPClick();
+    takeQueued();
+    window->BitBtn_start_CMP_forceClick();
+    EXPECT_TRUE(trigger_flags.load() & TRIGGER_FORCED);
+
+    // A diagram with fewer than 200 stored samples starts with all of them.
+    receive(20);
+    ring_display = ring_back(ring_write.load(), 20, SAMPLE_RING_SLOTS);
+    trigger_flags.fetch_or(TRIGGER_CAPTURED);
+    window->drain_samples();
+    const Diagramx& d = *live_diagram;
+    EXPECT_EQ(d.SampleCount(), 20u);
+    EXPECT_FALSE(trigger_flags.load() & TRIGGER_FORCED);
+
+    for (int i = 0; i < 30 && acquisition_on.load(); ++i) {
+        receive(997);
+        window->drain_samples();
+    }
+    EXPECT_EQ(d.SampleCount(), 20000u);
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_FALSE(window->Timer_Diagram->isActive());
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
+}
+
+TEST_F(AcquisitionTest, SavingAndPrintingAreLockedWhileTheDisplayTimerRuns)
+{
+    connectWindow();
+    window->BitBtn_start_CMPClick();
+    QTest::qWait(40);
+    for (QWidget* w : {static_cast<QWidget*>(window->BitBtn_print), static_cast<QWidget*>(window->BitBtn_save),
+                       static_cast<QWidget*>(window->BitBtn_preview)})
+        EXPECT_FALSE(w->isEnabled()) << w->objectName().toStdString();
+    for (QAction* a : {window->Menu_Stampa, window->Menu_Print_preview, window->Menu_Salva})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+
+    window->BitBtn_stop_CMPClick();
+    QTest::qWait(40);
+    for (QWidget* w : {static_cast<QWidget*>(window->BitBtn_print), static_cast<QWidget*>(window->BitBtn_save),
+                       static_cast<QWidget*>(window->BitBtn_preview)})
+        EXPECT_TRUE(w->isEnabled()) << w->objectName().toStdString();
+    for (QAction* a : {window->Menu_Stampa, window->Menu_Print_preview, window->Menu_Salva})
+        EXPECT_TRUE(a->isEnabled()) << a->objectName().toStdString();
+}
+
+TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
+{
+    link_state_reset();
+    EXPECT_EQ(status_panel_look(0).text, "IP: ---.---.---.---");
+    EXPECT_EQ(status_panel_look(0).color, 0x0000FFu);
+    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
+    EXPECT_EQ(status_panel_look(2).text, "COM Off");
+    EXPECT_TRUE(status_panel_look(2).indicatorIsBackground);
+    EXPECT_EQ(status_panel_look(3).text, "-----");
+    EXPECT_EQ(status_panel_look(3).color, 0x808080u);
+
+    netif_flags = NETIF_SELECTED; // selected, still without an address
+    EXPECT_EQ(status_panel_look(0).indicator, 0x00FFFFu);
+    controller_ip = 0xC0000202; // 192.0.2.2
+    controller_flags = CONTROLLER_KNOWN;
+    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
+    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    EXPECT_EQ(status_panel_look(0).indicator, 0x00FF00u);
+    EXPECT_EQ(status_panel_look(1).text, "IP: 192.0.2.2");
+    EXPECT_EQ(status_panel_look(1).indicator, 0x00FF00u);
+
+    // Connecting blinks between a bold red "COM Error" and nothing.
+    set_connection_state(LINK_CONNECTING);
+    link_status.fetch_or(LINK_BLINK);
+    const StatusPanelLook on = status_panel_look(2);
+    EXPECT_EQ(on.text, "COM Error");
+    EXPECT_TRUE(on.bold);
+    EXPECT_EQ(on.color, 0x0000FFu);
+    link_status.fetch_and(std::uint8_t(~LINK_BLINK));
+    EXPECT_EQ(status_panel_look(2).text, "");
+    set_connection_state(LINK_ERROR);
+    link_status.fetch_or(LINK_BLINK);
+    EXPECT_EQ(status_panel_look(2).text, "COM Error");
+
+    set_connection_state(LINK_CONNECTED);
+    EXPECT_EQ(status_panel_look(2).text, "Connesso");
+    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
+    acquisition_on = 1;
+    settings.trigger_mode = 2;
+    trigger_flags = TRIGGER_CAPTURED;
+    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
+    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
+    EXPECT_EQ(status_panel_look(3).color, 0xFF0000u);
+    link_state_reset();
+}
