@@ -1,0 +1,295 @@
+// The numeric field on a real line edit, wired the way a window wires it: keys typed into
+// the line edit, focus moving away, the arrow buttons, the clipboard keys and the flashes.
+
+#include "Dato_short.h"
+#include "Memo.h"
+#include "UpDown.h"
+#include "message_box.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFocusEvent>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QLocale>
+#include <QTest>
+#include <QToolButton>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+constexpr std::uint32_t kRed = 0x0000FF;
+constexpr std::uint32_t kBlue = 0xFF0000;
+constexpr std::uint32_t kBlack = 0x000000;
+
+// Routes the memo's focus and key events to the field, as the owning window does.
+class FieldHook : public QObject {
+public:
+    FieldHook(QLineEdit* memo, Dato_short& field, QString label)
+        : QObject(memo), memo_(memo), field_(field), label_(std::move(label))
+    {
+        memo->installEventFilter(this);
+    }
+    int enters = 0;
+    int exits = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* e) override
+    {
+        switch (e->type()) {
+        case QEvent::FocusIn:
+            if (is_field_focus_change(*static_cast<QFocusEvent*>(e))) {
+                ++enters;
+                field_.on_enter(memo_);
+            }
+            return false;
+        case QEvent::FocusOut:
+            if (is_field_focus_change(*static_cast<QFocusEvent*>(e))) {
+                ++exits;
+                field_.on_exit(memo_);
+            }
+            return false;
+        case QEvent::KeyPress:
+            return route_key_press(memo_, *static_cast<QKeyEvent*>(e),
+                                   [this](QChar& key) { field_.on_key_press(memo_, label_, key); });
+        default: return false;
+        }
+    }
+
+private:
+    QLineEdit* memo_;
+    Dato_short& field_;
+    QString label_;
+};
+
+class DatoShortWidgetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale::c());
+        window = std::make_unique<QWidget>();
+        auto* row = new QHBoxLayout(window.get());
+        memo = new QLineEdit(QStringLiteral("0"), window.get());
+        arrows = new UpDown(window.get());
+        other = new QLineEdit(window.get());
+        row->addWidget(memo);
+        row->addWidget(arrows);
+        row->addWidget(other);
+    }
+    void TearDown() override
+    {
+        window.reset();
+        QLocale::setDefault(QLocale::system());
+    }
+
+    // Attaches `field` to the memo and shows the window with the focus in the memo.
+    FieldHook* wire(Dato_short& field, const QString& label)
+    {
+        field.attach(memo, arrows);
+        field.show(memo);
+        QObject::connect(memo, &QLineEdit::textChanged, memo, [this, &field] { field.on_change(memo); });
+        QObject::connect(arrows, &UpDown::changing, memo, [this, &field](UpDown::Direction d) {
+            bool allow = true;
+            field.on_updown(memo, d, allow);
+            EXPECT_FALSE(allow);
+        });
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        other->setFocus(Qt::OtherFocusReason);
+        auto* hook = new FieldHook(memo, field, label);
+        memo->setFocus(Qt::MouseFocusReason);
+        return hook;
+    }
+    MemoLook look() const { return LineEditMemo(memo).look(); }
+    std::uint32_t shown_colour() const
+    {
+        const QColor c = memo->palette().color(QPalette::Active, QPalette::Text);
+        return std::uint32_t(c.red()) | std::uint32_t(c.green()) << 8 | std::uint32_t(c.blue()) << 16;
+    }
+    void wait_for_flash_end() { QTRY_VERIFY_WITH_TIMEOUT(!memo_is_flashing(memo), 1000); }
+
+    std::int16_t y_max = 2000;
+    std::int16_t y_min = -2000;
+    std::int16_t hundredths = 100;
+    Dato_short max_field{y_max, 10000, 1, 0};
+    Dato_short min_field{y_min, -1, -10000, 0};
+    Dato_short dec_field{hundredths, 9999, 1, 2};
+
+    std::unique_ptr<QWidget> window;
+    QLineEdit* memo = nullptr;
+    QLineEdit* other = nullptr;
+    UpDown* arrows = nullptr;
+    MessageRecorder recorder;
+};
+
+TEST_F(DatoShortWidgetTest, TypedDecimalsAreTakenWhenTheFocusMovesOn)
+{
+    FieldHook* hook = wire(dec_field, "Passo");
+    EXPECT_EQ(memo->text(), "1.00");
+    EXPECT_EQ(memo->maxLength(), 5);
+    EXPECT_EQ(memo->toolTip(), QString::fromUtf8("Range: [0.01 \u00F7 99.99]"));
+    EXPECT_EQ(look(), (MemoLook{kBlue, true}));
+
+    memo->clear();
+    QTest::keyClicks(memo, "1,5x.7");
+    EXPECT_EQ(memo->text(), "1.57");
+    QTest::keyClick(memo, Qt::Key_Tab); // Tab is not the field's: the focus moves on
+    EXPECT_TRUE(other->hasFocus());
+    EXPECT_EQ(hook->exits, 1);
+    EXPECT_EQ(hundredths, 157);
+    EXPECT_EQ(memo->text(), "1.57");
+    EXPECT_EQ(shown_colour(), kRed);
+    wait_for_flash_end();
+    EXPECT_EQ(look(), (MemoLook{kBlack, false}));
+    EXPECT_FALSE(memo->font().bold());
+    EXPECT_TRUE(recorder.messages().empty());
+}
+
+TEST_F(DatoShortWidgetTest, TheLocaleSeparatorIsTypedShownAndRead)
+{
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    wire(dec_field, "Passo");
+    EXPECT_EQ(memo->text(), "1,00");
+    memo->clear();
+    QTest::keyClicks(memo, "2.567");
+    EXPECT_EQ(memo->text(), "2,567");
+    QTest::keyClick(memo, Qt::Key_Return);
+    EXPECT_EQ(hundredths, 256);
+    EXPECT_EQ(memo->text(), "2,56");
+}
+
+TEST_F(DatoShortWidgetTest, MinusKeyTogglesTheSignAndTheCaretStaysBehindItsDigit)
+{
+    wire(min_field, "MIN Asse Y");
+    memo->setText("12");
+    memo->setCursorPosition(2);
+    QTest::keyClick(memo, Qt::Key_Minus);
+    EXPECT_EQ(memo->text(), "-12");
+    EXPECT_EQ(memo->cursorPosition(), 3);
+    QTest::keyClick(memo, Qt::Key_Minus);
+    EXPECT_EQ(memo->text(), "12");
+    EXPECT_EQ(memo->cursorPosition(), 2);
+    // Typing goes on where the caret is.
+    memo->setCursorPosition(1);
+    QTest::keyClick(memo, Qt::Key_Minus);
+    QTest::keyClicks(memo, "5");
+    EXPECT_EQ(memo->text(), "-152");
+}
+
+TEST_F(DatoShortWidgetTest, ClipboardKeysReachTheMemoButCutIsSwallowed)
+{
+    wire(min_field, "MIN Asse Y");
+    memo->setText("345");
+    memo->selectAll();
+    QTest::keyClick(memo, Qt::Key_X, Qt::ControlModifier);
+    EXPECT_EQ(memo->text(), "345");
+
+    QApplication::clipboard()->clear();
+    memo->selectAll();
+    QTest::keyClick(memo, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "345");
+
+    // Pasted text is not filtered; the minus moves to the front.
+    QApplication::clipboard()->setText("1-2");
+    memo->clear();
+    QTest::keyClick(memo, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(memo->text(), "-12");
+
+    memo->setText("77");
+    memo->setCursorPosition(2);
+    QTest::keyClicks(memo, "1");
+    EXPECT_EQ(memo->text(), "771");
+    QTest::keyClick(memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo->text(), "77");
+
+    // Ctrl+A is a control character the field does not take.
+    memo->setCursorPosition(2);
+    QTest::keyClick(memo, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_FALSE(memo->hasSelectedText());
+}
+
+TEST_F(DatoShortWidgetTest, EnterOutOfRangeKeepsTheTextUntilTheMemoIsLeft)
+{
+    FieldHook* hook = wire(max_field, "MAX Asse Y");
+    memo->setText("0");
+    QTest::keyClick(memo, Qt::Key_Return);
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text, "MAX Asse Y deve essere tra : [1  e  10000] !");
+    EXPECT_EQ(memo->text(), "0");
+
+    // A modal box or another window taking the focus for a while is not leaving the memo.
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(memo, &away);
+    QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
+    QApplication::sendEvent(memo, &back);
+    EXPECT_EQ(hook->exits, 0);
+    EXPECT_EQ(memo->text(), "0");
+
+    other->setFocus(Qt::MouseFocusReason);
+    EXPECT_EQ(hook->exits, 1);
+    ASSERT_EQ(recorder.messages().size(), 2u);
+    EXPECT_EQ(recorder.messages()[1].text, "Il valore deve essere compreso tra : [1  e  10000] !");
+    EXPECT_EQ(memo->text(), "2000");
+    EXPECT_EQ(y_max, 2000);
+}
+
+TEST_F(DatoShortWidgetTest, ArrowClicksStepTheValueAndFlashBackToTheEditingLook)
+{
+    wire(max_field, "MAX Asse Y");
+    other->setFocus(Qt::MouseFocusReason);
+    wait_for_flash_end();
+    EXPECT_EQ(look(), (MemoLook{kBlack, false}));
+
+    arrows->upButton()->click();
+    EXPECT_TRUE(memo->hasFocus());
+    EXPECT_EQ(y_max, 2001);
+    EXPECT_EQ(memo->text(), "2001");
+    EXPECT_EQ(shown_colour(), kRed);
+    EXPECT_TRUE(memo->font().bold());
+    EXPECT_EQ(look(), (MemoLook{kBlue, true}));
+    wait_for_flash_end();
+    EXPECT_EQ(shown_colour(), kBlue);
+
+    arrows->downButton()->click();
+    arrows->downButton()->click();
+    EXPECT_EQ(y_max, 1999);
+    EXPECT_EQ(memo->text(), "1999");
+    EXPECT_TRUE(recorder.messages().empty());
+}
+
+TEST_F(DatoShortWidgetTest, AColourSetDuringAFlashIsNotOverwrittenWhenItEnds)
+{
+    wire(max_field, "MAX Asse Y");
+    LineEditMemo(memo).flash(50);
+    QPalette p = memo->palette();
+    p.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
+    memo->setPalette(p);
+    wait_for_flash_end();
+    EXPECT_EQ(shown_colour(), 0x808080u);
+}
+
+TEST(TypedChar, MapsKeysToTheCharactersTheyType)
+{
+    auto typed = [](int key, Qt::KeyboardModifiers mods, const QString& text = QString()) {
+        return typed_char(QKeyEvent(QEvent::KeyPress, key, mods, text));
+    };
+    EXPECT_EQ(typed(Qt::Key_Return, Qt::NoModifier, "\r"), QChar(13));
+    EXPECT_EQ(typed(Qt::Key_Enter, Qt::KeypadModifier), QChar(13));
+    EXPECT_EQ(typed(Qt::Key_Backspace, Qt::NoModifier), QChar(8));
+    EXPECT_EQ(typed(Qt::Key_C, Qt::ControlModifier, "c"), QChar(3));
+    EXPECT_EQ(typed(Qt::Key_X, Qt::ControlModifier, "\x18"), QChar(24));
+    EXPECT_EQ(typed(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Z"), QChar(26));
+    EXPECT_EQ(typed(Qt::Key_5, Qt::NoModifier, "5"), QChar('5'));
+    EXPECT_EQ(typed(Qt::Key_Period, Qt::KeypadModifier, ","), QChar(','));
+    for (int key : {Qt::Key_Left, Qt::Key_Home, Qt::Key_Delete, Qt::Key_Tab, Qt::Key_F2})
+        EXPECT_TRUE(typed(key, Qt::NoModifier, key == Qt::Key_Delete ? "\x7f" : "").isNull());
+    EXPECT_TRUE(typed(Qt::Key_Insert, Qt::ShiftModifier).isNull());
+    EXPECT_TRUE(typed(Qt::Key_1, Qt::ControlModifier, "1").isNull());
+}
+
+} // namespace

@@ -1,0 +1,49 @@
+#pragma once
+// A stand-in memo for the numeric field's rules: it keeps text, caret, look and focus, and
+// logs the looks and flashes in the order they happen.
+
+#include "Memo.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class FakeMemo : public Memo {
+public:
+    QString text_;
+    int caret_ = 0;
+    bool focusable_ = true;
+    bool focused_ = false;
+    MemoLook look_;
+    int max_length_ = 32767;
+    QString hint_;
+    int repaints_ = 0;
+    std::vector<std::string> log_;
+    // Called after each set_text, as the window calls the field's on_change.
+    std::function<void()> on_set_text;
+
+    QString text() const override { return text_; }
+    void set_text(const QString& text) override
+    {
+        text_ = text;
+        caret_ = int(text.size());
+        if (on_set_text)
+            on_set_text();
+    }
+    int selection_start() const override { return caret_; }
+    void set_selection_start(int position) override { caret_ = position; }
+    bool can_focus() const override { return focusable_; }
+    void set_focus() override { focused_ = true; }
+    MemoLook look() const override { return look_; }
+    void set_look(const MemoLook& look) override
+    {
+        look_ = look;
+        log_.push_back(look.colour == 0xFF0000 && look.bold   ? "editing"
+                       : look.colour == 0x000000 && !look.bold ? "idle"
+                                                               : "other");
+    }
+    void flash(int ms) override { log_.push_back("flash " + std::to_string(ms)); }
+    void set_max_length(int length) override { max_length_ = length; }
+    void set_hint(const QString& hint) override { hint_ = hint; }
+    void repaint() override { ++repaints_; }
+};
