@@ -316,13 +316,11 @@ void Diagramx::ResetZoomState()
     zoomRect = zoomRectOld = QRect();
 }
 
-// Zooming, panning, scrolling and cursor dragging act on the picture once the axes are
-// drawn; until then these handlers leave the view as it is.
+// Zooming, panning and scrolling act on the picture once the axes are drawn; until then
+// these handlers leave the view as it is. (Cursor dragging: Diagramx_cursors.cpp.)
 void Diagramx::ZoomMouseDown(DrawArea&, const MouseData&) {}
 void Diagramx::ZoomMouseUp(DrawArea&, const MouseData&) {}
 void Diagramx::ZoomMouseMove(DrawArea&, const MouseData&) {}
-void Diagramx::CursorTDrag(DrawArea&, const MouseData&) {}
-void Diagramx::CursorYDrag(DrawArea&, const MouseData&) {}
 
 void Diagramx::OnPanTimer()
 {

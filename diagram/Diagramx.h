@@ -173,6 +173,11 @@ public:
     void PlotMouseUp(const MouseData& mouse);
     DrawArea* HitTest(int x, int y);
 
+    // Cursors (Diagramx_cursors.cpp). The value the readout of a cursor (0 T1, 1 T2, 2 Y1,
+    // 3 Y2) shows: the exact label value when the cursor sits on a labelled tick, else the
+    // range minimum plus the cursor's offset.
+    double CursorReading(int cursor) const;
+
 private:
     // Paint pipeline (Diagramx_paint.cpp): shown window, data ranges, screen finish.
     void ShownWindowAndRanges(ViewState& v);
@@ -205,9 +210,22 @@ private:
     void ZoomMouseMove(DrawArea& item, const MouseData& mouse);
     void CursorTDrag(DrawArea& item, const MouseData& mouse);
     void CursorYDrag(DrawArea& item, const MouseData& mouse);
+
+    // Cursors: placement, handles, lines and readouts, drawn over the finished picture.
+    void DrawCursors(DrawArea* grabbed);
+    void PlaceCursor(int cursor);
+    void DrawTHandle(const DrawArea& item);
+    void DrawYHandle(const DrawArea& item);
+    void DrawHandleNumber(const QRect& box, int inkLeft, int inkTop, std::uint8_t number);
+    int NumberInkHeight();
+    void DrawReadout(int cursor);
+    void CursorDrag(DrawArea& item, const MouseData& mouse, bool isT);
+    void RestoreFromSnapshot(const QRect& r);
     void ResetZoomState();
 
     std::uint64_t paintCount_ = 0;
+    // The last picture on the screen has a plot, so its cursors are drawn and may be dragged.
+    bool plotOnScreen_ = false;
 
     // Per-picture measures shared by the paint steps.
     int screenPpi_ = kScreenPixelsPerInch;

@@ -176,8 +176,10 @@ void Diagramx::FinishScreenPicture(bool plotDrawn)
     if (!picture.isNull())
         std::memcpy(snapshot->bits(), picture.constBits(), std::size_t(picture.sizeInBytes()));
 
+    plotOnScreen_ = plotDrawn;
     if (plotDrawn) {
-        // The rubber band and the cursors are drawn over the picture here.
+        // The rubber band is drawn over the picture here, then the cursors.
+        DrawCursors(nullptr);
     }
     plotImage->update();
     infoImage->update();
