@@ -1,9 +1,10 @@
 #pragma once
 // The small controls the main window is built from that Qt has no direct equivalent for:
-// a captioned 3-D panel, a radio group that reports its selected item, and a pair of
-// up/down arrows that report clicks without holding a value of their own.
+// a captioned 3-D panel and a radio group that reports its selected item. (The up/down
+// arrows beside the numeric fields live with those fields, in UpDown.h.)
 
 #include "Graph_draw.h"
+#include "UpDown.h"
 
 #include <QFrame>
 #include <QGroupBox>
@@ -70,26 +71,6 @@ signals:
 
 private:
     QButtonGroup* group_;
-};
-
-// Two arrow buttons stacked in one narrow control. Each click (repeated while held) reports
-// its direction; the value the arrows change belongs to the field beside them.
-class UpDown : public QWidget {
-    Q_OBJECT
-public:
-    enum class Direction { Up, Down };
-
-    explicit UpDown(QWidget* parent = nullptr);
-
-    QToolButton* upButton() const { return up_; }
-    QToolButton* downButton() const { return down_; }
-
-signals:
-    void changing(UpDown::Direction direction);
-
-private:
-    QToolButton* up_;
-    QToolButton* down_;
 };
 
 class QEvent;

@@ -152,6 +152,9 @@ void TForm_net::register_link_hooks()
 
 void TForm_net::FormShow()
 {
+    attach_scale_fields();
+    apply_scale_settings();
+    update_scale_fields();
     CheckBox_cursor_asseYClick();
     CheckBox_cursor_asseTClick();
 }
@@ -201,8 +204,6 @@ void TForm_net::Menu_Chiudi_MainClick()
 // ---- Commands -------------------------------------------------------------------------------
 
 void TForm_net::BitBtn_set_port_comClick() {}
-void TForm_net::BitBtn_clearClick() {}
-void TForm_net::BitBtn_RefreshClick() {}
 void TForm_net::BitBtn_printClick() {}
 void TForm_net::BitBtn_previewClick() {}
 void TForm_net::BitBtn_saveClick() {}
@@ -231,25 +232,9 @@ void TForm_net::update_event_controls()
     Panel_event_type->setCaptionColor(eventMode ? clBlack : clGray);
 }
 
-void TForm_net::ComboBox_select_dat_misChange(int) {}
-void TForm_net::CheckBox_Dat_MisClick(int) {}
-void TForm_net::CheckBox_scala_asse_yClick() {}
-void TForm_net::Memo_asse_y_max_scaleChange() {}
-void TForm_net::Memo_asse_y_max_scaleEnter() {}
-void TForm_net::Memo_asse_y_max_scaleExit() {}
-void TForm_net::Memo_asse_y_max_scaleKeyPress(QChar&) {}
-void TForm_net::UpDown_asse_y_max_scaleChangingEx(UpDown::Direction) {}
-void TForm_net::Memo_asse_y_min_scaleChange() {}
-void TForm_net::Memo_asse_y_min_scaleEnter() {}
-void TForm_net::Memo_asse_y_min_scaleExit() {}
-void TForm_net::Memo_asse_y_min_scaleKeyPress(QChar&) {}
-void TForm_net::UpDown_asse_y_min_scaleChangingEx(UpDown::Direction) {}
-void TForm_net::CheckBox_cursor_asseTClick() {}
-void TForm_net::CheckBox_cursor_asseYClick() {}
 
 // ---- Timers and status bar ------------------------------------------------------------------
 
-void TForm_net::Timer_set_fix_scaleTimer() {}
 void TForm_net::Timer_Diagram_TestTimer() {}
 
 
@@ -278,8 +263,17 @@ void TForm_net::Button_start_stopClick()
     show_start_stop_caption();
 }
 
-void TForm_net::Button_F1Click() {}
-void TForm_net::Button_F2Click() {}
+void TForm_net::Button_F1Click()
+{
+    send_param_request(20);
+}
+void TForm_net::Button_F2Click()
+{
+    if (!live_diagram)
+        return;
+    live_diagram->panTarget.rx() -= 1;
+    live_diagram->panTimer->start();
+}
 
 void TForm_net::Button_F3Click()
 {

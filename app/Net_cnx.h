@@ -52,6 +52,11 @@ struct StatusPanelLook {
     bool indicatorIsBackground = false;
 };
 
+// The "On" (red) / "Off" (grey) label beside an option check box: show_toggle_state shows
+// the box's state and returns it (1 checked); set_toggle_state sets the box, then the label.
+std::uint8_t show_toggle_state(QCheckBox* box, Panel* label);
+void set_toggle_state(QCheckBox* box, Panel* label, std::uint8_t on);
+
 // The look of status panel 0 (PC interface), 1 (controller), 2 (connection) or
 // 3 (acquisition) for the present link state.
 StatusPanelLook status_panel_look(int index);
@@ -209,6 +214,9 @@ public:
     void Memo_asse_y_min_scaleExit();
     void Memo_asse_y_min_scaleKeyPress(QChar& key);
     void UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction);
+    void update_scale_fields();
+    void attach_scale_fields();
+    void apply_scale_settings();
     void CheckBox_cursor_asseTClick();
     void CheckBox_cursor_asseYClick();
 

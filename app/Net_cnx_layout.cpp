@@ -2,6 +2,8 @@
 // binding of every control to its handler.
 
 #include "Net_cnx.h"
+
+#include "Memo.h"
 #include "Net_cnx_icons.h"
 
 #include <QAction>
@@ -588,17 +590,20 @@ void TForm_net::bind_handlers()
         connect(h.upDown, &UpDown::changing, this, h.changing);
         new EventHook(h.memo, [this, h](QEvent* e) {
             switch (e->type()) {
-            case QEvent::FocusIn: (this->*h.enter)(); return false;
-            case QEvent::FocusOut: (this->*h.exit)(); return false;
-            case QEvent::KeyPress: {
-                // Typed characters go through the key handler, which may discard them.
-                const QString text = static_cast<QKeyEvent*>(e)->text();
-                if (text.size() != 1)
-                    return false;
-                QChar key = text.front();
-                (this->*h.keyPress)(key);
-                return key.isNull();
-            }
+            case QEvent::FocusIn:
+                // A message box or pop-up taking the focus is no visit to the field.
+                if (is_field_focus_change(*static_cast<QFocusEvent*>(e)))
+                    (this->*h.enter)();
+                return false;
+            case QEvent::FocusOut:
+                if (is_field_focus_change(*static_cast<QFocusEvent*>(e)))
+                    (this->*h.exit)();
+                return false;
+            case QEvent::KeyPress:
+                // Typed characters go through the key handler, which may discard or
+                // replace them; editing keys reach the memo as they are.
+                return route_key_press(h.memo, *static_cast<QKeyEvent*>(e),
+                                       [this, &h](QChar& key) { (this->*h.keyPress)(key); });
             default: return false;
             }
         });

@@ -296,10 +296,11 @@ TEST_F(MainWindowTest, SettingsColumnHoldsItsGroupsAndRows)
     EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
     EXPECT_EQ(window->Panel_asse_y_max_scale->caption(), "MAX Asse Y");
     EXPECT_EQ(window->Panel_asse_y_min_scale->caption(), "MIN Asse Y");
-    for (QLineEdit* memo : {window->Memo_asse_y_max_scale, window->Memo_asse_y_min_scale}) {
-        EXPECT_EQ(memo->text(), "0");
+    // Shown, the fields hold the stored limits (the defaults in a first start).
+    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), "2000");
+    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), "-2000");
+    for (QLineEdit* memo : {window->Memo_asse_y_max_scale, window->Memo_asse_y_min_scale})
         EXPECT_TRUE(memo->alignment() & Qt::AlignRight);
-    }
     EXPECT_NE(child<UpDown>("UpDown_asse_y_max_scale"), nullptr);
     EXPECT_NE(child<UpDown>("UpDown_asse_y_min_scale"), nullptr);
     EXPECT_NE(child<Panel>("Panel_scala_asse_y_on_off"), nullptr);
