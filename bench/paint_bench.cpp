@@ -3,6 +3,8 @@
 // allocations made while painting, for the three standard situations:
 //   follow mode with 5000 samples shown, zoom mode with all 20000 shown, and a fixed
 //   scale that clips half of the signal.
+// Then, on the screen picture: pan and scroll steps (each one repaint) and rubber-band moves
+// (no repaint), with the number of paints per step.
 // Usage: paint_bench [--png DIR] [--rounds N]
 // Run with QT_QPA_PLATFORM=offscreen.
 
@@ -161,6 +163,60 @@ struct Target {
     }
 };
 
+void zoom_to(Diagramx& d, std::uint32_t first, std::uint32_t length);
+
+// The diagram as it is on screen: picture, overview strip and scroll bar.
+void save_screen(Diagramx& d, const QString& path)
+{
+    d.screenCanvas->release();
+    d.infoCanvas->release();
+    const QPixmap shot = d.host->grab();
+    if (!shot.save(path))
+        std::printf("could not write %s (%d x %d)\n", qPrintable(path), shot.width(), shot.height());
+}
+
+void write_screen_pngs(Diagramx& d, const QString& dir)
+{
+    // Before the ring has wrapped: 12000 samples, following the newest.
+    QWidget host;
+    host.resize(1000, 560 + 57 + 36);
+    Diagramx part(&host, 8, 5000, 20001);
+    host.show();
+    QApplication::processEvents();
+    fill_signals(part, 12000);
+    part.Redraw();
+    save_screen(part, dir + "/screen_follow_12000.png");
+    zoom_to(part, 3000, 2500);
+    save_screen(part, dir + "/screen_zoom_before_wrap.png");
+
+    // A rubber band in the middle of a drag, with the cursors shown.
+    part.showTCursors = part.showYCursors = 1;
+    part.view.followLatest = 1;
+    part.Redraw();
+    MouseData m;
+    m.button = MouseButton::Left;
+    m.held = Qt::LeftButton;
+    m.x = 330;
+    m.y = 140;
+    part.PlotMouseDown(m);
+    for (int i = 1; i <= 10; ++i) {
+        m.x = 330 + 35 * i;
+        m.y = 140 + 25 * i;
+        part.PlotMouseMove(m);
+    }
+    save_screen(part, dir + "/screen_rubber_band.png");
+    part.PlotMouseUp(m);
+    save_screen(part, dir + "/screen_zoomed_to_band.png");
+
+    // After the ring has wrapped: the full ring, zoomed near its newest end.
+    fill_signals(d, 1000);
+    zoom_to(d, 14000, 4000);
+    save_screen(d, dir + "/screen_zoom_after_wrap.png");
+    d.view.followLatest = 1;
+    d.Redraw();
+    save_screen(d, dir + "/screen_follow_after_wrap.png");
+}
+
 void write_pngs(Diagramx& d, const QString& dir)
 {
     QDir().mkpath(dir);
@@ -223,7 +279,95 @@ void write_pngs(Diagramx& d, const QString& dir)
         few.Paint(s3.area, ev);
         s3.save(dir + "/narrow_140x200.png");
     }
+    write_screen_pngs(d, dir);
     std::printf("pictures written to %s\n", qPrintable(dir));
+}
+
+struct StepFigures {
+    double median, p95, cpuMedian, paints, allocations;
+};
+
+// Times a step (a pan step or a scroll step, each ending in one Redraw) over `rounds` runs.
+template <class Step>
+StepFigures time_steps(Diagramx& d, int rounds, Step step)
+{
+    for (int i = 0; i < 5; ++i)
+        step(i);
+    std::vector<double> ms, cpu;
+    long long allocs = 0;
+    const std::uint64_t paints0 = d.paintCount();
+    for (int i = 0; i < rounds; ++i) {
+        const long long a0 = g_allocations.load();
+        const double c0 = thread_cpu_ms();
+        const auto t0 = std::chrono::steady_clock::now();
+        step(i);
+        const auto t1 = std::chrono::steady_clock::now();
+        cpu.push_back(thread_cpu_ms() - c0);
+        allocs += g_allocations.load() - a0;
+        ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
+    }
+    const double paints = double(d.paintCount() - paints0) / rounds;
+    std::sort(ms.begin(), ms.end());
+    std::sort(cpu.begin(), cpu.end());
+    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 95 / 100)],
+            cpu[cpu.size() / 2], paints, double(allocs) / rounds};
+}
+
+// The window of samples first .. first + length as a zoom window, Y from -1100 to 1100.
+void zoom_to(Diagramx& d, std::uint32_t first, std::uint32_t length)
+{
+    ViewState& v = d.view;
+    const double t0 = d.samples[d.head].t;
+    v.zoomTMin = t0 + first * d.samplePeriod;
+    v.zoomTMax = t0 + (first + length) * d.samplePeriod;
+    v.zoomYMin = -1100;
+    v.zoomYMax = 1100;
+    d.WindowFromZoom();
+    d.Redraw();
+}
+
+// Pan and scroll steps on the screen picture (each a full repaint with the overview strip
+// and the scroll bar), and the rubber band following the mouse (no repaint at all).
+void zoom_pan_scroll(Diagramx& d, int rounds)
+{
+    std::printf("-- zoom, pan and scroll on screen, ring of %u samples\n", d.SampleCount());
+    std::printf("%-36s %9s %9s %9s %9s %8s\n", "case", "median", "p95", "cpu med", "paints",
+                "allocs");
+    auto row = [](const char* name, const StepFigures& f) {
+        std::printf("%-36s %9.3f %9.3f %9.3f %9.2f %8.1f\n", name, f.median, f.p95, f.cpuMedian,
+                    f.paints, f.allocations);
+    };
+    // Panning to and fro by 3 pixels in T and 2 in Y: one step, one paint.
+    auto pan = [&d](int i) {
+        d.panLast = QPoint(600, 300);
+        d.panTarget = i % 2 ? QPoint(603, 302) : QPoint(597, 298);
+        d.PanStep();
+    };
+    zoom_to(d, 7000, 5000);
+    row("pan step, 8 x 5000 shown", time_steps(d, rounds, pan));
+    zoom_to(d, 7000, 5000);
+    row("scroll step, 8 x 5000 shown", time_steps(d, rounds, [&d](int i) {
+            d.ScrollTo(2000 + (i % 50) * 40, Diagramx::kScrollRange);
+        }));
+    zoom_to(d, 0, d.SampleCount() - 1);
+    row("pan step, 8 x 20000 shown", time_steps(d, rounds, pan));
+
+    // The rubber band: press, then mouse moves over the picture; no paint may happen.
+    zoom_to(d, 7000, 5000);
+    MouseData m;
+    m.button = MouseButton::Left;
+    m.held = Qt::LeftButton;
+    m.x = 200;
+    m.y = 120;
+    d.PlotMouseDown(m);
+    row("rubber band move", time_steps(d, rounds, [&d, m](int i) mutable {
+            m.x = 400 + (i * 37) % 600;
+            m.y = 250 + (i * 23) % 350;
+            d.PlotMouseMove(m);
+        }));
+    d.rubberBand = 0;
+    d.activeItem = nullptr;
+    std::printf("(paints: Paint runs per step)\n");
 }
 
 } // namespace
@@ -304,5 +448,7 @@ int main(int argc, char** argv)
         std::printf("%-36s %9.3f %9.3f %9s %9s %8.1f\n", "screen, painter reopened each time",
                     f.median, f.p95, "-", "-", f.allocations);
     }
+
+    zoom_pan_scroll(d, rounds);
     return 0;
 }

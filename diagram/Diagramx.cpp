@@ -25,6 +25,7 @@ MouseData mouse_data(QMouseEvent* e)
                : e->button() == Qt::MiddleButton ? MouseButton::Middle
                                                  : MouseButton::Left;
     m.shift = e->modifiers();
+    m.held = e->buttons();
     const QPoint p = e->position().toPoint();
     m.x = p.x();
     m.y = p.y();
@@ -94,6 +95,10 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     plotImage->onMouseDown = [this](QMouseEvent* e) { PlotMouseDown(mouse_data(e)); };
     plotImage->onMouseMove = [this](QMouseEvent* e) { PlotMouseMove(mouse_data(e)); };
     plotImage->onMouseUp = [this](QMouseEvent* e) { PlotMouseUp(mouse_data(e)); };
+    plotImage->onLeave = [this] {
+        if (panTimer && panTimer->isActive())
+            StopPan();
+    };
 
     // 7. View state and the on-screen drawing area.
     view = ViewState{};
@@ -244,7 +249,7 @@ void Diagramx::Clear()
     view.followLatest = 1;
     view.tickLength = 5;
     zoomStart = QPoint();
-    zoomRect = zoomRectOld = QRect();
+    zoomRect = zoomRectOld = QRect(QPoint(0, 0), QPoint(0, 0));
 }
 
 void Diagramx::SetChannelVisible(std::uint8_t channel, std::uint8_t visible)
@@ -313,27 +318,5 @@ void Diagramx::ResetZoomState()
 {
     rubberBand = 0;
     zoomStart = QPoint();
-    zoomRect = zoomRectOld = QRect();
-}
-
-// Zooming, panning and scrolling act on the picture once the axes are drawn; until then
-// these handlers leave the view as it is. (Cursor dragging: Diagramx_cursors.cpp.)
-void Diagramx::ZoomMouseDown(DrawArea&, const MouseData&) {}
-void Diagramx::ZoomMouseUp(DrawArea&, const MouseData&) {}
-void Diagramx::ZoomMouseMove(DrawArea&, const MouseData&) {}
-
-void Diagramx::OnPanTimer()
-{
-    panTimer->stop();
-}
-
-void Diagramx::OnScrollBarChange()
-{
-    scrollTimer->start();
-}
-
-void Diagramx::OnScrollTimer()
-{
-    scrollTimer->stop();
-    lastScrollPos = scrollBar->value();
+    zoomRect = zoomRectOld = QRect(QPoint(0, 0), QPoint(0, 0));
 }

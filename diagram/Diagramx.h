@@ -57,8 +57,9 @@ struct CursorValue {
 enum class MouseButton { Left, Right, Middle };
 
 struct MouseData {
-    MouseButton button = MouseButton::Left;
+    MouseButton button = MouseButton::Left; // the button pressed or released
     Qt::KeyboardModifiers shift;
+    Qt::MouseButtons held; // the buttons down during the event
     int x = 0, y = 0;
 };
 
@@ -178,6 +179,27 @@ public:
     // range minimum plus the cursor's offset.
     double CursorReading(int cursor) const;
 
+    // Zooming and panning (Diagramx_zoom.cpp). The window asked for by zoomTMin .. zoomTMax
+    // becomes sample offsets from head plus the two trims, and the diagram goes to zoom mode;
+    // with fewer than two samples nothing changes.
+    void WindowFromZoom();
+    // Applies a zoom rectangle (left, top, right, bottom, in picture pixels) and ends the
+    // rubber band.
+    void FinishZoom(int a, int b, int c, int d);
+    // One step of right-button panning: moves the window by the mouse's travel from panLast
+    // to panTarget, never past the oldest or newest sample, and repaints.
+    void PanStep();
+    void StopPan();
+    void OnPanTimer();
+
+    // Scrolling and the buffer overview strip (Diagramx_overview.cpp). Positions run from 0
+    // to kScrollRange; the bar's own maximum is that less the page, so that the thumb ends
+    // where the track ends.
+    static constexpr int kScrollRange = 10000;
+    void ScrollTo(int pos, int max);
+    void OnScrollTimer();
+    void UpdateScrollBar();
+
 private:
     // Paint pipeline (Diagramx_paint.cpp): shown window, data ranges, screen finish.
     void ShownWindowAndRanges(ViewState& v);
@@ -202,12 +224,20 @@ private:
     void DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& v, int channel);
 
     void OnPlotResized();
-    void OnPanTimer();
-    void OnScrollTimer();
     void OnScrollBarChange();
     void ZoomMouseDown(DrawArea& item, const MouseData& mouse);
     void ZoomMouseUp(DrawArea& item, const MouseData& mouse);
     void ZoomMouseMove(DrawArea& item, const MouseData& mouse);
+    void DrawRubberBand();
+    void DrawRubberBandOutline();
+    void RestoreRubberBandEdges(const QRect& r);
+    bool PointerOverPlot() const;
+    // Time of the oldest and of the newest sample; false when the diagram is empty.
+    bool HeldTimeSpan(double& oldest, double& newest) const;
+    void DrawOverview();
+    void DrawOverviewParts(int W, std::uint32_t count, double oldest, double newest);
+    // Sets the scroll bar without it counting as the user's scrolling.
+    void SetScrollBar(bool enabled, int page, int pos);
     void CursorTDrag(DrawArea& item, const MouseData& mouse);
     void CursorYDrag(DrawArea& item, const MouseData& mouse);
 
@@ -222,6 +252,14 @@ private:
     void CursorDrag(DrawArea& item, const MouseData& mouse, bool isT);
     void RestoreFromSnapshot(const QRect& r);
     void ResetZoomState();
+
+    // Pictures of the overview strip's tracks, window bar and fill gauge, drawn again only
+    // when their size or colour changes (Diagramx_overview.cpp).
+    struct StripCache;
+    struct StripCacheDeleter {
+        void operator()(StripCache* cache) const;
+    };
+    std::unique_ptr<StripCache, StripCacheDeleter> stripCache_;
 
     std::uint64_t paintCount_ = 0;
     // The last picture on the screen has a plot, so its cursors are drawn and may be dragged.

@@ -166,7 +166,7 @@ void Diagramx::ShownWindowAndRanges(ViewState& v)
 void Diagramx::FinishScreenPicture(bool plotDrawn)
 {
     FillCanvas(*infoCanvas, 0xDDDDDD);
-    // The buffer overview strip and the scroll bar update are drawn here.
+    DrawOverview(); // and the scroll bar
 
     // The snapshot holds the finished picture without overlays; it is refreshed even when
     // no plot fits, so that restoring from it never brings back an older picture.
@@ -177,8 +177,9 @@ void Diagramx::FinishScreenPicture(bool plotDrawn)
         std::memcpy(snapshot->bits(), picture.constBits(), std::size_t(picture.sizeInBytes()));
 
     plotOnScreen_ = plotDrawn;
+    if (rubberBand == 1) // a zoom rectangle being dragged while the picture is repainted
+        DrawRubberBandOutline();
     if (plotDrawn) {
-        // The rubber band is drawn over the picture here, then the cursors.
         DrawCursors(nullptr);
     }
     plotImage->update();

@@ -65,3 +65,9 @@ void ImageControl::mouseReleaseEvent(QMouseEvent* event)
     if (onMouseUp)
         onMouseUp(event);
 }
+
+void ImageControl::leaveEvent(QEvent*)
+{
+    if (onLeave)
+        onLeave();
+}

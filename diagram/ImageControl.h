@@ -25,6 +25,7 @@ public:
     std::function<void(QMouseEvent*)> onMouseMove;
     std::function<void(QMouseEvent*)> onMouseUp;
     std::function<void()> onResize;
+    std::function<void()> onLeave; // the mouse pointer left the control
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -32,6 +33,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    void leaveEvent(QEvent* event) override;
 
 private:
     QImage picture_;

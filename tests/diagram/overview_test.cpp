@@ -1,0 +1,301 @@
+// The scroll bar under the diagram and the buffer overview strip above it.
+
+#include "paint_support.h"
+
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace {
+
+constexpr Color kRed = 0x0000FF;
+constexpr Color kGreen = 0x008000;
+constexpr Color kBlue = 0xFF0000;
+constexpr int kMax = Diagramx::kScrollRange;
+
+struct OverviewScene {
+    DiagramHost h;
+    Diagramx& d;
+    explicit OverviewScene(int n, int width = 700) : h(width, 480 + 57 + 36), d(*h.d)
+    {
+        h.host->show();
+        QApplication::processEvents();
+        add(n);
+    }
+    void add(int n)
+    {
+        h.append(n, [](int c, int, double t) { return c * 10 + std::sin(t); });
+        d.Redraw();
+    }
+    double oldest() const { return d.samples[d.head].t; }
+    double newest() const { return d.samples[d.RingBack(d.tail, 1)].t; }
+    double held() const { return newest() - oldest(); }
+    double shown() const { return d.view.tMax - d.view.tMin; }
+    int page() const { return int(shown() * kMax / held()); }
+    void zoom(double tMin, double tMax)
+    {
+        d.view.zoomTMin = tMin;
+        d.view.zoomTMax = tMax;
+        d.view.zoomYMin = -10;
+        d.view.zoomYMax = 100;
+        d.WindowFromZoom();
+        d.Redraw();
+    }
+    const QImage& strip() { return d.infoImage->picture(); }
+    Color px(int x, int y) { return from_qcolor(strip().pixelColor(x, y)); }
+    int W() { return strip().width(); }
+    // Columns of row y with colour c: first and last (-1 when none).
+    std::pair<int, int> run(int y, Color c)
+    {
+        int first = -1, last = -1;
+        for (int x = 0; x < W(); ++x)
+            if (px(x, y) == c) {
+                if (first < 0)
+                    first = x;
+                last = x;
+            }
+        return {first, last};
+    }
+};
+
+} // namespace
+
+TEST(ScrollBar, DisabledWhileEverythingIsShownElsePagedToTheShownWindow)
+{
+    OverviewScene s(3000); // fewer than the follow window: all shown
+    QScrollBar& bar = *s.d.scrollBar;
+    EXPECT_FALSE(bar.isEnabled());
+
+    s.add(17000); // 20000 held, the newest 5000 shown
+    ASSERT_TRUE(bar.isEnabled());
+    const int page = s.page();
+    EXPECT_EQ(page, int(4.999 * kMax / 19.999));
+    EXPECT_EQ(bar.pageStep(), page);
+    EXPECT_EQ(bar.value(), kMax - page);
+    EXPECT_EQ(bar.maximum(), kMax - page); // the thumb ends where the track ends
+
+    // Zoomed to a window ending at the newest sample.
+    s.zoom(12.0, 30.0);
+    EXPECT_EQ(s.d.view.tMax, s.newest());
+    EXPECT_EQ(bar.pageStep(), s.page());
+    EXPECT_EQ(bar.value(), kMax - s.page());
+
+    // A window in the middle, and one starting at the oldest sample.
+    s.zoom(5.0, 9.0);
+    EXPECT_EQ(bar.pageStep(), s.page());
+    EXPECT_EQ(bar.value(), int((s.d.view.tMin - s.oldest()) * kMax / s.held()));
+    s.zoom(-1.0, 2.0);
+    EXPECT_EQ(bar.value(), 0);
+
+    // Zoomed to everything: disabled again.
+    s.zoom(-1.0, 100.0);
+    EXPECT_FALSE(bar.isEnabled());
+    EXPECT_FALSE(s.d.scrollTimer->isActive());
+}
+
+TEST(ScrollBar, ScrollingMovesTheWindowAndKeepsItsWidthAndYRange)
+{
+    OverviewScene s(20000);
+    Diagramx& d = s.d;
+    s.zoom(10.0, 12.0);
+    const double width = s.shown();
+    const double yMin = d.view.yMin, yMax = d.view.yMax;
+
+    d.scrollBar->setValue(0); // the user's move starts the timer; its tick applies it
+    EXPECT_TRUE(d.scrollTimer->isActive());
+    const std::uint64_t paints = d.paintCount();
+    d.OnScrollTimer();
+    EXPECT_EQ(d.paintCount(), paints + 1);
+    EXPECT_NEAR(d.view.tMin, s.oldest(), 1e-9);
+    EXPECT_NEAR(s.shown(), width, 1e-9);
+    EXPECT_EQ(d.view.yMin, yMin);
+    EXPECT_EQ(d.view.yMax, yMax);
+    EXPECT_EQ(d.view.viewOffset, 0u);
+    d.OnScrollTimer(); // unchanged position: the timer stops
+    EXPECT_FALSE(d.scrollTimer->isActive());
+    EXPECT_EQ(d.paintCount(), paints + 1);
+
+    d.scrollBar->setValue(5000);
+    d.OnScrollTimer();
+    EXPECT_NEAR(d.view.tMin, s.oldest() + 0.5 * s.held(), 1e-9);
+    d.OnScrollTimer();
+
+    // Past the newest sample the window ends there and the thumb is set to match.
+    d.ScrollTo(kMax, kMax);
+    EXPECT_EQ(d.view.tMax, s.newest());
+    EXPECT_NEAR(s.shown(), width, 1e-9);
+    EXPECT_NEAR(d.scrollBar->value(), int(kMax * (s.newest() - width - s.oldest()) / s.held()), 1);
+    EXPECT_EQ(d.lastScrollPos, d.scrollBar->value());
+    EXPECT_FALSE(d.scrollTimer->isActive());
+}
+
+// The diagram's own settings of the bar are not the user's scrolling: painting a live
+// diagram never switches it to zoom mode, and a later move of the thumb to where it was
+// before the paint still scrolls.
+TEST(ScrollBar, ThePaintsOwnSettingsDoNotScroll)
+{
+    OverviewScene s(6000);
+    Diagramx& d = s.d;
+    const int first = d.scrollBar->value();
+    for (int i = 0; i < 20; ++i)
+        s.add(300);
+    QTimer wait;
+    wait.setSingleShot(true);
+    wait.start(30);
+    while (wait.isActive())
+        QApplication::processEvents();
+    EXPECT_FALSE(d.scrollTimer->isActive());
+    EXPECT_EQ(d.view.followLatest, 1);
+    ASSERT_NE(d.scrollBar->value(), first);
+
+    d.scrollBar->setValue(first);
+    d.OnScrollTimer();
+    EXPECT_EQ(d.view.followLatest, 0);
+    EXPECT_NEAR(d.view.tMin, s.oldest() + first * s.held() / kMax, 1e-9);
+}
+
+TEST(Overview, WindowBarIsRedUntilTheRingWrapsThenGreen)
+{
+    OverviewScene s(10000);
+    const int W = s.W();
+    const int f = W - 14;
+    s.zoom(2.0, 4.0);
+    const int b = int(f * s.shown() / s.held() + 0.5);
+    const int p = int(f * (s.d.view.tMin - s.oldest()) / s.held() + 0.5);
+    // The bar's face, inside its bevel and outline.
+    EXPECT_EQ(s.run(14, kRed), std::make_pair(7 + p + 2, 7 + p + b - 3));
+    EXPECT_EQ(s.px(9, 14), clWhite); // the track's face left of the bar...
+    EXPECT_EQ(s.px(W - 12, 14), clWhite); // ...and right of it
+
+    s.add(9999); // capacity - 2: not yet wrapped
+    EXPECT_NE(s.run(14, kRed).first, -1);
+    s.add(1); // capacity - 1
+    EXPECT_EQ(s.run(14, kRed).first, -1);
+    EXPECT_NE(s.run(14, kGreen).first, -1);
+    s.add(5000); // wrapped for good
+    EXPECT_NE(s.run(14, kGreen).first, -1);
+
+    // Following the newest samples, the bar ends at the track's end.
+    s.d.view.followLatest = 1;
+    s.d.Redraw();
+    EXPECT_EQ(s.run(14, kGreen).second, 7 + f - 3);
+}
+
+TEST(Overview, GaugeGrowsWithTheSamplesAndReachesTheFullTrack)
+{
+    OverviewScene s(5000);
+    const int W = s.W();
+    const int g = int(5000.0 * (W - 14) / 20000 + 0.5);
+    // Blue face from the gauge's bevel to its end; the dimension line's right edge two
+    // pixels beyond.
+    EXPECT_EQ(s.run(27, kBlue).first, 9);
+    EXPECT_EQ(s.run(27, kBlue).second, 7 + g - 3);
+    EXPECT_EQ(s.px(8 + g, 40), clBlack);
+    EXPECT_EQ(s.px(5, 40), clBlack);
+    // Arrowheads pointing outwards from both dimension lines.
+    EXPECT_EQ(s.px(7, 35), clBlack);
+    EXPECT_EQ(s.px(8 + g - 2, 35), clBlack);
+
+    s.add(15000);
+    EXPECT_EQ(s.run(27, kBlue).second, W - 7 - 3);
+    EXPECT_EQ(s.px(W - 6, 40), clBlack);
+
+    // An empty diagram: the two tracks and nothing else.
+    s.d.Clear();
+    s.d.Redraw();
+    EXPECT_EQ(s.run(27, kBlue).first, -1);
+    EXPECT_EQ(s.run(14, kRed).first, -1);
+    EXPECT_EQ(s.px(5, 40), 0xDDDDDDu);
+    EXPECT_EQ(s.px(W / 2, 14), clWhite);
+}
+
+TEST(Overview, TimesOfTheOldestAndNewestSampleFitBetweenTheArrows)
+{
+    // Dark pixels on the strip's grey, below the gauge: the texts (and the arrows).
+    auto inkBetween = [](OverviewScene& s, int from, int to) {
+        int ink = 0;
+        for (int y = 32; y <= 40; ++y) // below the gauge track's outline
+            for (int x = from; x < to; ++x)
+                ink += qGray(s.strip().pixel(x, y)) < 100; // smoothed text is not all black
+        return ink;
+    };
+    OverviewScene s(20000);
+    const int xr = 8 + s.W() - 14;
+    EXPECT_GT(inkBetween(s, 14, 60), 10); // "0.000"
+    EXPECT_GT(inkBetween(s, xr - 60, xr - 8), 10); // "19.999"
+
+    // A gauge too short for both texts shows only the arrows; shorter still, not even those.
+    OverviewScene few(500);
+    const int g = int(500.0 * (few.W() - 14) / 20000 + 0.5);
+    EXPECT_EQ(inkBetween(few, 12, 8 + g - 6), 0);
+    EXPECT_EQ(few.px(7, 35), clBlack);
+    OverviewScene fewer(100);
+    EXPECT_NE(fewer.px(7, 35), clBlack);
+}
+
+// The strip is the drawing of its boxes, lines, arrowheads and texts in that order, whatever
+// the diagram keeps from earlier pictures: compared with a drawing made from scratch, for a
+// zoomed window before the wrap and again after it (new bar colour, full gauge).
+TEST(Overview, StripIsTheDrawingOfItsPartsAfterEveryChange)
+{
+    OverviewScene s(12000, 640);
+    auto expected = [&s] {
+        Diagramx& d = s.d;
+        const int W = s.W();
+        PaintTarget t(W, 57);
+        Canvas& c = t.canvas;
+        FillCanvas(c, 0xDDDDDD);
+        DrawBevelBox(c, 5, 8, W - 5, 20, clWhite, 2, 0, 1, 2, QString());
+        const double span = s.held();
+        const int f = W - 14;
+        const int b = std::max(int(f * s.shown() / span + 0.5), 2);
+        int p = int(f * (d.view.tMin - s.oldest()) / span + 0.5);
+        if (p == f)
+            p -= b;
+        DrawBevelBox(c, 7 + p, 10, 7 + p + b, 18, d.SampleCount() >= d.capacity - 1 ? kGreen : kRed,
+                     2, 1, 1, 2, QString());
+        DrawBevelBox(c, 5, 24, W - 5, 32, clWhite, 1, 0, 1, 2, QString());
+        const int g = std::max(int(d.SampleCount() * (W - 14.0) / (d.capacity - 1) + 0.5), 2);
+        DrawBevelBox(c, 7, 26, 7 + g, 30, kBlue, 2, 1, 1, 2, QString());
+        const int xl = 5, xr = 8 + g;
+        c.pen = CanvasPen{};
+        c.MoveTo(xl, 28);
+        c.LineTo(xl, 42);
+        c.MoveTo(xr, 28);
+        c.LineTo(xr, 42);
+        c.brushColor = clBlack;
+        const QPoint left[3] = {{xl, 35}, {xl + 5, 30}, {xl + 5, 40}};
+        const QPoint right[3] = {{xr, 35}, {xr - 5, 30}, {xr - 5, 40}};
+        c.Polygon(left, 3);
+        c.Polygon(right, 3);
+        for (const QPoint* corners : {left, right}) // a closed outline has all its corners
+            for (int i = 0; i < 3; ++i)
+                FillBox(c, corners[i].x(), corners[i].y(), 1, 1, clBlack);
+        c.font = CanvasFont{};
+        const int h = c.TextHeight("0");
+        const QString first = format_number(s.oldest(), u"0.000", u'.');
+        const QString last = format_number(s.newest(), u"0.000", u'.');
+        const int w1 = c.TextWidth(first), w2 = c.TextWidth(last);
+        c.brushColor = 0xDDDDDD;
+        DrawText(c, QRect(xl + 8, 35 - h / 2, w1, h), 2, first);
+        DrawText(c, QRect(xr - 8 - w2, 35 - h / 2, w2, h), 2, last);
+        return t.picture().copy();
+    };
+    auto compare = [&s](const QImage& want) {
+        s.d.infoCanvas->release();
+        const QImage& got = s.strip();
+        int differing = 0;
+        for (int y = 0; y < want.height(); ++y)
+            for (int x = 0; x < want.width(); ++x)
+                differing += got.pixel(x, y) != want.pixel(x, y);
+        return differing;
+    };
+    s.zoom(3.0, 5.5);
+    EXPECT_EQ(compare(expected()), 0);
+    s.add(9000);
+    EXPECT_EQ(compare(expected()), 0);
+    s.zoom(s.newest() - 1, s.newest());
+    EXPECT_EQ(compare(expected()), 0);
+}

@@ -1,0 +1,507 @@
+// Rubber-band zoom, the zoom window as sample offsets, and right-button panning.
+
+#include "paint_support.h"
+
+#include <QCursor>
+#include <QTimer>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <random>
+
+namespace {
+
+double wave(int c, int, double t)
+{
+    return 100.0 * c + 40 * std::sin(7 * t + c);
+}
+
+// A shown diagram with `n` live samples, painted once.
+struct ZoomScene {
+    DiagramHost h;
+    Diagramx& d;
+    explicit ZoomScene(int n = 20000, int width = 760, int height = 520 + 57 + 36)
+        : h(width, height), d(*h.d)
+    {
+        h.host->show();
+        QApplication::processEvents();
+        h.append(n, wave);
+        d.Redraw();
+    }
+    MouseData at(int x, int y, Qt::MouseButtons held = Qt::NoButton,
+                 MouseButton button = MouseButton::Left)
+    {
+        MouseData m;
+        m.x = x;
+        m.y = y;
+        m.held = held;
+        m.button = button;
+        return m;
+    }
+    // A left-button drag through `via` to `to`, the way the picture's events come in.
+    void leftDrag(QPoint from, QPoint to, std::initializer_list<QPoint> via = {})
+    {
+        d.PlotMouseDown(at(from.x(), from.y(), Qt::LeftButton));
+        for (QPoint p : via)
+            d.PlotMouseMove(at(p.x(), p.y(), Qt::LeftButton));
+        d.PlotMouseMove(at(to.x(), to.y(), Qt::LeftButton));
+        d.PlotMouseUp(at(to.x(), to.y()));
+    }
+    // A right-button press at `from`, a move to `to` and one pan step.
+    void pan(QPoint from, QPoint to)
+    {
+        d.PlotMouseDown(at(from.x(), from.y(), Qt::RightButton, MouseButton::Right));
+        d.PlotMouseMove(at(to.x(), to.y(), Qt::RightButton));
+        if (d.panTimer->isActive()) // the timer's tick, without its look at the pointer
+            d.PanStep();
+        d.PlotMouseUp(at(to.x(), to.y(), Qt::NoButton, MouseButton::Right));
+    }
+    double oldest() const { return d.samples[d.head].t; }
+    double newest() const { return d.samples[d.RingBack(d.tail, 1)].t; }
+    int plotLeft() const { return d.view.plotLeft; }
+    int plotRight() const { return d.view.plotLeft + d.view.plotWidth; }
+    int plotTop() const { return d.view.plotBottom - d.view.plotHeight; }
+    int plotBottom() const { return d.view.plotBottom; }
+    QImage picture() { return d.plotImage->picture().copy(); }
+};
+
+} // namespace
+
+TEST(Zoom, DragRightAndDownZoomsToExactlyThatRectangleAndBackToFollowMode)
+{
+    ZoomScene s;
+    Diagramx& d = s.d;
+    ASSERT_LT(s.plotLeft(), 100);
+    ASSERT_GT(s.plotRight(), 300);
+    ASSERT_LT(s.plotTop(), 100);
+    ASSERT_GT(s.plotBottom(), 200);
+    const ViewState before = d.view;
+    const double st = before.tMax - before.tMin;
+    const double sy = before.yMax - before.yMin;
+    const std::uint64_t paints = d.paintCount();
+
+    s.leftDrag({100, 100}, {300, 200}, {{150, 120}, {250, 260}});
+
+    EXPECT_EQ(d.paintCount(), paints + 1); // only the release repaints
+    EXPECT_EQ(d.rubberBand, 0);
+    const ViewState& v = d.view;
+    EXPECT_EQ(v.followLatest, 0);
+    EXPECT_DOUBLE_EQ(v.zoomTMin, before.tMin + st * (100 - before.plotLeft) / before.plotWidth);
+    EXPECT_DOUBLE_EQ(v.zoomTMax, before.tMin + st * (300 - before.plotLeft) / before.plotWidth);
+    EXPECT_DOUBLE_EQ(v.zoomYMin, before.yMin + sy * (before.plotBottom - 200) / before.plotHeight);
+    EXPECT_DOUBLE_EQ(v.zoomYMax, before.yMin + sy * (before.plotBottom - 100) / before.plotHeight);
+    // The window as sample offsets from head, and the picture showing exactly that range.
+    EXPECT_EQ(v.viewOffset, std::uint32_t((v.zoomTMin - s.oldest()) / d.samplePeriod));
+    EXPECT_NEAR(v.tMin, v.zoomTMin, 1e-9);
+    EXPECT_NEAR(v.tMax, v.zoomTMax, 1e-9);
+    EXPECT_EQ(v.yMin, v.zoomYMin);
+    EXPECT_EQ(v.yMax, v.zoomYMax);
+    EXPECT_GT(v.tTrimStart, -1e-9);
+    EXPECT_LT(v.tTrimStart, d.samplePeriod + 1e-9);
+    EXPECT_GT(v.tTrimEnd, -1e-9);
+    EXPECT_LT(v.tTrimEnd, d.samplePeriod + 1e-9);
+
+    // The reverse drag returns to following the newest samples.
+    s.leftDrag({300, 200}, {100, 100});
+    EXPECT_EQ(v.followLatest, 1);
+    EXPECT_EQ(v.tMax, s.newest());
+    EXPECT_EQ(d.viewStart, d.RingBack(d.tail, 5000));
+}
+
+TEST(Zoom, DragsInOtherDirectionsReturnToFollowMode)
+{
+    ZoomScene s;
+    const QPoint other[] = {{100, 300}, {100, 100}, {350, 100}};
+    for (QPoint to : other) {
+        s.leftDrag({200, 200}, {300, 300}); // zoom first
+        ASSERT_EQ(s.d.view.followLatest, 0);
+        s.leftDrag({200, 200}, to);
+        EXPECT_EQ(s.d.view.followLatest, 1) << to.x() << "," << to.y();
+    }
+}
+
+TEST(Zoom, ClickWithoutDragChangesNothingAndDoesNotRepaint)
+{
+    ZoomScene s;
+    s.d.showTCursors = s.d.showYCursors = 1;
+    s.d.Redraw();
+    // On a T cursor's line: restoring the band's edges must not leave a gap in it.
+    const int x = s.d.cursorItem[0].left + 10;
+    const QImage before = s.picture();
+    const ViewState view = s.d.view;
+    const std::uint64_t paints = s.d.paintCount();
+
+    s.leftDrag({x, 200}, {x, 200});
+
+    EXPECT_EQ(s.d.paintCount(), paints);
+    EXPECT_EQ(s.d.view.followLatest, 1);
+    EXPECT_EQ(s.d.view.tMin, view.tMin);
+    EXPECT_EQ(s.d.view.zoomTMin, view.zoomTMin);
+    EXPECT_EQ(s.picture(), before);
+}
+
+TEST(Zoom, RectangleIsLimitedToThePlot)
+{
+    ZoomScene s;
+    const ViewState before = s.d.view;
+    // From above and left of the plot to below and right of it: the whole plot. (The
+    // hidden cursor handles wait at the top left corner.)
+    ASSERT_LT(24, s.plotTop());
+    s.leftDrag({3, 24}, {s.plotRight() + 40, s.plotBottom() + 30});
+    const ViewState& v = s.d.view;
+    EXPECT_EQ(v.followLatest, 0);
+    EXPECT_EQ(v.zoomTMin, before.tMin);
+    EXPECT_DOUBLE_EQ(v.zoomTMax, before.tMax);
+    EXPECT_EQ(v.zoomYMin, before.yMin);
+    EXPECT_DOUBLE_EQ(v.zoomYMax, before.yMax);
+
+    // A rectangle wholly above the plot (in the title) zooms to nothing but repaints.
+    s.leftDrag({300, 200}, {100, 100}); // back to follow mode
+    const std::uint64_t paints = s.d.paintCount();
+    s.leftDrag({100, 1}, {300, s.plotTop() - 2});
+    EXPECT_EQ(v.followLatest, 1);
+    EXPECT_EQ(s.d.paintCount(), paints + 1);
+}
+
+TEST(Zoom, RangeNarrowerThanOnePicoIsIgnoredWithoutRepaint)
+{
+    ZoomScene s(2000);
+    Diagramx& d = s.d;
+    d.view.followLatest = 0;
+    d.view.viewOffset = 100;
+    d.view.viewLength = 500;
+    d.view.tTrimStart = d.view.tTrimEnd = 0;
+    d.view.zoomYMin = 5;
+    d.view.zoomYMax = 5 + 5e-13;
+    d.Redraw();
+    ASSERT_EQ(d.view.yMax, 5 + 5e-13); // such a range is still drawn
+    const QImage before = s.picture();
+    const std::uint64_t paints = d.paintCount();
+
+    s.leftDrag({100, 100}, {300, 200});
+
+    EXPECT_EQ(d.paintCount(), paints);
+    EXPECT_EQ(d.rubberBand, 0);
+    EXPECT_EQ(d.view.viewOffset, 100u);
+    EXPECT_EQ(d.view.zoomYMax, 5 + 5e-13);
+    EXPECT_EQ(s.picture(), before); // the band's outline is gone
+}
+
+TEST(Zoom, RubberBandMovesWithoutRepaintingAndRestoresTheOldOutline)
+{
+    ZoomScene s;
+    Diagramx& d = s.d;
+    d.showTCursors = d.showYCursors = 1;
+    d.Redraw();
+    const QImage clean = s.picture();
+    const std::uint64_t paints = d.paintCount();
+
+    d.PlotMouseDown(s.at(120, 90, Qt::LeftButton));
+    d.PlotMouseMove(s.at(420, 300, Qt::LeftButton));
+    d.PlotMouseMove(s.at(300, 210, Qt::LeftButton));
+    // Dragged back up and left of the press point: the rectangle is kept normalised.
+    d.PlotMouseMove(s.at(60, 60, Qt::LeftButton));
+    d.PlotMouseMove(s.at(340, 250, Qt::LeftButton));
+    EXPECT_EQ(d.paintCount(), paints);
+    EXPECT_EQ(d.zoomRect, QRect(QPoint(120, 90), QPoint(340, 250)));
+    EXPECT_EQ(d.zoomRectOld, QRect(QPoint(60, 60), QPoint(120, 90)));
+
+    // Outside the current outline the picture is the clean one (cursors included); the
+    // outline itself is white where no cursor line crosses it (cursors are drawn on top).
+    const QImage now = s.picture();
+    auto onCursorLine = [&d](int x, int y) {
+        return x == d.cursorItem[0].left + 10 || x == d.cursorItem[1].left + 10 ||
+               y == d.cursorItem[2].top + 10 || y == d.cursorItem[3].top + 10;
+    };
+    int differing = 0;
+    for (int y = 0; y < now.height(); ++y)
+        for (int x = 0; x < now.width(); ++x) {
+            const bool onOutline = ((x == 120 || x == 340) && y >= 90 && y <= 250) ||
+                                   ((y == 90 || y == 250) && x >= 120 && x <= 340);
+            if (onOutline && onCursorLine(x, y))
+                EXPECT_EQ(now.pixel(x, y), clean.pixel(x, y));
+            else if (onOutline)
+                EXPECT_EQ(from_qcolor(now.pixelColor(x, y)), clWhite) << x << "," << y;
+            else if (now.pixel(x, y) != clean.pixel(x, y))
+                ++differing;
+        }
+    EXPECT_EQ(differing, 0);
+
+    // A repaint in the middle of the drag (new samples arriving) keeps the band.
+    s.h.append(10, wave);
+    d.Redraw();
+    EXPECT_EQ(from_qcolor(d.plotImage->picture().pixelColor(200, 90)), clWhite);
+    d.PlotMouseUp(s.at(340, 250));
+    EXPECT_EQ(d.view.followLatest, 0);
+}
+
+TEST(Zoom, FewerThanTwoSamplesLeaveTheWindowButStillPaint)
+{
+    for (int n : {0, 1}) {
+        ZoomScene s(n);
+        Diagramx& d = s.d;
+        std::uint64_t paints = d.paintCount();
+        s.leftDrag({100, 100}, {300, 200});
+        EXPECT_EQ(d.view.followLatest, 1) << n;
+        EXPECT_EQ(d.paintCount(), ++paints);
+
+        s.pan({200, 200}, {260, 150});
+        EXPECT_EQ(d.view.followLatest, 1) << n;
+        EXPECT_EQ(d.paintCount(), paints + n); // an empty window does not pan at all
+        paints = d.paintCount();
+
+        d.ScrollTo(3000, Diagramx::kScrollRange);
+        EXPECT_EQ(d.view.followLatest, 1) << n;
+        EXPECT_EQ(d.paintCount(), ++paints);
+        EXPECT_FALSE(d.scrollBar->isEnabled());
+        EXPECT_FALSE(d.panTimer->isActive());
+    }
+}
+
+TEST(Zoom, PictureWithoutRoomForAPlotIgnoresZoomAndPan)
+{
+    ZoomScene s(3000, 300, 57 + 36 + 70);
+    Diagramx& d = s.d;
+    ASSERT_LE(d.view.plotHeight, 0);
+    const std::uint64_t paints = d.paintCount();
+    s.leftDrag({10, 30}, {200, 60});
+    EXPECT_EQ(d.paintCount(), paints + 1);
+    d.viewEnd = d.RingAdd(d.viewStart, 10); // as if a window were shown
+    s.pan({100, 30}, {150, 40});
+    EXPECT_EQ(d.paintCount(), paints + 2);
+    EXPECT_EQ(d.view.followLatest, 1);
+}
+
+TEST(WindowFromZoom, OffsetsAndTrimsFollowTheRequestedTimes)
+{
+    ZoomScene s(1000); // t = 0 .. 0.999
+    Diagramx& d = s.d;
+    ViewState& v = d.view;
+
+    v.zoomTMin = 0.1004;
+    v.zoomTMax = 0.2506;
+    d.WindowFromZoom();
+    EXPECT_EQ(v.followLatest, 0);
+    EXPECT_EQ(v.viewOffset, 100u);
+    EXPECT_NEAR(v.tTrimStart, 0.0004, 1e-12);
+    EXPECT_EQ(v.viewOffset + v.viewLength, 251u);
+    EXPECT_NEAR(v.tTrimEnd, 0.0004, 1e-12);
+    d.Redraw();
+    EXPECT_NEAR(v.tMin, 0.1004, 1e-12);
+    EXPECT_NEAR(v.tMax, 0.2506, 1e-12);
+
+    // Beyond the held samples on both sides: the whole buffer, no trims.
+    v.zoomTMin = -5;
+    v.zoomTMax = 7;
+    d.WindowFromZoom();
+    EXPECT_EQ(v.zoomTMin, 0.0);
+    EXPECT_EQ(v.zoomTMax, s.newest());
+    EXPECT_EQ(v.viewOffset, 0u);
+    EXPECT_EQ(v.viewLength, 999u);
+    EXPECT_EQ(v.tTrimStart, 0.0);
+    EXPECT_EQ(v.tTrimEnd, 0.0);
+
+    // Requests that make no sense keep the window inside the ring.
+    const double bad[][2] = {{0.5, 0.2}, {0.9995, 5}, {NAN, 0.5}, {1e300, 1e301}};
+    for (const auto& r : bad) {
+        v.zoomTMin = r[0];
+        v.zoomTMax = r[1];
+        d.WindowFromZoom();
+        EXPECT_LE(v.viewOffset + v.viewLength, 999u);
+        d.Redraw();
+        EXPECT_TRUE(std::isfinite(v.tMin) && std::isfinite(v.tMax) && v.tMax > v.tMin);
+    }
+}
+
+TEST(Zoom, ZoomWindowKeepsItsOffsetsFromHeadWhileSamplesArrive)
+{
+    ZoomScene s(19000);
+    Diagramx& d = s.d;
+    s.leftDrag({100, 100}, {300, 200});
+    const std::uint32_t offset = d.view.viewOffset;
+    const std::uint32_t length = d.view.viewLength;
+    const double tMin = d.view.tMin;
+
+    s.h.append(500, wave); // the ring is not yet full: the same samples stay in view
+    d.Redraw();
+    EXPECT_EQ(d.view.viewOffset, offset);
+    EXPECT_DOUBLE_EQ(d.view.tMin, tMin);
+
+    s.h.append(1500, wave); // full, and 1000 samples dropped: the window moves with head
+    d.Redraw();
+    EXPECT_EQ(d.head, 1000u);
+    EXPECT_EQ(d.view.viewOffset, offset);
+    EXPECT_EQ(d.view.viewLength, length);
+    EXPECT_EQ(d.viewStart, d.RingAdd(d.head, offset));
+    EXPECT_NEAR(d.view.tMin, tMin + 1000 * d.samplePeriod, 1e-9);
+
+    // Refresh and Clear go back to follow mode.
+    d.view.followLatest = 1;
+    d.Redraw();
+    EXPECT_EQ(d.view.tMax, s.newest());
+    s.leftDrag({100, 100}, {300, 200});
+    ASSERT_EQ(d.view.followLatest, 0);
+    d.Clear();
+    EXPECT_EQ(d.view.followLatest, 1);
+}
+
+TEST(Pan, MovesTheWindowAndStopsAtTheOldestAndNewestSample)
+{
+    ZoomScene s;
+    Diagramx& d = s.d;
+    s.leftDrag({200, 100}, {400, 300});
+    const ViewState z = d.view;
+    const double width = z.tMax - z.tMin;
+
+    // Dragging right by 50 pixels shows earlier times; dragging down shows higher values.
+    s.pan({300, 200}, {350, 230});
+    const double dx = 50 * width / z.plotWidth;
+    const double dy = 30 * (z.yMax - z.yMin) / z.plotHeight;
+    EXPECT_NEAR(d.view.tMin, z.tMin - dx, 1e-9);
+    EXPECT_NEAR(d.view.tMax, z.tMax - dx, 1e-9);
+    EXPECT_DOUBLE_EQ(d.view.yMin, z.yMin + dy);
+    EXPECT_DOUBLE_EQ(d.view.yMax, z.yMax + dy);
+
+    // Far to the right: the window stops at the oldest sample, keeping its width.
+    for (int i = 0; i < 20; ++i)
+        s.pan({10, 200}, {700, 200});
+    EXPECT_EQ(d.view.zoomTMin, s.oldest());
+    EXPECT_EQ(d.view.viewOffset, 0u);
+    EXPECT_NEAR(d.view.tMax - d.view.tMin, width, 1e-9);
+
+    // Far to the left: it stops at the newest.
+    for (int i = 0; i < 20; ++i)
+        s.pan({700, 200}, {10, 200});
+    EXPECT_EQ(d.view.tMax, s.newest());
+    EXPECT_EQ(d.view.viewOffset + d.view.viewLength, d.SampleCount() - 1);
+    EXPECT_NEAR(d.view.tMax - d.view.tMin, width, 1e-9);
+
+    // No travel, no step.
+    const std::uint64_t paints = d.paintCount();
+    d.panTarget = d.panLast;
+    d.PanStep();
+    EXPECT_EQ(d.paintCount(), paints);
+}
+
+TEST(Pan, PointerShapeAndTimerFollowThePressReleaseAndLeavingThePicture)
+{
+    ZoomScene s(3000);
+    Diagramx& d = s.d;
+    ImageControl& image = *d.plotImage;
+
+    d.PlotMouseDown(s.at(300, 200, Qt::RightButton, MouseButton::Right));
+    EXPECT_TRUE(d.panTimer->isActive());
+    EXPECT_EQ(image.cursor().shape(), Qt::SizeAllCursor);
+    d.PlotMouseUp(s.at(300, 200, Qt::NoButton, MouseButton::Right));
+    EXPECT_FALSE(d.panTimer->isActive());
+    EXPECT_EQ(image.cursor().shape(), Qt::ArrowCursor);
+
+    // A timer tick with the pointer over the picture pans, and one outside it stops panning.
+    d.PlotMouseDown(s.at(300, 200, Qt::RightButton, MouseButton::Right));
+    d.PlotMouseMove(s.at(320, 200, Qt::RightButton));
+    QCursor::setPos(image.mapToGlobal(QPoint(320, 200)));
+    const std::uint64_t paints = d.paintCount();
+    d.OnPanTimer();
+    EXPECT_EQ(d.paintCount(), paints + 1);
+    EXPECT_EQ(d.view.followLatest, 0);
+    EXPECT_TRUE(d.panTimer->isActive());
+    QCursor::setPos(image.mapToGlobal(QPoint(image.width() + 5, 200)));
+    d.OnPanTimer();
+    EXPECT_FALSE(d.panTimer->isActive());
+    EXPECT_EQ(image.cursor().shape(), Qt::ArrowCursor);
+    d.PlotMouseUp(s.at(image.width() + 5, 200, Qt::NoButton, MouseButton::Right));
+
+    // An empty diagram has nothing to pan.
+    d.Clear();
+    d.Redraw();
+    d.PlotMouseDown(s.at(300, 200, Qt::RightButton, MouseButton::Right));
+    EXPECT_FALSE(d.panTimer->isActive());
+    d.PlotMouseUp(s.at(300, 200, Qt::NoButton, MouseButton::Right));
+}
+
+// Random mouse and scroll sequences against a small diagram that keeps filling and wraps
+// many times: the window stays inside the ring and every picture has a usable range.
+TEST(ZoomPanScroll, RandomSequencesOnALiveDiagramStayInsideTheRing)
+{
+    DiagramHost h(500, 380);
+    h.d.reset();
+    h.d = std::make_unique<Diagramx>(h.host.get(), 8, 60, 301);
+    Diagramx& d = *h.d;
+    h.host->show();
+    QApplication::processEvents();
+    std::mt19937 rng(2024);
+    auto pick = [&](int lo, int hi) { return std::uniform_int_distribution<int>(lo, hi)(rng); };
+    auto point = [&] { return QPoint(pick(-40, 540), pick(-40, 300)); };
+    auto mouse = [](QPoint p, Qt::MouseButtons held, MouseButton b = MouseButton::Left) {
+        MouseData m;
+        m.x = p.x();
+        m.y = p.y();
+        m.held = held;
+        m.button = b;
+        return m;
+    };
+
+    for (int step = 0; step < 3000; ++step) {
+        switch (pick(0, 9)) {
+        case 0:
+        case 1:
+            h.append(pick(0, 40), [&](int c, int, double t) { return c * std::sin(t * 30); });
+            d.Redraw();
+            break;
+        case 2: {
+            d.PlotMouseDown(mouse(point(), Qt::LeftButton));
+            for (int i = pick(0, 3); i > 0; --i)
+                d.PlotMouseMove(mouse(point(), Qt::LeftButton));
+            if (pick(0, 3) == 0) { // samples arrive in the middle of the drag
+                h.append(pick(1, 30), [](int, int i, double) { return i % 7; });
+                d.Redraw();
+            }
+            d.PlotMouseUp(mouse(point(), Qt::NoButton));
+            break;
+        }
+        case 3:
+        case 4: {
+            d.PlotMouseDown(mouse(point(), Qt::RightButton, MouseButton::Right));
+            for (int i = pick(1, 4); i > 0; --i) {
+                d.PlotMouseMove(mouse(point(), Qt::RightButton));
+                d.PanStep();
+            }
+            d.PlotMouseUp(mouse(point(), Qt::NoButton, MouseButton::Right));
+            break;
+        }
+        case 5:
+        case 6:
+            d.scrollBar->setValue(pick(0, Diagramx::kScrollRange));
+            d.OnScrollTimer();
+            d.OnScrollTimer();
+            break;
+        case 7:
+            d.ScrollTo(pick(-100, 11000), Diagramx::kScrollRange);
+            break;
+        case 8:
+            d.view.followLatest = 1; // Refresh
+            d.Redraw();
+            break;
+        case 9:
+            if (pick(0, 5) == 0) {
+                d.Clear();
+                d.Redraw();
+            }
+            break;
+        }
+        const std::uint32_t count = d.SampleCount();
+        ASSERT_LT(d.viewStart, d.capacity);
+        ASSERT_LT(d.viewEnd, d.capacity);
+        if (!d.view.followLatest) {
+            ASSERT_GE(count, 2u);
+            ASSERT_LE(d.view.viewOffset + d.view.viewLength, count - 1) << step;
+        }
+        ASSERT_TRUE(std::isfinite(d.view.tMin) && std::isfinite(d.view.tMax));
+        ASSERT_TRUE(d.view.tMax > d.view.tMin) << step;
+        ASSERT_TRUE(d.view.yMax > d.view.yMin) << step;
+        ASSERT_EQ(d.rubberBand, 0);
+    }
+    d.StopPan();
+    d.scrollTimer->stop();
+}
