@@ -6,6 +6,7 @@
 #include "StatusBarPanels.h"
 #include "TestSignal.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
@@ -254,6 +255,11 @@ private:
     // Gives the link thread its connect notification and its error messages.
     void register_link_hooks();
     void append_ring_slot(std::uint32_t slot);
+    // Repaints the live diagram at most once per display frame while samples stream in;
+    // samples appended meanwhile are shown by the next frame. `now` repaints at once.
+    void redraw_live(bool now);
+    QElapsedTimer last_redraw_;
+    bool redraw_pending_ = false;
     void monitor_link_state();
     void monitor_discovery();
 

@@ -18,6 +18,8 @@
 namespace {
 
 constexpr std::uint32_t PRE_EVENT_SAMPLES = 200;
+// One display frame: the picture is never further behind the samples than this and a tick.
+constexpr qint64 FRAME_MS = 16;
 
 } // namespace
 
@@ -71,6 +73,8 @@ void TForm_net::BitBtn_disconnectClick()
     BitBtn_stop_CMP->setEnabled(false);
     acquisition_on = 0;
     Timer_Diagram->stop();
+    if (redraw_pending_)
+        redraw_live(true);
     // The thread closes the connection, shows the link as off and waits.
     link_mode = mode_hangup;
 }
@@ -101,6 +105,8 @@ void TForm_net::stop_acquisition()
     BitBtn_start_CMP->setEnabled(true);
     BitBtn_stop_CMP->setEnabled(false);
     Timer_Diagram->stop();
+    if (redraw_pending_)
+        redraw_live(true); // the last samples appended are shown now, not at a tick to come
     BitBtn_start_CMP_force->setEnabled(false);
     RadioGroup_trigger_type->setEnabled(true);
     StatusBar_net_com->update();
@@ -152,19 +158,30 @@ void TForm_net::drain_samples()
     std::uint32_t display = ring_display.load();
 
     if (settings.trigger_mode.load() == 0) {
-        if (display == w)
+        if (display == w) {
+            if (redraw_pending_)
+                redraw_live(false);
             return;
+        }
+        // A display lapped by the receiver (more than a whole ring behind) goes on from the
+        // oldest sample still stored instead of reading overwritten slots.
+        if (ring_distance(display, w, SAMPLE_RING_SLOTS) >
+            ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS))
+            display = ring_oldest.load();
         while (display != w) {
             append_ring_slot(display);
             display = ring_advance(display, 1, SAMPLE_RING_SLOTS);
         }
         ring_display = display;
-        live_diagram->Redraw();
+        redraw_live(false);
         return;
     }
 
-    if ((trigger_flags.load() & TRIGGER_CAPTURED) == 0 || display == w)
+    if ((trigger_flags.load() & TRIGGER_CAPTURED) == 0 || display == w) {
+        if (redraw_pending_)
+            redraw_live(false);
         return;
+    }
 
     if ((trigger_flags.load() & TRIGGER_SHOWING) == 0) {
         // First tick after the event: start afresh with up to 200 samples before the newest.
@@ -186,6 +203,7 @@ void TForm_net::drain_samples()
             // then on the receiver may set it to the next event's slot.
             ring_display = display;
             trigger_flags.fetch_and(~TRIGGER_CAPTURED);
+            redraw_pending_ = true; // the whole capture is shown at once
             if (settings.trigger_mode.load() == 1) {
                 // AutoTrigger: wait for the next event.
                 trigger_flags.fetch_and(~TRIGGER_SHOWING);
@@ -195,10 +213,24 @@ void TForm_net::drain_samples()
             } else {
                 stop_acquisition();
             }
-            live_diagram->Redraw();
+            if (redraw_pending_)
+                redraw_live(true);
             return;
         }
     }
     ring_display = display;
-    live_diagram->Redraw();
+    redraw_live(false);
+}
+
+void TForm_net::redraw_live(bool now)
+{
+    if (!live_diagram)
+        return;
+    if (now || !last_redraw_.isValid() || last_redraw_.elapsed() >= FRAME_MS) {
+        last_redraw_.start(); // frames are counted from start to start
+        redraw_pending_ = false;
+        live_diagram->Redraw();
+    } else {
+        redraw_pending_ = true;
+    }
 }

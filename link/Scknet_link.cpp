@@ -211,8 +211,6 @@ void SckTrd::ExchangeCycle()
         LinkError();  // a queued message stays at the head and goes first after reconnecting
         return;
     }
-    if (!is_poll)
-        queue_pop();
     if ((revents & POLLIN) == 0) {
         if (!Pause(link_config.idle_pause))
             LinkError();
@@ -221,6 +219,11 @@ void SckTrd::ExchangeCycle()
 
     switch (ReadReply(deadline)) {
     case Reply::Complete:
+        // The message leaves the queue only once its reply is in: a connection lost before
+        // that sends it again first after reconnecting, so an acknowledgement is never lost
+        // and the controller's sample blocks keep coming.
+        if (!is_poll)
+            queue_pop();
         if (hooks_.on_data)
             hooks_.on_data(tcp_rx_buf.data(), tcp_rx_size);
         else

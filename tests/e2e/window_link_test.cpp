@@ -1,0 +1,563 @@
+// The main window against the controller simulator on loopback: connecting, acquiring in the
+// three trigger modes, stopping, disconnecting, and the link coming back by itself after the
+// controller went away. The window runs off screen; its one network adapter is a fixed
+// record with the loopback address, and discovery is pointed at 127.0.0.1 on free ports, so
+// nothing leaves loopback (the suite also runs in a namespace that has nothing else).
+//
+// The simulator's waveforms identify each sample: channel 5 is a ramp rising by 60 per
+// sample over 1000 samples (-30000 .. 29940) and channel 3 a sine of 2000 samples that is
+// positive in the first half of its period and negative in the second, so a sample's values
+// give its position in the simulator's 2000-sample period. Together with the counts this
+// tells whether a sample was lost, repeated or reordered on its way to the diagram.
+
+#include "Diagramx.h"
+#include "Fz_netif.h"
+#include "Globvar.h"
+#include "Link_config.h"
+#include "Net_cnx.h"
+#include "Netcom.h"
+#include "Scknet.h"
+#include "Simulator.h"
+#include "message_box.h"
+
+#include <QAction>
+#include <QDir>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <numbers>
+#include <set>
+#include <string>
+
+namespace {
+
+using namespace std::chrono_literals;
+using Clock = std::chrono::steady_clock;
+
+constexpr int kPanelController = 1;
+constexpr int kPanelConnection = 2;
+constexpr int kPanelAcquisition = 3;
+constexpr std::uint32_t kDiagramFull = 20000;
+
+// Runs the event loop until `done` holds or the (generous) limit passes.
+bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
+{
+    const auto end = Clock::now() + limit;
+    while (!done()) {
+        if (Clock::now() > end)
+            return false;
+        QTest::qWait(2);
+    }
+    return true;
+}
+
+// A datagram port on loopback nobody uses at the moment.
+std::uint16_t free_udp_port()
+{
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    socklen_t size = sizeof a;
+    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
+    ::close(s);
+    return ntohs(a.sin_port);
+}
+
+AdapterRecord loopback_adapter()
+{
+    AdapterRecord r {};
+    set_text(r.AdapterName, "test0");
+    set_text(r.Description, "test adapter on loopback");
+    r.AddressLength = 6;
+    const std::uint8_t mac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
+    std::memcpy(r.Address, mac, 6);
+    r.Index = 1;
+    set_text(r.IpAddressList.IpAddress, "127.0.0.1");
+    set_text(r.IpAddressList.IpMask, "255.0.0.0");
+    set_text(r.GatewayList.IpAddress, "0.0.0.0");
+    return r;
+}
+
+// The set of positions (0..1999) in the simulator's period that a sample's values fit: one
+// position, or the two zero crossings of the slow sine (0 and 1000); empty when the values
+// fit no position at all.
+std::set<int> period_positions(const Sample& s)
+{
+    const double ramp = s.value[4];
+    const double slow = s.value[2];
+    const double step = (ramp + 30000.0) / 60.0;
+    const long m = std::lround(step);
+    if (std::fabs(step - double(m)) > 0.05 || m < 0 || m > 999)
+        return {};
+    std::set<int> fits;
+    for (int candidate : {int(m), int(m) + 1000}) {
+        const double expected = 20000.0 * std::sin(std::numbers::pi * candidate / 1000.0);
+        if (std::fabs(expected - slow) <= 2.0)
+            fits.insert(candidate);
+    }
+    return fits;
+}
+
+// The diagram's k-th sample, oldest first.
+const Sample& diagram_sample(std::uint32_t k)
+{
+    return live_diagram->samples[live_diagram->RingAdd(live_diagram->head, k)];
+}
+
+// Checks that the diagram's samples [from, to) are the simulator's samples first_index,
+// first_index + 1, ... in order, stamped `period` apart from first_time. Stops at the first
+// mismatch.
+void expect_consecutive(std::uint32_t from, std::uint32_t to, std::uint64_t first_index,
+                        double first_time)
+{
+    for (std::uint32_t k = from; k < to; ++k) {
+        const Sample& s = diagram_sample(k);
+        const int position = int((first_index + (k - from)) % 2000);
+        const std::set<int> fits = period_positions(s);
+        if (fits.count(position) == 0) {
+            ADD_FAILURE() << "diagram sample " << k << " should be simulator sample "
+                          << first_index + (k - from) << " (position " << position
+                          << "), values ch3 " << s.value[2] << " ch5 " << s.value[4];
+            return;
+        }
+        const double t = first_time + 0.001 * double(k - from);
+        if (std::fabs(s.t - t) > 1e-6) {
+            ADD_FAILURE() << "diagram sample " << k << " time " << s.t << ", expected " << t;
+            return;
+        }
+    }
+}
+
+// The position in the simulator's period of the diagram's first sample, from the first
+// sample whose values say it without ambiguity.
+int first_position()
+{
+    const std::uint32_t n = live_diagram->SampleCount();
+    for (std::uint32_t k = 0; k < n; ++k) {
+        const std::set<int> fits = period_positions(diagram_sample(k));
+        if (fits.size() == 1)
+            return int((*fits.begin() + 2000 * 10 - int(k % 2000)) % 2000);
+    }
+    return -1;
+}
+
+// Slots from `from` up to `to` in the shared ring; 0 when they are equal.
+std::uint32_t ring_gap(std::uint32_t from, std::uint32_t to)
+{
+    return (to + SAMPLE_RING_SLOTS - from) % SAMPLE_RING_SLOTS;
+}
+
+class WindowLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        previousFolder = QDir::currentPath();
+        QDir::setCurrent(folder.path());
+        link_state_reset();
+        adapters.adapters = {loopback_adapter()};
+        adapter_source_set(&adapters);
+        link_config = LinkConfig {};
+        link_config.discovery_address = "127.0.0.1";
+        link_config.discovery_local_port = free_udp_port();
+    }
+
+    void TearDown() override
+    {
+        if (window) {
+            window->close();
+            window.reset();
+        }
+        simulator.reset();
+        adapter_source_set(nullptr);
+        link_config = LinkConfig {};
+        QDir::setCurrent(previousFolder);
+        EXPECT_TRUE(recorder.messages().empty()) << "a message box was shown: "
+                                                 << recorder.messages().front().text.toStdString();
+    }
+
+    // A simulator on loopback; port 0 takes a free one, which the link is pointed at.
+    void start_simulator(sim::Options options, std::uint16_t port = 0)
+    {
+        options.bind_address = "127.0.0.1";
+        options.port = port;
+        options.summary = false;
+        simulator = std::make_unique<sim::Simulator>(options);
+        ASSERT_TRUE(simulator->start()) << simulator->error();
+        link_config.controller_port = simulator->port();
+    }
+
+    void open_window()
+    {
+        window = std::make_unique<TForm_net>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
+    }
+
+    // Window up, controller found, Connect pressed, connection established.
+    void open_and_connect(sim::Options options, int trigger_mode = 0)
+    {
+        start_simulator(options);
+        if (HasFatalFailure())
+            return;
+        open_window();
+        if (HasFatalFailure())
+            return;
+        window->RadioGroup_trigger_type->setItemIndex(trigger_mode);
+        ASSERT_EQ(settings.trigger_mode.load(), trigger_mode);
+        ASSERT_TRUE(pump_until([] { return panel(kPanelController) == "IP: 127.0.0.1"; }))
+            << "controller not found; controller panel shows "
+            << panel(kPanelController).toStdString();
+        click(window->BitBtn_connect);
+        ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }))
+            << "connection panel shows " << panel(kPanelConnection).toStdString();
+    }
+
+    static QString panel(int index) { return status_panel_look(index).text; }
+
+    static void click(QToolButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    std::uint64_t sim_messages(int type) const { return simulator->stats().messages_by_type[type]; }
+
+    // After Stop no block is acknowledged: the one block in flight then is dropped by the PC
+    // and polls follow. Waits for a poll sent after Stop, which means that last block has
+    // been handled, and returns the samples the PC stored (all the simulator sent but that
+    // last block).
+    std::uint64_t samples_stored_after_stop()
+    {
+        const std::uint64_t polls = sim_messages(1);
+        EXPECT_TRUE(pump_until([&] { return sim_messages(1) > polls; }))
+            << "no poll after Stop";
+        return simulator->stats().samples - block_count.load();
+    }
+
+    QTemporaryDir folder;
+    QString previousFolder;
+    FixedAdapterSource adapters;
+    MessageRecorder recorder;
+    std::unique_ptr<sim::Simulator> simulator;
+    std::unique_ptr<TForm_net> window;
+};
+
+// A controller that answers at most once a millisecond with what it sampled meanwhile, as
+// a real one at `rate` samples per second would.
+sim::Options paced(unsigned rate, unsigned max_block, unsigned event_period_ms = 0)
+{
+    sim::Options o;
+    o.sample_rate = rate;
+    o.max_block = max_block;
+    o.delay_ms = 1;
+    o.event_period_ms = event_period_ms;
+    return o;
+}
+
+TEST_F(WindowLinkTest, ConnectShowsTheControllerAndSendsTheChannelConfigurationFirst)
+{
+    open_and_connect(paced(1000, 10));
+    ASSERT_FALSE(HasFatalFailure());
+
+    EXPECT_EQ(panel(0), "IP: 127.0.0.1");
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_FALSE(window->BitBtn_connect->isEnabled());
+    EXPECT_TRUE(window->BitBtn_disconnect->isEnabled());
+
+    // The channel configuration queued by Connect goes first; then the link polls.
+    ASSERT_TRUE(pump_until([&] { return sim_messages(1) >= 2; }));
+    const sim::Stats stats = simulator->stats();
+    ASSERT_FALSE(stats.recent_types.empty());
+    EXPECT_EQ(stats.recent_types.front(), 4);
+    EXPECT_EQ(stats.last_channel_config,
+              (std::vector<std::uint8_t> {0, 1, 2, 3, 4, 5, 6, 7, settings.event_channel.load()}));
+    EXPECT_EQ(stats.messages_by_type[2], 0u) << "nothing is started before Start";
+}
+
+// Rolling mode at a controller's usual pace and at five times that with larger blocks:
+// every sample the PC stored reaches the diagram once, in order, and a second Start
+// continues the picture where it was, skipping what arrived while stopped.
+struct RollingCase {
+    unsigned rate;
+    unsigned max_block;
+    std::uint32_t samples; // how many to take before Stop
+};
+
+class RollingTest : public WindowLinkTest, public ::testing::WithParamInterface<RollingCase> {};
+
+TEST_P(RollingTest, EverySampleReachesTheDiagramOnceAndInOrder)
+{
+    const RollingCase c = GetParam();
+    open_and_connect(paced(c.rate, c.max_block));
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_EQ(live_diagram->SampleCount(), 0u);
+
+    click(window->BitBtn_start_CMP);
+    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
+    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_FALSE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled()) << "no forced start when rolling";
+
+    const std::uint64_t paints = live_diagram->paintCount();
+    ASSERT_TRUE(pump_until([&] { return live_diagram->SampleCount() >= c.samples; }, 30s))
+        << "only " << live_diagram->SampleCount() << " samples reached the diagram";
+    EXPECT_GT(live_diagram->paintCount(), paints) << "the picture follows the samples";
+    // Saving and printing wait while samples are coming in.
+    EXPECT_FALSE(window->BitBtn_save->isEnabled());
+    EXPECT_FALSE(window->Menu_Stampa->isEnabled());
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
+
+    click(window->BitBtn_stop_CMP);
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+    EXPECT_FALSE(window->Timer_Diagram->isActive());
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+
+    const std::uint64_t stored = samples_stored_after_stop();
+    ASSERT_LT(stored, SAMPLE_RING_SLOTS) << "the test keeps within one turn of the ring";
+    EXPECT_EQ(ring_write.load(), stored) << "every sample received while on was stored";
+    const std::uint32_t shown = live_diagram->SampleCount();
+    ASSERT_LT(shown, kDiagramFull);
+    // Stop ends the display timer at once; at most the last tick's samples stay undrawn.
+    EXPECT_EQ(shown, ring_display.load());
+    EXPECT_LE(stored - shown, std::uint64_t(c.rate)) << "more than a second's samples left undrawn";
+    expect_consecutive(0, shown, 0, 0.0);
+    EXPECT_TRUE(window->BitBtn_save->isEnabled()) << "saving is allowed again after Stop";
+
+    // Start again: the simulator counts from its first sample again, and the picture goes on
+    // from the previous time.
+    const std::uint32_t before = live_diagram->SampleCount();
+    click(window->BitBtn_start_CMP);
+    ASSERT_TRUE(pump_until([&] { return live_diagram->SampleCount() >= before + 300; }, 30s));
+    click(window->BitBtn_stop_CMP);
+    samples_stored_after_stop();
+    const std::uint32_t after = live_diagram->SampleCount();
+    expect_consecutive(before, after, 0, 0.001 * before);
+}
+
+INSTANTIATE_TEST_SUITE_P(Rates, RollingTest,
+                         ::testing::Values(RollingCase {1000, 10, 1500},
+                                           RollingCase {5000, 100, 6000}),
+                         [](const auto& info) {
+                             return std::to_string(info.param.rate) + "Hz_blocks_"
+                                 + std::to_string(info.param.max_block);
+                         });
+
+TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
+{
+    // No events from the controller: only the forced start triggers.
+    open_and_connect(paced(20000, 100, 0), 1);
+    ASSERT_FALSE(HasFatalFailure());
+
+    click(window->BitBtn_start_CMP);
+    EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
+    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+    // Samples come in, but nothing is shown before the event.
+    ASSERT_TRUE(pump_until([] { return ring_write.load() > 3000; }));
+    QTest::qWait(50);
+    EXPECT_EQ(live_diagram->SampleCount(), 0u);
+    EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
+    EXPECT_GE(sim_messages(5), 1u) << "Start re-arms the controller's event";
+
+    for (int capture = 1; capture <= 2; ++capture) {
+        SCOPED_TRACE("capture " + std::to_string(capture));
+        const std::uint64_t resets = sim_messages(5);
+        click(window->BitBtn_start_CMP_force);
+        ASSERT_TRUE(pump_until([] { return (trigger_flags.load() & TRIGGER_SHOWING) != 0; }));
+        // The capture starts on a cleared diagram, timed from 0 again.
+        EXPECT_LT(live_diagram->SampleCount(), 2000u);
+        EXPECT_EQ(diagram_sample(0).t, 0.0);
+        EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+        std::set<QString> seen;
+        ASSERT_TRUE(pump_until([&] {
+            seen.insert(panel(kPanelAcquisition));
+            return (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
+        }, 30s)) << "capture did not end; " << live_diagram->SampleCount() << " samples";
+        EXPECT_TRUE(seen.count("CMP-On"));
+
+        // Full: 20000 samples, one after the other, timed from 0; waiting for the next event.
+        ASSERT_EQ(live_diagram->SampleCount(), kDiagramFull);
+        const int first = first_position();
+        ASSERT_GE(first, 0);
+        expect_consecutive(0, kDiagramFull, std::uint64_t(first), 0.0);
+        EXPECT_EQ(acquisition_on.load(), 1);
+        EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
+        EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+        EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
+        EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
+        // Event reset when the capture began and again when it ended.
+        EXPECT_TRUE(pump_until([&] { return sim_messages(5) >= resets + 2; }));
+        // The diagram keeps the capture while waiting.
+        QTest::qWait(50);
+        EXPECT_EQ(live_diagram->SampleCount(), kDiagramFull);
+    }
+
+    click(window->BitBtn_stop_CMP);
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+}
+
+TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
+{
+    // Events every 10000 samples; the first one after Start is the simulator's sample 10000.
+    constexpr unsigned kRate = 20000;
+    constexpr unsigned kBlock = 100;
+    constexpr std::uint64_t kEventSample = 10000;
+    open_and_connect(paced(kRate, kBlock, 500), 2);
+    ASSERT_FALSE(HasFatalFailure());
+
+    click(window->BitBtn_start_CMP);
+    EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
+    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+
+    std::set<QString> seen;
+    ASSERT_TRUE(pump_until([&] {
+        seen.insert(panel(kPanelAcquisition));
+        return acquisition_on.load() == 0;
+    }, 30s)) << "no capture; " << live_diagram->SampleCount() << " samples";
+    EXPECT_TRUE(seen.count("CMP-On"));
+
+    // Stopped by the full diagram: back to connected and idle.
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+    EXPECT_FALSE(window->Timer_Diagram->isActive());
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_GE(simulator->stats().events, 1u);
+
+    // Which of the simulator's samples the diagram holds: the ring was emptied on connecting
+    // and filled from the simulator's first sample on, so slot s holds a sample whose number
+    // is s modulo the ring size; the last one shown is the slot before ring_display.
+    const std::uint64_t stored = samples_stored_after_stop();
+    ASSERT_EQ(live_diagram->SampleCount(), kDiagramFull);
+    const std::uint64_t undrawn = ring_gap(ring_display.load(), ring_write.load());
+    ASSERT_GE(stored, kDiagramFull + undrawn);
+    const std::uint64_t last = stored - 1 - undrawn;
+    const std::uint64_t first = last + 1 - kDiagramFull;
+    expect_consecutive(0, kDiagramFull, first, 0.0);
+    // The event is in the picture's first 200 samples (its block's first sample is the
+    // event slot, up to a block before the simulator's event sample) unless the display
+    // came late to it; never more than 200 samples before it are shown.
+    EXPECT_LE(kEventSample, first + 200 + kBlock - 1) << "first sample shown " << first;
+    EXPECT_GE(sim_messages(5), 2u) << "event reset at Start and when the event was taken";
+}
+
+TEST_F(WindowLinkTest, LinkLostDuringAcquisitionShowsTheErrorAndReconnectsByItself)
+{
+    open_and_connect(paced(1000, 10));
+    ASSERT_FALSE(HasFatalFailure());
+    click(window->BitBtn_start_CMP);
+    ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() >= 200; }));
+
+    // The controller goes away.
+    const std::uint16_t port = simulator->port();
+    simulator->stop();
+    ASSERT_TRUE(pump_until([] { return connection_state() == LINK_ERROR; }))
+        << "connection state " << int(connection_state());
+    // The window only shows it: the connection panel blinks, the controller is forgotten,
+    // the buttons stay as they were and the acquisition stays on.
+    std::set<QString> seen;
+    EXPECT_TRUE(pump_until([&] {
+        seen.insert(panel(kPanelConnection));
+        return seen.count("COM Error") && seen.count("");
+    }, 5s)) << "the connection panel does not blink";
+    EXPECT_EQ(panel(kPanelController), "IP: ---.---.---.---");
+    EXPECT_EQ(panel(kPanelAcquisition), "-----");
+    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_TRUE(window->BitBtn_disconnect->isEnabled());
+    const std::uint32_t kept = live_diagram->SampleCount();
+
+    // The controller comes back on the same port: found and connected again without a click.
+    simulator.reset();
+    start_simulator(paced(1000, 10), port);
+    ASSERT_FALSE(HasFatalFailure());
+    ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }))
+        << "connection panel shows " << panel(kPanelConnection).toStdString();
+    EXPECT_EQ(panel(kPanelController), "IP: 127.0.0.1");
+    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
+    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
+    QTest::qWait(100);
+    EXPECT_EQ(sim_messages(2), 0u) << "the window does not start the controller again";
+    EXPECT_GE(live_diagram->SampleCount(), kept) << "the picture is kept";
+
+    click(window->BitBtn_stop_CMP);
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+}
+
+TEST_F(WindowLinkTest, SamplesKeepFlowingAfterTheConnectionDropsMidExchange)
+{
+    open_and_connect(paced(1000, 10));
+    ASSERT_FALSE(HasFatalFailure());
+    click(window->BitBtn_start_CMP);
+    ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() >= 200; }));
+
+    // The controller closes the connection while acknowledgements are being exchanged: the
+    // acknowledgement that was on its way is sent again on the new connection, so the
+    // controller goes on sending sample blocks.
+    simulator->drop_connection();
+    ASSERT_TRUE(pump_until([] { return connection_state() != LINK_CONNECTED; }));
+    ASSERT_TRUE(pump_until([] { return connection_state() == LINK_CONNECTED; }));
+    const std::uint32_t after = live_diagram->SampleCount();
+    EXPECT_TRUE(pump_until([after] { return live_diagram->SampleCount() >= after + 300; }))
+        << "no samples after reconnecting: " << live_diagram->SampleCount();
+    click(window->BitBtn_stop_CMP);
+}
+
+TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBack)
+{
+    open_and_connect(paced(1000, 10));
+    ASSERT_FALSE(HasFatalFailure());
+    click(window->BitBtn_start_CMP);
+    ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() >= 100; }));
+
+    click(window->BitBtn_disconnect);
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_FALSE(window->Timer_Diagram->isActive());
+    ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "COM Off"; }));
+    EXPECT_EQ(panel(kPanelAcquisition), "-----");
+    EXPECT_TRUE(window->BitBtn_connect->isEnabled());
+    EXPECT_FALSE(window->BitBtn_disconnect->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_FALSE(window->RadioGroup_trigger_type->isEnabled())
+        << "the trigger group comes back only with a later Stop";
+
+    // Nothing more goes to the controller.
+    const std::uint64_t messages = simulator->stats().messages;
+    QTest::qWait(200);
+    EXPECT_EQ(simulator->stats().messages, messages);
+
+    // Connect again (the controller's address is still known): connected and idle.
+    click(window->BitBtn_connect);
+    ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }));
+    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_GE(simulator->stats().connections, 2u);
+}
+
+} // namespace
