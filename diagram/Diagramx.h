@@ -201,6 +201,9 @@ public:
     void UpdateScrollBar();
 
 private:
+    // A length in screen pixels as many pixels of the target being painted.
+    int Scaled(int pixels) const { return pixels * targetPpi_ / screenPpi_; }
+
     // Paint pipeline (Diagramx_paint.cpp): shown window, data ranges, screen finish.
     void ShownWindowAndRanges(ViewState& v);
     bool DataRange(std::uint32_t start, std::uint32_t end, double& tLo, double& tHi,

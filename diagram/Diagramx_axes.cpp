@@ -46,11 +46,13 @@ bool Diagramx::LayoutPlot(DrawArea& area, ViewState& v)
     titleHeight = std::uint16_t(canvas.TextHeight(title) + 4);
     SetFont(canvas, 8, false, clBlack);
     labelHeight_ = canvas.TextHeight(QStringLiteral("0"));
-    v.plotHeight = area.height - labelHeight_ - titleHeight - kHalfCursorHandle - v.tickLength -
-                   titleTHeight - 23;
+    // The fixed gaps of the layout grow with the target's pixels per inch like the fonts,
+    // so that on a printer the T title keeps clear of the T labels as it does on screen.
+    v.plotHeight = area.height - labelHeight_ - titleHeight - Scaled(kHalfCursorHandle) -
+                   v.tickLength - titleTHeight - Scaled(23);
     if (v.plotHeight <= 0 || area.width < 67)
         return false;
-    v.plotBottom = titleHeight + kHalfCursorHandle + v.plotHeight;
+    v.plotBottom = titleHeight + Scaled(kHalfCursorHandle) + v.plotHeight;
     return true;
 }
 
@@ -127,7 +129,7 @@ void Diagramx::DrawGrid(DrawArea& area, ViewState& v)
             const int x = left + trunc_to_int(v.plotWidth * (value - v.tMin) / tRange + 0.5);
             tTicks[tTickCount++] = TickEntry{value, std::int16_t(x)};
             canvas.MoveTo(x, area.top + v.plotBottom);
-            canvas.LineTo(x, area.top + titleHeight + kHalfCursorHandle);
+            canvas.LineTo(x, area.top + titleHeight + Scaled(kHalfCursorHandle));
         }
     }
     canvas.pen.style = PenStyle::Solid;
@@ -207,7 +209,7 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
         titleTWidth = std::uint16_t(canvas.TextWidth(titleT));
         const int left = area.left + ((area.width - titleTWidth) >> 1);
         DrawText(canvas,
-                 rect_ltrb(left, area.top + v.plotBottom + v.tickLength + 9, left + titleTWidth,
+                 rect_ltrb(left, area.top + v.plotBottom + v.tickLength + Scaled(9), left + titleTWidth,
                            area.top + area.height),
                  2, titleT);
     }
@@ -237,7 +239,7 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
         }
     }
 
-    const int rowTop = bottom + v.tickLength + 4;
+    const int rowTop = bottom + v.tickLength + Scaled(4);
     const int h = labelHeight_;
     for (int i = 0; i < tTickCount; ++i) {
         const TickEntry& tick = tTicks[i];
