@@ -1,0 +1,379 @@
+#include "Print_page.h"
+
+#include "Diagramx.h"
+#include "message_box.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QLocale>
+#include <QPainter>
+#include <QPrinter>
+#include <QPrinterInfo>
+
+#include <algorithm>
+#include <cstring>
+#include <stdexcept>
+
+std::uint8_t print_is_preview = 0;
+std::uint16_t print_printer_index = 0;
+std::uint8_t print_whole_diagram = 0;
+Diagramx* print_diagram = nullptr;
+const char* print_names = nullptr;
+
+PageTarget print_target;
+
+// ---- Printers ---------------------------------------------------------------------------------
+
+QStringList printer_names()
+{
+    return QPrinterInfo::availablePrinterNames();
+}
+
+int current_printer_index()
+{
+    const QString current = QPrinterInfo::defaultPrinterName();
+    const int index = int(printer_names().indexOf(current));
+    return index < 0 ? 0 : index;
+}
+
+DeviceMeasures printer_measures(const QPrinter& printer)
+{
+    DeviceMeasures m;
+    const int resolution = printer.resolution();
+    const QPageLayout layout = printer.pageLayout();
+    const QRect full = layout.fullRectPixels(resolution);
+    const QRect paint = layout.paintRectPixels(resolution);
+    m.logPixelsX = resolution > 0 ? resolution : 96;
+    m.physicalWidth = full.width();
+    m.physicalHeight = full.height();
+    m.physicalOffsetX = paint.left();
+    m.physicalOffsetY = paint.top();
+    m.horzRes = paint.width();
+    m.vertRes = paint.height();
+    return m;
+}
+
+DeviceMeasures chosen_printer_measures()
+{
+    const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+    if (print_printer_index < printers.size()) {
+        QPrinter printer(printers[print_printer_index], QPrinter::HighResolution);
+        printer.setPageOrientation(QPageLayout::Portrait);
+        return printer_measures(printer);
+    }
+    QPrinter pdf(QPrinter::HighResolution);
+    pdf.setOutputFormat(QPrinter::PdfFormat);
+    pdf.setPageSize(QPageSize(QPageSize::A4));
+    pdf.setPageOrientation(QPageLayout::Portrait);
+    return printer_measures(pdf);
+}
+
+bool check_printer_present()
+{
+    if (!printer_names().isEmpty())
+        return true;
+    message_box(QStringLiteral("Nessuna Stampante Rilevata!"), QStringLiteral("Attenzione"),
+                MessageIcon::Warning);
+    return false;
+}
+
+// ---- Geometry ---------------------------------------------------------------------------------
+
+namespace {
+
+std::uint16_t u16(long long v)
+{
+    return std::uint16_t(std::clamp<long long>(v, 0, 0xFFFF));
+}
+
+} // namespace
+
+QChar locale_date_separator()
+{
+    const QString format = QLocale().dateFormat(QLocale::ShortFormat);
+    for (QChar c : format)
+        if (!c.isLetter() && !c.isSpace() && c != u'\'')
+            return c;
+    return u'/';
+}
+
+void page_geometry(int dpi, PageTarget& t)
+{
+    const DeviceMeasures& d = t.device;
+    const long long c = d.logPixelsX > 0 ? d.logPixelsX : 96;
+    auto scaled = [&](long long v) { return v * dpi / c; };
+    t.page_w = u16(scaled(d.physicalWidth));
+    t.page_h = u16(scaled(d.physicalHeight));
+    t.off_left = u16(scaled(d.physicalOffsetX));
+    t.off_top = u16(scaled(d.physicalOffsetY));
+    t.off_right = u16(scaled(d.physicalWidth - d.physicalOffsetX - d.horzRes));
+    t.off_bottom = u16(scaled(d.physicalHeight - d.physicalOffsetY - d.vertRes));
+
+    // The wanted margins, widened to the strips the device cannot print on; left and right
+    // take the same width.
+    int mx = mm_to_px(t.margin_x_mm, dpi);
+    mx = std::max<int>(mx, t.off_left);
+    mx = std::max<int>(mx, t.off_right);
+    int my = mm_to_px(t.margin_y_mm, dpi);
+    my = std::max<int>(my, t.off_top);
+    t.margin_x = u16(mx);
+    t.margin_y = u16(my);
+
+    const int pw = int(t.page_w) - 2 * mx;
+    int ph = int(t.page_h) - 2 * my;
+    if (my + ph > int(t.page_h) - int(t.off_bottom))
+        ph = int(t.page_h) - my - int(t.off_bottom);
+    ph -= 1;
+    t.printable_w = u16(pw);
+    t.printable_h = u16(ph);
+}
+
+// ---- Page -------------------------------------------------------------------------------------
+
+namespace {
+
+void set_font(Canvas& canvas, int size, bool bold, Color color)
+{
+    canvas.font.name = QStringLiteral("Arial");
+    canvas.font.size = size;
+    canvas.font.bold = bold;
+    canvas.font.italic = false;
+    canvas.font.underline = false;
+    canvas.font.strikeOut = false;
+    canvas.font.color = color;
+}
+
+void frame(Canvas& canvas, const QRect& r)
+{
+    canvas.brushColor = clBlack;
+    canvas.FrameRect(r);
+    canvas.brushColor = clWhite;
+}
+
+QString slot_name(const char* names, int i)
+{
+    if (!names)
+        return QString();
+    const char* slot = names + std::ptrdiff_t(i) * kPrintNameSize;
+    const void* zero = std::memchr(slot, 0, kPrintNameSize);
+    const auto length = zero ? static_cast<const char*>(zero) - slot : qsizetype(kPrintNameSize);
+    return QString::fromLatin1(slot, length);
+}
+
+} // namespace
+
+PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names)
+{
+    if (!target.canvas)
+        throw std::runtime_error("The page has no canvas to be drawn on.");
+    if (!diagram)
+        throw std::runtime_error("There is no diagram to print.");
+    Canvas& canvas = *target.canvas;
+    PageLayout layout;
+
+    // 1. Resolution and origin.
+    int dpi, ox, oy;
+    if (target.onPrinter) {
+        dpi = target.device.logPixelsX > 0 ? target.device.logPixelsX : 96;
+        FillCanvas(canvas, clWhite);
+        ox = oy = 0;
+    } else {
+        dpi = target.dpi > 0 ? target.dpi : 96;
+        ox = target.origin_x;
+        oy = target.origin_y;
+    }
+    canvas.font.pixelsPerInch = dpi; // point sizes follow the page's resolution
+    auto mm = [dpi](int n) { return mm_to_px(n, dpi); };
+
+    // 2. Geometry; the printer's canvas begins at the printable corner of the sheet.
+    page_geometry(dpi, target);
+    const int pw = target.printable_w;
+    const int ph = target.printable_h;
+    int mx = target.margin_x;
+    int my = target.margin_y;
+    if (target.onPrinter) {
+        mx -= target.off_left;
+        my -= target.off_top;
+    }
+
+    // 3. Header: time at the left edge, date at the right edge.
+    int x0 = mx + ox;
+    int y = my + oy;
+    canvas.brushColor = clWhite;
+    set_font(canvas, 9, false, clBlack);
+    const QDateTime now = QDateTime::currentDateTime();
+    const QString time = now.time().toString(QStringLiteral("hh:mm:ss"));
+    const QChar sep = locale_date_separator();
+    const QString date = now.date().toString(QStringLiteral("dd")) + sep +
+        now.date().toString(QStringLiteral("MM")) + sep + now.date().toString(QStringLiteral("yyyy"));
+    const int th = canvas.TextHeight(time);
+    const int timeW = canvas.TextWidth(time);
+    const int dateW = canvas.TextWidth(date);
+    DrawText(canvas, rect_ltrb(x0, y, x0 + timeW, y + th), 2, time);
+    DrawText(canvas, rect_ltrb(x0 + pw - dateW, y, x0 + pw, y + th), 2, date);
+    layout.header = rect_ltrb(x0, y, x0 + pw, y + th);
+
+    // 4. Rules under the header and at the bottom of the printable area.
+    y = y + th + mm(1);
+    canvas.pen = CanvasPen{clGray, 1, PenStyle::Solid};
+    canvas.MoveTo(x0, y);
+    canvas.LineTo(x0 + pw, y);
+    canvas.MoveTo(mx + ox, my + oy + ph);
+    canvas.LineTo(mx + ox + pw, my + oy + ph);
+    layout.topRule = y;
+    layout.bottomRule = my + oy + ph;
+
+    // 5. Title box.
+    set_font(canvas, 14, true, 0x800000);
+    const int t = y + mm(1);
+    const QRect title = rect_ltrb(x0, t, x0 + pw, t + 2 * canvas.TextHeight(QStringLiteral("DATA DIAGRAM")));
+    DrawText(canvas, title, 2, QStringLiteral("DATA DIAGRAM"));
+    frame(canvas, title);
+    layout.title = title;
+
+    // 6. Diagram box.
+    const int ix = mm(4), iy = mm(4);
+    x0 = mx + ox;
+    y = title.top() + title.height() + mm(1);
+    const int bw = pw;
+    const int bh = ph * 60 / 100;
+
+    // 7. The diagram, as shown on screen or with every sample it holds.
+    diagram->printView = diagram->view;
+    if (print_whole_diagram == 1) {
+        diagram->printView.followLatest = 1;
+        diagram->printView.windowSamples = diagram->capacity;
+    }
+    DrawArea& area = diagram->printArea;
+    area.canvas = &canvas;
+    area.left = x0 + ix;
+    area.top = y + iy;
+    area.width = bw - 2 * ix;
+    area.height = bh - 2 * iy;
+    diagram->printView.background = clWhite;
+    diagram->Paint(area, diagram->printView);
+
+    // 8. Frame around the diagram.
+    const QRect box = rect_ltrb(x0, y, x0 + bw, y + bh);
+    frame(canvas, box);
+    layout.diagramBox = box;
+
+    // 9. Legend: two rows of four cells with number, colour and name.
+    const int cw = (pw - 3 * mm(2)) / 4;
+    set_font(canvas, 10, false, clBlack);
+    int x = mx + ox;
+    y = box.top() + box.height() + mm(3);
+    for (int i = 0; i < kPrintChannels; ++i) {
+        set_font(canvas, 10, false, clBlack);
+        const QString name = slot_name(names, i);
+        const int h = canvas.TextHeight(name);
+        const int q = h / 3;
+        const QRect cell = rect_ltrb(x, y, x + cw, y + h + 2 * q);
+        frame(canvas, cell);
+        layout.legendCell[i] = cell;
+
+        const QRect number = rect_ltrb(x + q, y + q, x + q + h, y + q + h);
+        canvas.brushColor = clWhite;
+        DrawText(canvas, number, 2, QString::number(i + 1));
+
+        const int sl = number.left() + number.width() + mm(1);
+        const QRect swatch = rect_ltrb(sl, number.top(), sl + h, number.top() + number.height());
+        const Color face = i < diagram->channelCount ? diagram->channelColor[i] : clWhite;
+        DrawBevelBox(canvas, swatch.left(), swatch.top(), swatch.left() + swatch.width(),
+                     swatch.top() + swatch.height(), face, std::uint8_t(7 * dpi / 254), 1, 1, 2,
+                     QString());
+        layout.legendSwatch[i] = swatch;
+
+        // The name as stored, kept inside its cell so a long one cannot run over the next.
+        const int nl = swatch.left() + swatch.width() + mm(1);
+        const int nr = std::min(nl + canvas.TextWidth(name), cell.left() + cell.width() - 1);
+        canvas.brushColor = clWhite;
+        if (nr > nl)
+            DrawText(canvas, rect_ltrb(nl, swatch.top(), nr, swatch.top() + swatch.height()), 0, name);
+
+        if (i == 3) {
+            x = mx + ox;
+            y = y + h + 2 * q + mm(2);
+        } else {
+            x = x + cw + mm(2);
+        }
+    }
+    canvas.brushColor = clWhite;
+    return layout;
+}
+
+// ---- Print job --------------------------------------------------------------------------------
+
+namespace {
+
+// The hourglass while a job runs; the normal cursor again however the job ends.
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
+
+// Puts the page target back as it was (the preview keeps its canvas in it).
+class TargetGuard {
+public:
+    TargetGuard() : saved_(print_target) {}
+    ~TargetGuard()
+    {
+        print_target.canvas = saved_.canvas;
+        print_target.onPrinter = saved_.onPrinter;
+        print_target.device = saved_.device;
+    }
+    TargetGuard(const TargetGuard&) = delete;
+    TargetGuard& operator=(const TargetGuard&) = delete;
+
+private:
+    PageTarget saved_;
+};
+
+} // namespace
+
+void print_page_on(QPrinter& printer)
+{
+    WaitCursor hourglass;
+    TargetGuard keepTarget;
+    printer.setPageOrientation(QPageLayout::Portrait);
+    printer.setDocName(QStringLiteral("Grafion"));
+    printer.setFullPage(false);
+
+    // What can be found out before the job begins is: an aborted job cannot be taken back on
+    // every printing system.
+    if (!print_diagram)
+        throw std::runtime_error("There is no diagram to print.");
+
+    QPainter painter;
+    if (!painter.begin(&printer))
+        throw std::runtime_error(
+            QStringLiteral("Printing on \"%1\" could not start.").arg(printer.printerName())
+                .toLocal8Bit().toStdString());
+    print_target.device = printer_measures(printer);
+    Canvas canvas(&painter, QRect(0, 0, print_target.device.horzRes, print_target.device.vertRes));
+    print_target.canvas = &canvas;
+    print_target.onPrinter = true;
+    try {
+        compose_page(print_target, print_diagram, print_names);
+    } catch (...) {
+        printer.abort();
+        painter.end();
+        throw;
+    }
+    if (!painter.end())
+        throw std::runtime_error(
+            QStringLiteral("Printing on \"%1\" failed.").arg(printer.printerName())
+                .toLocal8Bit().toStdString());
+}
+
+void print_page()
+{
+    const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
+    if (print_printer_index >= printers.size())
+        throw std::runtime_error("The chosen printer is not available.");
+    QPrinter printer(printers[print_printer_index], QPrinter::HighResolution);
+    print_page_on(printer);
+}

@@ -1,0 +1,137 @@
+// The main window's save, print and preview commands: their checks and messages, the
+// dialogs they run, and what they hand on.
+
+#include "../app/window_fixture.h"
+
+#include "Diagramx.h"
+#include "Print_box.h"
+#include "Print_page.h"
+#include "Print_preview.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QPushButton>
+#include <QFileDialog>
+#include <QFileInfo>
+
+namespace {
+
+class Commands : public WindowFixture {
+protected:
+    void TearDown() override
+    {
+        run_modal_hook = nullptr;
+        print_whole_diagram = 0;
+        WindowFixture::TearDown();
+    }
+    void fill(int n)
+    {
+        double v[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+        for (int i = 0; i < n; ++i) {
+            live_diagram->AddSample(live_diagram->nextTime, v, 8);
+            live_diagram->nextTime += live_diagram->samplePeriod;
+        }
+    }
+    // Answers the save dialog with a file name.
+    void choose_file(const QString& path)
+    {
+        run_modal_hook = [this, path](QDialog& d) {
+            ++dialogs;
+            auto& files = dynamic_cast<QFileDialog&>(d);
+            files.setDirectory(QFileInfo(path).absolutePath());
+            files.selectFile(QFileInfo(path).fileName());
+            return int(QDialog::Accepted);
+        };
+    }
+    int dialogs = 0;
+};
+
+} // namespace
+
+TEST_F(Commands, SaveRefusesAnEmptyDiagramAndWritesAFullOne)
+{
+    choose_file(folder.filePath("live.dmg"));
+    window->BitBtn_saveClick();
+    EXPECT_EQ(dialogs, 0);
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("Nessun dato da Salvare!"));
+    EXPECT_EQ(recorder.messages()[0].icon, MessageIcon::Warning);
+
+    recorder.clear();
+    fill(20500); // the ring has wrapped
+    window->BitBtn_saveClick();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_EQ(QFileInfo(folder.filePath("live.dmg")).size(), 452 + 72 * 20000);
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("Dati Memorizzati!"));
+    EXPECT_EQ(recorder.messages()[0].title, QStringLiteral("Salvataggio"));
+    EXPECT_EQ(recorder.messages()[0].icon, MessageIcon::Information);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // Cancelled: nothing happens.
+    recorder.clear();
+    run_modal_hook = [](QDialog&) { return int(QDialog::Rejected); };
+    window->BitBtn_saveClick();
+    EXPECT_TRUE(recorder.messages().empty());
+}
+
+TEST_F(Commands, FailedSaveShowsTheFailureInsteadOfSuccess)
+{
+    fill(10);
+    // The chosen name is taken by a folder: the file cannot be created.
+    ASSERT_TRUE(QDir(folder.path()).mkdir(QStringLiteral("live.dmg")));
+    choose_file(folder.filePath("live.dmg"));
+    window->BitBtn_saveClick();
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_NE(recorder.messages()[0].text, QStringLiteral("Dati Memorizzati!"));
+    EXPECT_TRUE(recorder.messages()[0].text.contains(QStringLiteral("live.dmg")));
+    EXPECT_EQ(recorder.messages()[0].icon, MessageIcon::Stop);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(Commands, PrintAndPreviewCheckPrinterAndDataThenAskForOptions)
+{
+    if (printer_names().isEmpty())
+        GTEST_SKIP() << "the system has no printer";
+    int boxes = 0, previews = 0;
+    int boxAnswer = TForm_Print_Box::kResultCancel;
+    run_modal_hook = [&](QDialog& d) {
+        if (auto* box = dynamic_cast<TForm_Print_Box*>(&d)) {
+            ++boxes;
+            box->show();
+            EXPECT_EQ(Form_Print_Box, box);
+            EXPECT_EQ(box->BitBtn_preview->isVisible(), print_is_preview == 1);
+            box->hide();
+            return boxAnswer;
+        }
+        if (auto* preview = dynamic_cast<TForm_print_preview*>(&d)) {
+            ++previews;
+            EXPECT_EQ(Form_print_preview, preview);
+            preview->show();
+            preview->refresh_preview();
+            preview->hide();
+        }
+        return 0;
+    };
+
+    window->BitBtn_printClick();
+    window->BitBtn_previewClick();
+    ASSERT_EQ(recorder.messages().size(), 2u);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("Nessun dato da Stampare!"));
+    EXPECT_EQ(recorder.messages()[1].text, QStringLiteral("Nessun dato da Stampare!"));
+    EXPECT_EQ(boxes, 0);
+
+    fill(100);
+    window->BitBtn_previewClick(); // cancelled in the options
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(previews, 0);
+    boxAnswer = TForm_Print_Box::kResultOk;
+    window->BitBtn_previewClick();
+    EXPECT_EQ(previews, 1);
+    EXPECT_EQ(Form_print_preview, nullptr);
+    EXPECT_EQ(Form_Print_Box, nullptr);
+    EXPECT_EQ(print_diagram, live_diagram);
+    ASSERT_NE(print_names, nullptr);
+    EXPECT_STREQ(print_names, qPrintable(window->ComboBox_select_dat_mis[0]->currentText()));
+    EXPECT_STREQ(print_names + 7 * kPrintNameSize, qPrintable(window->ComboBox_select_dat_mis[7]->currentText()));
+}

@@ -1,0 +1,162 @@
+// Printing through a real CUPS queue backed by cups-pdf ("Grafion-PDF", set up by
+// scripts/cups-start), reading the produced PDF back; and the commands' refusal when the
+// system has no printer at all.
+
+#include "print_support.h"
+
+#include "Print_preview.h"
+#include "message_box.h"
+
+#include <QApplication>
+#include <QDateTime>
+#include <QDirIterator>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPrinter>
+#include <QPrinterInfo>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kQueue = QStringLiteral("Grafion-PDF");
+const QString kOutDir = QStringLiteral("/var/spool/cups-pdf/grafion");
+
+// The newest PDF in the output folder that was not there before, once its size has settled.
+QString wait_for_new_pdf(const QSet<QString>& before, int timeoutMs)
+{
+    QElapsedTimer clock;
+    clock.start();
+    QString found;
+    qint64 lastSize = -1;
+    while (clock.elapsed() < timeoutMs) {
+        const QStringList files = QDir(kOutDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        for (const QString& f : files)
+            if (!before.contains(f))
+                found = QDir(kOutDir).filePath(f);
+        if (!found.isEmpty()) {
+            const qint64 size = QFileInfo(found).size();
+            if (size > 0 && size == lastSize)
+                return found;
+            lastSize = size;
+        }
+        QThread::msleep(300);
+    }
+    return QString();
+}
+
+} // namespace
+
+TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
+{
+    const QStringList printers = printer_names();
+    const int queue = int(printers.indexOf(kQueue));
+    if (queue < 0 || !QFileInfo(kOutDir).isDir())
+        GTEST_SKIP() << "no CUPS queue \"Grafion-PDF\" with output in " << kOutDir.toStdString()
+                     << " (scripts/cups-start sets it up as root); printers seen: "
+                     << printers.join(QStringLiteral(", ")).toStdString();
+    if (!have_tool("pdftotext") || !have_tool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils (pdftotext, pdftoppm) is not installed";
+
+    PrintHost host;
+    const QSet<QString> before = [] {
+        const QStringList l = QDir(kOutDir).entryList({QStringLiteral("*.pdf")}, QDir::Files);
+        return QSet<QString>(l.begin(), l.end());
+    }();
+    print_printer_index = std::uint16_t(queue);
+    print_page();
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+    // The system's current printer is what it was.
+    EXPECT_EQ(printer_names().at(current_printer_index()), QPrinterInfo::defaultPrinterName().isEmpty()
+                  ? printer_names().at(0) : QPrinterInfo::defaultPrinterName());
+
+    const QString pdf = wait_for_new_pdf(before, 60000);
+    ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no file in " << kOutDir.toStdString();
+
+    const QString text = run_tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    EXPECT_TRUE(text.contains(QStringLiteral("DATA DIAGRAM"))) << text.toStdString();
+    for (int i = 1; i <= 8; ++i)
+        EXPECT_TRUE(text.contains(QStringLiteral("Dat Mis %1").arg(i))) << i;
+
+    // Render the page and find the frame and the legend where the layout puts them.
+    QTemporaryDir dir;
+    const int dpi = 100;
+    run_tool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+                                          QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
+    QImage rendered(dir.filePath(QStringLiteral("page.png")));
+    ASSERT_FALSE(rendered.isNull());
+    save_for_viewing(rendered, "cups-printed-page.png");
+
+    // The layout of the page as it was printed, at the printer's resolution (drawn into a
+    // tiny image: only the positions are wanted), then scaled to the rendered page.
+    QPrinter printer(QPrinterInfo::printerInfo(kQueue), QPrinter::HighResolution);
+    printer.setPageOrientation(QPageLayout::Portrait);
+    const DeviceMeasures device = printer_measures(printer);
+    QImage scratch(8, 8, QImage::Format_RGB32);
+    PageLayout printed;
+    {
+        Canvas canvas(&scratch);
+        PageTarget t;
+        t.device = device;
+        t.canvas = &canvas;
+        t.onPrinter = true;
+        printed = compose_page(t, host.d.get(), print_names);
+    }
+    ASSERT_NEAR(rendered.width(), device.physicalWidth * dpi / device.logPixelsX, 2);
+    auto sx = [&](int x) { return (x + device.physicalOffsetX) * dpi / device.logPixelsX; };
+    auto sy = [&](int y) { return (y + device.physicalOffsetY) * dpi / device.logPixelsX; };
+    auto scaled = [&](const QRect& r) {
+        return QRect(QPoint(sx(r.left()), sy(r.top())), QPoint(sx(r.right()), sy(r.bottom())));
+    };
+    PageLayout l;
+    l.diagramBox = scaled(printed.diagramBox);
+    for (int i = 0; i < 8; ++i) {
+        l.legendCell[i] = scaled(printed.legendCell[i]);
+        l.legendSwatch[i] = scaled(printed.legendSwatch[i]);
+    }
+
+    auto dark_near = [&](int x, int y, int reach) {
+        for (int dy = -reach; dy <= reach; ++dy)
+            for (int dx = -reach; dx <= reach; ++dx)
+                if (rendered.valid(x + dx, y + dy) && is_dark(rendered.pixel(x + dx, y + dy)))
+                    return true;
+        return false;
+    };
+    const QRect box = l.diagramBox;
+    EXPECT_TRUE(dark_near(box.left(), box.center().y(), 2)) << "frame left edge";
+    EXPECT_TRUE(dark_near(box.right(), box.center().y(), 2)) << "frame right edge";
+    EXPECT_TRUE(dark_near(box.center().x(), box.bottom(), 2)) << "frame bottom edge";
+    EXPECT_FALSE(dark_near(box.left() - 8, box.center().y(), 2)) << "nothing left of the frame";
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_TRUE(dark_near(l.legendCell[i].left(), l.legendCell[i].center().y(), 2)) << "cell " << i;
+        const QColor swatch = rendered.pixelColor(l.legendSwatch[i].center());
+        const QColor want = to_qcolor(host.d->channelColor[i]);
+        EXPECT_NEAR(swatch.red(), want.red(), 40) << "swatch " << i;
+        EXPECT_NEAR(swatch.green(), want.green(), 40) << "swatch " << i;
+        EXPECT_NEAR(swatch.blue(), want.blue(), 40) << "swatch " << i;
+    }
+    QFile::remove(pdf);
+}
+
+// Runs on its own with CUPS pointed at a scheduler that does not exist (see CMakeLists).
+TEST(NoPrinter, PrintCommandsSayThatThereIsNoPrinter)
+{
+    if (!printer_names().isEmpty())
+        GTEST_SKIP() << "the system has printers; this case runs as test_print_no_printer";
+    MessageRecorder recorder;
+    EXPECT_FALSE(check_printer_present());
+    PrintHost host;
+    TForm_print_preview preview;
+    preview.BitBtn1Click();
+    const auto messages = recorder.messages();
+    ASSERT_EQ(messages.size(), 2u);
+    for (const auto& m : messages) {
+        EXPECT_EQ(m.text, QStringLiteral("Nessuna Stampante Rilevata!"));
+        EXPECT_EQ(m.title, QStringLiteral("Attenzione"));
+        EXPECT_EQ(m.icon, MessageIcon::Warning);
+    }
+    // Without a printer the preview lays the sheet out as plain A4.
+    EXPECT_NEAR(double(print_target.device.physicalWidth) / print_target.device.logPixelsX, 210 / 25.4, 0.01);
+}

@@ -1,0 +1,76 @@
+#pragma once
+// Helpers for the printing tests: a diagram with data on a hidden host, the channel name
+// slots, and saving pictures when GRAFION_PRINT_PNG_DIR names a folder (to look at them).
+
+#include "Diagramx.h"
+#include "Print_page.h"
+
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+struct PrintHost {
+    std::unique_ptr<QWidget> widget = std::make_unique<QWidget>();
+    std::unique_ptr<Diagramx> d;
+    char names[kPrintChannels][kPrintNameSize] = {};
+
+    explicit PrintHost(int samples = 3000)
+    {
+        widget->resize(700, 450);
+        d = std::make_unique<Diagramx>(widget.get(), 8, 5000, 20001);
+        double v[8];
+        for (int k = 0; k < samples; ++k) {
+            for (int c = 0; c < 8; ++c)
+                v[c] = 100.0 * (c + 1) * std::sin(k * 0.004 + c * 0.7) + 50.0 * c;
+            d->AddSample(d->nextTime, v, 8);
+            d->nextTime += d->samplePeriod;
+        }
+        for (int c = 0; c < 8; ++c)
+            std::snprintf(names[c], kPrintNameSize, "Dat Mis %d", c + 1);
+        d->Redraw();
+        print_diagram = d.get();
+        print_names = &names[0][0];
+    }
+    ~PrintHost()
+    {
+        print_diagram = nullptr;
+        print_names = nullptr;
+        d.reset();
+        widget.reset();
+    }
+};
+
+inline void save_for_viewing(const QImage& image, const char* name)
+{
+    const QString dir = qEnvironmentVariable("GRAFION_PRINT_PNG_DIR");
+    if (!dir.isEmpty()) {
+        QDir().mkpath(dir);
+        image.save(QDir(dir).filePath(QString::fromLatin1(name)));
+    }
+}
+
+inline bool have_tool(const char* name)
+{
+    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
+}
+
+// Runs a tool and returns its standard output ("" when it failed).
+inline QString run_tool(const QString& program, const QStringList& args)
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(60000) || p.exitCode() != 0)
+        return QString();
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+inline bool is_dark(QRgb c)
+{
+    return qRed(c) < 90 && qGreen(c) < 90 && qBlue(c) < 90;
+}
