@@ -7,6 +7,8 @@
 #include "Dmg_file.h"
 #include "GrafionApplication.h"
 #include "Globvar.h"
+#include "Modal.h"
+#include "Netifset.h"
 #include "Print_box.h"
 #include "Print_page.h"
 #include "Print_preview.h"
@@ -112,4 +114,13 @@ void TForm_net::BitBtn_previewClick()
     run_modal(*Form_print_preview);
     delete Form_print_preview;
     Form_print_preview = nullptr;
+}
+
+void TForm_net::BitBtn_set_port_comClick()
+{
+    // The window is owned by the application, as a top-level modal window.
+    Form_NetifSet = new TForm_NetifSet(nullptr);
+    run_modal(*Form_NetifSet);
+    delete Form_NetifSet;
+    Form_NetifSet = nullptr;
 }

@@ -14,15 +14,6 @@
 #include <QStyle>
 
 TForm_Print_Box* Form_Print_Box = nullptr;
-std::function<int(QDialog&)> run_modal_hook;
-
-int run_modal(QDialog& dialog)
-{
-    if (run_modal_hook)
-        return run_modal_hook(dialog);
-    return dialog.exec();
-}
-
 namespace {
 constexpr int kStatusBarHeight = 19;
 } // namespace

@@ -3,6 +3,7 @@
 // the diagram as displayed or the whole acquisition, and Print (or Preview) / Annulla.
 // The modal run ends with 1 (go on) or 2 (cancelled, the close box included).
 
+#include "Modal.h"
 #include <QDialog>
 
 #include <functional>
@@ -50,7 +51,3 @@ protected:
 
 extern TForm_Print_Box* Form_Print_Box;
 
-// Runs a window modally and returns its result. Tests replace run_modal_hook so that no
-// window blocks them (they open the window, act on it and return its result).
-extern std::function<int(QDialog&)> run_modal_hook;
-int run_modal(QDialog& dialog);

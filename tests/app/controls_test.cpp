@@ -3,7 +3,9 @@
 
 #include "Diagramx.h"
 #include "Globvar.h"
+#include "Modal.h"
 #include "Netcom.h"
+#include "Netifset.h"
 #include "Scknet.h"
 #include "window_fixture.h"
 
@@ -11,6 +13,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTimer>
+#include <QToolButton>
 
 namespace {
 
@@ -166,4 +169,18 @@ TEST_F(ControlsTest, CursorSwitchesClearAndRefreshActOnTheDiagram)
     window->Menu_Refresh->trigger();
     EXPECT_EQ(live_diagram->view.followLatest, 1);
     EXPECT_EQ(live_diagram->paintCount(), before + 1);
+}
+
+TEST_F(ControlsTest, SetConnectionOpensTheInterfaceWindowModallyAndForgetsItAfterwards)
+{
+    const TForm_NetifSet* seen = nullptr;
+    run_modal_hook = [&seen](QDialog& dialog) {
+        seen = Form_NetifSet;
+        EXPECT_EQ(&dialog, Form_NetifSet);
+        return 0;
+    };
+    window->BitBtn_set_port_com->click();
+    run_modal_hook = nullptr;
+    EXPECT_NE(seen, nullptr);
+    EXPECT_EQ(Form_NetifSet, nullptr);
 }
