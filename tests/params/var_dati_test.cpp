@@ -1,0 +1,358 @@
+// The parameter grid window: typing into value cells, Enter sending the parameter write,
+// values kept between openings, the comma locale, and the drawn grid.
+#include "Var_dati.h"
+
+#include "Globvar.h"
+#include "Netcom.h"
+#include "Param_names.h"
+#include "Param_text.h"
+
+#include <QClipboard>
+#include <QGuiApplication>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+using Bytes = std::vector<std::uint8_t>;
+
+class VarDatiTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        QLocale::setDefault(QLocale::c());
+        link_state_reset();
+        send_queue_lock_create();
+        queue_flush();
+    }
+    void TearDown() override
+    {
+        window.reset();
+        send_queue_lock_close();
+        link_state_reset();
+        QLocale::setDefault(QLocale::c());
+    }
+
+    TForm_var_dati& open()
+    {
+        window = std::make_unique<TForm_var_dati>();
+        window->show();
+        return *window;
+    }
+
+    QLineEdit& editor()
+    {
+        QLineEdit* e = window->cellEditor();
+        EXPECT_NE(e, nullptr);
+        return *e;
+    }
+
+    // Replaces the current cell's text by typing, as a user would.
+    void type(const QString& keys)
+    {
+        QLineEdit& e = editor();
+        e.selectAll();
+        QTest::keyClick(&e, Qt::Key_Backspace);
+        QTest::keyClicks(&e, keys);
+    }
+
+    void enter() { QTest::keyClick(&editor(), Qt::Key_Return); }
+
+    static std::vector<Bytes> take_queue()
+    {
+        std::vector<Bytes> out;
+        while (NetMessage* m = queue_peek()) {
+            out.push_back(m->bytes);
+            queue_pop();
+        }
+        return out;
+    }
+
+    std::unique_ptr<TForm_var_dati> window;
+};
+
+TEST_F(VarDatiTest, OpensOnTheFirstValueCellWithEveryParameter)
+{
+    TForm_var_dati& w = open();
+    EXPECT_EQ(w.windowTitle(), "Form Dati");
+    EXPECT_EQ(w.size(), QSize(406, 482));
+    EXPECT_EQ(w.grid_col, 2);
+    EXPECT_EQ(w.grid_row, 1);
+    QTableWidget* grid = w.StringGrid_var_dati;
+    EXPECT_EQ(grid->rowCount() + 1, TForm_var_dati::kRowCount);
+    EXPECT_EQ(grid->columnWidth(0), 47);
+    EXPECT_EQ(grid->columnWidth(1), 149);
+    EXPECT_GE(grid->columnWidth(2), 173);
+    EXPECT_LE(grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2),
+              grid->viewport()->width());
+    EXPECT_EQ(w.cellText(1, 1), "dummy_1");
+    EXPECT_EQ(w.cellText(1, 201), "wom");
+    EXPECT_EQ(w.cellText(0, 201), "201");
+    EXPECT_EQ(w.cellText(2, 1), "0");
+    EXPECT_EQ(editor().text(), "0");
+    EXPECT_TRUE(editor().hasSelectedText()) << "typing replaces the shown value";
+    EXPECT_FALSE(w.Panel_x1->isVisible());
+    EXPECT_EQ(w.BitBtn_close->text(), "Chiudi");
+    EXPECT_EQ(queue_count(), 0);
+}
+
+TEST_F(VarDatiTest, MinusTogglesTheSignOfTheCell)
+{
+    open();
+    type("12");
+    QTest::keyClick(&editor(), Qt::Key_Minus);
+    EXPECT_EQ(editor().text(), "-12");
+    EXPECT_EQ(window->cellText(2, 1), "-12");
+    QTest::keyClick(&editor(), Qt::Key_Minus);
+    EXPECT_EQ(editor().text(), "12");
+    // Typing goes on after the toggled text, not in front of it.
+    QTest::keyClick(&editor(), Qt::Key_Minus);
+    QTest::keyClick(&editor(), Qt::Key_3);
+    EXPECT_EQ(editor().text(), "-123");
+}
+
+TEST_F(VarDatiTest, KeyFilterRefusesASecondSeparatorAndLetters)
+{
+    open();
+    type("1.5.2");
+    EXPECT_EQ(editor().text(), "1.52");
+    QTest::keyClicks(&editor(), "ab+e*");
+    EXPECT_EQ(editor().text(), "1.52");
+    QTest::keyClick(&editor(), Qt::Key_Backspace);
+    QTest::keyClick(&editor(), Qt::Key_Backspace);
+    QTest::keyClicks(&editor(), ".7");
+    EXPECT_EQ(editor().text(), "1.7");
+}
+
+TEST_F(VarDatiTest, EnterInTheFirstAndLastRowSendsIndices0And200)
+{
+    open();
+    type("1");
+    enter();
+    window->selectValueCell(201);
+    EXPECT_EQ(window->grid_row, 201);
+    type("-2.5");
+    enter();
+
+    EXPECT_EQ(param_values[0], 1.0f);
+    EXPECT_EQ(param_values[200], -2.5f);
+    const std::vector<Bytes> sent = take_queue();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00}));
+    EXPECT_EQ(sent[1], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00}));
+    // The window stays open on the cell after Enter.
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_EQ(window->cellEditor()->text(), "-2.5");
+}
+
+TEST_F(VarDatiTest, IncompleteTextIsSentAsZero)
+{
+    param_values[4] = 7.0f;
+    open();
+    window->selectValueCell(5);
+    type("");
+    QTest::keyClick(&editor(), Qt::Key_Minus);
+    EXPECT_EQ(editor().text(), "-");
+    enter();
+    window->selectValueCell(6);
+    type(".");
+    enter();
+    EXPECT_EQ(param_values[4], 0.0f);
+    EXPECT_FALSE(std::signbit(param_values[4]));
+    const std::vector<Bytes> sent = take_queue();
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(sent[1], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00}));
+}
+
+TEST_F(VarDatiTest, ValuesAreKeptAcrossReopenings)
+{
+    open();
+    window->selectValueCell(3);
+    type("0.1");
+    enter();
+    // Typed without Enter: kept for the run, but not sent.
+    window->selectValueCell(10);
+    type("42");
+    window->BitBtn_close->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(take_queue().size(), 1u);
+
+    open();
+    EXPECT_EQ(window->cellText(2, 3), "0.100000001490116");
+    EXPECT_EQ(window->cellText(2, 10), "42");
+    EXPECT_EQ(window->cellText(2, 11), "0");
+    EXPECT_EQ(param_values[2], 0.1f);
+    // Reopening sends nothing and changes nothing.
+    EXPECT_EQ(queue_count(), 0);
+    EXPECT_EQ(param_values[9], 42.0f);
+    // Enter on the shown text sends the same float again.
+    window->selectValueCell(3);
+    enter();
+    const std::vector<Bytes> sent = take_queue();
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x02, 0x3D, 0xCC, 0xCC, 0xCD}));
+}
+
+TEST_F(VarDatiTest, CommaLocaleTypesAndShowsWithTheComma)
+{
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    param_values[1] = 0.5f;
+    open();
+    EXPECT_EQ(window->cellText(2, 2), "0,5");
+    type("1.5"); // the point is not this locale's separator
+    EXPECT_EQ(editor().text(), "15");
+    type("1,5,");
+    EXPECT_EQ(editor().text(), "1,5");
+    enter();
+    EXPECT_EQ(param_values[0], 1.5f);
+    window->selectValueCell(2);
+    enter(); // the shown "0,5" converts back
+    type("-,");
+    enter(); // and the bare separator counts as 0
+    EXPECT_EQ(param_values[1], 0.0f);
+    const std::vector<Bytes> sent = take_queue();
+    ASSERT_EQ(sent.size(), 3u);
+    EXPECT_EQ(sent[0], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0xC0, 0x00, 0x00}));
+    EXPECT_EQ(sent[1], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x01, 0x3F, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(sent[2], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00}));
+}
+
+TEST_F(VarDatiTest, PastedOrOverlongTextNeverStoresGarbage)
+{
+    open();
+    QGuiApplication::clipboard()->setText("abc");
+    type("");
+    QTest::keyClick(&editor(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(editor().text(), "");
+    type(QString(60, u'9')); // beyond the float range
+    enter();
+    EXPECT_EQ(param_values[0], 0.0f);
+    // Text set into the cell behind the key filter's back counts as 0 too.
+    window->setCellText(2, 1, "1e5x");
+    enter();
+    EXPECT_EQ(param_values[0], 0.0f);
+    for (const Bytes& b : take_queue())
+        EXPECT_EQ(Bytes(b.begin() + 6, b.end()), (Bytes {0, 0, 0, 0}));
+}
+
+TEST_F(VarDatiTest, FixedCellsTakeNoCursorAndKeysMoveBetweenValueCells)
+{
+    open();
+    QTableWidget* grid = window->StringGrid_var_dati;
+    const QRect name = grid->visualRect(grid->model()->index(3, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, name.center());
+    EXPECT_EQ(window->grid_col, 2);
+    EXPECT_EQ(window->grid_row, 1);
+    const QRect value = grid->visualRect(grid->model()->index(3, 2));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, value.center());
+    EXPECT_EQ(window->grid_row, 4);
+    ASSERT_NE(window->cellEditor(), nullptr);
+    QTest::keyClick(window->cellEditor(), Qt::Key_Down);
+    EXPECT_EQ(window->grid_row, 5);
+    EXPECT_EQ(window->grid_col, 2);
+    ASSERT_NE(window->cellEditor(), nullptr);
+    QTest::keyClicks(window->cellEditor(), "8");
+    EXPECT_EQ(window->cellText(2, 5), "8");
+    EXPECT_EQ(param_values[4], 8.0f);
+}
+
+TEST_F(VarDatiTest, TabLeavesTheGridAndComesBackToTheEditor)
+{
+    open();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    window->selectValueCell(7);
+    ASSERT_TRUE(editor().hasFocus());
+    QTest::keyClick(&editor(), Qt::Key_Tab);
+    EXPECT_TRUE(window->BitBtn_close->hasFocus());
+    EXPECT_EQ(window->grid_row, 7);
+    QTest::keyClick(window->BitBtn_close, Qt::Key_Backtab);
+    EXPECT_TRUE(editor().hasFocus());
+    EXPECT_EQ(window->grid_row, 7);
+    EXPECT_TRUE(window->isVisible()) << "no key in the grid closes the window";
+    QTest::keyClick(&editor(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
+}
+
+TEST_F(VarDatiTest, HiddenInstanceTouchesNothing)
+{
+    param_values[7] = 3.0f;
+    {
+        TForm_var_dati hidden;
+        Form_var_dati = &hidden;
+        EXPECT_FALSE(hidden.isVisible());
+        EXPECT_EQ(hidden.grid_col, 2);
+        EXPECT_EQ(hidden.grid_row, 1);
+    }
+    EXPECT_EQ(Form_var_dati, nullptr) << "the pointer is reset when its window goes";
+    EXPECT_EQ(param_values[7], 3.0f);
+    EXPECT_EQ(queue_count(), 0);
+}
+
+namespace {
+
+bool has_pixel(const QImage& image, const QRect& r, bool (*match)(QColor))
+{
+    for (int y = r.top(); y <= r.bottom(); ++y)
+        for (int x = r.left(); x <= r.right(); ++x)
+            if (match(image.pixelColor(x, y)))
+                return true;
+    return false;
+}
+
+} // namespace
+
+TEST_F(VarDatiTest, DrawsHeaderNamesAndValues)
+{
+    param_values[1] = -2.5f;
+    param_values[2] = -FLT_MAX;
+    open();
+    QTableWidget* grid = window->StringGrid_var_dati;
+    const QImage shot = grid->grab().toImage();
+    // GRAFION_SHOT_DIR=<dir> keeps a picture of the whole window for a look by eye.
+    if (const QString dir = qEnvironmentVariable("GRAFION_SHOT_DIR"); !dir.isEmpty())
+        window->grab().save(dir + QStringLiteral("/var_dati.png"));
+    const int headerHeight = grid->horizontalHeader()->height();
+    const QPoint origin = grid->viewport()->mapTo(grid, QPoint(0, 0));
+    auto cell = [&](int row, int column) {
+        return grid->visualRect(grid->model()->index(row, column)).translated(origin);
+    };
+    // Header "Dato": blue text on the face.
+    const QRect head(origin.x() + grid->columnViewportPosition(2), origin.y() - headerHeight,
+                     grid->columnWidth(2), headerHeight);
+    EXPECT_TRUE(has_pixel(shot, head, [](QColor c) { return c.blue() > 200 && c.red() < 60; }));
+    // Names in navy, starting 5 pixels in.
+    const QRect name = cell(0, 1);
+    EXPECT_TRUE(has_pixel(shot, name, [](QColor c) {
+        return c.blue() > 90 && c.blue() < 170 && c.red() < 40 && c.green() < 40;
+    }));
+    EXPECT_FALSE(has_pixel(shot, QRect(name.left() + 1, name.top() + 2, 3, name.height() - 4),
+                           [](QColor c) { return c.lightness() < 128; }));
+    // A value right-aligned 4 pixels from the cell's edge: black near the right, nothing in
+    // the last 4 pixels, white on the left.
+    const QRect value = cell(1, 2);
+    EXPECT_TRUE(has_pixel(shot, QRect(value.right() - 12, value.top(), 8, value.height()),
+                          [](QColor c) { return c.lightness() < 80; }));
+    EXPECT_FALSE(has_pixel(shot, QRect(value.right() - 3, value.top(), 4, value.height()),
+                           [](QColor c) { return c.lightness() < 200; }));
+    EXPECT_FALSE(has_pixel(shot, QRect(value.left(), value.top(), 20, value.height()),
+                           [](QColor c) { return c.lightness() < 200; }));
+    // The longest texts still fit whole, sign included.
+    const QRect longest = cell(2, 2);
+    EXPECT_TRUE(has_pixel(shot, QRect(longest.left(), longest.top(), longest.width() / 4, longest.height()),
+                          [](QColor c) { return c.lightness() < 80; }));
+    EXPECT_FALSE(has_pixel(shot, QRect(longest.left(), longest.top(), 1, longest.height()),
+                           [](QColor c) { return c.lightness() < 200; }));
+}
