@@ -7,70 +7,6 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-// ---- Panel --------------------------------------------------------------------------------
-
-Panel::Panel(QWidget* parent, const QString& caption) : QFrame(parent), caption_(caption)
-{
-    setBevel(Bevel::Raised);
-}
-
-void Panel::setCaption(const QString& caption)
-{
-    if (caption_ == caption)
-        return;
-    caption_ = caption;
-    update();
-}
-
-void Panel::setAlignment(Qt::Alignment alignment)
-{
-    alignment_ = alignment;
-    update();
-}
-
-void Panel::setCaptionColor(Color color)
-{
-    captionColor_ = color;
-    update();
-}
-
-void Panel::setColor(Color color)
-{
-    QPalette p = palette();
-    p.setColor(QPalette::Window, to_qcolor(color));
-    setPalette(p);
-    setAutoFillBackground(true);
-}
-
-void Panel::setBevel(Bevel bevel)
-{
-    switch (bevel) {
-    case Bevel::None: setFrameStyle(QFrame::NoFrame); break;
-    case Bevel::Raised: setFrameStyle(QFrame::Panel | QFrame::Raised); break;
-    case Bevel::Lowered: setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
-    }
-    setLineWidth(1);
-}
-
-void Panel::setCaptionMargins(int left, int right)
-{
-    captionLeft_ = left;
-    captionRight_ = right;
-    update();
-}
-
-void Panel::paintEvent(QPaintEvent* event)
-{
-    QFrame::paintEvent(event);
-    if (caption_.isEmpty())
-        return;
-    QPainter p(this);
-    p.setFont(font());
-    p.setPen(to_qcolor(captionColor_));
-    const QRect r = contentsRect().adjusted(captionLeft_ + 2, 0, -(captionRight_ + 2), 0);
-    p.drawText(r, int(alignment_) | Qt::TextSingleLine, caption_);
-}
-
 // ---- RadioGroup ---------------------------------------------------------------------------
 
 RadioGroup::RadioGroup(QWidget* parent) : QGroupBox(parent), group_(new QButtonGroup(this))
@@ -127,19 +63,4 @@ void RadioGroup::setItemIndex(int index)
         checked->setChecked(false);
         group_->setExclusive(true);
     }
-}
-
-// ---- EventHook ----------------------------------------------------------------------------
-
-EventHook::EventHook(QObject* target, Handler handler)
-    : QObject(target), target_(target), handler_(std::move(handler))
-{
-    target->installEventFilter(this);
-}
-
-bool EventHook::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == target_ && handler_)
-        return handler_(event);
-    return false;
 }

@@ -203,8 +203,6 @@ void TForm_net::Menu_Chiudi_MainClick()
 
 // ---- Commands -------------------------------------------------------------------------------
 
-void TForm_net::BitBtn_load_datClick() {}
-void TForm_net::BitBtn_var_datiClick() {}
 
 // ---- Trigger, channels, scale and cursors ---------------------------------------------------
 

@@ -1,5 +1,5 @@
-// The main window's output commands: save the live diagram to a diagram file, print it, and
-// show its print preview.
+// The main window's file and output commands: save the live diagram to a diagram file, open
+// the viewer of saved diagrams, print the live diagram and show its print preview.
 
 #include "Net_cnx.h"
 
@@ -7,8 +7,10 @@
 #include "Dmg_file.h"
 #include "GrafionApplication.h"
 #include "Globvar.h"
+#include "Load_dat.h"
 #include "Modal.h"
 #include "Netifset.h"
+#include "Var_dati.h"
 #include "Print_box.h"
 #include "Print_page.h"
 #include "Print_preview.h"
@@ -116,6 +118,20 @@ void TForm_net::BitBtn_previewClick()
     Form_print_preview = nullptr;
 }
 
+void TForm_net::BitBtn_load_datClick()
+{
+    // The live acquisition goes on while the viewer is open.
+    Form_load_dat = new TForm_load_dat(this);
+    struct Release {
+        ~Release()
+        {
+            delete Form_load_dat;
+            Form_load_dat = nullptr;
+        }
+    } release;
+    run_modal(*Form_load_dat);
+}
+
 void TForm_net::BitBtn_set_port_comClick()
 {
     // The window is owned by the application, as a top-level modal window.
@@ -123,4 +139,14 @@ void TForm_net::BitBtn_set_port_comClick()
     run_modal(*Form_NetifSet);
     delete Form_NetifSet;
     Form_NetifSet = nullptr;
+}
+
+void TForm_net::BitBtn_var_datiClick()
+{
+    // A new grid each time, replacing the hidden one made at start-up; the values it shows
+    // are the shared parameter values, kept for the run.
+    Form_var_dati = new TForm_var_dati(nullptr);
+    run_modal(*Form_var_dati);
+    delete Form_var_dati;
+    Form_var_dati = nullptr;
 }

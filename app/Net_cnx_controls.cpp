@@ -14,7 +14,6 @@
 
 namespace {
 
-constexpr Color kOnColor = 0x0000FF;   // red
 constexpr Color kOffColor = 0x808080;  // grey
 constexpr Color kFieldText = 0x000000;
 
@@ -31,20 +30,6 @@ void set_memo_look(QLineEdit* memo, bool enabled)
 }
 
 } // namespace
-
-std::uint8_t show_toggle_state(QCheckBox* box, Panel* label)
-{
-    const bool on = box->isChecked();
-    label->setCaptionColor(on ? kOnColor : kOffColor);
-    label->setCaption(on ? QStringLiteral("On") : QStringLiteral("Off"));
-    return on ? 1 : 0;
-}
-
-void set_toggle_state(QCheckBox* box, Panel* label, std::uint8_t on)
-{
-    box->setChecked(on != 0);
-    show_toggle_state(box, label);
-}
 
 // ---- Channel rows -----------------------------------------------------------------------
 

@@ -4,7 +4,7 @@
 #include "Net_cnx.h"
 
 #include "Memo.h"
-#include "Net_cnx_icons.h"
+#include "Command_icons.h"
 
 #include <QAction>
 #include <QApplication>

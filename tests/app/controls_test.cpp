@@ -6,6 +6,7 @@
 #include "Modal.h"
 #include "Netcom.h"
 #include "Netifset.h"
+#include "Var_dati.h"
 #include "Scknet.h"
 #include "window_fixture.h"
 
@@ -14,6 +15,8 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+
+#include <vector>
 
 namespace {
 
@@ -183,4 +186,21 @@ TEST_F(ControlsTest, SetConnectionOpensTheInterfaceWindowModallyAndForgetsItAfte
     run_modal_hook = nullptr;
     EXPECT_NE(seen, nullptr);
     EXPECT_EQ(Form_NetifSet, nullptr);
+}
+
+TEST_F(ControlsTest, EachDatiCommandShowsAGridOfItsOwn)
+{
+    std::vector<const TForm_var_dati*> shown;
+    run_modal_hook = [&shown](QDialog& dialog) {
+        EXPECT_EQ(&dialog, Form_var_dati);
+        shown.push_back(Form_var_dati);
+        return 0;
+    };
+    window->BitBtn_var_datiClick();
+    window->BitBtn_var_datiClick();
+    run_modal_hook = nullptr;
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_NE(shown[0], nullptr);
+    EXPECT_NE(shown[1], nullptr);
+    EXPECT_EQ(Form_var_dati, nullptr);
 }
