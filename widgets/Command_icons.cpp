@@ -1,4 +1,4 @@
-#include "Net_cnx_icons.h"
+#include "Command_icons.h"
 
 #include <QPainter>
 #include <QPainterPath>

@@ -1,5 +1,5 @@
 #pragma once
-// Pictures for the main window's command buttons and menu items.
+// Pictures for the command buttons and menu items of the windows.
 
 #include <QIcon>
 

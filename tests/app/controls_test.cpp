@@ -3,6 +3,7 @@
 
 #include "Diagramx.h"
 #include "Globvar.h"
+#include "Load_dat.h"
 #include "Modal.h"
 #include "Netcom.h"
 #include "Netifset.h"
@@ -203,4 +204,18 @@ TEST_F(ControlsTest, EachDatiCommandShowsAGridOfItsOwn)
     EXPECT_NE(shown[0], nullptr);
     EXPECT_NE(shown[1], nullptr);
     EXPECT_EQ(Form_var_dati, nullptr);
+}
+
+TEST_F(ControlsTest, LoadOpensTheViewerModallyAndForgetsItAfterwards)
+{
+    const TForm_load_dat* seen = nullptr;
+    run_modal_hook = [&seen](QDialog& dialog) {
+        seen = Form_load_dat;
+        EXPECT_EQ(&dialog, Form_load_dat);
+        return 0;
+    };
+    window->BitBtn_load_datClick();
+    run_modal_hook = nullptr;
+    EXPECT_NE(seen, nullptr);
+    EXPECT_EQ(Form_load_dat, nullptr);
 }

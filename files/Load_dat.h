@@ -1,0 +1,156 @@
+#pragma once
+// The saved-diagram viewer: shows the acquisition stored in a diagram file in a diagram of
+// its own, with the channel, Y-scale and cursor controls of the main window, and prints or
+// previews it. The fixed Y scale limits and flags of the last loaded file outlive the
+// window, so the next opening shows them again.
+
+#include "Dato_short.h"
+#include "Dmg_file.h"
+#include "Panel.h"
+#include "UpDown.h"
+
+#include <QDialog>
+
+#include <cstdint>
+
+class Diagramx;
+class QAction;
+class QCheckBox;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QMenuBar;
+class QStatusBar;
+class QTimer;
+class QToolButton;
+
+// ---- Values that live for the whole run ---------------------------------------------------
+
+extern std::int16_t viewer_y_max;   // fixed Y scale upper limit (2000 at start)
+extern std::int16_t viewer_y_min;   // fixed Y scale lower limit (-2000 at start)
+extern std::uint32_t viewer_flags;  // flags of the last loaded file; bit 0: fixed Y scale on
+extern bool viewer_fields_ready;    // false while the two fields are being set up
+extern Dato_short viewer_y_max_field; // 1 .. 10000, bound to viewer_y_max
+extern Dato_short viewer_y_min_field; // -10000 .. -1, bound to viewer_y_min
+
+class TForm_load_dat : public QDialog {
+    Q_OBJECT
+public:
+    static constexpr int kClientWidth = 701;
+    static constexpr int kClientHeight = 544;
+    static constexpr int kChannels = 8;
+
+    explicit TForm_load_dat(QWidget* owner = nullptr);
+    ~TForm_load_dat() override;
+
+    QMenuBar* MainMenu1 = nullptr;
+    QMenu* File = nullptr;
+    QAction* Menu_Carica = nullptr;
+    QAction* N1 = nullptr;
+    QAction* Menu_Chiudi_Main = nullptr;
+    QMenu* Comandi = nullptr;
+    QAction* Menu_Refresh = nullptr;
+    QMenu* Stampe = nullptr;
+    QAction* Menu_print = nullptr;
+    QAction* Menu_Print_preview = nullptr;
+
+    QFrame* ControlBar_load_dat = nullptr;
+    QFrame* ToolBar_load_dat = nullptr;
+    QToolButton* BitBtn_load = nullptr;
+    QToolButton* BitBtn_Refresh = nullptr;
+    QFrame* ToolButton1 = nullptr; // separator
+    QToolButton* BitBtn_print = nullptr;
+    QToolButton* BitBtn_preview = nullptr;
+
+    Panel* Panel_status = nullptr;
+    QStatusBar* StatusBar_net_com = nullptr;
+    QLabel* StatusPanel[3] = {};
+
+    QFrame* Panel_settings = nullptr;
+    QGroupBox* GroupBox_canali = nullptr;
+    Panel* channelRow[kChannels] = {};
+    Panel* Panel_dat_mis[kChannels] = {};  // the channel's name
+    Panel* Panel_Dat_Mis_[kChannels] = {}; // the trace colour, holding the check box
+    QCheckBox* CheckBox_Dat_Mis_[kChannels] = {};
+
+    QGroupBox* GroupBox_scala = nullptr;
+    QCheckBox* CheckBox_scala_asse_y = nullptr;
+    Panel* Panel_scala_asse_y_on_off = nullptr;
+    Panel* Panel_asse_y_max_scale = nullptr;
+    QLineEdit* Memo_asse_y_max_scale = nullptr;
+    UpDown* UpDown_asse_y_max_scale = nullptr;
+    Panel* Panel_asse_y_min_scale = nullptr;
+    QLineEdit* Memo_asse_y_min_scale = nullptr;
+    UpDown* UpDown_asse_y_min_scale = nullptr;
+
+    QGroupBox* GroupBox_cursori = nullptr;
+    QCheckBox* CheckBox_cursor_asseY = nullptr;
+    Panel* Panel_cursor_asseY_on_off = nullptr;
+    QCheckBox* CheckBox_cursor_asseT = nullptr;
+    Panel* Panel_cursor_asseT_on_off = nullptr;
+
+    Panel* Panel_graph = nullptr;
+    QTimer* Timer_set_fix_scale = nullptr;
+
+    // The window's diagram, from FormCreate to FormClose.
+    Diagramx* viewer_diagram = nullptr;
+
+    void FormCreate();
+    void FormShow();
+    void FormClose();
+    void ControlBar_load_datResize();
+
+    // Asks for a file and loads it.
+    void BitBtn_loadClick();
+    // Loads a diagram file with all the reader's checks and messages; true when taken.
+    bool load_file(const QString& path);
+    void BitBtn_RefreshClick();
+    void BitBtn_printClick();
+    void BitBtn_previewClick();
+    void Menu_Chiudi_MainClick();
+
+    void CheckBox_Dat_MisClick(int channel);
+    void CheckBox_scala_asse_yClick();
+    void CheckBox_cursor_asseYClick();
+    void CheckBox_cursor_asseTClick();
+
+    void Memo_asse_y_max_scaleChange();
+    void Memo_asse_y_max_scaleEnter();
+    void Memo_asse_y_max_scaleExit();
+    void Memo_asse_y_max_scaleKeyPress(QChar& key);
+    void UpDown_asse_y_max_scaleChangingEx(UpDown::Direction direction);
+    void Memo_asse_y_min_scaleChange();
+    void Memo_asse_y_min_scaleEnter();
+    void Memo_asse_y_min_scaleExit();
+    void Memo_asse_y_min_scaleKeyPress(QChar& key);
+    void UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction);
+    void Timer_set_fix_scaleTimer();
+
+    void attach_viewer_fields();
+    void update_viewer_scale_fields();
+    void apply_viewer_scale_settings();
+
+    // The names of the loaded file, as the printed legend takes them: 8 zero-padded slots.
+    const char* loaded_names() const { return &names_[0][0]; }
+
+    void done(int result) override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void build_layout();
+    void build_tool_bar();
+    void build_settings_column();
+    void build_menu();
+    void bind_handlers();
+    // The checks, the options dialog and what is to be printed; false when the command
+    // stops here.
+    bool prepare_printing(std::uint8_t preview);
+
+    char names_[kChannels][kDmgNameSize] = {};
+    bool closed_ = false;
+};
+
+extern TForm_load_dat* Form_load_dat;

@@ -1,0 +1,455 @@
+// The saved-diagram viewer: its start state, loading (and refusing) files, channel
+// visibility across loads, the fixed Y scale and its fields, cursors, refresh, printing from
+// the loaded file, and what a second opening of the window shows.
+
+#include "Diagramx.h"
+#include "Dmg_file.h"
+#include "Load_dat.h"
+#include "Modal.h"
+#include "Print_box.h"
+#include "Print_page.h"
+#include "Print_preview.h"
+#include "message_box.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr std::uint32_t kRed = 0x0000FF;
+constexpr std::uint32_t kGrey = 0x808080;
+constexpr std::uint32_t kBlack = 0x000000;
+
+// Writes a diagram file of n samples with the given limits, flags, names and colours (the
+// diagram's own colours for a colour base of 0).
+void write_file(const QString& path, int n, std::int16_t yMax, std::int16_t yMin,
+                std::uint32_t flags, const QString& namePrefix,
+                std::uint32_t colourBase = 0x102030)
+{
+    QWidget host;
+    host.resize(400, 300);
+    Diagramx d(&host, 8, 5000, 20001);
+    for (int c = 0; c < 8 && colourBase != 0; ++c)
+        d.channelColor[c] = colourBase + std::uint32_t(c) * 0x000011;
+    double v[8];
+    for (int k = 0; k < n; ++k) {
+        for (int c = 0; c < 8; ++c)
+            v[c] = 300.0 * std::sin(k * 0.01 + c) + 100.0 * c;
+        d.AddSample(k * 0.001, v, 8);
+    }
+    DmgDisplaySettings s;
+    for (int i = 0; i < 8; ++i)
+        s.names[i] = QStringLiteral("%1 %2").arg(namePrefix).arg(i + 1);
+    s.y_max = yMax;
+    s.y_min = yMin;
+    s.flags = flags;
+    dmg_write(path, d, s);
+}
+
+class Viewer : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(folder.isValid());
+        // Every test starts as a fresh run of the program.
+        viewer_y_max = 2000;
+        viewer_y_min = -2000;
+        viewer_flags = 0;
+        viewer_fields_ready = true;
+        open();
+    }
+    void TearDown() override
+    {
+        run_modal_hook = nullptr;
+        close();
+    }
+    void open()
+    {
+        window = std::make_unique<TForm_load_dat>();
+        Form_load_dat = window.get();
+        window->show();
+        QApplication::processEvents();
+    }
+    void close()
+    {
+        if (window)
+            window->close();
+        window.reset();
+    }
+    QString path(const char* name) const { return folder.filePath(QLatin1String(name)); }
+    Diagramx& diagram() { return *window->viewer_diagram; }
+    // Lets the scale timer run until it stops by itself.
+    void settle_timer()
+    {
+        for (int i = 0; i < 200 && window->Timer_set_fix_scale->isActive(); ++i)
+            QTest::qWait(2);
+    }
+    void type_and_enter(QLineEdit* memo, const QString& text)
+    {
+        window->activateWindow();
+        memo->setFocus();
+        QApplication::processEvents();
+        memo->selectAll();
+        QTest::keyClicks(memo, text);
+        QTest::keyClick(memo, Qt::Key_Return);
+    }
+
+    QTemporaryDir folder;
+    MessageRecorder recorder;
+    std::unique_ptr<TForm_load_dat> window;
+};
+
+} // namespace
+
+TEST_F(Viewer, StartsEmptyWithOnlyLoadAndCloseAvailable)
+{
+    EXPECT_EQ(window->windowTitle(), QStringLiteral("Form_load_dat"));
+    EXPECT_TRUE(window->BitBtn_load->isEnabled());
+    EXPECT_TRUE(window->Menu_Carica->isEnabled());
+    EXPECT_TRUE(window->Menu_Chiudi_Main->isEnabled());
+    for (QToolButton* b : {window->BitBtn_Refresh, window->BitBtn_print, window->BitBtn_preview})
+        EXPECT_FALSE(b->isEnabled()) << b->objectName().toStdString();
+    for (QAction* a : {window->Menu_Refresh, window->Menu_print, window->Menu_Print_preview})
+        EXPECT_FALSE(a->isEnabled()) << a->objectName().toStdString();
+    EXPECT_EQ(window->BitBtn_preview->toolTip(), QStringLiteral("Print Preview"));
+    EXPECT_EQ(window->ToolBar_load_dat->width(), window->ControlBar_load_dat->width());
+
+    // Fixed scale: disabled, unchecked, no indicator; the fields grey with the defaults.
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
+    EXPECT_TRUE(window->Panel_scala_asse_y_on_off->caption().isEmpty());
+    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("2000"));
+    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-2000"));
+    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
+    EXPECT_EQ(window->Panel_asse_y_max_scale->captionColor(), kGrey);
+
+    // Cursors off, channels all shown, names empty.
+    EXPECT_EQ(window->Panel_cursor_asseY_on_off->caption(), QStringLiteral("Off"));
+    EXPECT_EQ(window->Panel_cursor_asseT_on_off->caption(), QStringLiteral("Off"));
+    EXPECT_EQ(diagram().showYCursors, 0);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_TRUE(window->CheckBox_Dat_Mis_[i]->isChecked());
+        EXPECT_TRUE(window->Panel_dat_mis[i]->caption().isEmpty());
+    }
+    EXPECT_EQ(diagram().SampleCount(), 0u);
+    EXPECT_EQ(diagram().capacity, 20001u);
+    EXPECT_EQ(diagram().windowSamples, 5000u);
+}
+
+TEST_F(Viewer, LoadShowsNamesColoursAndEnablesTheCommands)
+{
+    write_file(path("a.dmg"), 3000, 1500, -500, 0, QStringLiteral("Pressione"), 0x203040);
+    // Through the open dialog, as the user does it.
+    int dialogs = 0;
+    run_modal_hook = [&](QDialog& d) {
+        ++dialogs;
+        auto& files = dynamic_cast<QFileDialog&>(d);
+        EXPECT_EQ(files.fileMode(), QFileDialog::ExistingFile);
+        files.setDirectory(folder.path());
+        files.selectFile(QStringLiteral("a.dmg"));
+        return int(QDialog::Accepted);
+    };
+    window->BitBtn_loadClick();
+    EXPECT_EQ(dialogs, 1);
+    EXPECT_TRUE(recorder.messages().empty());
+
+    EXPECT_EQ(diagram().SampleCount(), 3000u);
+    for (int i = 0; i < 8; ++i) {
+        EXPECT_EQ(window->Panel_dat_mis[i]->caption(), QStringLiteral("Pressione %1").arg(i + 1));
+        const QColor swatch = window->Panel_Dat_Mis_[i]->palette().color(QPalette::Window);
+        const std::uint32_t c = 0x203040 + std::uint32_t(i) * 0x11;
+        EXPECT_EQ(swatch, QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int(c >> 16)));
+    }
+    for (QToolButton* b : {window->BitBtn_Refresh, window->BitBtn_print, window->BitBtn_preview})
+        EXPECT_TRUE(b->isEnabled());
+    for (QAction* a : {window->Menu_Refresh, window->Menu_print, window->Menu_Print_preview})
+        EXPECT_TRUE(a->isEnabled());
+
+    // A file saved without the fixed scale: the box is enabled, unchecked, "Off" in grey.
+    EXPECT_TRUE(window->CheckBox_scala_asse_y->isEnabled());
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
+    EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("Off"));
+    EXPECT_EQ(window->Panel_scala_asse_y_on_off->captionColor(), kGrey);
+    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("1500"));
+    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-500"));
+    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_EQ(diagram().view.fixedScale, 0);
+
+    // Cancelling the dialog changes nothing.
+    run_modal_hook = [](QDialog&) { return int(QDialog::Rejected); };
+    window->BitBtn_loadClick();
+    EXPECT_EQ(diagram().SampleCount(), 3000u);
+}
+
+TEST_F(Viewer, RejectedFilesChangeNothing)
+{
+    write_file(path("good.dmg"), 100, 1500, -500, 1, QStringLiteral("Good"));
+    QFile::copy(path("good.dmg"), path("bad.dmg"));
+    {
+        QFile f(path("bad.dmg"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(10);
+        f.write("X"); // the check byte no longer matches
+    }
+    QFile::copy(path("good.dmg"), path("short.dmg"));
+    QFile::resize(path("short.dmg"), 452 + 72 * 50);
+
+    EXPECT_FALSE(window->load_file(path("missing.dmg")));
+    EXPECT_TRUE(recorder.messages().empty());
+    EXPECT_FALSE(window->load_file(path("bad.dmg")));
+    EXPECT_FALSE(window->load_file(path("short.dmg")));
+    ASSERT_EQ(recorder.messages().size(), 2u);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("File Dati Errato!"));
+    EXPECT_EQ(recorder.messages()[1].text, QStringLiteral("File Dati Errato!"));
+    EXPECT_EQ(recorder.messages()[0].icon, MessageIcon::Stop);
+
+    EXPECT_FALSE(window->BitBtn_print->isEnabled());
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
+    EXPECT_TRUE(window->Panel_dat_mis[0]->caption().isEmpty());
+    EXPECT_EQ(viewer_flags, 0u);
+    EXPECT_EQ(viewer_y_max, 2000);
+
+    // After a good load, a bad one leaves the loaded diagram and settings as they were.
+    ASSERT_TRUE(window->load_file(path("good.dmg")));
+    EXPECT_FALSE(window->load_file(path("bad.dmg")));
+    EXPECT_EQ(diagram().SampleCount(), 100u);
+    EXPECT_EQ(window->Panel_dat_mis[7]->caption(), QStringLiteral("Good 8"));
+    EXPECT_EQ(viewer_y_max, 1500);
+    EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
+}
+
+TEST_F(Viewer, HiddenChannelStaysHiddenAcrossLoads)
+{
+    write_file(path("a.dmg"), 500, 1000, -1000, 0, QStringLiteral("A"));
+    write_file(path("b.dmg"), 800, 1000, -1000, 0, QStringLiteral("B"));
+    ASSERT_TRUE(window->load_file(path("a.dmg")));
+    window->CheckBox_Dat_Mis_[2]->click();
+    EXPECT_EQ(diagram().channelVisible[2], 0);
+
+    ASSERT_TRUE(window->load_file(path("b.dmg")));
+    EXPECT_FALSE(window->CheckBox_Dat_Mis_[2]->isChecked());
+    EXPECT_EQ(diagram().channelVisible[2], 0);
+    for (int i : {0, 1, 3, 4, 5, 6, 7})
+        EXPECT_EQ(diagram().channelVisible[i], 1) << i;
+
+    window->CheckBox_Dat_Mis_[2]->click();
+    EXPECT_EQ(diagram().channelVisible[2], 1);
+}
+
+TEST_F(Viewer, FixedScaleFileEnablesTheFieldsAndUncheckingReturnsToAutomatic)
+{
+    write_file(path("fixed.dmg"), 2000, 1200, -300, 1, QStringLiteral("F"));
+    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
+
+    EXPECT_TRUE(window->CheckBox_scala_asse_y->isEnabled());
+    EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
+    EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("On"));
+    EXPECT_EQ(window->Panel_scala_asse_y_on_off->captionColor(), kRed);
+    for (QLineEdit* m : {window->Memo_asse_y_max_scale, window->Memo_asse_y_min_scale}) {
+        EXPECT_TRUE(m->isEnabled());
+        EXPECT_EQ(m->palette().color(QPalette::Text), QColor(Qt::black));
+    }
+    EXPECT_TRUE(window->UpDown_asse_y_max_scale->isEnabled());
+    EXPECT_EQ(window->Panel_asse_y_max_scale->captionColor(), kBlack);
+    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("1200"));
+    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-300"));
+    EXPECT_EQ(diagram().view.fixedScale, 1);
+    EXPECT_EQ(diagram().view.fixedYMax, 1200);
+    EXPECT_EQ(diagram().view.fixedYMin, -300);
+    EXPECT_EQ(diagram().view.yMax, 1200.0); // drawn with the stored limits
+    EXPECT_EQ(diagram().view.yMin, -300.0);
+
+    const auto paints = diagram().paintCount();
+    window->CheckBox_scala_asse_y->click();
+    EXPECT_EQ(viewer_flags & 1u, 0u);
+    EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("Off"));
+    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_EQ(window->Panel_asse_y_min_scale->captionColor(), kGrey);
+    EXPECT_EQ(diagram().view.fixedScale, 0);
+    EXPECT_GT(diagram().paintCount(), paints);
+    EXPECT_NE(diagram().view.yMax, 1200.0);
+}
+
+TEST_F(Viewer, FieldsFollowEachLoadedFileEvenWhenTheBoxKeepsItsState)
+{
+    // The last file of an earlier opening had the fixed scale on: the fields open enabled.
+    viewer_flags = 1;
+    close();
+    open();
+    EXPECT_TRUE(window->Memo_asse_y_max_scale->isEnabled());
+    // A file without it leaves the box unchecked, as it was, and the fields go grey.
+    write_file(path("auto.dmg"), 100, 900, -900, 0, QStringLiteral("A"));
+    ASSERT_TRUE(window->load_file(path("auto.dmg")));
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
+    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
+}
+
+TEST_F(Viewer, EnterInMaxTakesTheValueAndTheNextTickRedraws)
+{
+    write_file(path("fixed.dmg"), 2000, 1200, -300, 1, QStringLiteral("F"));
+    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
+    settle_timer();
+
+    type_and_enter(window->Memo_asse_y_max_scale, QStringLiteral("500"));
+    EXPECT_EQ(viewer_y_max, 500);
+    EXPECT_TRUE(recorder.messages().empty());
+    // Not yet drawn: the timer takes it over.
+    EXPECT_EQ(diagram().view.fixedYMax, 1200);
+    EXPECT_TRUE(window->Timer_set_fix_scale->isActive());
+    const auto paints = diagram().paintCount();
+    settle_timer();
+    EXPECT_FALSE(window->Timer_set_fix_scale->isActive());
+    EXPECT_EQ(diagram().view.fixedYMax, 500);
+    EXPECT_EQ(diagram().view.yMax, 500.0);
+    EXPECT_EQ(diagram().paintCount(), paints + 1);
+
+    // 0 is out of range: leaving the field reports it and keeps the limit.
+    window->Memo_asse_y_max_scale->selectAll();
+    QTest::keyClicks(window->Memo_asse_y_max_scale, QStringLiteral("0"));
+    window->Memo_asse_y_min_scale->setFocus();
+    QApplication::processEvents();
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_TRUE(recorder.messages()[0].text.contains(QStringLiteral("10000")));
+    EXPECT_EQ(viewer_y_max, 500);
+    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("500"));
+    settle_timer();
+    EXPECT_EQ(diagram().view.fixedYMax, 500);
+}
+
+TEST_F(Viewer, UpDownStepsTheMinimumWithinItsLimits)
+{
+    write_file(path("fixed.dmg"), 100, 1200, -2, 1, QStringLiteral("F"));
+    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
+    window->UpDown_asse_y_min_scale->upButton()->click();
+    EXPECT_EQ(viewer_y_min, -1);
+    window->UpDown_asse_y_min_scale->upButton()->click(); // held at -1
+    EXPECT_EQ(viewer_y_min, -1);
+    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-1"));
+    settle_timer();
+    EXPECT_EQ(diagram().view.fixedYMin, -1);
+}
+
+TEST_F(Viewer, CursorsAndRefresh)
+{
+    write_file(path("a.dmg"), 8000, 1000, -1000, 0, QStringLiteral("A"));
+    ASSERT_TRUE(window->load_file(path("a.dmg")));
+    window->CheckBox_cursor_asseY->click();
+    EXPECT_EQ(window->Panel_cursor_asseY_on_off->caption(), QStringLiteral("On"));
+    EXPECT_EQ(window->Panel_cursor_asseY_on_off->captionColor(), kRed);
+    EXPECT_EQ(diagram().showYCursors, 1);
+    EXPECT_EQ(diagram().showTCursors, 0);
+    window->CheckBox_cursor_asseT->click();
+    EXPECT_EQ(diagram().showTCursors, 1);
+    window->CheckBox_cursor_asseY->click();
+    EXPECT_EQ(diagram().showYCursors, 0);
+    EXPECT_EQ(window->Panel_cursor_asseY_on_off->caption(), QStringLiteral("Off"));
+
+    diagram().view.followLatest = 0;
+    const auto paints = diagram().paintCount();
+    window->Menu_Refresh->trigger();
+    EXPECT_EQ(diagram().view.followLatest, 1);
+    EXPECT_GT(diagram().paintCount(), paints);
+}
+
+TEST_F(Viewer, PrintingChecksThenLabelsTheLegendWithTheFileNames)
+{
+    int boxes = 0, previews = 0;
+    QString legend[8];
+    run_modal_hook = [&](QDialog& d) {
+        if (dynamic_cast<TForm_Print_Box*>(&d)) {
+            ++boxes;
+            return int(TForm_Print_Box::kResultOk);
+        }
+        if (dynamic_cast<TForm_print_preview*>(&d)) {
+            ++previews;
+            EXPECT_EQ(print_diagram, window->viewer_diagram);
+            EXPECT_EQ(print_is_preview, 1);
+            for (int i = 0; i < 8; ++i)
+                legend[i] = QString::fromLatin1(print_names + i * kPrintNameSize);
+        }
+        return 0;
+    };
+    if (printer_names().isEmpty()) {
+        // Print and preview are enabled only after a load; even then no printer stops them.
+        write_file(path("a.dmg"), 100, 1000, -1000, 0, QStringLiteral("A"));
+        ASSERT_TRUE(window->load_file(path("a.dmg")));
+        window->BitBtn_previewClick();
+        ASSERT_EQ(recorder.messages().size(), 1u);
+        EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("Nessuna Stampante Rilevata!"));
+        EXPECT_EQ(boxes, 0);
+        return;
+    }
+    window->BitBtn_printClick();
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("Nessun dato da Stampare!"));
+    EXPECT_EQ(boxes, 0);
+
+    write_file(path("a.dmg"), 1000, 1000, -1000, 0, QStringLiteral("Temperatura olio"));
+    ASSERT_TRUE(window->load_file(path("a.dmg")));
+    window->BitBtn_previewClick();
+    EXPECT_EQ(boxes, 1);
+    EXPECT_EQ(previews, 1);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(legend[i], QStringLiteral("Temperatura olio %1").arg(i + 1));
+
+    // Closing the window lets go of what printing would draw.
+    close();
+    EXPECT_EQ(print_diagram, nullptr);
+    EXPECT_EQ(print_names, nullptr);
+}
+
+TEST_F(Viewer, SecondOpeningShowsTheLastLimitsButNoDiagram)
+{
+    write_file(path("fixed.dmg"), 2000, 1200, -300, 1, QStringLiteral("F"));
+    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
+    type_and_enter(window->Memo_asse_y_max_scale, QStringLiteral("700"));
+    window->Menu_Chiudi_Main->trigger();
+    EXPECT_EQ(window->viewer_diagram, nullptr);
+    close();
+
+    open();
+    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("700"));
+    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-300"));
+    EXPECT_TRUE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_TRUE(window->UpDown_asse_y_min_scale->isEnabled());
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
+    EXPECT_EQ(diagram().SampleCount(), 0u);
+    EXPECT_FALSE(window->BitBtn_Refresh->isEnabled());
+    EXPECT_FALSE(window->Menu_print->isEnabled());
+    for (int i = 0; i < 8; ++i)
+        EXPECT_TRUE(window->Panel_dat_mis[i]->caption().isEmpty());
+}
+
+// Saves a picture of the window after a load when GRAFION_VIEWER_PNG names a file.
+TEST_F(Viewer, PictureAfterLoad)
+{
+    write_file(path("fixed.dmg"), 6000, 1200, -300, 1, QStringLiteral("Dat Mis"), 0);
+    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
+    window->CheckBox_Dat_Mis_[2]->click();
+    window->CheckBox_cursor_asseT->click();
+    QApplication::processEvents();
+    const QImage picture = window->grab().toImage();
+    EXPECT_EQ(picture.width(), TForm_load_dat::kClientWidth);
+    const QString out = qEnvironmentVariable("GRAFION_VIEWER_PNG");
+    if (!out.isEmpty())
+        picture.save(out);
+}
