@@ -8,7 +8,9 @@ namespace {
 // floor(log10(|x|)), robust against a step that lands a hair below a power of ten.
 int decimal_exponent(double x)
 {
-    return int(std::floor(std::log10(std::fabs(x)) + 1e-9));
+    // A step of 0 or one that is not a number has no exponent worth showing.
+    const double e = std::floor(std::log10(std::fabs(x)) + 1e-9);
+    return std::isfinite(e) ? int(std::clamp(e, -400.0, 400.0)) : 0;
 }
 
 bool has_fraction(double step)
