@@ -53,11 +53,6 @@ struct StatusPanelLook {
     bool indicatorIsBackground = false;
 };
 
-// The "On" (red) / "Off" (grey) label beside an option check box: show_toggle_state shows
-// the box's state and returns it (1 checked); set_toggle_state sets the box, then the label.
-std::uint8_t show_toggle_state(QCheckBox* box, Panel* label);
-void set_toggle_state(QCheckBox* box, Panel* label, std::uint8_t on);
-
 // The look of status panel 0 (PC interface), 1 (controller), 2 (connection) or
 // 3 (acquisition) for the present link state.
 StatusPanelLook status_panel_look(int index);

@@ -588,25 +588,9 @@ void TForm_net::bind_handlers()
     for (const LimitHandlers& h : limits) {
         connect(h.memo, &QLineEdit::textChanged, this, h.change);
         connect(h.upDown, &UpDown::changing, this, h.changing);
-        new EventHook(h.memo, [this, h](QEvent* e) {
-            switch (e->type()) {
-            case QEvent::FocusIn:
-                // A message box or pop-up taking the focus is no visit to the field.
-                if (is_field_focus_change(*static_cast<QFocusEvent*>(e)))
-                    (this->*h.enter)();
-                return false;
-            case QEvent::FocusOut:
-                if (is_field_focus_change(*static_cast<QFocusEvent*>(e)))
-                    (this->*h.exit)();
-                return false;
-            case QEvent::KeyPress:
-                // Typed characters go through the key handler, which may discard or
-                // replace them; editing keys reach the memo as they are.
-                return route_key_press(h.memo, *static_cast<QKeyEvent*>(e),
-                                       [this, &h](QChar& key) { (this->*h.keyPress)(key); });
-            default: return false;
-            }
-        });
+        bind_field_events(
+            h.memo, [this, h] { (this->*h.enter)(); }, [this, h] { (this->*h.exit)(); },
+            [this, h](QChar& key) { (this->*h.keyPress)(key); });
     }
 
     connect(Timer_Diagram, &QTimer::timeout, this, &TForm_net::Timer_DiagramTimer);

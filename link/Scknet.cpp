@@ -246,6 +246,16 @@ void SckTrd::CloseAll()
 
 // ---- Socket set-up --------------------------------------------------------------------------
 
+// Sets a socket-level option; a failure is shown and the socket closed.
+bool SckTrd::SetOption(int s, int option, int value, const char* name)
+{
+    if (::setsockopt(s, SOL_SOCKET, option, &value, sizeof value) == 0)
+        return true;
+    ShowError(std::string("Error set ") + name + " (er-code): " + std::to_string(errno));
+    ::close(s);
+    return false;
+}
+
 int SckTrd::CreateUdpSocket()
 {
     udp_bound_ = false;
@@ -254,17 +264,9 @@ int SckTrd::CreateUdpSocket()
         ShowError("Error create socket, (er-code): " + std::to_string(errno));
         return -1;
     }
-    const int on = 1;
-    if (::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
-        ShowError("Error set SO_REUSEADDR (er-code): " + std::to_string(errno));
-        ::close(s);
+    if (!SetOption(s, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
+        !SetOption(s, SO_BROADCAST, 1, "SO_BROADCAST"))
         return -1;
-    }
-    if (::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on) != 0) {
-        ShowError("Error set SO_BROADCAST (er-code): " + std::to_string(errno));
-        ::close(s);
-        return -1;
-    }
     // Readiness is watched with poll(); reads never block.
     if (::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK) != 0) {
         ShowError("Error set WSAEventSelect (er-code): " + std::to_string(errno));
@@ -310,18 +312,9 @@ int SckTrd::CreateTcpSocket()
         ShowError("Error create socket, (er-code): " + std::to_string(errno));
         return -1;
     }
-    const int on = 1;
-    const int off = 0;
-    if (::setsockopt(s, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on) != 0) {
-        ShowError("Error set SO_REUSEADDR (er-code): " + std::to_string(errno));
-        ::close(s);
+    if (!SetOption(s, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
+        !SetOption(s, SO_KEEPALIVE, 0, "SO_KEEPALIVE"))
         return -1;
-    }
-    if (::setsockopt(s, SOL_SOCKET, SO_KEEPALIVE, &off, sizeof off) != 0) {
-        ShowError("Error set SO_KEEPALIVE (er-code): " + std::to_string(errno));
-        ::close(s);
-        return -1;
-    }
     sockaddr_in local {};
     local.sin_family = AF_INET;
     local.sin_port = htons(tcp_local_port);

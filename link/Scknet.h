@@ -126,6 +126,7 @@ private:
     bool Pause(std::chrono::milliseconds duration);
     bool Stopping() const;
     void ShowError(const std::string& text);
+    bool SetOption(int s, int option, int value, const char* name);
 
     LinkHooks hooks_;
     int stop_fd_ = -1;  // eventfd, signalled for good by Stop()

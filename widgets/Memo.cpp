@@ -1,5 +1,7 @@
 #include "Memo.h"
 
+#include "EventHook.h"
+
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -219,6 +221,27 @@ bool is_field_focus_change(const QFocusEvent& event)
 {
     const Qt::FocusReason r = event.reason();
     return r != Qt::ActiveWindowFocusReason && r != Qt::PopupFocusReason;
+}
+
+void bind_field_events(QLineEdit* memo, std::function<void()> enter, std::function<void()> exit,
+                       std::function<void(QChar&)> keyPress)
+{
+    new EventHook(memo, [memo, enter, exit, keyPress](QEvent* e) {
+        switch (e->type()) {
+        case QEvent::FocusIn:
+            if (is_field_focus_change(*static_cast<QFocusEvent*>(e)))
+                enter();
+            return false;
+        case QEvent::FocusOut:
+            if (is_field_focus_change(*static_cast<QFocusEvent*>(e)))
+                exit();
+            return false;
+        case QEvent::KeyPress:
+            return route_key_press(memo, *static_cast<QKeyEvent*>(e), keyPress);
+        default:
+            return false;
+        }
+    });
 }
 
 #include "Memo.moc"

@@ -91,3 +91,9 @@ bool route_key_press(QLineEdit* edit, const QKeyEvent& event,
 // going to a modal box, a popup menu or another application window and coming back, which
 // must neither take nor discard an entry.
 bool is_field_focus_change(const QFocusEvent& event);
+
+// Binds a limit field's memo to its window's handlers: entering and leaving (not counting a
+// message box or pop-up taking the focus) and typed characters, which the key handler may
+// discard or replace while editing keys reach the memo as they are.
+void bind_field_events(QLineEdit* memo, std::function<void()> enter, std::function<void()> exit,
+                       std::function<void(QChar&)> keyPress);
