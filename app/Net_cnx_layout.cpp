@@ -5,6 +5,7 @@
 
 #include "Memo.h"
 #include "Command_icons.h"
+#include "Shortcuts.h"
 
 #include <QAction>
 #include <QApplication>
@@ -493,6 +494,7 @@ void TForm_net::build_menu()
     Menu_Stampa->setIcon(command_icon(CommandIcon::Print, st));
     Menu_Print_preview = item(Stampe2, "Menu_Print_preview", "Anteprima di Stampa");
     Menu_Print_preview->setIcon(command_icon(CommandIcon::Preview, st));
+    add_menu_shortcuts(*this);
 }
 
 void TForm_net::build_timers()

@@ -9,16 +9,25 @@ namespace {
 
 constexpr int kSize = 24;
 
+// The pictures are drawn in a 24 x 24 frame. Each is drawn once per device pixel ratio a
+// screen is likely to have, so that a 2x screen gets a picture drawn at 48 x 48 device
+// pixels rather than a 24-pixel one scaled up (and blurred).
 template <typename Draw>
 QIcon drawn(Draw draw)
 {
-    QPixmap pixmap(kSize, kSize);
-    pixmap.fill(Qt::transparent);
-    QPainter p(&pixmap);
-    p.setRenderHint(QPainter::Antialiasing);
-    draw(p);
-    p.end();
-    return QIcon(pixmap);
+    QIcon icon;
+    for (const qreal ratio : {1.0, 1.5, 2.0, 3.0}) {
+        const int side = qRound(kSize * ratio);
+        QPixmap pixmap(side, side);
+        pixmap.setDevicePixelRatio(ratio);
+        pixmap.fill(Qt::transparent);
+        QPainter p(&pixmap);
+        p.setRenderHint(QPainter::Antialiasing);
+        draw(p);
+        p.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
 }
 
 // A two-pin plug seen from the side (pins to the right), and its socket facing it.
@@ -52,7 +61,7 @@ void draw_page(QPainter& p, const QRectF& r)
 
 } // namespace
 
-QIcon command_icon(CommandIcon which, const QStyle* style)
+QIcon command_icon(CommandIcon which, const QStyle* /*style*/)
 {
     switch (which) {
     case CommandIcon::Connect:
@@ -119,7 +128,16 @@ QIcon command_icon(CommandIcon which, const QStyle* style)
             p.drawLine(QPointF(21, 14), QPointF(13, 22));
         });
     case CommandIcon::Refresh:
-        return style->standardIcon(QStyle::SP_BrowserReload);
+        // A circular arrow: back to the newest samples.
+        return drawn([](QPainter& p) {
+            p.setPen(QPen(QColor(0, 100, 180), 3, Qt::SolidLine, Qt::FlatCap));
+            p.setBrush(Qt::NoBrush);
+            p.drawArc(QRectF(4.5, 4.5, 15, 15), 100 * 16, 290 * 16);
+            const QPointF head[] = {{12.5, 0.5}, {18, 4.8}, {12.5, 9.5}};
+            p.setPen(QPen(QColor(0, 100, 180), 1));
+            p.setBrush(QColor(0, 100, 180));
+            p.drawPolygon(head, 3);
+        });
     case CommandIcon::Print:
         return drawn([](QPainter& p) {
             draw_page(p, QRectF(6.5, 1.5, 11, 9));
@@ -141,9 +159,44 @@ QIcon command_icon(CommandIcon which, const QStyle* style)
             p.drawLine(QPointF(17.5, 16.5), QPointF(22, 21));
         });
     case CommandIcon::Save:
-        return style->standardIcon(QStyle::SP_DialogSaveButton);
+        // A diskette.
+        return drawn([](QPainter& p) {
+            p.setPen(QPen(Qt::black, 1));
+            p.setBrush(QColor(40, 70, 150));
+            QPainterPath body;
+            body.moveTo(2.5, 2.5);
+            body.lineTo(18.5, 2.5);
+            body.lineTo(21.5, 5.5);
+            body.lineTo(21.5, 21.5);
+            body.lineTo(2.5, 21.5);
+            body.closeSubpath();
+            p.drawPath(body);
+            p.setBrush(QColor(200, 200, 200));
+            p.drawRect(QRectF(6.5, 2.5, 10, 6));
+            p.setBrush(QColor(40, 70, 150));
+            p.drawRect(QRectF(13.5, 3.5, 2, 4));
+            draw_page(p, QRectF(5.5, 12.5, 13, 9));
+        });
     case CommandIcon::Load:
-        return style->standardIcon(QStyle::SP_DialogOpenButton);
+        // An open folder.
+        return drawn([](QPainter& p) {
+            p.setPen(QPen(QColor(120, 80, 0), 1));
+            p.setBrush(QColor(230, 180, 60));
+            QPainterPath back;
+            back.moveTo(1.5, 19.5);
+            back.lineTo(1.5, 4.5);
+            back.lineTo(8.5, 4.5);
+            back.lineTo(10.5, 6.5);
+            back.lineTo(19.5, 6.5);
+            back.lineTo(19.5, 19.5);
+            back.closeSubpath();
+            p.drawPath(back);
+            draw_page(p, QRectF(5.5, 2.5, 12, 12));
+            p.setPen(QPen(QColor(120, 80, 0), 1));
+            p.setBrush(QColor(250, 210, 90));
+            const QPointF front[] = {{1.5, 19.5}, {5.5, 10.5}, {22.5, 10.5}, {19.5, 19.5}};
+            p.drawPolygon(front, 4);
+        });
     }
     return QIcon();
 }

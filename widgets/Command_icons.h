@@ -1,5 +1,6 @@
 #pragma once
-// Pictures for the command buttons and menu items of the windows.
+// Pictures for the command buttons and menu items of the windows, drawn by code at 1x, 1.5x,
+// 2x and 3x device pixel ratio so that they stay sharp on high-density screens.
 
 #include <QIcon>
 
