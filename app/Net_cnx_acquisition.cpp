@@ -52,6 +52,11 @@ void TForm_net::BitBtn_connectClick()
 
 void TForm_net::on_connect()
 {
+    // The ring is emptied below: what the receiver stored before the link dropped and the
+    // display has not taken yet goes into the diagram first (the socket thread waits for
+    // this call, so nothing more is stored meanwhile).
+    if (Timer_Diagram->isActive())
+        drain_samples();
     link_connected(); // connection state 2, the ring emptied
     // A reconnect during an acquisition leaves the buttons as they are.
     if (acquisition_on.load() == 0) {

@@ -18,6 +18,8 @@
 // Loopback only; run it in a namespace of its own:
 //   unshare -n sh -c 'ip link set lo up && QT_QPA_PLATFORM=offscreen build/bench/acquisition_bench'
 // Options: --seconds S, --sweep-seconds S, --rates R1,R2,..., --no-sweep, --sim PATH.
+#include "live_support.h"
+#include "loopback.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
@@ -75,81 +77,11 @@ bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds lim
     return true;
 }
 
-// Runs the application's own event loop for a while, as the program does (QTest::qWait
-// would sleep up to 10 ms between its passes and hold the 1 ms display timer back).
-void run_event_loop(std::chrono::milliseconds duration)
-{
-    QEventLoop loop;
-    QTimer::singleShot(duration, &loop, &QEventLoop::quit);
-    loop.exec();
-}
-
-double process_cpu_seconds()
-{
-    rusage u {};
-    ::getrusage(RUSAGE_SELF, &u);
-    return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
 double thread_cpu_seconds()
 {
     timespec ts {};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
-}
-
-std::uint16_t free_udp_port()
-{
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t size = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(s);
-    return ntohs(a.sin_port);
-}
-
-AdapterRecord loopback_adapter()
-{
-    AdapterRecord r {};
-    set_text(r.AdapterName, "bench0");
-    set_text(r.Description, "benchmark adapter on loopback");
-    r.AddressLength = 6;
-    const std::uint8_t mac[6] = {0x02, 0x00, 0x00, 0x00, 0x00, 0x01};
-    std::memcpy(r.Address, mac, 6);
-    set_text(r.IpAddressList.IpAddress, "127.0.0.1");
-    set_text(r.IpAddressList.IpMask, "255.0.0.0");
-    set_text(r.GatewayList.IpAddress, "0.0.0.0");
-    return r;
-}
-
-std::uint32_t ring_gap(std::uint32_t from, std::uint32_t to)
-{
-    return (to + SAMPLE_RING_SLOTS - from) % SAMPLE_RING_SLOTS;
-}
-
-// The simulator's waveforms say where a sample sits in their 2000-sample period: channel 5
-// is a ramp of +60 per sample over 1000 samples, channel 3 a sine of 2000 samples. Returns
-// the position, -1 when the values fit none, -2 at the sine's zero crossings (0 or 1000).
-int period_position(const Sample& s)
-{
-    const double step = (s.value[4] + 30000.0) / 60.0;
-    const long m = std::lround(step);
-    if (std::fabs(step - double(m)) > 0.05 || m < 0 || m > 999)
-        return -1;
-    int found = -1;
-    int fits = 0;
-    for (int candidate : {int(m), int(m) + 1000}) {
-        const double expected = 20000.0 * std::sin(std::numbers::pi * candidate / 1000.0);
-        if (std::fabs(expected - s.value[2]) <= 2.0) {
-            found = candidate;
-            ++fits;
-        }
-    }
-    return fits == 2 ? -2 : found;
 }
 
 // Counts the places where two neighbouring samples of the diagram are not neighbours in the
@@ -360,12 +292,12 @@ public:
         sim.terminate();
         sim.waitForFinished(5000);
         const QString out = QString::fromUtf8(sim.readAllStandardOutput());
-        const int at = out.lastIndexOf("samples ");
+        const int at = out.lastIndexOf(": samples ");
         if (at < 0) {
             r.error = "no summary from the simulator";
             return finish(r, sim, previous);
         }
-        r.sent = out.mid(at + 8).section(' ', 0, 0).toULongLong();
+        r.sent = out.mid(at + 10).section(' ', 0, 0).toULongLong();
         r.stored = r.sent - dropped_block;
         r.ok = true;
         return finish(r, sim, previous);

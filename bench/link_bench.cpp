@@ -6,6 +6,7 @@
 //      blocks of 10, 100 and 1000 samples.
 // Run it on loopback only:
 //   unshare -n sh -c 'ip link set lo up && build/bench/link_bench [--rounds N] [--seconds S]'
+#include "loopback.h"
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Netcom.h"
@@ -42,19 +43,6 @@ bool wait_until(Pred done, std::chrono::milliseconds limit = 10s)
         std::this_thread::sleep_for(100us);
     }
     return true;
-}
-
-std::uint16_t free_udp_port()
-{
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t size = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(s);
-    return ntohs(a.sin_port);
 }
 
 void prepare_link(std::uint16_t controller_port)

@@ -100,6 +100,8 @@ extern const FrameHandler frame_handlers[FRAME_TYPE_COUNT];
 // unknown type, or whose length field differs from the bytes read is dropped: each reply
 // must arrive in one piece and alone.
 void on_frame(const std::uint8_t* bytes, std::uint32_t length);
+// True when on_frame hands such a read to a handler: one whole frame of a known type.
+bool frame_is_whole(const std::uint8_t* bytes, std::uint32_t length);
 
 void ignore_frame(const std::uint8_t* bytes, std::uint32_t length);
 void on_poll_reply(const std::uint8_t* bytes, std::uint32_t length);

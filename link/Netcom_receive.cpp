@@ -18,17 +18,18 @@ const FrameHandler frame_handlers[FRAME_TYPE_COUNT] = {
     on_status_word,          // 10
 };
 
+bool frame_is_whole(const std::uint8_t* bytes, std::uint32_t length)
+{
+    // Part of a frame, or more than one, is not a frame.
+    return bytes != nullptr && length >= FRAME_HEADER_SIZE
+        && get_u16_be(bytes) < FRAME_TYPE_COUNT && get_u16_be(bytes + 2) == length;
+}
+
 void on_frame(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (bytes == nullptr || length < FRAME_HEADER_SIZE)
-        return;
-    const std::uint16_t type = get_u16_be(bytes);
-    const std::uint16_t frame_length = get_u16_be(bytes + 2);
-    if (type >= FRAME_TYPE_COUNT)
-        return;
-    if (frame_length != length)
-        return;  // part of a frame, or more than one: the whole read is dropped
-    frame_handlers[type](bytes, length);
+    if (!frame_is_whole(bytes, length))
+        return;  // the whole read is dropped
+    frame_handlers[get_u16_be(bytes)](bytes, length);
 }
 
 void ignore_frame(const std::uint8_t*, std::uint32_t) {}
@@ -94,7 +95,10 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
     }
 
     // Store the samples. Each slot is written before ring_write moves past it; when the
-    // write index reaches the oldest sample, that sample is given up.
+    // write index reaches the oldest sample, that sample is given up. The display timer has
+    // finished with every slot before the ring_display it last stored: taking that store
+    // (acquire) orders its reads of those slots before they are written over again here.
+    [[maybe_unused]] const std::uint32_t displayed = ring_display.load(std::memory_order_acquire);
     std::uint32_t write = ring_write.load();
     const std::uint8_t* p = bytes + SAMPLE_BLOCK_HEADER_SIZE;
     for (std::uint16_t i = 0; i < n; ++i) {

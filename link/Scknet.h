@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -22,6 +23,8 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+struct NetMessage;
 
 // What the thread needs from the program around it. The link library has no user
 // interface of its own; the main window fills these in before link_start().
@@ -40,6 +43,11 @@ struct LinkHooks {
 
 // The hooks link_start() gives the thread.
 extern LinkHooks link_hooks;
+
+// One datagram read on the discovery port: any of at least 8 bytes is the controller's
+// answer, its bytes 4..7 the controller address (first address byte first). It sets
+// controller_ip and CONTROLLER_KNOWN and returns true; a shorter one changes nothing.
+bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length);
 
 // The link's own part of the connect notification: connection state 2 (connected) and the
 // three ring indices back to 0. The main window's notification calls it first.
@@ -131,6 +139,10 @@ private:
     LinkHooks hooks_;
     int stop_fd_ = -1;  // eventfd, signalled for good by Stop()
     bool udp_bound_ = false;
+    // The queue's head and how often it was sent again after a reply that could not be read.
+    static constexpr int kMaxResends = 3;
+    NetMessage* resent_ = nullptr;
+    int resends_ = 0;
 
     mutable std::mutex gate_mutex_;
     std::condition_variable gate_cv_;

@@ -45,6 +45,15 @@ int pending_bytes(int fd)
 
 // ---- Discovery ------------------------------------------------------------------------------
 
+bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length)
+{
+    if (bytes == nullptr || length < 8)
+        return false;
+    controller_ip = get_u32_be(bytes + 4);
+    controller_flags.fetch_or(CONTROLLER_KNOWN);
+    return true;
+}
+
 void SckTrd::DiscoverStep()
 {
     if (sock_udp < 0)
@@ -83,11 +92,8 @@ void SckTrd::DiscoverStep()
         udp_rx_size = static_cast<std::uint32_t>(pending_bytes(sock_udp));
         udp_rx_buf.assign(std::size_t(udp_rx_size) + 10, 0);
         const ssize_t n = ::recv(sock_udp, udp_rx_buf.data(), udp_rx_size, 0);
-        if (n >= 8) {
-            controller_ip = get_u32_be(udp_rx_buf.data() + 4);
-            controller_flags.fetch_or(CONTROLLER_KNOWN);
+        if (n >= 0 && take_discovery_answer(udp_rx_buf.data(), std::size_t(n)))
             return;
-        }
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
             return;
     }
@@ -220,10 +226,22 @@ void SckTrd::ExchangeCycle()
     switch (ReadReply(deadline)) {
     case Reply::Complete:
         // The message leaves the queue only once its reply is in: a connection lost before
-        // that sends it again first after reconnecting, so an acknowledgement is never lost
-        // and the controller's sample blocks keep coming.
-        if (!is_poll)
-            queue_pop();
+        // that sends it again first after reconnecting. A reply the dispatcher has to drop
+        // (broken, or merged with another) has it sent again, up to kMaxResends times. So an
+        // acknowledgement is not lost to a bad reply, and the controller's sample blocks keep
+        // coming; a controller that never answers a message readably still gets the next.
+        if (!is_poll) {
+            if (message != resent_) {
+                resent_ = message;
+                resends_ = 0;
+            }
+            if (frame_is_whole(tcp_rx_buf.data(), tcp_rx_size) || resends_ >= kMaxResends) {
+                queue_pop();
+                resent_ = nullptr;
+            } else {
+                ++resends_;
+            }
+        }
         if (hooks_.on_data)
             hooks_.on_data(tcp_rx_buf.data(), tcp_rx_size);
         else

@@ -2,6 +2,7 @@
 // deadline, and a fixture that points the link at a simulator on loopback.
 #pragma once
 
+#include "loopback.h"
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Netcom.h"
@@ -105,20 +106,6 @@ bool wait_until(Pred done, std::chrono::milliseconds limit = 10s)
         std::this_thread::sleep_for(1ms);
     }
     return true;
-}
-
-// A datagram port on loopback nobody uses at the moment.
-inline std::uint16_t free_udp_port()
-{
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a {};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    socklen_t size = sizeof a;
-    ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(s);
-    return ntohs(a.sin_port);
 }
 
 // Makes the link use a PC interface with the given address.

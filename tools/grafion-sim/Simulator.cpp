@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <cstring>
 #include <numbers>
+#include <utility>
 
 namespace sim {
 
@@ -89,6 +90,12 @@ bool Simulator::start()
         error_ = "not an IPv4 address: " + options_.bind_address;
         return false;
     }
+    in_addr discovery = address;
+    if (!options_.discovery_address.empty()
+        && inet_pton(AF_INET, options_.discovery_address.c_str(), &discovery) != 1) {
+        error_ = "not an IPv4 address: " + options_.discovery_address;
+        return false;
+    }
     // The datagram and the stream port are the same number: with port 0, try free stream
     // ports until the datagram port of that number is free as well.
     for (int attempt = 0; attempt < 50 && port_ == 0; ++attempt) {
@@ -100,7 +107,7 @@ bool Simulator::start()
             return false;
         }
         const std::uint16_t port = bound_port(listener_);
-        if (bind_to(udp_, address, port)) {
+        if (bind_to(udp_, discovery, port)) {
             port_ = port;
             break;
         }
@@ -161,10 +168,11 @@ void Simulator::drop_connection()
 std::string Simulator::summary_line() const
 {
     const Stats s = stats();
-    char line[256];
+    char line[384];
     std::snprintf(line, sizeof line,
                   "samples %llu  blocks %llu  answers %llu  connections %llu  messages"
-                  " t1 %llu t2 %llu t3 %llu t4 %llu t5 %llu t6 %llu t7 %llu other %llu",
+                  " t1 %llu t2 %llu t3 %llu t4 %llu t5 %llu t6 %llu t7 %llu other %llu"
+                  "  faults %llu  faulted blocks %llu  faulted samples %llu",
                   (unsigned long long)s.samples, (unsigned long long)s.blocks,
                   (unsigned long long)s.discovery_answers, (unsigned long long)s.connections,
                   (unsigned long long)s.messages_by_type[1],
@@ -174,7 +182,8 @@ std::string Simulator::summary_line() const
                   (unsigned long long)s.messages_by_type[5],
                   (unsigned long long)s.messages_by_type[6],
                   (unsigned long long)s.messages_by_type[7],
-                  (unsigned long long)s.other_messages);
+                  (unsigned long long)s.other_messages, (unsigned long long)s.faults,
+                  (unsigned long long)s.faulted_blocks, (unsigned long long)s.faulted_samples);
     return line;
 }
 
@@ -325,7 +334,11 @@ void Simulator::handle_message(const std::uint8_t* f, std::size_t length)
         return;
     }
     std::vector<std::uint8_t> reply = make_reply(type, f, length);
-    if (!reply.empty())
+    if (reply.empty())
+        return;
+    if (type == 3)
+        send_block(std::move(reply), block_first_, block_count_);
+    else
         send_reply(std::move(reply));
 }
 
@@ -438,6 +451,8 @@ std::vector<std::uint8_t> Simulator::make_block()
     }
 
     auto r = frame(3, 9 + 16 * n);
+    block_first_ = produced_;
+    block_count_ = std::uint16_t(n);
     put16(r.data() + 4, sequence_++);
     put16(r.data() + 6, std::uint16_t(n));
     bool event = false;
@@ -497,36 +512,150 @@ std::vector<std::uint8_t> Simulator::malformed(unsigned which)
     }
 }
 
-void Simulator::send_reply(std::vector<std::uint8_t> reply)
+bool Simulator::send_reply(std::vector<std::uint8_t> reply)
 {
     const std::uint64_t number = ++conn_replies_;
     if (options_.delay_ms) {
         pollfd p {wake_[0], POLLIN, 0};  // ends early when the simulator stops
         ::poll(&p, 1, int(options_.delay_ms));
         if (stopping_)
-            return;
+            return false;
     }
     if (options_.drop_every && number % options_.drop_every == 0)
-        return;
-    if (options_.malformed_every && number % options_.malformed_every == 0)
+        return false;
+    bool whole = true;
+    if (options_.malformed_every && number % options_.malformed_every == 0) {
         reply = malformed(unsigned(number / options_.malformed_every));
+        whole = false;
+    }
     if (options_.merge_every && number % options_.merge_every == 0) {
         const auto extra = frame(1, 8);
         reply.insert(reply.end(), extra.begin(), extra.end());
+        whole = false;
     }
+    if (options_.split_every && number % options_.split_every == 0 && reply.size() > 1)
+        return write_split(reply) && whole;
+    return write_reply(reply) && whole;
+}
+
+bool Simulator::write_reply(const std::vector<std::uint8_t>& reply)
+{
     {
         std::lock_guard lock(stats_mutex_);
         ++stats_.replies;
     }
-    if (options_.split_every && number % options_.split_every == 0 && reply.size() > 1) {
-        const std::size_t half = reply.size() / 2;
-        if (!write_all(reply.data(), half))
-            return;
-        std::this_thread::sleep_for(std::chrono::milliseconds(options_.split_pause_ms));
-        write_all(reply.data() + half, reply.size() - half);
-        return;
+    return write_all(reply.data(), reply.size());
+}
+
+bool Simulator::write_split(const std::vector<std::uint8_t>& reply)
+{
+    {
+        std::lock_guard lock(stats_mutex_);
+        ++stats_.replies;
     }
-    write_all(reply.data(), reply.size());
+    const std::size_t half = reply.size() / 2;
+    if (!write_all(reply.data(), half))
+        return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(options_.split_pause_ms));
+    return write_all(reply.data() + half, reply.size() - half);
+}
+
+void Simulator::send_block(std::vector<std::uint8_t> block, std::uint64_t first,
+                           std::uint16_t count)
+{
+    bool injected = false;
+    Fault fault {};
+    {
+        std::lock_guard lock(stats_mutex_);
+        if (!faults_.empty()) {
+            fault = faults_.front();
+            faults_.erase(faults_.begin());
+            injected = true;
+            ++stats_.faults;
+        }
+    }
+    bool intact = false;
+    if (injected) {
+        ++conn_replies_;
+        intact = apply_fault(fault, block);
+    } else {
+        intact = send_reply(std::move(block));
+    }
+    std::lock_guard lock(stats_mutex_);
+    if (!intact) {
+        ++stats_.faulted_blocks;
+        stats_.faulted_samples += count;
+    }
+    if (options_.record_blocks)
+        blocks_.push_back({first, count, intact});
+}
+
+// Returns true when the block still reached the PC whole, alone and in time.
+bool Simulator::apply_fault(Fault fault, std::vector<std::uint8_t>& block)
+{
+    switch (fault) {
+    case Fault::Drop:
+        return false;
+    case Fault::Delay: {
+        const auto until = Clock::now() + std::chrono::milliseconds(options_.fault_delay_ms);
+        while (!stopping_ && Clock::now() < until) {
+            pollfd p {wake_[0], POLLIN, 0};  // ends early when the simulator stops
+            ::poll(&p, 1, int(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count()));
+            if (p.revents)
+                std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+        if (!stopping_)
+            write_reply(block);
+        return false;  // the PC stopped waiting long before
+    }
+    case Fault::CloseMidReply:
+        write_all(block.data(), block.size() / 2);
+        close_connection();
+        return false;
+    case Fault::Split:
+        return write_split(block);
+    case Fault::Merge: {
+        const auto extra = frame(1, 8);
+        block.insert(block.end(), extra.begin(), extra.end());
+        write_reply(block);
+        return false;
+    }
+    case Fault::Malformed:
+        write_reply(malformed(malformed_kind_++));
+        return false;
+    }
+    return false;
+}
+
+void Simulator::inject(Fault fault)
+{
+    std::lock_guard lock(stats_mutex_);
+    faults_.push_back(fault);
+}
+
+std::vector<BlockRecord> Simulator::take_blocks()
+{
+    std::lock_guard lock(stats_mutex_);
+    return std::exchange(blocks_, {});
+}
+
+const char* fault_name(Fault fault)
+{
+    switch (fault) {
+    case Fault::Drop:
+        return "drop";
+    case Fault::Delay:
+        return "delay";
+    case Fault::CloseMidReply:
+        return "close";
+    case Fault::Split:
+        return "split";
+    case Fault::Merge:
+        return "merge";
+    case Fault::Malformed:
+        return "malformed";
+    }
+    return "?";
 }
 
 bool Simulator::write_all(const std::uint8_t* bytes, std::size_t length)

@@ -20,6 +20,10 @@ struct Options {
     std::uint16_t port = 1645;             // datagram and stream port; 0 = any free one
     std::string answer_address;            // address put in discovery answers; empty = the
                                            // address the question arrived on
+    std::string discovery_address;         // where discovery questions are listened for;
+                                           // empty = bind_address (a controller that came
+                                           // back under a new address on loopback still
+                                           // hears the questions sent to the old one)
     unsigned sample_rate = 1000;           // samples per second; 0 = every block is full
     unsigned max_block = 100;              // most samples in one block
     std::uint16_t modulus = 10000;         // counter modulus sent in the start reply
@@ -34,6 +38,8 @@ struct Options {
     unsigned split_pause_ms = 5;           //   with this pause between them
     unsigned merge_every = 0;              // every Nth reply carries a second one in its write
     unsigned malformed_every = 0;          // every Nth reply is replaced by a broken frame
+    unsigned fault_delay_ms = 1500;        // how late an injected Fault::Delay block comes
+    bool record_blocks = false;            // keep a BlockRecord per sample block (take_blocks)
     bool summary = false;                  // print a line of figures every second
 };
 
@@ -51,6 +57,30 @@ struct Stats {
     std::vector<std::uint16_t> recent_types;  // message types in arrival order (at least the last 4096)
     std::vector<std::uint8_t> last_channel_config;  // payload of the last type 4
     std::chrono::steady_clock::time_point last_answer_time {};  // last discovery answer sent
+    std::uint64_t faults = 0;          // injected faults applied
+    std::uint64_t faulted_blocks = 0;  // sample blocks not delivered whole and in time
+    std::uint64_t faulted_samples = 0; //   and the samples they held
+};
+
+// Faults that inject() applies once, to the next sample block.
+enum class Fault {
+    Drop,           // the block is not sent
+    Delay,          // the block is sent Options::fault_delay_ms late
+    CloseMidReply,  // half the block is sent, then the connection is closed
+    Split,          // the block goes out in two writes
+    Merge,          // the block and a poll reply go out in one write
+    Malformed,      // a broken frame instead of the block (the four kinds in turn)
+};
+constexpr int kFaultKinds = 6;
+const char* fault_name(Fault fault);
+
+// One sample block as sent: the simulator's number of its first sample (counted from the
+// start reply, or from the first block), its sample count, and whether it went out whole,
+// alone and in time (false: dropped, late, cut off, merged or replaced by a broken frame).
+struct BlockRecord {
+    std::uint64_t first = 0;
+    std::uint16_t count = 0;
+    bool intact = false;
 };
 
 class Simulator {
@@ -73,6 +103,10 @@ public:
     void drop_connection();
     // Prints one summary line (as --summary does every second).
     std::string summary_line() const;
+    // The next sample block suffers `fault` (faults injected meanwhile wait their turn).
+    void inject(Fault fault);
+    // The blocks sent since the last call (Options::record_blocks), oldest first.
+    std::vector<BlockRecord> take_blocks();
 
 private:
     void run();
@@ -84,7 +118,11 @@ private:
                                          std::size_t length);
     std::vector<std::uint8_t> make_block();
     std::vector<std::uint8_t> malformed(unsigned which);
-    void send_reply(std::vector<std::uint8_t> reply);
+    bool send_reply(std::vector<std::uint8_t> reply);  // true: sent whole and alone
+    bool write_reply(const std::vector<std::uint8_t>& reply);
+    bool write_split(const std::vector<std::uint8_t>& reply);
+    void send_block(std::vector<std::uint8_t> block, std::uint64_t first, std::uint16_t count);
+    bool apply_fault(Fault fault, std::vector<std::uint8_t>& block);
     bool write_all(const std::uint8_t* bytes, std::size_t length);
     void close_connection();
     std::int16_t sample_value(unsigned channel, std::uint64_t index);
@@ -110,6 +148,8 @@ private:
     std::chrono::steady_clock::time_point clock_start_ {};
     std::uint64_t produced_ = 0;  // samples already sent
     std::uint16_t sequence_ = 0;
+    std::uint64_t block_first_ = 0;   // the block make_block() made last
+    std::uint16_t block_count_ = 0;
     bool event_armed_ = false;
     std::uint64_t noise_state_ = 0x2545F4914F6CDD1DULL;
     std::int16_t previous_level_sample_ = 0;
@@ -117,6 +157,9 @@ private:
 
     mutable std::mutex stats_mutex_;
     Stats stats_;
+    std::vector<Fault> faults_;          // injected, not yet applied
+    std::vector<BlockRecord> blocks_;    // recorded, not yet taken
+    unsigned malformed_kind_ = 0;        // the broken frame the next Fault::Malformed sends
     std::chrono::steady_clock::time_point last_summary_ {};
 };
 

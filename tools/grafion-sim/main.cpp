@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <poll.h>
 #include <unistd.h>
 
 namespace {
@@ -33,6 +34,8 @@ const char* const usage =
     "  --port N             datagram and stream port (default 1645; 0 = any free port)\n"
     "  --answer ADDR        address announced in discovery answers (default: the listen\n"
     "                       address, or the address the question arrived on)\n"
+    "  --discovery ADDR     listen for discovery questions here (default: the listen\n"
+    "                       address)\n"
     "Samples:\n"
     "  --rate N             samples per second (default 1000; 0 = every block is full)\n"
     "  --max-block N        most samples per block (default 100, at most 4000)\n"
@@ -48,6 +51,11 @@ const char* const usage =
     "  --split-pause MS     pause between the two writes (default 5)\n"
     "  --merge-every N      send every Nth reply together with a second reply in one write\n"
     "  --malformed-every N  replace every Nth reply by a broken frame\n"
+    "  --commands           read faults from standard input, one a line, each applied\n"
+    "                       once to the next sample block: drop, delay (1500 ms late),\n"
+    "                       close (half the block, then the connection closes), split,\n"
+    "                       merge, malformed; also summary (print the figures) and quit.\n"
+    "                       The end of the input quits.\n"
     "Output:\n"
     "  --quiet              no summary line every second\n"
     "  --help               this text\n";
@@ -69,6 +77,7 @@ int main(int argc, char** argv)
 {
     sim::Options options;
     options.summary = true;
+    bool commands = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
@@ -77,6 +86,10 @@ int main(int argc, char** argv)
         }
         if (arg == "--quiet") {
             options.summary = false;
+            continue;
+        }
+        if (arg == "--commands") {
+            commands = true;
             continue;
         }
         if (i + 1 >= argc) {
@@ -91,6 +104,8 @@ int main(int argc, char** argv)
             options.bind_address = value;
         else if (arg == "--answer")
             options.answer_address = value;
+        else if (arg == "--discovery")
+            options.discovery_address = value;
         else if (arg == "--event-level") {
             unsigned long ch = 0;
             const char* colon = std::strchr(value, ':');
@@ -146,8 +161,34 @@ int main(int argc, char** argv)
     std::printf("grafion-sim: listening on %s port %u\n", options.bind_address.c_str(),
                 unsigned(simulator.port()));
     std::fflush(stdout);
-    while (!quit)
-        ::pause();
+    while (!quit) {
+        if (!commands) {
+            ::pause();
+            continue;
+        }
+        pollfd in {STDIN_FILENO, POLLIN, 0};
+        if (::poll(&in, 1, 200) <= 0)
+            continue;
+        char line[128];
+        if (!std::fgets(line, sizeof line, stdin))
+            break;  // end of input
+        line[std::strcspn(line, "\r\n")] = '\0';
+        if (std::strcmp(line, "quit") == 0)
+            break;
+        if (std::strcmp(line, "summary") == 0) {
+            std::printf("grafion-sim: %s\n", simulator.summary_line().c_str());
+        } else if (line[0] != '\0') {
+            bool known = false;
+            for (int k = 0; k < sim::kFaultKinds; ++k)
+                if (std::strcmp(line, sim::fault_name(sim::Fault(k))) == 0) {
+                    simulator.inject(sim::Fault(k));
+                    known = true;
+                }
+            std::printf(known ? "grafion-sim: fault %s injected\n"
+                              : "grafion-sim: unknown command: %s\n", line);
+        }
+        std::fflush(stdout);
+    }
     simulator.stop();
     std::printf("grafion-sim: %s\n", simulator.summary_line().c_str());
     return 0;
