@@ -122,8 +122,10 @@ EthernetSettings settings_decode(const std::uint8_t* b)
     record.y_min = static_cast<std::int16_t>(get_u16_le(b + 14));
     std::memcpy(record.reserved_16.data(), b + 16, 4);
     record.view_flags = get_u32_le(b + 20);
-    record.trigger_mode = b[24];
-    record.event_channel = b[25];
+    // A mode or event the window has no item for (a file written by hand or by another
+    // program) is taken as the first item instead of leaving no item selected.
+    record.trigger_mode = b[24] < SETTINGS_TRIGGER_MODES ? b[24] : 0;
+    record.event_channel = b[25] < SETTINGS_EVENT_CHANNELS ? b[25] : 0;
     std::memcpy(record.reserved_26.data(), b + 26, 2);
     return record;
 }

@@ -16,6 +16,9 @@
 constexpr std::size_t SETTINGS_RECORD_SIZE = 28;
 constexpr std::size_t SETTINGS_FILE_SIZE = 29;
 constexpr const char* SETTINGS_FILE_NAME = "ethernet_set.dat";
+// Trigger modes ("Rolling Data", "AutoTrigger-Event ", "Single Shot-Event ") and event items.
+constexpr std::uint8_t SETTINGS_TRIGGER_MODES = 3;
+constexpr std::uint8_t SETTINGS_EVENT_CHANNELS = 20;
 
 // Controller address stored in a defaulted record (192.168.1.10); never read back.
 constexpr std::uint32_t DEFAULT_SERVER_IP = 0xC0A8010A;

@@ -128,6 +128,15 @@ TEST_F(SettingsFile, SavedRecordLoadsBackFieldForField)
     settings_load();
     EXPECT_EQ(settings_encode(settings), settings_encode(saved));
     EXPECT_TRUE(only_settings_file_in(dir.path()));
+
+    // A sound file with a trigger mode or event the window has no item for: first items.
+    settings.trigger_mode = 3;
+    settings.event_channel = 20;
+    ASSERT_TRUE(settings_save());
+    settings_load();
+    EXPECT_EQ(settings.trigger_mode.load(), 0);
+    EXPECT_EQ(settings.event_channel.load(), 0);
+    EXPECT_EQ(settings.server_port, 0xBEEF);
 }
 
 TEST_F(SettingsFile, WrongSizeOrCheckByteIsReplacedByTheDefaults)

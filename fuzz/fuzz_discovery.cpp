@@ -1,0 +1,43 @@
+// Fuzz target: one datagram read on the discovery port, as the socket thread takes it.
+// The controller state is cleared first; afterwards it must hold exactly the address the
+// datagram carries, or nothing when the datagram is too short.
+#include "Globvar.h"
+#include "Scknet.h"
+#include "Wire.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace {
+
+void check(bool ok)
+{
+    if (!ok)
+        __builtin_trap();
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    controller_ip = 0;
+    controller_flags = 0;
+    link_status = 0;
+
+    const bool taken = take_discovery_answer(size ? data : nullptr, size);
+
+    check(taken == (size >= 8));
+    check(link_status == 0);
+    if (taken) {
+        check(controller_ip == get_u32_be(data + 4));
+        check(controller_flags == CONTROLLER_KNOWN);
+    } else {
+        check(controller_ip == 0 && controller_flags == 0);
+    }
+    return 0;
+}
