@@ -33,11 +33,6 @@ protected:
     }
 };
 
-TEST(GrafionApplication, CarriesTheProgramName)
-{
-    EXPECT_EQ(QCoreApplication::applicationName(), "Grafion");
-}
-
 TEST(GrafionApplication, ExceptionFromAPostedEventIsReportedOnce)
 {
     MessageRecorder recorder;
@@ -49,6 +44,7 @@ TEST(GrafionApplication, ExceptionFromAPostedEventIsReportedOnce)
     ASSERT_EQ(recorder.messages().size(), 1u);
     const RecordedMessage m = recorder.messages()[0];
     EXPECT_EQ(m.text, "Valore fuori campo");
+    EXPECT_EQ(m.title, QCoreApplication::applicationName());
     EXPECT_EQ(m.title, "Grafion");
     EXPECT_EQ(m.icon, MessageIcon::Stop);
 

@@ -12,94 +12,82 @@ struct FixedWidth final : LabelWidth {
     explicit FixedWidth(int w) : width(w) {}
     int width;
     std::vector<double> measured;
-    std::vector<QString> formats;
-    int operator()(double value, const QString& format) override
+    int operator()(double value, const QString&) override
     {
         measured.push_back(value);
-        formats.push_back(format);
         return width;
     }
 };
 
 } // namespace
 
-TEST(YStep, RangeZeroToTenWithRoomForEightLabelsStepsByTwo)
+TEST(YStep, StepFirstLabelAndFormatForRangeAndRoom)
 {
-    const AxisStep s = choose_y_step(0, 10, 8);
-    EXPECT_DOUBLE_EQ(s.step, 2);
-    EXPECT_DOUBLE_EQ(s.first, 0);
-    EXPECT_EQ(s.format, "0.");
-    EXPECT_FALSE(s.quarter);
-}
-
-TEST(YStep, SmallSymmetricRangeRefinesToHalfAHundredth)
-{
-    const AxisStep s = choose_y_step(-0.05, 0.05, 20);
-    EXPECT_NEAR(s.step, 0.005, 1e-15);
-    EXPECT_EQ(s.format, "0.000");
-    EXPECT_NEAR(s.first, -0.05, 1e-15);
-}
-
-TEST(YStep, QuarterStepsGetOneMoreDecimalWhenFractional)
-{
-    AxisStep s = choose_y_step(0, 10, 4); // 5 labels too many, 4 fit: 10 x 0.25
-    EXPECT_DOUBLE_EQ(s.step, 2.5);
-    EXPECT_TRUE(s.quarter);
-    EXPECT_EQ(s.format, "0.0");
-    s = choose_y_step(0, 1, 4);
-    EXPECT_DOUBLE_EQ(s.step, 0.25);
-    EXPECT_EQ(s.format, "0.00");
-    s = choose_y_step(0, 100, 4); // 25: a quarter step without a fraction
-    EXPECT_DOUBLE_EQ(s.step, 25);
-    EXPECT_EQ(s.format, "0.");
-}
-
-TEST(YStep, LargeValuesOrExtremeStepsSwitchToScientific)
-{
-    EXPECT_EQ(choose_y_step(-1100, 1100, 10).format, "0.###e+"); // |yMax| >= 1000
-    EXPECT_EQ(choose_y_step(-2000, -1000, 10).format, "0.###e+"); // |first| >= 1000
-    EXPECT_EQ(choose_y_step(0, 999, 10).format, "0.");
-    EXPECT_EQ(choose_y_step(0, 1e-5, 10).format, "0.###e+"); // step 1e-6
-}
-
-TEST(YStep, FirstLabelIsTheSmallestMultipleNotBelowTheMinimum)
-{
-    EXPECT_DOUBLE_EQ(choose_y_step(-0.5, 10.5, 8).first, 0);
-    EXPECT_DOUBLE_EQ(choose_y_step(-3.2, 10, 8).first, -2);
-    EXPECT_DOUBLE_EQ(choose_y_step(4, 6, 8).first, 4);
-    EXPECT_DOUBLE_EQ(choose_y_step(4.1, 6, 8).first, 4.25);
+    const double any = NAN; // not checked in that case
+    const struct {
+        double min, max;
+        int room;
+        double step, first;
+        const char* format; // nullptr: not checked
+        int quarter;        // -1: not checked
+    } cases[] = {
+        {0, 10, 8, 2, 0, "0.", 0},
+        {-0.05, 0.05, 20, 0.005, -0.05, "0.000", -1}, // refined to half a hundredth
+        {0, 10, 4, 2.5, any, "0.0", 1}, // 5 labels too many, 4 fit: a quarter step, one more decimal
+        {0, 1, 4, 0.25, any, "0.00", -1},
+        {0, 100, 4, 25, any, "0.", -1}, // a quarter step without a fraction
+        {0, 999, 10, any, any, "0.", -1},
+        {-1100, 1100, 10, any, any, "0.###e+", -1}, // |yMax| >= 1000
+        {-2000, -1000, 10, any, any, "0.###e+", -1}, // |first| >= 1000
+        {0, 1e-5, 10, any, any, "0.###e+", -1},      // step 1e-6
+        // The first label is the smallest multiple of the step not below the minimum.
+        {-0.5, 10.5, 8, any, 0, nullptr, -1},
+        {-3.2, 10, 8, any, -2, nullptr, -1},
+        {4, 6, 8, any, 4, nullptr, -1},
+        {4.1, 6, 8, any, 4.25, nullptr, -1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.min << " .. " << c.max << " room " << c.room);
+        const AxisStep s = choose_y_step(c.min, c.max, c.room);
+        if (!std::isnan(c.step)) {
+            EXPECT_NEAR(s.step, c.step, 1e-15);
+        }
+        if (!std::isnan(c.first)) {
+            EXPECT_NEAR(s.first, c.first, 1e-15);
+        }
+        if (c.format) {
+            EXPECT_EQ(s.format, c.format);
+        }
+        if (c.quarter >= 0) {
+            EXPECT_EQ(s.quarter, c.quarter == 1);
+        }
+    }
     // No room at all still gives a finite step and ends.
-    const AxisStep s = choose_y_step(0, 1e-300, 0);
-    EXPECT_GT(s.step, 0);
+    EXPECT_GT(choose_y_step(0, 1e-300, 0).step, 0);
 }
 
 TEST(TStep, FinestStepWhoseLabelsFitSideBySide)
 {
-    FixedWidth w(10); // each label 10 px + 14 px gap = 24 px
-    // 0..10 over 400 px: step 1 gives 11 x 24 = 264 < 400; 0.5 gives 21 x 24 = 504.
-    const AxisStep s = choose_t_step(0, 10, 400, 14, w);
-    EXPECT_DOUBLE_EQ(s.step, 1);
-    EXPECT_DOUBLE_EQ(s.first, 0);
-    EXPECT_EQ(s.format, "0.");
-}
-
-TEST(TStep, QuarterStepOfTwoAndAHalfGetsOneDecimal)
-{
-    FixedWidth w(10);
-    // Over 130 px: step 2 needs 6 x 24 = 144, step 2.5 needs 5 x 24 = 120.
-    const AxisStep s = choose_t_step(0, 10, 130, 14, w);
-    EXPECT_DOUBLE_EQ(s.step, 2.5);
-    EXPECT_TRUE(s.quarter);
-    EXPECT_EQ(s.format, "0.0");
-    EXPECT_DOUBLE_EQ(s.first, 0);
-}
-
-TEST(TStep, LabelsAtOrAboveAThousandAreScientific)
-{
-    FixedWidth w(10);
-    const AxisStep s = choose_t_step(995, 1005, 400, 14, w);
-    EXPECT_EQ(s.format, "0.###e+");
-    EXPECT_DOUBLE_EQ(s.first, 995);
+    // Each label 10 px + 14 px gap = 24 px.
+    const struct {
+        double min, max;
+        int width;
+        double step, first;
+        const char* format;
+        bool quarter;
+    } cases[] = {
+        {0, 10, 400, 1, 0, "0.", false},   // step 1: 11 x 24 = 264 < 400; 0.5: 21 x 24 = 504
+        {0, 10, 130, 2.5, 0, "0.0", true}, // step 2 needs 6 x 24 = 144, 2.5 needs 5 x 24 = 120
+        {995, 1005, 400, 1, 995, "0.###e+", false}, // labels at or above a thousand
+    };
+    for (const auto& c : cases) {
+        FixedWidth w(10);
+        const AxisStep s = choose_t_step(c.min, c.max, c.width, 14, w);
+        EXPECT_DOUBLE_EQ(s.step, c.step) << c.min << " " << c.width;
+        EXPECT_DOUBLE_EQ(s.first, c.first) << c.min << " " << c.width;
+        EXPECT_EQ(s.format, c.format) << c.min << " " << c.width;
+        EXPECT_EQ(s.quarter, c.quarter) << c.min << " " << c.width;
+    }
 }
 
 TEST(TStep, NothingFitsInATinyPlotAndTheSearchEnds)
@@ -124,13 +112,9 @@ TEST(TStep, FarFromZeroWithATinySpanEnds)
 
 TEST(MinorTicks, SubdivisionsKeepEightPixelsApart)
 {
-    EXPECT_EQ(minor_subdivisions(40), 5);
-    EXPECT_EQ(minor_subdivisions(39), 4);
-    EXPECT_EQ(minor_subdivisions(32), 4);
-    EXPECT_EQ(minor_subdivisions(31), 3);
-    EXPECT_EQ(minor_subdivisions(24), 3);
-    EXPECT_EQ(minor_subdivisions(16), 2);
-    EXPECT_EQ(minor_subdivisions(15), 1);
+    const int cases[][2] = {{40, 5}, {39, 4}, {32, 4}, {31, 3}, {24, 3}, {16, 2}, {15, 1}};
+    for (const auto& c : cases)
+        EXPECT_EQ(minor_subdivisions(c[0]), c[1]) << c[0];
 }
 
 TEST(LabelValues, StepsThroughZeroLandExactlyOnZero)

@@ -1,98 +1,54 @@
-#include "Diagramx.h"
-#include "ImageControl.h"
+#include "paint_support.h"
 #include "message_box.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
 #include <QTimer>
-#include <QWidget>
 #include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
+// A diagram whose channel 0 carries the sample's index within each append.
 struct DiagramFixture : ::testing::Test {
-    void SetUp() override
-    {
-        host = std::make_unique<QWidget>();
-        host->resize(600, 400);
-        diagram = std::make_unique<Diagramx>(host.get(), 8, 5000, 20001);
-    }
-    void TearDown() override
-    {
-        diagram.reset();
-        host.reset();
-    }
+    DiagramHost h;
+    std::unique_ptr<QWidget>& host = h.host;
+    std::unique_ptr<Diagramx>& diagram = h.d;
     void append(int n)
     {
-        double values[8] = {};
-        for (int i = 0; i < n; ++i) {
-            values[0] = i;
-            diagram->AddSample(diagram->nextTime, values, 8);
-            diagram->nextTime += diagram->samplePeriod;
-        }
+        h.append(n, [](int c, int i, double) { return c == 0 ? double(i) : 0.0; });
     }
-
-    std::unique_ptr<QWidget> host;
-    std::unique_ptr<Diagramx> diagram;
 };
 
 } // namespace
 
-TEST_F(DiagramFixture, NewDiagramStartsEmptyFollowingWithDefaults)
+TEST_F(DiagramFixture, NewDiagramStartsEmptyFollowingWithCursorsChainedUnderThePicture)
 {
     const Diagramx& d = *diagram;
     EXPECT_EQ(d.SampleCount(), 0u);
-    EXPECT_EQ(d.capacity, 20001u);
-    EXPECT_EQ(d.windowSamples, 5000u);
-    EXPECT_EQ(d.channelCount, 8);
-    EXPECT_DOUBLE_EQ(d.samplePeriod, 0.001);
     EXPECT_EQ(d.view.followLatest, 1);
     EXPECT_EQ(d.view.fixedScale, 0);
-    EXPECT_EQ(d.view.background, 0xDDDDDDu);
-    EXPECT_EQ(d.view.tickLength, 5);
-    EXPECT_EQ(d.view.windowSamples, 5000u);
-    EXPECT_EQ(d.showTCursors, 0);
-    EXPECT_EQ(d.showYCursors, 0);
-    for (int i = 0; i < 8; ++i) {
-        EXPECT_EQ(d.channelVisible[i], 1) << i;
-        EXPECT_EQ(d.channelColor[i], Diagramx::kDefaultColors[i]) << i;
-    }
     EXPECT_EQ(d.channelColor[3], 0x0000FFu); // channel 4 red
-    EXPECT_EQ(d.titleY, "F( T )");
-    EXPECT_EQ(d.titleT, "T");
-    EXPECT_EQ(d.title, "Grafion");
     EXPECT_GE(d.pointCapacity, 20011u);
 
-    // Cursor handles: 20 x 20, numbered 1 2 1 2, unplaced, chained T1..Y2 under the picture;
-    // drawn Y2 first so T1 ends on top.
+    // Cursor handles numbered 1 2 1 2, unplaced, chained T1..Y2 under the picture (which
+    // the hit test relies on); drawn Y2 first so T1 ends on top.
+    const int numbers[] = {1, 2, 1, 2};
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(d.cursorValue[i].pixel, -1);
-        EXPECT_EQ(d.cursorItem[i].width, 20);
+        EXPECT_EQ(d.cursorValue[i].number, numbers[i]);
         EXPECT_EQ(d.cursorItem[i].data, &d.cursorValue[i]);
+        EXPECT_EQ(d.cursorOrder[i], &d.cursorItem[3 - i]);
     }
-    EXPECT_EQ(d.cursorValue[0].number, 1);
-    EXPECT_EQ(d.cursorValue[1].number, 2);
-    EXPECT_EQ(d.cursorValue[2].number, 1);
-    EXPECT_EQ(d.cursorValue[3].number, 2);
     EXPECT_EQ(d.screenArea.children, &d.cursorItem[0]);
     EXPECT_EQ(d.cursorItem[3].next, nullptr);
-    EXPECT_EQ(d.cursorOrder[0], &d.cursorItem[3]);
-    EXPECT_EQ(d.cursorOrder[3], &d.cursorItem[0]);
     EXPECT_EQ(d.hitList, &d.screenArea);
-    EXPECT_EQ(d.activeItem, nullptr);
 
-    // Child controls and timers.
-    ASSERT_TRUE(d.scrollBar);
-    EXPECT_EQ(d.scrollBar->minimum(), 0);
+    // The scroll bar at rest, its timers stopped.
     EXPECT_EQ(d.scrollBar->maximum(), 10000);
     EXPECT_EQ(d.scrollBar->value(), 0);
     EXPECT_EQ(d.lastScrollPos, 10001);
     EXPECT_FALSE(d.panTimer->isActive());
     EXPECT_FALSE(d.scrollTimer->isActive());
-    EXPECT_EQ(d.panTimer->interval(), 5);
-    EXPECT_EQ(d.screenArea.canvas, d.screenCanvas);
 }
 
 TEST_F(DiagramFixture, ChildControlsFillTheHostInOrder)
@@ -141,15 +97,10 @@ TEST_F(DiagramFixture, RingArithmeticWrapsAtCapacity)
 {
     const Diagramx& d = *diagram;
     EXPECT_EQ(d.RingDistance(0, 0), 0u);
-    EXPECT_EQ(d.RingDistance(3, 10), 7u);
     EXPECT_EQ(d.RingDistance(10, 3), 3u + 20001u - 10u);
     EXPECT_EQ(d.RingDistance(7, 7), 20001u); // equal non-zero indices mean a full turn
-    EXPECT_EQ(d.RingAdd(20000, 1), 0u);
     EXPECT_EQ(d.RingAdd(19990, 20), 9u);
-    EXPECT_EQ(d.RingAdd(5, 0), 5u);
-    EXPECT_EQ(d.RingBack(0, 1), 20000u);
     EXPECT_EQ(d.RingBack(5, 10), 19996u);
-    EXPECT_EQ(d.RingBack(10, 10), 0u);
     for (std::uint32_t i : {0u, 1u, 19999u, 20000u})
         for (std::uint32_t n : {0u, 1u, 200u, 20000u})
             EXPECT_EQ(d.RingBack(d.RingAdd(i, n), n), i) << i << " " << n;

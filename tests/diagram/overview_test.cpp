@@ -156,91 +156,33 @@ TEST(ScrollBar, ThePaintsOwnSettingsDoNotScroll)
     EXPECT_NEAR(d.view.tMin, s.oldest() + first * s.held() / kMax, 1e-9);
 }
 
-TEST(Overview, WindowBarIsRedUntilTheRingWrapsThenGreen)
+TEST(Overview, ShortGaugeShowsOnlyTheArrowsAndShorterStillNotEvenThose)
 {
-    OverviewScene s(10000);
-    const int W = s.W();
-    const int f = W - 14;
-    s.zoom(2.0, 4.0);
-    const int b = int(f * s.shown() / s.held() + 0.5);
-    const int p = int(f * (s.d.view.tMin - s.oldest()) / s.held() + 0.5);
-    // The bar's face, inside its bevel and outline.
-    EXPECT_EQ(s.run(14, kRed), std::make_pair(7 + p + 2, 7 + p + b - 3));
-    EXPECT_EQ(s.px(9, 14), clWhite); // the track's face left of the bar...
-    EXPECT_EQ(s.px(W - 12, 14), clWhite); // ...and right of it
-
-    s.add(9999); // capacity - 2: not yet wrapped
-    EXPECT_NE(s.run(14, kRed).first, -1);
-    s.add(1); // capacity - 1
-    EXPECT_EQ(s.run(14, kRed).first, -1);
-    EXPECT_NE(s.run(14, kGreen).first, -1);
-    s.add(5000); // wrapped for good
-    EXPECT_NE(s.run(14, kGreen).first, -1);
-
-    // Following the newest samples, the bar ends at the track's end.
-    s.d.view.followLatest = 1;
-    s.d.Redraw();
-    EXPECT_EQ(s.run(14, kGreen).second, 7 + f - 3);
-}
-
-TEST(Overview, GaugeGrowsWithTheSamplesAndReachesTheFullTrack)
-{
-    OverviewScene s(5000);
-    const int W = s.W();
-    const int g = int(5000.0 * (W - 14) / 20000 + 0.5);
-    // Blue face from the gauge's bevel to its end; the dimension line's right edge two
-    // pixels beyond.
-    EXPECT_EQ(s.run(27, kBlue).first, 9);
-    EXPECT_EQ(s.run(27, kBlue).second, 7 + g - 3);
-    EXPECT_EQ(s.px(8 + g, 40), clBlack);
-    EXPECT_EQ(s.px(5, 40), clBlack);
-    // Arrowheads pointing outwards from both dimension lines.
-    EXPECT_EQ(s.px(7, 35), clBlack);
-    EXPECT_EQ(s.px(8 + g - 2, 35), clBlack);
-
-    s.add(15000);
-    EXPECT_EQ(s.run(27, kBlue).second, W - 7 - 3);
-    EXPECT_EQ(s.px(W - 6, 40), clBlack);
-
-    // An empty diagram: the two tracks and nothing else.
-    s.d.Clear();
-    s.d.Redraw();
-    EXPECT_EQ(s.run(27, kBlue).first, -1);
-    EXPECT_EQ(s.run(14, kRed).first, -1);
-    EXPECT_EQ(s.px(5, 40), 0xDDDDDDu);
-    EXPECT_EQ(s.px(W / 2, 14), clWhite);
-}
-
-TEST(Overview, TimesOfTheOldestAndNewestSampleFitBetweenTheArrows)
-{
-    // Dark pixels on the strip's grey, below the gauge: the texts (and the arrows).
-    auto inkBetween = [](OverviewScene& s, int from, int to) {
-        int ink = 0;
-        for (int y = 32; y <= 40; ++y) // below the gauge track's outline
-            for (int x = from; x < to; ++x)
-                ink += qGray(s.strip().pixel(x, y)) < 100; // smoothed text is not all black
-        return ink;
-    };
-    OverviewScene s(20000);
-    const int xr = 8 + s.W() - 14;
-    EXPECT_GT(inkBetween(s, 14, 60), 10); // "0.000"
-    EXPECT_GT(inkBetween(s, xr - 60, xr - 8), 10); // "19.999"
-
-    // A gauge too short for both texts shows only the arrows; shorter still, not even those.
     OverviewScene few(500);
     const int g = int(500.0 * (few.W() - 14) / 20000 + 0.5);
-    EXPECT_EQ(inkBetween(few, 12, 8 + g - 6), 0);
+    for (int y = 32; y <= 40; ++y) // below the gauge track's outline: no text
+        for (int x = 12; x < 8 + g - 6; ++x)
+            ASSERT_GE(qGray(few.strip().pixel(x, y)), 100) << x << "," << y;
     EXPECT_EQ(few.px(7, 35), clBlack);
     OverviewScene fewer(100);
     EXPECT_NE(fewer.px(7, 35), clBlack);
+
+    // An empty diagram: the two tracks and nothing else.
+    few.d.Clear();
+    few.d.Redraw();
+    EXPECT_EQ(few.run(27, kBlue).first, -1);
+    EXPECT_EQ(few.run(14, kRed).first, -1);
+    EXPECT_EQ(few.px(5, 40), 0xDDDDDDu);
+    EXPECT_EQ(few.px(few.W() / 2, 14), clWhite);
 }
 
 // The strip is the drawing of its boxes, lines, arrowheads and texts in that order, whatever
-// the diagram keeps from earlier pictures: compared with a drawing made from scratch, for a
-// zoomed window before the wrap and again after it (new bar colour, full gauge).
+// the diagram keeps from earlier pictures: compared with a drawing made from scratch while
+// following and zoomed, before the wrap (red window bar, growing gauge), at capacity - 2 and
+// capacity - 1 samples (the bar turns green) and after the wrap (full gauge).
 TEST(Overview, StripIsTheDrawingOfItsPartsAfterEveryChange)
 {
-    OverviewScene s(12000, 640);
+    OverviewScene s(10000, 640);
     auto expected = [&s] {
         Diagramx& d = s.d;
         const int W = s.W();
@@ -292,10 +234,20 @@ TEST(Overview, StripIsTheDrawingOfItsPartsAfterEveryChange)
                 differing += got.pixel(x, y) != want.pixel(x, y);
         return differing;
     };
-    s.zoom(3.0, 5.5);
     EXPECT_EQ(compare(expected()), 0);
-    s.add(9000);
+    s.zoom(2.0, 4.0);
+    EXPECT_EQ(compare(expected()), 0);
+    s.add(9999); // capacity - 2: not yet wrapped
+    EXPECT_EQ(compare(expected()), 0);
+    EXPECT_NE(s.run(14, kRed).first, -1);
+    s.add(1);
+    EXPECT_EQ(compare(expected()), 0);
+    EXPECT_NE(s.run(14, kGreen).first, -1);
+    s.add(5000);
     EXPECT_EQ(compare(expected()), 0);
     s.zoom(s.newest() - 1, s.newest());
+    EXPECT_EQ(compare(expected()), 0);
+    s.d.view.followLatest = 1;
+    s.d.Redraw();
     EXPECT_EQ(compare(expected()), 0);
 }

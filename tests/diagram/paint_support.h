@@ -35,6 +35,22 @@ struct PaintTarget {
     Color px(int x, int y) { return from_qcolor(picture().pixelColor(x, y)); }
 };
 
+// Does the image hold a pixel inside the rectangle for which pred(colour) holds?
+inline bool has_pixel(const QImage& img, const QRect& r, const std::function<bool(QColor)>& pred)
+{
+    const QRect box = r & img.rect();
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x)
+            if (pred(img.pixelColor(x, y)))
+                return true;
+    return false;
+}
+
+inline bool has_colour(const QImage& img, const QRect& r, Color c)
+{
+    return has_pixel(img, r, [c](QColor q) { return from_qcolor(q) == c; });
+}
+
 struct DiagramHost {
     std::unique_ptr<QWidget> host;
     std::unique_ptr<Diagramx> d;

@@ -43,28 +43,35 @@ struct Scale {
 
 } // namespace
 
+// A trace painted on a fixed range of -2000 .. 2000 with channel 0 only.
+struct ClippedTrace {
+    DiagramHost h;
+    PaintTarget t{600, 400};
+    ViewState v;
+    std::vector<QPoint> pts;
+    explicit ClippedTrace(std::vector<double> values)
+    {
+        h.append(int(values.size()), [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
+        h.showOnly(0);
+        v = h.d->view;
+        v.fixedScale = 1;
+        v.fixedYMax = 2000;
+        v.fixedYMin = -2000;
+        h.d->Paint(t.area, v);
+        pts = trace_points(*h.d);
+    }
+};
+
 TEST(TraceClipping, RunsAlongTheTopEdgeWithCrossingsAtInterpolatedTimes)
 {
-    DiagramHost h;
-    // 0 until 2 ms, 4000 from 3 ms to 5 ms, 0 again from 6 ms: with a fixed range of
-    // -2000 .. 2000 the trace leaves through the top at 2.5 ms and comes back at 5.5 ms.
-    const double values[] = {0, 0, 0, 4000, 4000, 4000, 0, 0, 0, 0, 0};
-    h.append(11, [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
-    h.showOnly(0);
-    PaintTarget t(600, 400);
-    ViewState v = h.d->view;
-    v.fixedScale = 1;
-    v.fixedYMax = 2000;
-    v.fixedYMin = -2000;
-    h.d->Paint(t.area, v);
-    const Scale s{v};
-
-    const std::vector<QPoint> pts = trace_points(*h.d);
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.002), s.y(0))));
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.0025), s.top())));
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.0055), s.top())));
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.006), s.y(0))));
-    for (QPoint p : pts)
+    // 0 until 2 ms, 4000 from 3 ms to 5 ms, 0 again from 6 ms: the trace leaves through the
+    // top at 2.5 ms and comes back at 5.5 ms.
+    ClippedTrace c({0, 0, 0, 4000, 4000, 4000, 0, 0, 0, 0, 0});
+    const Scale s{c.v};
+    for (QPoint p : {QPoint(s.x(0.002), s.y(0)), QPoint(s.x(0.0025), s.top()),
+                     QPoint(s.x(0.0055), s.top()), QPoint(s.x(0.006), s.y(0))})
+        EXPECT_TRUE(contains(c.pts, p)) << p.x() << "," << p.y();
+    for (QPoint p : c.pts)
         EXPECT_GE(p.y(), s.top()) << p.x();
 
     // In the picture: the rising line meets the top edge at the crossing, not at the
@@ -72,36 +79,22 @@ TEST(TraceClipping, RunsAlongTheTopEdgeWithCrossingsAtInterpolatedTimes)
     const Color green = Diagramx::kDefaultColors[0];
     bool nearCrossing = false;
     for (int x = s.x(0.0025) - 2; x <= s.x(0.0025); ++x)
-        nearCrossing = nearCrossing || t.px(x, s.top() + 1) == green;
+        nearCrossing = nearCrossing || c.t.px(x, s.top() + 1) == green;
     EXPECT_TRUE(nearCrossing);
     for (int x = s.x(0.0025) + 2; x <= s.x(0.0055) - 2; ++x)
         for (int y = s.top() + 1; y < s.top() + 6; ++y)
-            EXPECT_NE(t.px(x, y), green) << x << "," << y;
+            EXPECT_NE(c.t.px(x, y), green) << x << "," << y;
     // The trace lies under the black frame along the edge.
-    EXPECT_EQ(t.px(s.x(0.004), s.top()), clBlack);
-}
+    EXPECT_EQ(c.t.px(s.x(0.004), s.top()), clBlack);
 
-TEST(TraceClipping, JumpFromAboveToBelowAndBackFromBelow)
-{
-    DiagramHost h;
-    const double values[] = {0, 3000, -3000, -3000, 0, 0};
-    h.append(6, [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
-    h.showOnly(0);
-    PaintTarget t(600, 400);
-    ViewState v = h.d->view;
-    v.fixedScale = 1;
-    v.fixedYMax = 2000;
-    v.fixedYMin = -2000;
-    h.d->Paint(t.area, v);
-    const Scale s{v};
-    const std::vector<QPoint> pts = trace_points(*h.d);
-    // Up through the top at 0 + 2/3 ms, straight down the edge at 2 ms, back from
-    // below at 3 + 1/3 ms.
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.001 * 2 / 3), s.top())));
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.001), s.top())));
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.002), v.plotBottom)));
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.003 + 0.001 / 3), v.plotBottom)));
-    EXPECT_TRUE(contains(pts, QPoint(s.x(0.004), s.y(0))));
+    // A jump from above to below and back from below: up through the top at 0 + 2/3 ms,
+    // straight down the edge at 2 ms, back from below at 3 + 1/3 ms.
+    ClippedTrace j({0, 3000, -3000, -3000, 0, 0});
+    const Scale js{j.v};
+    for (QPoint p : {QPoint(js.x(0.001 * 2 / 3), js.top()), QPoint(js.x(0.001), js.top()),
+                     QPoint(js.x(0.002), j.v.plotBottom), QPoint(js.x(0.003 + 0.001 / 3), j.v.plotBottom),
+                     QPoint(js.x(0.004), js.y(0))})
+        EXPECT_TRUE(contains(j.pts, p)) << p.x() << "," << p.y();
 }
 
 TEST(TraceClipping, ZoomWindowIsCutAtBothEndsOfTheTimeRange)

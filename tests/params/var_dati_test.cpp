@@ -85,15 +85,10 @@ protected:
 TEST_F(VarDatiTest, OpensOnTheFirstValueCellWithEveryParameter)
 {
     TForm_var_dati& w = open();
-    EXPECT_EQ(w.windowTitle(), "Form Dati");
-    EXPECT_EQ(w.size(), QSize(406, 482));
     EXPECT_EQ(w.grid_col, 2);
     EXPECT_EQ(w.grid_row, 1);
     QTableWidget* grid = w.StringGrid_var_dati;
     EXPECT_EQ(grid->rowCount() + 1, TForm_var_dati::kRowCount);
-    EXPECT_EQ(grid->columnWidth(0), 47);
-    EXPECT_EQ(grid->columnWidth(1), 149);
-    EXPECT_GE(grid->columnWidth(2), 173);
     EXPECT_LE(grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2),
               grid->viewport()->width());
     EXPECT_EQ(w.cellText(1, 1), "dummy_1");
@@ -102,41 +97,12 @@ TEST_F(VarDatiTest, OpensOnTheFirstValueCellWithEveryParameter)
     EXPECT_EQ(w.cellText(2, 1), "0");
     EXPECT_EQ(editor().text(), "0");
     EXPECT_TRUE(editor().hasSelectedText()) << "typing replaces the shown value";
-    EXPECT_FALSE(w.Panel_x1->isVisible());
-    EXPECT_EQ(w.BitBtn_close->text(), "Chiudi");
     EXPECT_EQ(queue_count(), 0);
 }
 
-TEST_F(VarDatiTest, MinusTogglesTheSignOfTheCell)
+TEST_F(VarDatiTest, EnterSendsTheCellsParameterWriteAndIncompleteTextAsZero)
 {
-    open();
-    type("12");
-    QTest::keyClick(&editor(), Qt::Key_Minus);
-    EXPECT_EQ(editor().text(), "-12");
-    EXPECT_EQ(window->cellText(2, 1), "-12");
-    QTest::keyClick(&editor(), Qt::Key_Minus);
-    EXPECT_EQ(editor().text(), "12");
-    // Typing goes on after the toggled text, not in front of it.
-    QTest::keyClick(&editor(), Qt::Key_Minus);
-    QTest::keyClick(&editor(), Qt::Key_3);
-    EXPECT_EQ(editor().text(), "-123");
-}
-
-TEST_F(VarDatiTest, KeyFilterRefusesASecondSeparatorAndLetters)
-{
-    open();
-    type("1.5.2");
-    EXPECT_EQ(editor().text(), "1.52");
-    QTest::keyClicks(&editor(), "ab+e*");
-    EXPECT_EQ(editor().text(), "1.52");
-    QTest::keyClick(&editor(), Qt::Key_Backspace);
-    QTest::keyClick(&editor(), Qt::Key_Backspace);
-    QTest::keyClicks(&editor(), ".7");
-    EXPECT_EQ(editor().text(), "1.7");
-}
-
-TEST_F(VarDatiTest, EnterInTheFirstAndLastRowSendsIndices0And200)
-{
+    param_values[4] = 7.0f;
     open();
     type("1");
     enter();
@@ -144,22 +110,8 @@ TEST_F(VarDatiTest, EnterInTheFirstAndLastRowSendsIndices0And200)
     EXPECT_EQ(window->grid_row, 201);
     type("-2.5");
     enter();
-
-    EXPECT_EQ(param_values[0], 1.0f);
-    EXPECT_EQ(param_values[200], -2.5f);
-    const std::vector<Bytes> sent = take_queue();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00}));
-    EXPECT_EQ(sent[1], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00}));
-    // The window stays open on the cell after Enter.
-    EXPECT_TRUE(window->isVisible());
-    EXPECT_EQ(window->cellEditor()->text(), "-2.5");
-}
-
-TEST_F(VarDatiTest, IncompleteTextIsSentAsZero)
-{
-    param_values[4] = 7.0f;
-    open();
+    EXPECT_EQ(window->cellEditor()->text(), "-2.5"); // the window stays open on the cell
+    // A lone minus (typed with the sign key) and a lone separator are sent as 0.
     window->selectValueCell(5);
     type("");
     QTest::keyClick(&editor(), Qt::Key_Minus);
@@ -168,12 +120,16 @@ TEST_F(VarDatiTest, IncompleteTextIsSentAsZero)
     window->selectValueCell(6);
     type(".");
     enter();
+
+    EXPECT_EQ(param_values[0], 1.0f);
+    EXPECT_EQ(param_values[200], -2.5f);
     EXPECT_EQ(param_values[4], 0.0f);
     EXPECT_FALSE(std::signbit(param_values[4]));
-    const std::vector<Bytes> sent = take_queue();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00}));
-    EXPECT_EQ(sent[1], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00}));
+    EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00},
+                                                 {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00},
+                                                 {0x00, 0x06, 0x00, 0x0A, 0x00, 0x04, 0x00, 0x00, 0x00, 0x00},
+                                                 {0x00, 0x06, 0x00, 0x0A, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00}}));
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(VarDatiTest, ValuesAreKeptAcrossReopenings)

@@ -57,8 +57,8 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
         GTEST_SKIP() << "no CUPS queue \"Grafion-PDF\" with output in " << kOutDir.toStdString()
                      << " (scripts/cups-start sets it up as root); printers seen: "
                      << printers.join(QStringLiteral(", ")).toStdString();
-    if (!have_tool("pdftotext") || !have_tool("pdftoppm"))
-        GTEST_SKIP() << "poppler-utils (pdftotext, pdftoppm) is not installed";
+    if (!have_tool("pdftoppm"))
+        GTEST_SKIP() << "poppler-utils (pdftoppm) is not installed";
 
     PrintHost host;
     const QSet<QString> before = [] {
@@ -75,11 +75,7 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
     const QString pdf = wait_for_new_pdf(before, 60000);
     ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no file in " << kOutDir.toStdString();
 
-    const QString text = run_tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
-    EXPECT_TRUE(text.contains(QStringLiteral("DATA DIAGRAM"))) << text.toStdString();
-    for (int i = 1; i <= 8; ++i)
-        EXPECT_TRUE(text.contains(QStringLiteral("Dat Mis %1").arg(i))) << i;
-
+    // (The page's texts are read back from a PDF in page_test.cpp; here its drawing.)
     // Render the page and find the frame and the legend where the layout puts them.
     QTemporaryDir dir;
     const int dpi = 100;

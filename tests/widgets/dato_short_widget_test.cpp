@@ -163,24 +163,6 @@ TEST_F(DatoShortWidgetTest, TheLocaleSeparatorIsTypedShownAndRead)
     EXPECT_EQ(memo->text(), "2,56");
 }
 
-TEST_F(DatoShortWidgetTest, MinusKeyTogglesTheSignAndTheCaretStaysBehindItsDigit)
-{
-    wire(min_field, "MIN Asse Y");
-    memo->setText("12");
-    memo->setCursorPosition(2);
-    QTest::keyClick(memo, Qt::Key_Minus);
-    EXPECT_EQ(memo->text(), "-12");
-    EXPECT_EQ(memo->cursorPosition(), 3);
-    QTest::keyClick(memo, Qt::Key_Minus);
-    EXPECT_EQ(memo->text(), "12");
-    EXPECT_EQ(memo->cursorPosition(), 2);
-    // Typing goes on where the caret is.
-    memo->setCursorPosition(1);
-    QTest::keyClick(memo, Qt::Key_Minus);
-    QTest::keyClicks(memo, "5");
-    EXPECT_EQ(memo->text(), "-152");
-}
-
 TEST_F(DatoShortWidgetTest, ClipboardKeysReachTheMemoButCutIsSwallowed)
 {
     wire(min_field, "MIN Asse Y");
