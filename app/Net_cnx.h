@@ -3,10 +3,10 @@
 // Y scale, cursors), the live diagram and the owner-drawn status bar.
 
 #include "Controls.h"
+#include "FramePacer.h"
 #include "StatusBarPanels.h"
 #include "TestSignal.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QString>
 
@@ -253,7 +253,7 @@ private:
     // Repaints the live diagram at most once per display frame while samples stream in;
     // samples appended meanwhile are shown by the next frame. `now` repaints at once.
     void redraw_live(bool now);
-    QElapsedTimer last_redraw_;
+    FramePacer frame_pacer_;
     bool redraw_pending_ = false;
     void monitor_link_state();
     void monitor_discovery();

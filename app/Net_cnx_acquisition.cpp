@@ -18,8 +18,6 @@
 namespace {
 
 constexpr std::uint32_t PRE_EVENT_SAMPLES = 200;
-// One display frame: the picture is never further behind the samples than this and a tick.
-constexpr qint64 FRAME_MS = 16;
 
 } // namespace
 
@@ -231,8 +229,7 @@ void TForm_net::redraw_live(bool now)
 {
     if (!live_diagram)
         return;
-    if (now || !last_redraw_.isValid() || last_redraw_.elapsed() >= FRAME_MS) {
-        last_redraw_.start(); // frames are counted from start to start
+    if (frame_pacer_.startFrame(now)) {
         redraw_pending_ = false;
         live_diagram->Redraw();
     } else {

@@ -168,6 +168,7 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     std::memset(static_cast<void*>(samples.get()), 0, sizeof(Sample) * capacity);
     pointCapacity = std::max<std::uint32_t>(10010, capacity + 10);
     points = std::make_unique<QPoint[]>(pointCapacity);
+    traceColumns_ = std::make_unique<int[]>(capacity);
 
     // 15. Snapshot, then start empty.
     snapshot = std::make_unique<QImage>(plotImage->picture().size(), QImage::Format_RGB32);
@@ -183,6 +184,7 @@ Diagramx::~Diagramx()
     scrollTimer->stop();
     samples.reset();
     points.reset();
+    traceColumns_.reset();
     snapshot.reset();
     delete plotImage.data();
     delete infoImage.data();
@@ -271,6 +273,7 @@ void Diagramx::OnPlotResized()
         plotImage->setPictureSize(plotImage->width(), plotImage->height());
         infoImage->setPictureSize(host->width(), kInfoHeight);
         *snapshot = QImage(plotImage->picture().size(), QImage::Format_RGB32);
+        snapshotCurrent_ = false;
         scrollBar->setEnabled(false);
         screenArea.width = plotImage->picture().width();
         screenArea.height = plotImage->picture().height();

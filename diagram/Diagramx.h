@@ -109,9 +109,17 @@ public:
     // How many times Paint has run; lets owners and tests see whether a repaint happened.
     std::uint64_t paintCount() const { return paintCount_; }
 
+    // The screen picture as it was painted, without cursors or the zoom rectangle.
+    const QImage& Snapshot()
+    {
+        KeepSnapshot();
+        return *snapshot;
+    }
+
     // Traces are drawn with each run of points on one pixel column cut down to its first,
     // lowest, highest and last point, which paints the same pixels with far fewer lines.
-    // Off, every point goes to the polyline (kept to check the shortcut against).
+    // With it, the samples inside both ranges take a shorter road through the trace loop.
+    // Off, every point goes to the polyline the long way (kept to check the shortcuts against).
     bool reduceTraceColumns = true;
 
     // Members, in the order the diagram keeps them.
@@ -133,6 +141,10 @@ public:
     double nextTime = 0;
     std::unique_ptr<QPoint[]> points;
     std::uint32_t pointCapacity = 0;
+    // The pixel column of each shown sample from the first on, as long as times are numbers
+    // inside the time range: worked out once per picture for all channels.
+    std::unique_ptr<int[]> traceColumns_;
+    std::uint32_t traceColumnCount_ = 0;
     Color channelColor[kMaxChannels] = {};
     std::uint8_t channelVisible[kMaxChannels] = {};
     std::uint32_t head = 0;
@@ -254,6 +266,7 @@ private:
     void DrawReadout(int cursor);
     void CursorDrag(DrawArea& item, const MouseData& mouse, bool isT);
     void RestoreFromSnapshot(const QRect& r);
+    void KeepSnapshot();
     void ResetZoomState();
 
     // Pictures of the overview strip's tracks, window bar and fill gauge, drawn again only
@@ -267,6 +280,10 @@ private:
     std::uint64_t paintCount_ = 0;
     // The last picture on the screen has a plot, so its cursors are drawn and may be dragged.
     bool plotOnScreen_ = false;
+    // False from a screen paint until the picture is first copied into the snapshot: the
+    // copy is made only before an overlay is drawn, since a picture without overlays is its
+    // own snapshot (most live frames show no cursors and need no copy).
+    bool snapshotCurrent_ = false;
 
     // Per-picture measures shared by the paint steps.
     int screenPpi_ = kScreenPixelsPerInch;

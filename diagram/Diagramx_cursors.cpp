@@ -236,6 +236,8 @@ void Diagramx::DrawCursors(DrawArea* grabbed)
         if (at != end)
             std::rotate(at, at + 1, end);
     }
+    if (showTCursors || showYCursors)
+        KeepSnapshot();
     if (showTCursors) {
         PlaceCursor(0);
         PlaceCursor(1);
@@ -259,6 +261,7 @@ void Diagramx::DrawCursors(DrawArea* grabbed)
 
 void Diagramx::RestoreFromSnapshot(const QRect& r)
 {
+    KeepSnapshot();
     const QRect part = r & snapshot->rect() & plotImage->picture().rect();
     if (part.isEmpty())
         return;

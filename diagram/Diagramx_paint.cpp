@@ -163,18 +163,27 @@ void Diagramx::ShownWindowAndRanges(ViewState& v)
     }
 }
 
-void Diagramx::FinishScreenPicture(bool plotDrawn)
+void Diagramx::KeepSnapshot()
 {
-    FillCanvas(*infoCanvas, 0xDDDDDD);
-    DrawOverview(); // and the scroll bar
-
-    // The snapshot holds the finished picture without overlays; it is refreshed even when
-    // no plot fits, so that restoring from it never brings back an older picture.
+    if (snapshotCurrent_)
+        return;
     const QImage& picture = plotImage->picture();
     if (snapshot->size() != picture.size() || snapshot->format() != picture.format())
         *snapshot = QImage(picture.size(), picture.format());
     if (!picture.isNull())
         std::memcpy(snapshot->bits(), picture.constBits(), std::size_t(picture.sizeInBytes()));
+    snapshotCurrent_ = true;
+}
+
+void Diagramx::FinishScreenPicture(bool plotDrawn)
+{
+    FillCanvas(*infoCanvas, 0xDDDDDD);
+    DrawOverview(); // and the scroll bar
+
+    // The snapshot is to hold the finished picture without overlays; it is marked out of
+    // date even when no plot fits, so that restoring from it never brings back an older
+    // picture. It is copied when the first overlay is about to be drawn.
+    snapshotCurrent_ = false;
 
     plotOnScreen_ = plotDrawn;
     if (rubberBand == 1) // a zoom rectangle being dragged while the picture is repainted

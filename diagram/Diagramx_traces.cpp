@@ -111,6 +111,24 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
     if (SampleCount() == 0 || viewStart >= capacity)
         return;
     Canvas& canvas = *area.canvas;
+
+    // The columns of the samples every trace shares, up to the first time that is not a
+    // number inside the range (from there on each trace works its own way).
+    const double tMin = v.tMin, tMax = v.tMax;
+    const double tScale = v.plotWidth / (tMax - tMin);
+    const int x0 = area.left + v.plotLeft;
+    traceColumnCount_ = 0;
+    const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin) &&
+                          std::isfinite(v.yMax - v.yMin) && v.yMax > v.yMin;
+    for (std::uint32_t k = viewStart; shortcut && k != tail; k = k + 1 == capacity ? 0 : k + 1) {
+        const double t = samples[k].t;
+        if (!(t >= tMin && t <= tMax)) // also a time that is not a number
+            break;
+        traceColumns_[traceColumnCount_++] = x0 + int((t - tMin) * tScale + 0.5);
+        if (t == tMax)
+            break; // every trace ends here
+    }
+
     for (int i = 0; i < channelCount; ++i)
         if (channelVisible[i])
             DrawTrace(canvas, area, v, i);
@@ -141,6 +159,23 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     double tc = std::isfinite(samples[k].t) ? samples[k].t : -HUGE_VAL;
     int stay = 0; // rounds spent on the same sample without advancing
 
+    // The common stretch first: samples whose time and value are inside the ranges, with
+    // their columns already known. The general loop below takes over at the first sample
+    // that is not, in the state this loop leaves.
+    if (!restart) {
+        const int* column = traceColumns_.get();
+        for (std::uint32_t i = 0; i < traceColumnCount_ && tc < tMax; ++i) {
+            const Sample& s = samples[k];
+            const double y = s.value[channel];
+            if (!(y >= yMin && y <= yMax)) // also a value that is not a number
+                break;
+            sink.add(QPoint(column[i], bottom - int((y - yMin) * yScale + 0.5)));
+            P = Point2{s.t, y};
+            tc = s.t;
+            k = k + 1 == capacity ? 0 : k + 1;
+        }
+    }
+
     while (k != tail && tc < tMax) {
         const Sample& s = samples[k];
         if (!finite(s)) {
@@ -154,8 +189,10 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
         double y = s.value[channel];
         // The common case first: a sample inside both ranges while the trace is inside.
         if (!out && !restart && t >= tMin && t <= tMax && y >= yMin && y <= yMax) {
-            sink.add(QPoint(x0 + int((t - tMin) * tScale + 0.5),
-                            bottom - int((y - yMin) * yScale + 0.5)));
+            // Inside the ranges, but a range as wide as the doubles reach makes the scale
+            // infinite or zero: the conversion is bounded like the clipped points below.
+            sink.add(QPoint(x0 + trunc_to_int((t - tMin) * tScale + 0.5),
+                            bottom - trunc_to_int((y - yMin) * yScale + 0.5)));
             P = Point2{t, y};
             tc = t;
             stay = 0;

@@ -85,6 +85,7 @@ void Diagramx::RestoreRubberBandEdges(const QRect& r)
 // A one-pixel white outline through the corners of zoomRect, corners included.
 void Diagramx::DrawRubberBandOutline()
 {
+    KeepSnapshot();
     const int a = zoomRect.left(), b = zoomRect.top(), c = zoomRect.right(), d = zoomRect.bottom();
     Canvas& canvas = *screenCanvas;
     canvas.pen = CanvasPen{clWhite, 1, PenStyle::Solid};

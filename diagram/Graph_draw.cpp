@@ -5,6 +5,7 @@
 #include <QTextLayout>
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
@@ -230,8 +231,29 @@ void Canvas::Polyline(const QPoint* points, int count)
         return;
     DirectTarget target;
     if (pen.style == PenStyle::Solid && directTarget(target)) {
-        for (int i = 0; i + 1 < count; ++i)
-            target.segment(points[i], points[i + 1], nullptr);
+        for (int i = 0; i + 1 < count;) {
+            const int x = points[i].x();
+            if (points[i + 1].x() != x) {
+                target.segment(points[i], points[i + 1], nullptr);
+                ++i;
+                continue;
+            }
+            // Consecutive vertical lines on one column (a trace's column of many samples goes
+            // down and up again) cover one run of pixels: each line starts where the one
+            // before left off, so the union is one interval. It is written once.
+            int from = INT_MAX, to = INT_MIN;
+            for (; i + 1 < count && points[i + 1].x() == x; ++i) {
+                const int y0 = points[i].y(), y1 = points[i + 1].y();
+                if (y1 > y0) {
+                    from = std::min(from, y0);
+                    to = std::max(to, y1 - 1);
+                } else if (y1 < y0) {
+                    from = std::min(from, y1 + 1);
+                    to = std::max(to, y0);
+                }
+            }
+            target.column(x, from, to);
+        }
         target.plot(points[count - 1].x(), points[count - 1].y());
         return;
     }
@@ -263,6 +285,18 @@ bool Canvas::directTarget(DirectTarget& t)
     return true;
 }
 
+// The pixels of column x from row `from` to row `to`, both included.
+void Canvas::DirectTarget::column(int x, int from, int to) const
+{
+    if (unsigned(x) >= unsigned(width))
+        return;
+    from = std::max(from, 0);
+    to = std::min(to, height - 1);
+    std::uint32_t* px = base + from * stride + x;
+    for (int y = from; y <= to; ++y, px += stride)
+        *px = value;
+}
+
 // The pixels from a towards b, b itself left out: max(|dx|, |dy|) of them, the minor
 // coordinate rounded half away from zero. With a dot phase, three pixels on, three off.
 void Canvas::DirectTarget::segment(QPoint a, QPoint b, int* dotPhase) const
@@ -271,15 +305,8 @@ void Canvas::DirectTarget::segment(QPoint a, QPoint b, int* dotPhase) const
     const int dx = b.x() - x0, dy = b.y() - y0;
     const int adx = std::abs(dx), ady = std::abs(dy);
     if (dx == 0 && !dotPhase) {
-        if (unsigned(x0) >= unsigned(width) || dy == 0)
-            return;
-        int from = dy > 0 ? y0 : y0 + dy + 1;
-        int to = dy > 0 ? y0 + dy - 1 : y0;
-        from = std::max(from, 0);
-        to = std::min(to, height - 1);
-        std::uint32_t* px = base + from * stride + x0;
-        for (int y = from; y <= to; ++y, px += stride)
-            *px = value;
+        if (dy != 0)
+            column(x0, dy > 0 ? y0 : y0 + dy + 1, dy > 0 ? y0 + dy - 1 : y0);
         return;
     }
     const bool xMajor = adx >= ady;

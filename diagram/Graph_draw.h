@@ -108,6 +108,7 @@ private:
                 base[y * stride + x] = value;
         }
         void segment(QPoint a, QPoint b, int* dotPhase) const;
+        void column(int x, int from, int to) const;
     };
     bool directTarget(DirectTarget& target);
     void applyPen();

@@ -119,7 +119,7 @@ TEST(Cursors, FirstShownAtAQuarterAndThreeQuartersWithLinesAndHandles)
     EXPECT_EQ(s.px(c1.x() - 9, c1.y() - 5), kYellow); // body between outline and face
     EXPECT_EQ(s.px(c1.x() + 7, c1.y() - 6), clWhite); // face, clear of the number
     // The snapshot holds the picture without cursors.
-    EXPECT_NE(from_qcolor(d.snapshot->pixelColor(c1.x() - 9, c1.y() - 5)), kYellow);
+    EXPECT_NE(from_qcolor(d.Snapshot().pixelColor(c1.x() - 9, c1.y() - 5)), kYellow);
 }
 
 TEST(Cursors, KeepTheirPlaceWhenTheRangeChangesOrThePairIsHidden)
@@ -244,7 +244,7 @@ TEST(Cursors, DragRestoresOnlyTheStripsAndDoesNotRepaint)
     // The old line is gone (the picture under it is back), the new one is drawn.
     for (int y = s.plotTop() + 1; y < v.plotBottom; y += 7) {
         if (std::abs(y - s.centre(Y1).y()) > 1 && std::abs(y - s.centre(Y2).y()) > 1) {
-            EXPECT_EQ(s.picture().pixel(home.x(), y), d.snapshot->pixel(home.x(), y)) << y;
+            EXPECT_EQ(s.picture().pixel(home.x(), y), d.Snapshot().pixel(home.x(), y)) << y;
         }
     }
     EXPECT_EQ(s.px(home.x() + 57, mid), clBlack);
@@ -264,7 +264,7 @@ TEST(Cursors, DragRestoresOnlyTheStripsAndDoesNotRepaint)
     s.drag(Y2, y2 + QPoint(0, 33));
     EXPECT_EQ(d.paintCount(), paints);
     EXPECT_EQ(s.centre(Y2).y(), y2.y() + 33);
-    EXPECT_EQ(s.picture().pixel(v.plotLeft + 40, y2.y()), d.snapshot->pixel(v.plotLeft + 40, y2.y()));
+    EXPECT_EQ(s.picture().pixel(v.plotLeft + 40, y2.y()), d.Snapshot().pixel(v.plotLeft + 40, y2.y()));
     EXPECT_EQ(s.px(v.plotLeft + 40, y2.y() + 33), clBlack);
     EXPECT_EQ(d.cursorOrder[3], &d.cursorItem[Y2]);
     EXPECT_EQ(d.cursorOrder[2], &d.cursorItem[T1]);

@@ -65,7 +65,7 @@ TEST_F(DiagramFixture, ChildControlsFillTheHostInOrder)
     // The drawing area and the picture follow the control's size.
     EXPECT_EQ(diagram->screenArea.width, 640);
     EXPECT_EQ(diagram->screenArea.height, 480 - 57 - 36);
-    EXPECT_EQ(diagram->snapshot->size(), diagram->plotImage->picture().size());
+    EXPECT_EQ(diagram->Snapshot().size(), diagram->plotImage->picture().size());
     EXPECT_EQ(diagram->infoImage->picture().width(), 640);
 }
 

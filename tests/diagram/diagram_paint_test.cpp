@@ -356,7 +356,7 @@ TEST(DiagramAxes, PrinterTargetScalesSizesAndLeavesTheScreenAlone)
     h.append(500, [](int c, int i, double) { return c * 10 + std::sin(i * 0.05); });
     h.d->Redraw();
     ASSERT_GT(h.d->screenArea.width, 100);
-    const QImage snapshotBefore = h.d->snapshot->copy();
+    const QImage snapshotBefore = h.d->Snapshot().copy();
     EXPECT_EQ(snapshotBefore, h.d->plotImage->picture()); // the screen paint filled it
     const QImage screenBefore = h.d->plotImage->picture().copy();
     const int screenPlotHeight = h.d->view.plotHeight;
@@ -367,7 +367,7 @@ TEST(DiagramAxes, PrinterTargetScalesSizesAndLeavesTheScreenAlone)
     h.d->Paint(page.area, h.d->printView);
     EXPECT_EQ(h.d->printView.tickLength, 15);
     EXPECT_GT(h.d->titleHeight, 30); // 12 pt at 288 pixels per inch
-    EXPECT_EQ(*h.d->snapshot, snapshotBefore);
+    EXPECT_EQ(h.d->Snapshot(), snapshotBefore);
     EXPECT_EQ(h.d->plotImage->picture(), screenBefore);
     EXPECT_EQ(h.d->view.plotHeight, screenPlotHeight);
     EXPECT_EQ(page.px(5, 5), 0xFFFFFFu);

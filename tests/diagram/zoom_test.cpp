@@ -228,6 +228,31 @@ TEST(Zoom, RubberBandMovesWithoutRepaintingAndRestoresTheOldOutline)
     EXPECT_EQ(d.view.followLatest, 0);
 }
 
+// The snapshot the band's edges come back from is taken only when an overlay is first
+// drawn on a picture: after a live repaint it must be the new picture, never the old one.
+TEST(Zoom, BandEdgesComeBackFromThePictureRepaintedDuringTheDrag)
+{
+    ZoomScene s, twin;
+    Diagramx& d = s.d;
+    d.PlotMouseDown(s.at(120, 90, Qt::LeftButton));
+    d.PlotMouseMove(s.at(400, 300, Qt::LeftButton));
+    s.h.append(300, wave);
+    d.Redraw();
+    d.PlotMouseMove(s.at(200, 150, Qt::LeftButton)); // the old outline's edges are restored
+    twin.h.append(300, wave);
+    twin.d.Redraw();
+    const QImage now = s.picture(), clean = twin.picture();
+    int differing = 0;
+    for (int y = 0; y < now.height(); ++y)
+        for (int x = 0; x < now.width(); ++x) {
+            const bool onOutline = ((x == 120 || x == 200) && y >= 90 && y <= 150) ||
+                                   ((y == 90 || y == 150) && x >= 120 && x <= 200);
+            if (!onOutline && now.pixel(x, y) != clean.pixel(x, y))
+                ++differing;
+        }
+    EXPECT_EQ(differing, 0);
+}
+
 TEST(Zoom, FewerThanTwoSamplesLeaveTheWindowButStillPaint)
 {
     for (int n : {0, 1}) {

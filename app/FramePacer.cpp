@@ -1,0 +1,56 @@
+#include "FramePacer.h"
+
+#include <algorithm>
+#include <cmath>
+#include <ctime>
+
+namespace {
+
+// The processor time this thread has used, in nanoseconds.
+std::int64_t thread_cpu_ns()
+{
+    timespec ts{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+}
+
+// The share is looked at over half a second: long enough to hold several frames.
+constexpr std::int64_t kPeriodNs = 500'000'000;
+
+} // namespace
+
+bool FramePacer::startFrame(bool now)
+{
+    measure();
+    if (!now && lastFrame_.isValid() && lastFrame_.elapsed() < interval_)
+        return false;
+    lastFrame_.start(); // frames are counted from start to start
+    return true;
+}
+
+void FramePacer::measure()
+{
+    if (!period_.isValid()) {
+        period_.start();
+        periodCpuNs_ = thread_cpu_ns();
+        return;
+    }
+    const std::int64_t wallNs = period_.nsecsElapsed();
+    if (wallNs < kPeriodNs)
+        return;
+    const std::int64_t cpuNs = thread_cpu_ns();
+    interval_ = nextInterval(interval_, double(cpuNs - periodCpuNs_) / double(wallNs));
+    period_.start();
+    periodCpuNs_ = cpuNs;
+}
+
+int FramePacer::nextInterval(int interval, double share)
+{
+    if (!(share >= 0))
+        return interval;
+    // Proportional, halfway each time: the frames' own cost scales with their rate, while
+    // the rest of the thread's work does not, so a full step would overshoot.
+    const double wanted = interval * share / kCpuShare;
+    const double next = std::ceil(interval + 0.5 * (wanted - interval));
+    return int(std::clamp(next, double(kMinIntervalMs), double(kMaxIntervalMs)));
+}
