@@ -3,9 +3,15 @@
 #include <arpa/inet.h>
 #include <ifaddrs.h>
 #include <linux/if_packet.h>
+#include <linux/netlink.h>
+#include <linux/rtnetlink.h>
 #include <net/if.h>
 #include <net/route.h>
 #include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
 
 #include <algorithm>
 #include <cstring>
@@ -219,12 +225,61 @@ std::string lease_server_dhclient(std::string_view lease_text, std::string_view 
     return result;
 }
 
+LinuxAdapterSource::LinuxAdapterSource()
+{
+    linkWatch_ = ::socket(AF_NETLINK, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_ROUTE);
+    if (linkWatch_ < 0)
+        return;
+    sockaddr_nl local {};
+    local.nl_family = AF_NETLINK;
+    local.nl_groups = RTMGRP_LINK;
+    if (::bind(linkWatch_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+        ::close(linkWatch_);
+        linkWatch_ = -1;
+    }
+}
+
+LinuxAdapterSource::~LinuxAdapterSource()
+{
+    if (linkWatch_ >= 0)
+        ::close(linkWatch_);
+}
+
+// Reads every waiting link announcement; true when there was one, when some were lost
+// (the socket's buffer ran over) or when nothing can be heard.
+bool LinuxAdapterSource::linksChanged()
+{
+    if (linkWatch_ < 0)
+        return true;
+    bool changed = false;
+    char buffer[8192];
+    for (;;) {
+        const ssize_t n = ::recv(linkWatch_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (n > 0) {
+            changed = true;
+            continue;
+        }
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK)
+            changed = true; // ENOBUFS: announcements were lost
+        break;
+    }
+    return changed;
+}
+
 std::uint32_t LinuxAdapterSource::interface_count()
 {
+    if (!linksChanged() && counted_)
+        return count_;
     std::vector<Interface> list;
-    if (!list_interfaces(list))
+    if (!list_interfaces(list)) {
+        counted_ = false;
         return 0;
-    return std::uint32_t(list.size());
+    }
+    count_ = std::uint32_t(list.size());
+    counted_ = true;
+    return count_;
 }
 
 bool LinuxAdapterSource::query(std::vector<AdapterRecord>& out)

@@ -15,10 +15,25 @@
 #include <string>
 #include <string_view>
 
+// The interface count is asked for on every monitor tick. Listing the interfaces each time
+// costs a netlink dump, so the source listens to the kernel's link announcements and lists
+// them again only after an interface came, went or changed (or when it cannot listen).
 class LinuxAdapterSource : public AdapterSource {
 public:
+    LinuxAdapterSource();
+    ~LinuxAdapterSource() override;
+    LinuxAdapterSource(const LinuxAdapterSource&) = delete;
+    LinuxAdapterSource& operator=(const LinuxAdapterSource&) = delete;
+
     std::uint32_t interface_count() override;
     bool query(std::vector<AdapterRecord>& out) override;
+
+private:
+    bool linksChanged();
+
+    int linkWatch_ = -1;
+    bool counted_ = false;
+    std::uint32_t count_ = 0;
 };
 
 // Default gateway of `ifname` from the text of /proc/net/route (dotted), or "" when none.

@@ -1,8 +1,14 @@
-// The Linux adapter source: route and lease parsing, and the live enumeration's basic promises.
+// The Linux adapter source: route and lease parsing, the live enumeration's basic promises,
+// and the interface count following the kernel's announcements.
 #include "Adapter_source_linux.h"
 
 #include <gtest/gtest.h>
 
+#include <sched.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <cstring>
 
 TEST(LinuxSource, DefaultGatewayComesFromTheInterfacesDefaultRoute)
@@ -72,4 +78,34 @@ TEST(LinuxSource, LiveEnumerationNeverListsLoopbackAndFillsWhatItCounts)
     // Records beyond the count stay zero.
     EXPECT_EQ(records[n].AddressLength, 0u);
     EXPECT_EQ(records[n + 1].AdapterName[0], '\0');
+}
+
+// The count is listed again after an interface comes or goes, and only read from memory in
+// between. Runs in a child process with a network namespace of its own, so the interfaces
+// it adds exist nowhere else.
+TEST(LinuxSource, CountFollowsInterfacesComingAndGoing)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "making a network namespace needs root";
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        if (::unshare(CLONE_NEWNET) != 0)
+            ::_exit(77);
+        LinuxAdapterSource source;
+        const std::uint32_t before = source.interface_count(); // loopback only: 0
+        int failed = before != 0;
+        failed |= std::system("ip link add grafion-t0 type veth peer name grafion-t1") != 0;
+        failed |= source.interface_count() != before + 2;
+        failed |= source.interface_count() != before + 2; // unchanged: from memory
+        failed |= std::system("ip link del grafion-t0") != 0; // takes its peer along
+        failed |= source.interface_count() != before;
+        ::_exit(failed ? 1 : 0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 77)
+        GTEST_SKIP() << "no network namespace could be made";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
 }
