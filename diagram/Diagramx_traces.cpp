@@ -160,19 +160,43 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     int stay = 0; // rounds spent on the same sample without advancing
 
     // The common stretch first: samples whose time and value are inside the ranges, with
-    // their columns already known. The general loop below takes over at the first sample
-    // that is not, in the state this loop leaves.
-    if (!restart) {
+    // their columns already known. Each pixel column's run of samples is reduced to its
+    // first, highest, lowest and last value before anything is converted to pixels (a higher
+    // value is never on a lower pixel), which leaves the sink in the state that adding every
+    // sample would have. The general loop below takes over at the first sample that is not
+    // inside, in the state this loop leaves.
+    if (!restart && tc < tMax) {
         const int* column = traceColumns_.get();
-        for (std::uint32_t i = 0; i < traceColumnCount_ && tc < tMax; ++i) {
-            const Sample& s = samples[k];
-            const double y = s.value[channel];
-            if (!(y >= yMin && y <= yMax)) // also a value that is not a number
+        const std::uint32_t n = traceColumnCount_;
+        auto row = [&](double y) { return bottom - int((y - yMin) * yScale + 0.5); };
+        std::uint32_t i = 0;
+        bool inside = true;
+        while (inside && i < n) {
+            const int x = column[i];
+            const double first = samples[k].value[channel];
+            if (!(first >= yMin && first <= yMax)) // also a value that is not a number
                 break;
-            sink.add(QPoint(column[i], bottom - int((y - yMin) * yScale + 0.5)));
-            P = Point2{s.t, y};
-            tc = s.t;
+            double low = first, high = first, last = first, lastT = samples[k].t;
             k = k + 1 == capacity ? 0 : k + 1;
+            for (++i; i < n && column[i] == x; ++i) {
+                const Sample& s = samples[k];
+                const double y = s.value[channel];
+                if (!(y >= yMin && y <= yMax)) {
+                    inside = false;
+                    break;
+                }
+                low = y < low ? y : low;
+                high = y > high ? y : high;
+                last = y;
+                lastT = s.t;
+                k = k + 1 == capacity ? 0 : k + 1;
+            }
+            sink.add(QPoint(x, row(first)));
+            sink.add(QPoint(x, row(high)));
+            sink.add(QPoint(x, row(low)));
+            sink.add(QPoint(x, row(last)));
+            P = Point2{lastT, last};
+            tc = lastT;
         }
     }
 
