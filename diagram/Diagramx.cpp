@@ -144,6 +144,13 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     scrollTimer = std::make_unique<QTimer>();
     scrollTimer->setInterval(5);
     QObject::connect(scrollTimer.get(), &QTimer::timeout, [this] { OnScrollTimer(); });
+    scrollBarTimer_ = std::make_unique<QTimer>();
+    scrollBarTimer_->setSingleShot(true);
+    scrollBarTimer_->setInterval(kScrollBarSpacingMs);
+    QObject::connect(scrollBarTimer_.get(), &QTimer::timeout, [this] {
+        if (scrollBarHeld_ && !scrollTimer->isActive())
+            SetScrollBar(true, heldPage_, heldPos_);
+    });
     QObject::connect(scrollBar.data(), &QScrollBar::valueChanged, [this] { OnScrollBarChange(); });
 
     // 11. Colours and titles.
@@ -182,6 +189,7 @@ Diagramx::~Diagramx()
 {
     panTimer->stop();
     scrollTimer->stop();
+    scrollBarTimer_->stop();
     samples.reset();
     points.reset();
     traceColumns_.reset();
@@ -192,6 +200,7 @@ Diagramx::~Diagramx()
     delete scrollBar.data();
     delete scrollPanel.data();
     scrollTimer.reset();
+    scrollBarTimer_.reset();
 }
 
 std::uint32_t Diagramx::RingDistance(std::uint32_t from, std::uint32_t to) const

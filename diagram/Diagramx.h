@@ -132,6 +132,11 @@ public:
     QPointer<QScrollBar> scrollBar;
     std::unique_ptr<QTimer> scrollTimer;
     std::int32_t lastScrollPos = 0;
+    // While the window follows the newest samples the bar is set at most once per
+    // kScrollBarSpacingMs; a setting held back meanwhile is applied when the time is up.
+    std::unique_ptr<QTimer> scrollBarTimer_;
+    bool scrollBarHeld_ = false;
+    int heldPage_ = 0, heldPos_ = 0;
     QPointer<ImageControl> infoImage;
     Canvas* infoCanvas = nullptr;
     std::uint8_t channelCount = 0;
@@ -208,6 +213,7 @@ public:
     // to kScrollRange; the bar's own maximum is that less the page, so that the thumb ends
     // where the track ends.
     static constexpr int kScrollRange = 10000;
+    static constexpr int kScrollBarSpacingMs = 200;
     void ScrollTo(int pos, int max);
     void OnScrollTimer();
     void UpdateScrollBar();
@@ -253,6 +259,8 @@ private:
     void DrawOverviewParts(int W, std::uint32_t count, double oldest, double newest);
     // Sets the scroll bar without it counting as the user's scrolling.
     void SetScrollBar(bool enabled, int page, int pos);
+    // Where the scroll bar would show its thumb for this page and position.
+    QRect ThumbRect(int page, int pos) const;
     void CursorTDrag(DrawArea& item, const MouseData& mouse);
     void CursorYDrag(DrawArea& item, const MouseData& mouse);
 

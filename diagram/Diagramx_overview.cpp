@@ -11,6 +11,8 @@
 #include "ImageControl.h"
 
 #include <QSignalBlocker>
+#include <QStyle>
+#include <QStyleOptionSlider>
 #include <QTimer>
 
 #include <algorithm>
@@ -69,6 +71,7 @@ void Diagramx::OnScrollTimer()
 void Diagramx::SetScrollBar(bool enabled, int page, int pos)
 {
     const QSignalBlocker block(scrollBar.data());
+    scrollBarHeld_ = false;
     page = std::clamp(page, 1, kScrollRange);
     scrollBar->setRange(0, kScrollRange - page);
     scrollBar->setPageStep(page);
@@ -126,7 +129,42 @@ void Diagramx::UpdateScrollBar()
         pos = kScrollRange - page;
     else if (v.tMin != t0)
         pos = to_int((v.tMin - t0) * kScrollRange / span);
+    // While samples stream in, the page and position change a little with every picture.
+    // The bar's repaint costs about half a picture of the diagram, so it is left alone while
+    // its thumb stays on the same pixels, and set at most every kScrollBarSpacingMs while
+    // the window follows the newest samples (the thumb shrinks slowly as the ring fills).
+    if (scrollBar->isEnabled()) {
+        if (ThumbRect(page, pos) == ThumbRect(scrollBar->pageStep(), scrollBar->value())) {
+            scrollBarHeld_ = false;
+            return;
+        }
+        if (v.followLatest && scrollBarTimer_->isActive()) {
+            scrollBarHeld_ = true;
+            heldPage_ = page;
+            heldPos_ = pos;
+            return;
+        }
+    }
     SetScrollBar(true, page, pos);
+    if (v.followLatest)
+        scrollBarTimer_->start();
+}
+
+QRect Diagramx::ThumbRect(int page, int pos) const
+{
+    page = std::clamp(page, 1, kScrollRange);
+    QStyleOptionSlider option;
+    option.initFrom(scrollBar.data());
+    option.orientation = Qt::Horizontal;
+    option.state |= QStyle::State_Horizontal;
+    option.subControls = QStyle::SC_All;
+    option.minimum = 0;
+    option.maximum = kScrollRange - page;
+    option.pageStep = page;
+    option.singleStep = std::max(1, page / 10);
+    option.sliderPosition = option.sliderValue = std::clamp(pos, 0, kScrollRange - page);
+    return scrollBar->style()->subControlRect(QStyle::CC_ScrollBar, &option,
+                                              QStyle::SC_ScrollBarSlider, scrollBar.data());
 }
 
 // ---- Overview strip ----------------------------------------------------------------------

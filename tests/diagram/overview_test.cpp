@@ -133,21 +133,28 @@ TEST(ScrollBar, ScrollingMovesTheWindowAndKeepsItsWidthAndYRange)
 
 // The diagram's own settings of the bar are not the user's scrolling: painting a live
 // diagram never switches it to zoom mode, and a later move of the thumb to where it was
-// before the paint still scrolls.
+// before the paint still scrolls. Pictures in quick succession set the bar once; the
+// last setting held back is applied when the spacing is up, with the thumb at the end.
 TEST(ScrollBar, ThePaintsOwnSettingsDoNotScroll)
 {
     OverviewScene s(6000);
     Diagramx& d = s.d;
     const int first = d.scrollBar->value();
-    for (int i = 0; i < 20; ++i)
+    s.add(300);
+    s.add(300);
+    const int set = d.scrollBar->value();
+    for (int i = 0; i < 18; ++i)
         s.add(300);
+    EXPECT_EQ(d.scrollBar->value(), set);
     QTimer wait;
     wait.setSingleShot(true);
-    wait.start(30);
+    wait.start(Diagramx::kScrollBarSpacingMs + 50);
     while (wait.isActive())
         QApplication::processEvents();
     EXPECT_FALSE(d.scrollTimer->isActive());
     EXPECT_EQ(d.view.followLatest, 1);
+    EXPECT_EQ(d.scrollBar->value(), d.scrollBar->maximum());
+    EXPECT_NE(d.scrollBar->value(), set);
     ASSERT_NE(d.scrollBar->value(), first);
 
     d.scrollBar->setValue(first);
