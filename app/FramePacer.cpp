@@ -28,6 +28,13 @@ bool FramePacer::startFrame(bool now)
     return true;
 }
 
+int FramePacer::msUntilDue() const
+{
+    if (!lastFrame_.isValid())
+        return 1;
+    return int(std::max<std::int64_t>(1, interval_ - lastFrame_.elapsed()));
+}
+
 void FramePacer::measure()
 {
     if (!period_.isValid()) {
@@ -53,4 +60,29 @@ int FramePacer::nextInterval(int interval, double share)
     const double wanted = interval * share / kCpuShare;
     const double next = std::ceil(interval + 0.5 * (wanted - interval));
     return int(std::clamp(next, double(kMinIntervalMs), double(kMaxIntervalMs)));
+}
+
+void DrainTicks::restart()
+{
+    interval_ = kMinIntervalMs;
+    sinceSamples_.start();
+}
+
+int DrainTicks::afterTick(std::uint32_t drained)
+{
+    if (!sinceSamples_.isValid())
+        sinceSamples_.start();
+    interval_ = nextInterval(interval_, drained, sinceSamples_.nsecsElapsed());
+    if (drained > 0)
+        sinceSamples_.start();
+    return interval_;
+}
+
+int DrainTicks::nextInterval(int interval, std::uint32_t drained, std::int64_t sinceSamplesNs)
+{
+    if (drained == 0)
+        return std::clamp(interval * 2, kMinIntervalMs, kMaxIntervalMs);
+    const double samplesPerMs = double(drained) * 1e6 / double(std::max<std::int64_t>(sinceSamplesNs, 1));
+    return int(std::clamp(std::floor(kTickSamples / samplesPerMs), double(kMinIntervalMs),
+                          double(kMaxIntervalMs)));
 }

@@ -252,6 +252,8 @@ void TForm_net::Button_start_stopClick()
         Timer_Diagram->stop();
     } else {
         acquisition_on = 1;
+        drain_ticks_.restart();
+        Timer_Diagram->setInterval(DrainTicks::kMinIntervalMs);
         Timer_Diagram->start();
     }
     show_start_stop_caption();

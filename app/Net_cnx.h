@@ -255,6 +255,9 @@ private:
     void redraw_live(bool now);
     FramePacer frame_pacer_;
     bool redraw_pending_ = false;
+    // Spaces Timer_Diagram's ticks by the sample rate in "Rolling Data" mode.
+    DrainTicks drain_ticks_;
+    void space_drain_ticks(std::uint32_t drained);
     void monitor_link_state();
     void monitor_discovery();
 

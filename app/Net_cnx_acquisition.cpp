@@ -87,6 +87,8 @@ void TForm_net::BitBtn_start_CMPClick()
     BitBtn_start_CMP->setEnabled(false);
     BitBtn_stop_CMP->setEnabled(true);
     RadioGroup_trigger_type->setEnabled(false);
+    drain_ticks_.restart();
+    Timer_Diagram->setInterval(DrainTicks::kMinIntervalMs);
     Timer_Diagram->start();
     acquisition_on = 1;
     send_start_acquisition();
@@ -164,6 +166,7 @@ void TForm_net::drain_samples()
         if (display == w) {
             if (redraw_pending_)
                 redraw_live(false);
+            space_drain_ticks(0);
             return;
         }
         // A display lapped by the receiver (more than a whole ring behind) goes on from the
@@ -171,12 +174,14 @@ void TForm_net::drain_samples()
         if (ring_distance(display, w, SAMPLE_RING_SLOTS) >
             ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS))
             display = ring_oldest.load();
+        const std::uint32_t drained = ring_distance(display, w, SAMPLE_RING_SLOTS);
         while (display != w) {
             append_ring_slot(display);
             display = ring_advance(display, 1, SAMPLE_RING_SLOTS);
         }
         ring_display = display;
         redraw_live(false);
+        space_drain_ticks(drained);
         return;
     }
 
@@ -223,6 +228,15 @@ void TForm_net::drain_samples()
     }
     ring_display = display;
     redraw_live(false);
+}
+
+void TForm_net::space_drain_ticks(std::uint32_t drained)
+{
+    int interval = drain_ticks_.afterTick(drained);
+    if (redraw_pending_) // a frame held back is drawn when it is due, not a tick later
+        interval = std::min(interval, frame_pacer_.msUntilDue());
+    if (interval != Timer_Diagram->interval())
+        Timer_Diagram->setInterval(interval); // counts from now
 }
 
 void TForm_net::redraw_live(bool now)

@@ -131,6 +131,13 @@ TEST_F(AcquisitionTest, RollingModeShowsOnlyWhatArrivesAfterStartAndNeverLosesAS
     receive(50); // received before Start: skipped
     window->BitBtn_start_CMPClick();
     EXPECT_EQ(takeQueued(), std::vector<int>{2});
+    EXPECT_EQ(window->Timer_Diagram->interval(), 1);
+
+    // While nothing arrives the ticks are spaced out, step by step, to one per display
+    // frame; a fast stream brings them back to every millisecond.
+    for (int tick = 0; tick < 4; ++tick)
+        window->drain_samples();
+    EXPECT_EQ(window->Timer_Diagram->interval(), DrainTicks::kMaxIntervalMs);
 
     // Many ticks of uneven size, with the ring wrapping several times: every sample
     // reaches the diagram once, in order, 1 ms apart.
@@ -147,6 +154,9 @@ TEST_F(AcquisitionTest, RollingModeShowsOnlyWhatArrivesAfterStartAndNeverLosesAS
     for (std::uint32_t i = 0; i < 20000; ++i)
         ASSERT_EQ(diagramValue(i), std::int16_t(50 + total - 20000 + int(i))) << i;
     EXPECT_NEAR(d.nextTime, total * 0.001, 1e-6);
+    receive(15000);
+    window->drain_samples();
+    EXPECT_EQ(window->Timer_Diagram->interval(), 1);
 
     window->BitBtn_stop_CMPClick();
     EXPECT_EQ(acquisition_on.load(), 0);
@@ -163,11 +173,14 @@ TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheEventAndRearms
     EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
     EXPECT_EQ(status_panel_look(3).indicator, 0x00FFFFu);
 
-    // Without an event nothing is shown.
+    // Without an event nothing is shown. The ticks stay 1 ms apart: how many samples come
+    // before the event depends on them.
     receive(500);
+    window->drain_samples();
     window->drain_samples();
     const Diagramx& d = *live_diagram;
     EXPECT_EQ(d.SampleCount(), 0u);
+    EXPECT_EQ(window->Timer_Diagram->interval(), 1);
 
     // The receiver marks the event at the first slot of the next block.
     ring_display = ring_write.load();
