@@ -66,23 +66,34 @@ void DrainTicks::restart()
 {
     interval_ = kMinIntervalMs;
     sinceSamples_.start();
+    window_.start();
+    windowSamples_ = 0;
 }
 
 int DrainTicks::afterTick(std::uint32_t drained)
 {
-    if (!sinceSamples_.isValid())
+    if (!window_.isValid())
+        restart();
+    windowSamples_ += drained;
+    if (drained > 0) {
+        // A faster stream is followed at once.
+        const std::int64_t ns = std::max<std::int64_t>(sinceSamples_.nsecsElapsed(), 1);
+        interval_ = std::min(interval_, forRate(double(drained) * 1e6 / double(ns)));
         sinceSamples_.start();
-    interval_ = nextInterval(interval_, drained, sinceSamples_.nsecsElapsed());
-    if (drained > 0)
-        sinceSamples_.start();
+    }
+    const std::int64_t ns = window_.nsecsElapsed();
+    if (ns >= kWindowNs) {
+        interval_ = forRate(double(windowSamples_) * 1e6 / double(ns));
+        window_.start();
+        windowSamples_ = 0;
+    }
     return interval_;
 }
 
-int DrainTicks::nextInterval(int interval, std::uint32_t drained, std::int64_t sinceSamplesNs)
+int DrainTicks::forRate(double samplesPerMs)
 {
-    if (drained == 0)
-        return std::clamp(interval * 2, kMinIntervalMs, kMaxIntervalMs);
-    const double samplesPerMs = double(drained) * 1e6 / double(std::max<std::int64_t>(sinceSamplesNs, 1));
+    if (!(samplesPerMs > 0))
+        return kQuietIntervalMs;
     return int(std::clamp(std::floor(kTickSamples / samplesPerMs), double(kMinIntervalMs),
                           double(kMaxIntervalMs)));
 }

@@ -45,17 +45,23 @@ public:
     static constexpr int kMinIntervalMs = 1;
     static constexpr int kMaxIntervalMs = FramePacer::kMinIntervalMs;
     static constexpr double kTickSamples = 500;
+    // With nothing arriving the ticks are spaced no further than this: a fast stream that
+    // starts after a quiet stretch (Start, say) is then taken within a few milliseconds.
+    static constexpr int kQuietIntervalMs = 4;
+    // A slower stream is recognised over this long: one tick may find only part of a block.
+    static constexpr std::int64_t kWindowNs = 100'000'000;
 
     // An acquisition starts: ticks every millisecond until the rate is known.
     void restart();
     // The interval after a tick that took `drained` samples.
     int afterTick(std::uint32_t drained);
 
-    // A tick without samples doubles the interval; one with samples sets it from the rate
-    // since the last tick that had any (`sinceSamplesNs` ago).
-    static int nextInterval(int interval, std::uint32_t drained, std::int64_t sinceSamplesNs);
+    // The spacing for a stream of `samplesPerMs` (0 when nothing arrives).
+    static int forRate(double samplesPerMs);
 
 private:
     QElapsedTimer sinceSamples_;
+    QElapsedTimer window_;
+    std::uint64_t windowSamples_ = 0;
     int interval_ = kMinIntervalMs;
 };

@@ -13,6 +13,8 @@
 #include <QTimer>
 #include <QToolButton>
 
+#include <chrono>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -133,11 +135,12 @@ TEST_F(AcquisitionTest, RollingModeShowsOnlyWhatArrivesAfterStartAndNeverLosesAS
     EXPECT_EQ(takeQueued(), std::vector<int>{2});
     EXPECT_EQ(window->Timer_Diagram->interval(), 1);
 
-    // While nothing arrives the ticks are spaced out, step by step, to one per display
-    // frame; a fast stream brings them back to every millisecond.
-    for (int tick = 0; tick < 4; ++tick)
-        window->drain_samples();
-    EXPECT_EQ(window->Timer_Diagram->interval(), DrainTicks::kMaxIntervalMs);
+    // While nothing arrives the ticks are spaced out a little (a slow stream spaces them to
+    // one per display frame); a fast stream brings them back to every millisecond.
+    window->drain_samples();
+    std::this_thread::sleep_for(std::chrono::nanoseconds(DrainTicks::kWindowNs));
+    window->drain_samples();
+    EXPECT_EQ(window->Timer_Diagram->interval(), DrainTicks::kQuietIntervalMs);
 
     // Many ticks of uneven size, with the ring wrapping several times: every sample
     // reaches the diagram once, in order, 1 ms apart.

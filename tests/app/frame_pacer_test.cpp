@@ -30,19 +30,21 @@ TEST(FramePacer, SpacesFramesToKeepTheThreadsShareWithinOneAndFourDisplayFrames)
 
 TEST(DrainTicks, TakeAboutTheSameNumberOfSamplesPerTickFromOneToSixteenMilliseconds)
 {
-    constexpr std::int64_t ms = 1'000'000;
     // 1 kHz: a tick per display frame; 50 kHz: 10 ms; 800 kHz: every millisecond.
-    EXPECT_EQ(DrainTicks::nextInterval(1, 1, 1 * ms), DrainTicks::kMaxIntervalMs);
-    EXPECT_EQ(DrainTicks::nextInterval(16, 500, 10 * ms), 10);
-    EXPECT_EQ(DrainTicks::nextInterval(10, 800, 1 * ms), 1);
-    // A burst after a quiet stretch counts over the whole stretch.
-    EXPECT_EQ(DrainTicks::nextInterval(16, 1000, 100 * ms), DrainTicks::kMaxIntervalMs);
-    // Ticks without samples are spaced out step by step, not at once: a stream whose blocks
-    // come a little slower than the ticks does not swing between the limits.
-    EXPECT_EQ(DrainTicks::nextInterval(1, 0, 1 * ms), 2);
-    EXPECT_EQ(DrainTicks::nextInterval(8, 0, 20 * ms), 16);
-    EXPECT_EQ(DrainTicks::nextInterval(16, 0, 40 * ms), 16);
-    EXPECT_EQ(DrainTicks::nextInterval(2, 1000, 2 * ms), 1);
-    // A clock that did not move does not divide by zero.
-    EXPECT_EQ(DrainTicks::nextInterval(4, 100, 0), 1);
+    EXPECT_EQ(DrainTicks::forRate(1), DrainTicks::kMaxIntervalMs);
+    EXPECT_EQ(DrainTicks::forRate(0.05), DrainTicks::kMaxIntervalMs);
+    EXPECT_EQ(DrainTicks::forRate(50), 10);
+    EXPECT_EQ(DrainTicks::forRate(800), 1);
+    // Nothing arriving: a few milliseconds, so that a stream starting later is taken soon.
+    EXPECT_EQ(DrainTicks::forRate(0), DrainTicks::kQuietIntervalMs);
+    EXPECT_EQ(DrainTicks::forRate(std::numeric_limits<double>::quiet_NaN()),
+              DrainTicks::kQuietIntervalMs);
+
+    // A tick that finds part of a block does not space the ticks out: a slower stream is
+    // only recognised over a window of ticks.
+    DrainTicks ticks;
+    ticks.restart();
+    EXPECT_EQ(ticks.afterTick(1000), 1);
+    EXPECT_EQ(ticks.afterTick(3), 1);
+    EXPECT_EQ(ticks.afterTick(0), 1);
 }
