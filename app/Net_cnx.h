@@ -258,6 +258,7 @@ private:
     // Spaces Timer_Diagram's ticks by the sample rate in "Rolling Data" mode.
     DrainTicks drain_ticks_;
     void space_drain_ticks(std::uint32_t drained);
+    void take_last_samples();
     void monitor_link_state();
     void monitor_discovery();
 

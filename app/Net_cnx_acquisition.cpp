@@ -75,6 +75,7 @@ void TForm_net::BitBtn_disconnectClick()
     BitBtn_start_CMP_force->setEnabled(false);
     BitBtn_stop_CMP->setEnabled(false);
     acquisition_on = 0;
+    take_last_samples();
     Timer_Diagram->stop();
     if (redraw_pending_)
         redraw_live(true);
@@ -109,6 +110,7 @@ void TForm_net::stop_acquisition()
     acquisition_on = 0;
     BitBtn_start_CMP->setEnabled(true);
     BitBtn_stop_CMP->setEnabled(false);
+    take_last_samples();
     Timer_Diagram->stop();
     if (redraw_pending_)
         redraw_live(true); // the last samples appended are shown now, not at a tick to come
@@ -137,6 +139,15 @@ void TForm_net::ComboBox_event_typeChange()
     settings.event_channel = std::uint8_t(index);
     if (connection_state() == LINK_CONNECTED)
         send_channel_config();
+}
+
+// In "Rolling Data" the ticks can be up to a display frame apart: what arrived since the
+// last one is taken in before the timer stops, so that the diagram ends with the last sample
+// received. (In the event modes the ticks stay 1 ms apart and a capture ends on its own.)
+void TForm_net::take_last_samples()
+{
+    if (settings.trigger_mode.load() == 0 && Timer_Diagram->isActive())
+        drain_samples();
 }
 
 void TForm_net::Timer_DiagramTimer()

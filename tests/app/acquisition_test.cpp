@@ -161,7 +161,11 @@ TEST_F(AcquisitionTest, RollingModeShowsOnlyWhatArrivesAfterStartAndNeverLosesAS
     window->drain_samples();
     EXPECT_EQ(window->Timer_Diagram->interval(), 1);
 
+    // Stop takes in what arrived after the last tick: the diagram ends with the last sample.
+    receive(7);
     window->BitBtn_stop_CMPClick();
+    EXPECT_EQ(diagramValue(d.SampleCount() - 1), std::int16_t(next_value - 1));
+    EXPECT_EQ(ring_display.load(), ring_write.load());
     EXPECT_EQ(acquisition_on.load(), 0);
     EXPECT_TRUE(takeQueued().empty()); // Stop sends nothing
 }
