@@ -4,7 +4,10 @@
 #include "socket_thread_support.h"
 
 #include <algorithm>
+#include <chrono>
 #include <random>
+#include <thread>
+#include <utility>
 
 namespace {
 
@@ -188,6 +191,15 @@ TEST_F(SocketThreadTest, SampleBlocksAreStoredAndAcknowledgedWithoutPollPauses)
     send_start_acquisition();
 
     ASSERT_TRUE(wait_until([&] { return s.stats().blocks >= 40; }));
+    // Blocks stop being stored; the one being stored is finished (its samples are written
+    // one by one, so the write index is a whole number of blocks only between blocks).
+    acquisition_on = 0;
+    std::uint32_t settled = ring_write.load();
+    ASSERT_TRUE(wait_until([&] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const std::uint32_t now = ring_write.load();
+        return std::exchange(settled, now) == now;
+    }));
     const auto st = s.stats();
     EXPECT_EQ(st.messages_by_type[2], 1u);
     EXPECT_GE(st.messages_by_type[3], 40u);
