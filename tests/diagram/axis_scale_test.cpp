@@ -90,7 +90,7 @@ TEST(TStep, FinestStepWhoseLabelsFitSideBySide)
     }
 }
 
-TEST(TStep, NothingFitsInATinyPlotAndTheSearchEnds)
+TEST(TStep, SearchEndsWhenNothingFitsOrTheSpanIsTinyFarFromZero)
 {
     FixedWidth w(10);
     const AxisStep s = choose_t_step(0, 10, 10, 14, w);
@@ -100,14 +100,9 @@ TEST(TStep, NothingFitsInATinyPlotAndTheSearchEnds)
     FixedWidth w2(10);
     choose_t_step(0, 1e6, 100, 14, w2);
     EXPECT_LT(w2.measured.size(), 100u);
-}
-
-TEST(TStep, FarFromZeroWithATinySpanEnds)
-{
-    FixedWidth w(10);
-    const AxisStep s = choose_t_step(1e6, 1e6 + 1e-9, 800, 14, w);
-    EXPECT_GT(s.step, 0);
-    EXPECT_LT(w.measured.size(), 10000u);
+    FixedWidth w3(10);
+    EXPECT_GT(choose_t_step(1e6, 1e6 + 1e-9, 800, 14, w3).step, 0);
+    EXPECT_LT(w3.measured.size(), 10000u);
 }
 
 TEST(MinorTicks, SubdivisionsKeepEightPixelsApart)
@@ -115,13 +110,4 @@ TEST(MinorTicks, SubdivisionsKeepEightPixelsApart)
     const int cases[][2] = {{40, 5}, {39, 4}, {32, 4}, {31, 3}, {24, 3}, {16, 2}, {15, 1}};
     for (const auto& c : cases)
         EXPECT_EQ(minor_subdivisions(c[0]), c[1]) << c[0];
-}
-
-TEST(LabelValues, StepsThroughZeroLandExactlyOnZero)
-{
-    double v = -0.3;
-    for (int i = 0; i < 3; ++i)
-        v = next_label_value(v, 0.1);
-    EXPECT_EQ(v, 0.0);
-    EXPECT_FALSE(std::signbit(v));
 }

@@ -2,8 +2,6 @@
 
 #include "paint_support.h"
 
-#include <QTimer>
-
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -15,22 +13,8 @@ constexpr Color kGreen = 0x008000;
 constexpr Color kBlue = 0xFF0000;
 constexpr int kMax = Diagramx::kScrollRange;
 
-struct OverviewScene {
-    DiagramHost h;
-    Diagramx& d;
-    explicit OverviewScene(int n, int width = 700) : h(width, 480 + 57 + 36), d(*h.d)
-    {
-        h.host->show();
-        QApplication::processEvents();
-        add(n);
-    }
-    void add(int n)
-    {
-        h.append(n, [](int c, int, double t) { return c * 10 + std::sin(t); });
-        d.Redraw();
-    }
-    double oldest() const { return d.samples[d.head].t; }
-    double newest() const { return d.samples[d.RingBack(d.tail, 1)].t; }
+struct OverviewScene : LiveScene {
+    explicit OverviewScene(int n, int width = 700) : LiveScene(n, width, 480 + 57 + 36) {}
     double held() const { return newest() - oldest(); }
     double shown() const { return d.view.tMax - d.view.tMin; }
     int page() const { return int(shown() * kMax / held()); }
@@ -46,18 +30,7 @@ struct OverviewScene {
     const QImage& strip() { return d.infoImage->picture(); }
     Color px(int x, int y) { return from_qcolor(strip().pixelColor(x, y)); }
     int W() { return strip().width(); }
-    // Columns of row y with colour c: first and last (-1 when none).
-    std::pair<int, int> run(int y, Color c)
-    {
-        int first = -1, last = -1;
-        for (int x = 0; x < W(); ++x)
-            if (px(x, y) == c) {
-                if (first < 0)
-                    first = x;
-                last = x;
-            }
-        return {first, last};
-    }
+    bool rowHas(int y, Color c) { return has_colour(strip(), QRect(0, y, W(), 1), c); }
 };
 
 } // namespace
@@ -177,8 +150,8 @@ TEST(Overview, ShortGaugeShowsOnlyTheArrowsAndShorterStillNotEvenThose)
     // An empty diagram: the two tracks and nothing else.
     few.d.Clear();
     few.d.Redraw();
-    EXPECT_EQ(few.run(27, kBlue).first, -1);
-    EXPECT_EQ(few.run(14, kRed).first, -1);
+    EXPECT_FALSE(few.rowHas(27, kBlue));
+    EXPECT_FALSE(few.rowHas(14, kRed));
     EXPECT_EQ(few.px(5, 40), 0xDDDDDDu);
     EXPECT_EQ(few.px(few.W() / 2, 14), clWhite);
 }
@@ -234,22 +207,17 @@ TEST(Overview, StripIsTheDrawingOfItsPartsAfterEveryChange)
     };
     auto compare = [&s](const QImage& want) {
         s.d.infoCanvas->release();
-        const QImage& got = s.strip();
-        int differing = 0;
-        for (int y = 0; y < want.height(); ++y)
-            for (int x = 0; x < want.width(); ++x)
-                differing += got.pixel(x, y) != want.pixel(x, y);
-        return differing;
+        return count_differing(s.strip(), want);
     };
     EXPECT_EQ(compare(expected()), 0);
     s.zoom(2.0, 4.0);
     EXPECT_EQ(compare(expected()), 0);
     s.add(9999); // capacity - 2: not yet wrapped
     EXPECT_EQ(compare(expected()), 0);
-    EXPECT_NE(s.run(14, kRed).first, -1);
+    EXPECT_TRUE(s.rowHas(14, kRed));
     s.add(1);
     EXPECT_EQ(compare(expected()), 0);
-    EXPECT_NE(s.run(14, kGreen).first, -1);
+    EXPECT_TRUE(s.rowHas(14, kGreen));
     s.add(5000);
     EXPECT_EQ(compare(expected()), 0);
     s.zoom(s.newest() - 1, s.newest());

@@ -1,12 +1,15 @@
 #pragma once
-// Helpers for painting tests: a diagram on a hidden host and off-screen drawing targets.
+// Helpers for diagram tests: a diagram on a host, off-screen drawing targets, mouse events
+// and pixel comparisons.
 
 #include "Diagramx.h"
 #include "ImageControl.h"
 
 #include <QApplication>
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
+#include <gtest/gtest.h>
 
 #include <cmath>
 #include <functional>
@@ -51,14 +54,74 @@ inline bool has_colour(const QImage& img, const QRect& r, Color c)
     return has_pixel(img, r, [c](QColor q) { return from_qcolor(q) == c; });
 }
 
+// Bounding box of the pixels that differ from the background colour.
+inline QRect inked(const QImage& img, Color background)
+{
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (from_qcolor(img.pixelColor(x, y)) != background)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+// Pixels of `want`'s extent that differ in `got`, leaving out those where skip(x, y) holds.
+inline int count_differing(const QImage& got, const QImage& want,
+                           const std::function<bool(int, int)>& skip = {})
+{
+    int n = 0;
+    for (int y = 0; y < want.height(); ++y)
+        for (int x = 0; x < want.width(); ++x)
+            n += got.pixel(x, y) != want.pixel(x, y) && !(skip && skip(x, y));
+    return n;
+}
+
+inline MouseData mouse_at(QPoint p, Qt::MouseButtons held = Qt::NoButton,
+                          MouseButton button = MouseButton::Left)
+{
+    MouseData m;
+    m.x = p.x();
+    m.y = p.y();
+    m.held = held;
+    m.button = button;
+    return m;
+}
+
+// Pixel of a time and of a value in a painted view, rounded the way the traces round.
+struct Scale {
+    ViewState v;
+    int x(double t) const
+    {
+        return v.plotLeft + int((t - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5);
+    }
+    int y(double value) const
+    {
+        return v.plotBottom - int((value - v.yMin) * v.plotHeight / (v.yMax - v.yMin) + 0.5);
+    }
+    int top() const { return v.plotBottom - v.plotHeight; }
+};
+
+// A zoom window over samples first .. first + length with the given value range.
+inline ViewState zoomed(ViewState v, std::uint32_t first, std::uint32_t length, double yMin, double yMax)
+{
+    v.followLatest = 0;
+    v.viewOffset = first;
+    v.viewLength = length;
+    v.tTrimStart = v.tTrimEnd = 0;
+    v.zoomYMin = yMin;
+    v.zoomYMax = yMax;
+    return v;
+}
+
 struct DiagramHost {
     std::unique_ptr<QWidget> host;
     std::unique_ptr<Diagramx> d;
-    explicit DiagramHost(int width = 600, int height = 400)
+    explicit DiagramHost(int width = 600, int height = 400, std::uint32_t window = 5000,
+                         std::uint32_t capacity = 20001)
     {
         host = std::make_unique<QWidget>();
         host->resize(width, height);
-        d = std::make_unique<Diagramx>(host.get(), 8, 5000, 20001);
+        d = std::make_unique<Diagramx>(host.get(), 8, window, capacity);
     }
     ~DiagramHost()
     {
@@ -81,5 +144,67 @@ struct DiagramHost {
     {
         for (int c = 0; c < 8; ++c)
             d->channelVisible[c] = c == channel;
+    }
+};
+
+inline double wave(int c, int, double t)
+{
+    return 100.0 * c + 40 * std::sin(7 * t + c);
+}
+
+enum { T1, T2, Y1, Y2 }; // cursor handles
+
+// A shown diagram with n live samples of wave(), painted once.
+struct LiveScene {
+    DiagramHost h;
+    Diagramx& d;
+    explicit LiveScene(int n, int width = 760, int height = 520) : h(width, height), d(*h.d)
+    {
+        h.host->show();
+        QApplication::processEvents();
+        add(n);
+    }
+    void add(int n)
+    {
+        h.append(n, wave);
+        d.Redraw();
+    }
+    const QImage& picture() { return d.plotImage->picture(); }
+    QImage copy() { return picture().copy(); }
+    Color px(int x, int y) { return from_qcolor(picture().pixelColor(x, y)); }
+    double oldest() const { return d.samples[d.head].t; }
+    double newest() const { return d.samples[d.RingBack(d.tail, 1)].t; }
+    int plotRight() const { return d.view.plotLeft + d.view.plotWidth; }
+    int plotTop() const { return d.view.plotBottom - d.view.plotHeight; }
+    QPoint centre(int cursor) const
+    {
+        const DrawArea& it = d.cursorItem[cursor];
+        return {it.left + it.width / 2, it.top + it.height / 2};
+    }
+    // Press on a cursor handle, move to `to`, release.
+    void drag(int cursor, QPoint to)
+    {
+        d.PlotMouseDown(mouse_at(centre(cursor)));
+        ASSERT_EQ(d.activeItem, &d.cursorItem[cursor]);
+        d.PlotMouseMove(mouse_at(to));
+        d.PlotMouseUp(mouse_at(to));
+    }
+    // A left-button drag through `via` to `to`.
+    void leftDrag(QPoint from, QPoint to, std::initializer_list<QPoint> via = {})
+    {
+        d.PlotMouseDown(mouse_at(from, Qt::LeftButton));
+        for (QPoint p : via)
+            d.PlotMouseMove(mouse_at(p, Qt::LeftButton));
+        d.PlotMouseMove(mouse_at(to, Qt::LeftButton));
+        d.PlotMouseUp(mouse_at(to));
+    }
+    // A right-button press at `from`, a move to `to` and one pan step.
+    void pan(QPoint from, QPoint to)
+    {
+        d.PlotMouseDown(mouse_at(from, Qt::RightButton, MouseButton::Right));
+        d.PlotMouseMove(mouse_at(to, Qt::RightButton));
+        if (d.panTimer->isActive()) // the timer's tick, without its look at the pointer
+            d.PanStep();
+        d.PlotMouseUp(mouse_at(to, Qt::NoButton, MouseButton::Right));
     }
 };
