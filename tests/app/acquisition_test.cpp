@@ -4,13 +4,10 @@
 
 #include "Diagramx.h"
 #include "Globvar.h"
-#include "Netcom.h"
-#include "Scknet.h"
 #include "window_fixture.h"
 
 #include <QAction>
 #include <QComboBox>
-#include <QTimer>
 #include <QToolButton>
 
 #include <chrono>
@@ -19,17 +16,8 @@
 
 namespace {
 
-class AcquisitionTest : public WindowFixture {
+class AcquisitionTest : public OfflineWindowFixture {
 protected:
-    // These tests play the socket thread's part themselves: the window's thread is ended
-    // and only the send queue is kept.
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        link_shutdown();
-        send_queue_lock_create();
-    }
-
     // Takes every queued message off the send queue and returns their types.
     std::vector<int> takeQueued()
     {

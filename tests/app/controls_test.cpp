@@ -5,50 +5,25 @@
 #include "Globvar.h"
 #include "Load_dat.h"
 #include "Modal.h"
-#include "Netcom.h"
 #include "Netifset.h"
 #include "Var_dati.h"
-#include "Scknet.h"
 #include "window_fixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
-#include <QLineEdit>
-#include <QTimer>
 #include <QToolButton>
 
 #include <vector>
 
 namespace {
 
-class ControlsTest : public WindowFixture {
+class ControlsTest : public OfflineWindowFixture {
 protected:
-    void SetUp() override
-    {
-        WindowFixture::SetUp();
-        // The socket thread is not needed here; the send queue is.
-        link_shutdown();
-        send_queue_lock_create();
-    }
     int queued()
     {
         const int n = queue_count();
         queue_flush();
         return n;
-    }
-    // Lets the scale timer run until it has stopped itself.
-    void settle()
-    {
-        for (int i = 0; i < 50 && window->Timer_set_fix_scale->isActive(); ++i)
-            QTest::qWait(2);
-    }
-    void typeInto(QLineEdit* memo, const QString& text)
-    {
-        memo->setFocus();
-        QTest::qWait(1);
-        memo->selectAll();
-        QTest::keyClicks(memo, text);
-        QTest::keyClick(memo, Qt::Key_Return);
     }
 };
 
@@ -56,77 +31,55 @@ protected:
 
 TEST_F(ControlsTest, FixedScaleSwitchGreysTheLimitFieldsAndShowsItsLabel)
 {
-    // Defaults: off, the fields greyed with 2000 and -2000.
-    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
-    EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), "Off");
-    EXPECT_EQ(window->Panel_scala_asse_y_on_off->captionColor(), 0x808080u);
+    // Defaults: off, the fields greyed with 2000 and -2000; on, they take input and the
+    // diagram their limits; off again, the pending limit timer is stopped.
     EXPECT_EQ(window->Memo_asse_y_max_scale->text(), "2000");
     EXPECT_EQ(window->Memo_asse_y_min_scale->text(), "-2000");
-    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
-    EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
-    EXPECT_EQ(window->Panel_asse_y_max_scale->captionColor(), 0x808080u);
-
-    window->CheckBox_scala_asse_y->click();
-    EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), "On");
-    EXPECT_EQ(window->Panel_scala_asse_y_on_off->captionColor(), 0x0000FFu);
-    EXPECT_TRUE(window->Memo_asse_y_max_scale->isEnabled());
-    EXPECT_TRUE(window->UpDown_asse_y_min_scale->isEnabled());
-    EXPECT_EQ(window->Panel_asse_y_min_scale->captionColor(), 0x000000u);
-    EXPECT_EQ(settings.view_flags & 1u, 1u);
-    EXPECT_EQ(live_diagram->view.fixedScale, 1);
+    for (bool on : {false, true, false}) {
+        SCOPED_TRACE(on);
+        if (on != window->CheckBox_scala_asse_y->isChecked()) {
+            window->Timer_set_fix_scale->start();
+            window->CheckBox_scala_asse_y->click();
+        }
+        EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), on ? "On" : "Off");
+        EXPECT_EQ(window->Panel_scala_asse_y_on_off->captionColor(), on ? 0x0000FFu : 0x808080u);
+        for (QWidget* w : {(QWidget*)window->Memo_asse_y_max_scale, (QWidget*)window->Memo_asse_y_min_scale,
+                           (QWidget*)window->UpDown_asse_y_min_scale})
+            EXPECT_EQ(w->isEnabled(), on) << w->objectName().toStdString();
+        for (Panel* label : {window->Panel_asse_y_max_scale, window->Panel_asse_y_min_scale})
+            EXPECT_EQ(label->captionColor(), on ? 0x000000u : 0x808080u);
+        EXPECT_EQ(settings.view_flags & 1u, on ? 1u : 0u);
+        EXPECT_EQ(live_diagram->view.fixedScale, on ? 1 : 0);
+        EXPECT_TRUE(on || !window->Timer_set_fix_scale->isActive()); // switched off: no pending limits
+    }
     EXPECT_EQ(live_diagram->view.fixedYMax, 2000);
     EXPECT_EQ(live_diagram->view.fixedYMin, -2000);
-
-    window->Timer_set_fix_scale->start();
-    window->CheckBox_scala_asse_y->click();
-    EXPECT_FALSE(window->Timer_set_fix_scale->isActive());
-    EXPECT_FALSE(window->Memo_asse_y_min_scale->isEnabled());
-    EXPECT_EQ(live_diagram->view.fixedScale, 0);
-    EXPECT_EQ(settings.view_flags & 1u, 0u);
 }
 
 TEST_F(ControlsTest, ANewLimitRepaintsOnceAndAnUnchangedOneNotAtAll)
 {
     window->CheckBox_scala_asse_y->click();
-    settle();
+    settleScale();
 
     const auto before = live_diagram->paintCount();
     typeInto(window->Memo_asse_y_max_scale, "350");
-    settle();
+    settleScale();
     EXPECT_EQ(settings.y_max, 350);
     EXPECT_EQ(live_diagram->view.fixedYMax, 350);
     EXPECT_EQ(live_diagram->paintCount(), before + 1);
 
     QTest::keyClick(window->Memo_asse_y_max_scale, Qt::Key_Return);
-    settle();
+    settleScale();
     EXPECT_EQ(live_diagram->paintCount(), before + 1);
 
     // One arrow step on the minimum: one unit, one repaint.
     window->UpDown_asse_y_min_scaleChangingEx(UpDown::Direction::Up);
-    settle();
+    settleScale();
     EXPECT_EQ(settings.y_min, -1999);
     EXPECT_EQ(live_diagram->view.fixedYMin, -1999);
     EXPECT_EQ(window->Memo_asse_y_min_scale->text(), "-1999");
     EXPECT_EQ(live_diagram->paintCount(), before + 2);
     EXPECT_TRUE(recorder.messages().empty());
-}
-
-TEST_F(ControlsTest, LimitsAndTheFixedScaleAreFoundAgainAtTheNextStart)
-{
-    window->CheckBox_scala_asse_y->click();
-    typeInto(window->Memo_asse_y_max_scale, "1234");
-    typeInto(window->Memo_asse_y_min_scale, "56-"); // the minus key toggles the sign
-    settle();
-    window->close();
-    window.reset();
-
-    openWindow();
-    EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
-    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), "1234");
-    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), "-56");
-    EXPECT_EQ(live_diagram->view.fixedScale, 1);
-    EXPECT_EQ(live_diagram->view.fixedYMax, 1234);
-    EXPECT_EQ(live_diagram->view.fixedYMin, -56);
 }
 
 TEST_F(ControlsTest, ChannelRowsHideTracesAndChooseQuantitiesOnlyWhileConnected)
@@ -150,15 +103,16 @@ TEST_F(ControlsTest, ChannelRowsHideTracesAndChooseQuantitiesOnlyWhileConnected)
 
 TEST_F(ControlsTest, CursorSwitchesClearAndRefreshActOnTheDiagram)
 {
-    EXPECT_EQ(window->Panel_cursor_asseT_on_off->caption(), "Off");
-    window->CheckBox_cursor_asseT->click();
-    EXPECT_EQ(live_diagram->showTCursors, 1);
-    EXPECT_EQ(window->Panel_cursor_asseT_on_off->caption(), "On");
-    window->CheckBox_cursor_asseY->click();
-    EXPECT_EQ(live_diagram->showYCursors, 1);
-    window->CheckBox_cursor_asseY->click();
-    EXPECT_EQ(live_diagram->showYCursors, 0);
-    EXPECT_EQ(window->Panel_cursor_asseY_on_off->captionColor(), 0x808080u);
+    for (bool on : {true, false}) {
+        window->CheckBox_cursor_asseT->click();
+        window->CheckBox_cursor_asseY->click();
+        EXPECT_EQ(live_diagram->showTCursors, on ? 1 : 0);
+        EXPECT_EQ(live_diagram->showYCursors, on ? 1 : 0);
+        for (Panel* label : {window->Panel_cursor_asseT_on_off, window->Panel_cursor_asseY_on_off}) {
+            EXPECT_EQ(label->caption(), on ? "On" : "Off");
+            EXPECT_EQ(label->captionColor(), on ? 0x0000FFu : 0x808080u);
+        }
+    }
 
     double values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     for (int i = 0; i < 100; ++i)

@@ -11,90 +11,72 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <stdexcept>
 
 namespace {
 
-// Throws from its event handler whatever it is told to.
-class ThrowingObject : public QObject {
+// Runs its handler for each user event.
+class UserEventTarget : public QObject {
 public:
-    std::function<void()> thrower;
-    int handled = 0;
+    std::function<void()> handler;
 
 protected:
     bool event(QEvent* e) override
     {
-        if (e->type() == QEvent::User) {
-            ++handled;
-            thrower();
-            return true;
-        }
-        return QObject::event(e);
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        handler();
+        return true;
     }
 };
 
-TEST(GrafionApplication, ExceptionFromAPostedEventIsReportedOnce)
+TEST(GrafionApplication, ExceptionFromAnyHandlerIsReportedOnceAndTheLoopGoesOn)
 {
     MessageRecorder recorder;
-    ThrowingObject target;
-    target.thrower = [] { throw std::runtime_error("Valore fuori campo"); };
-    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
-    QCoreApplication::processEvents();
-    ASSERT_EQ(target.handled, 1);
-    ASSERT_EQ(recorder.messages().size(), 1u);
-    const RecordedMessage m = recorder.messages()[0];
-    EXPECT_EQ(m.text, "Valore fuori campo");
-    EXPECT_EQ(m.title, QCoreApplication::applicationName());
-    EXPECT_EQ(m.title, "Grafion");
-    EXPECT_EQ(m.icon, MessageIcon::Stop);
-
-    // The loop goes on: the next event is delivered and handled normally.
-    target.thrower = [] {};
-    QCoreApplication::postEvent(&target, new QEvent(QEvent::User));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(target.handled, 2);
-    EXPECT_EQ(recorder.messages().size(), 1u);
-}
-
-TEST(GrafionApplication, ForeignExceptionIsReportedWithEmptyText)
-{
-    MessageRecorder recorder;
-    ThrowingObject target;
-    target.thrower = [] { throw 42; };
-    QEvent event(QEvent::User);
-    QCoreApplication::sendEvent(&target, &event);
-    ASSERT_EQ(recorder.messages().size(), 1u);
-    EXPECT_EQ(recorder.messages()[0].text, "");
-    EXPECT_EQ(recorder.messages()[0].title, "Grafion");
-}
-
-TEST(GrafionApplication, ExceptionFromAClickOrATimerHandlerIsReportedOnce)
-{
-    MessageRecorder recorder;
+    std::function<void()> fault;
+    int handled = 0;
+    const auto handler = [&] { ++handled, fault(); };
+    UserEventTarget target;
+    target.handler = handler;
     QPushButton button("x");
-    int clicks = 0;
-    QObject::connect(&button, &QPushButton::clicked, [&] {
-        ++clicks;
-        throw std::logic_error("click");
-    });
+    QObject::connect(&button, &QPushButton::clicked, handler);
     button.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&button));
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 1);
-    ASSERT_EQ(recorder.messages().size(), 1u);
-    EXPECT_EQ(recorder.messages()[0].text, "click");
-
-    recorder.clear();
     QTimer timer;
     timer.setSingleShot(true);
-    QObject::connect(&timer, &QTimer::timeout, [] { throw std::runtime_error("tick"); });
-    timer.start(0);
-    QTest::qWait(20);
-    ASSERT_EQ(recorder.messages().size(), 1u);
-    EXPECT_EQ(recorder.messages()[0].text, "tick");
-    // The button still works after both.
-    QTest::mouseClick(&button, Qt::LeftButton);
-    EXPECT_EQ(clicks, 2);
+    QObject::connect(&timer, &QTimer::timeout, handler);
+
+    const auto post = [&] { QCoreApplication::postEvent(&target, new QEvent(QEvent::User)), QCoreApplication::processEvents(); };
+    const auto send = [&] { QEvent e(QEvent::User); QCoreApplication::sendEvent(&target, &e); };
+    const auto click = [&] { QTest::mouseClick(&button, Qt::LeftButton); };
+    const auto tick = [&] { timer.start(0), QTest::qWait(20); };
+    const struct {
+        std::function<void()> deliver, fault;
+        QString text;
+    } cases[] = {
+        {post, [] { throw std::runtime_error("Valore fuori campo"); }, "Valore fuori campo"},
+        {send, [] { throw 42; }, ""}, // not a standard exception: no text
+        {click, [] { throw std::logic_error("click"); }, "click"},
+        {tick, [] { throw std::runtime_error("tick"); }, "tick"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        recorder.clear();
+        handled = 0;
+        fault = c.fault;
+        c.deliver();
+        EXPECT_EQ(handled, 1);
+        ASSERT_EQ(recorder.messages().size(), 1u);
+        EXPECT_EQ(recorder.messages()[0].text, c.text);
+        EXPECT_EQ(recorder.messages()[0].title, "Grafion");
+        EXPECT_EQ(recorder.messages()[0].icon, MessageIcon::Stop);
+        // The next event is delivered and handled normally.
+        fault = [] {};
+        c.deliver();
+        EXPECT_EQ(handled, 2);
+        EXPECT_EQ(recorder.messages().size(), 1u);
+    }
 }
 
 } // namespace

@@ -8,12 +8,16 @@
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Net_cnx.h"
+#include "Netcom.h"
+#include "Scknet.h"
 #include "message_box.h"
 
 #include <QDir>
 #include <QFile>
+#include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 #include <gtest/gtest.h>
 
@@ -53,6 +57,21 @@ protected:
         QFile f(folder.filePath("ethernet_set.dat"));
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
     }
+    // Types into a limit field as a user does, ending with Return.
+    void typeInto(QLineEdit* memo, const QString& text)
+    {
+        memo->setFocus();
+        QTest::qWait(1);
+        memo->selectAll();
+        QTest::keyClicks(memo, text);
+        QTest::keyClick(memo, Qt::Key_Return);
+    }
+    // Lets the timer that carries new limits into the diagram run until it stops itself.
+    void settleScale()
+    {
+        for (int i = 0; i < 50 && window->Timer_set_fix_scale->isActive(); ++i)
+            QTest::qWait(2);
+    }
     template <typename T>
     T* child(const char* name)
     {
@@ -66,4 +85,16 @@ protected:
     FixedAdapterSource adapters;
     MessageRecorder recorder;
     std::unique_ptr<TForm_net> window;
+};
+
+// The same window with its socket thread ended and only the send queue kept: the test plays
+// the socket thread's part itself.
+class OfflineWindowFixture : public WindowFixture {
+protected:
+    void SetUp() override
+    {
+        WindowFixture::SetUp();
+        link_shutdown();
+        send_queue_lock_create();
+    }
 };

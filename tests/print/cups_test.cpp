@@ -106,13 +106,6 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
     auto scaled = [&](const QRect& r) {
         return QRect(QPoint(sx(r.left()), sy(r.top())), QPoint(sx(r.right()), sy(r.bottom())));
     };
-    PageLayout l;
-    l.diagramBox = scaled(printed.diagramBox);
-    for (int i = 0; i < 8; ++i) {
-        l.legendCell[i] = scaled(printed.legendCell[i]);
-        l.legendSwatch[i] = scaled(printed.legendSwatch[i]);
-    }
-
     auto dark_near = [&](int x, int y, int reach) {
         for (int dy = -reach; dy <= reach; ++dy)
             for (int dx = -reach; dx <= reach; ++dx)
@@ -120,18 +113,18 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
                     return true;
         return false;
     };
-    const QRect box = l.diagramBox;
+    const QRect box = scaled(printed.diagramBox);
     EXPECT_TRUE(dark_near(box.left(), box.center().y(), 2)) << "frame left edge";
     EXPECT_TRUE(dark_near(box.right(), box.center().y(), 2)) << "frame right edge";
     EXPECT_TRUE(dark_near(box.center().x(), box.bottom(), 2)) << "frame bottom edge";
     EXPECT_FALSE(dark_near(box.left() - 8, box.center().y(), 2)) << "nothing left of the frame";
     for (int i = 0; i < 8; ++i) {
-        EXPECT_TRUE(dark_near(l.legendCell[i].left(), l.legendCell[i].center().y(), 2)) << "cell " << i;
-        const QColor swatch = rendered.pixelColor(l.legendSwatch[i].center());
+        const QRect cell = scaled(printed.legendCell[i]);
+        EXPECT_TRUE(dark_near(cell.left(), cell.center().y(), 2)) << "cell " << i;
+        const QColor swatch = rendered.pixelColor(scaled(printed.legendSwatch[i]).center());
         const QColor want = to_qcolor(host.d->channelColor[i]);
-        EXPECT_NEAR(swatch.red(), want.red(), 40) << "swatch " << i;
-        EXPECT_NEAR(swatch.green(), want.green(), 40) << "swatch " << i;
-        EXPECT_NEAR(swatch.blue(), want.blue(), 40) << "swatch " << i;
+        for (auto part : {&QColor::red, &QColor::green, &QColor::blue})
+            EXPECT_NEAR((swatch.*part)(), (want.*part)(), 40) << "swatch " << i;
     }
     QFile::remove(pdf);
 }

@@ -46,6 +46,16 @@ struct PrintHost {
     }
 };
 
+// Puts back the print settings that a test changes.
+struct PrintSettingsReset {
+    ~PrintSettingsReset()
+    {
+        print_is_preview = 0;
+        print_whole_diagram = 0;
+        print_printer_index = 0;
+    }
+};
+
 inline void save_for_viewing(const QImage& image, const char* name)
 {
     const QString dir = qEnvironmentVariable("GRAFION_PRINT_PNG_DIR");
