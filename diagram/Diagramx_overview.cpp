@@ -130,9 +130,10 @@ void Diagramx::UpdateScrollBar()
     else if (v.tMin != t0)
         pos = to_int((v.tMin - t0) * kScrollRange / span);
     // While samples stream in, the page and position change a little with every picture.
-    // The bar's repaint costs about half a picture of the diagram, so it is left alone while
-    // its thumb stays on the same pixels, and set at most every kScrollBarSpacingMs while
-    // the window follows the newest samples (the thumb shrinks slowly as the ring fills).
+    // A repaint of the bar costs about as much as a picture of the diagram (Qt hands its
+    // fills to other threads and waits for them), so the bar is left alone while its thumb
+    // stays on the same pixels, and set at most every kScrollBarSpacingMs while the window
+    // follows the newest samples (the thumb shrinks slowly as the ring fills).
     if (scrollBar->isEnabled()) {
         if (ThumbRect(page, pos) == ThumbRect(scrollBar->pageStep(), scrollBar->value())) {
             scrollBarHeld_ = false;
