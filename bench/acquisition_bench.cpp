@@ -20,6 +20,7 @@
 // Options: --seconds S, --sweep-seconds S, --rates R1,R2,..., --no-sweep, --sim PATH.
 #include "live_support.h"
 #include "loopback.h"
+#include "pump_until.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
@@ -66,17 +67,6 @@ double seconds_since(Clock::time_point t)
     return std::chrono::duration<double>(Clock::now() - t).count();
 }
 
-bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
-
 double thread_cpu_seconds()
 {
     timespec ts {};
@@ -90,21 +80,11 @@ std::uint32_t sequence_breaks()
 {
     const std::uint32_t n = live_diagram->SampleCount();
     std::uint32_t breaks = 0;
-    int expected = -1;
+    SequenceFollower follower;
     for (std::uint32_t k = 0; k < n; ++k) {
         const Sample& s = live_diagram->samples[live_diagram->RingAdd(live_diagram->head, k)];
-        const int p = period_position(s);
-        if (p == -1) {
+        if (follower.next(s) != SequenceFollower::InSequence)
             ++breaks;
-            expected = -1;
-            continue;
-        }
-        if (expected >= 0 && p != -2 && p != expected)
-            ++breaks;
-        if (p >= 0)
-            expected = (p + 1) % 2000;
-        else if (expected >= 0)
-            expected = (expected + 1) % 2000;
     }
     return breaks;
 }

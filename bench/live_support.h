@@ -57,3 +57,29 @@ inline int period_position(const Sample& s)
     }
     return fits == 2 ? -2 : found;
 }
+
+// Follows the simulator's sequence through the diagram's samples one by one.
+class SequenceFollower {
+public:
+    enum Step { InSequence, Break, Unreadable };
+
+    Step next(const Sample& s)
+    {
+        const int p = period_position(s);
+        if (p == -1) {
+            expected_ = -1;
+            return Unreadable;
+        }
+        const bool broken = expected_ >= 0 && p != -2 && p != expected_;
+        if (p >= 0)
+            expected_ = (p + 1) % 2000;
+        else if (expected_ >= 0)
+            expected_ = (expected_ + 1) % 2000;
+        return broken ? Break : InSequence;
+    }
+    // The next sample starts afresh (the ones between cannot be followed).
+    void lose() { expected_ = -1; }
+
+private:
+    int expected_ = -1;
+};

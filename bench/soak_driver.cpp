@@ -16,6 +16,7 @@
 //          --port P (1645), --sim PATH.
 #include "live_support.h"
 #include "loopback.h"
+#include "pump_until.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
@@ -56,17 +57,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 using namespace std::chrono_literals;
-
-bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit)
-{
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        run_event_loop(5ms);
-    }
-    return true;
-}
 
 // CPU seconds of another process, from /proc; 0 when it is gone.
 double child_cpu_seconds(qint64 pid)
@@ -111,23 +101,15 @@ public:
         const std::uint32_t n = live_diagram->SampleCount();
         if (fresh > n) {
             ++breaks;  // more came than the diagram holds: the sequence cannot be followed
-            expected_ = -1;
+            follower_.lose();
             fresh = n;
         }
         for (std::uint32_t k = n - std::uint32_t(fresh); k < n; ++k) {
-            const Sample& s = live_diagram->samples[live_diagram->RingAdd(live_diagram->head, k)];
-            const int p = period_position(s);
-            if (p == -1) {
-                ++unreadable;
-                expected_ = -1;
-                continue;
+            switch (follower_.next(live_diagram->samples[live_diagram->RingAdd(live_diagram->head, k)])) {
+            case SequenceFollower::Unreadable: ++unreadable; break;
+            case SequenceFollower::Break: ++breaks; break;
+            case SequenceFollower::InSequence: break;
             }
-            if (expected_ >= 0 && p != -2 && p != expected_)
-                ++breaks;
-            if (p >= 0)
-                expected_ = (p + 1) % 2000;
-            else if (expected_ >= 0)
-                expected_ = (expected_ + 1) % 2000;
         }
     }
     static std::uint64_t shown_count()
@@ -137,7 +119,7 @@ public:
 
 private:
     std::uint64_t checked_ = 0;
-    int expected_ = -1;
+    SequenceFollower follower_;
 };
 
 // The figures of the simulator's summary line ("samples N ... faulted samples N").

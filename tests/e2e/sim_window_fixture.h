@@ -11,6 +11,7 @@
 #pragma once
 
 #include "loopback.h"
+#include "pump_until.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
@@ -51,18 +52,6 @@ inline constexpr int kPanelController = 1;
 inline constexpr int kPanelConnection = 2;
 inline constexpr int kPanelAcquisition = 3;
 inline constexpr std::uint32_t kDiagramFull = 20000;
-
-// Runs the event loop until `done` holds or the (generous) limit passes.
-inline bool pump_until(const std::function<bool()>& done, std::chrono::milliseconds limit = 10s)
-{
-    const auto end = Clock::now() + limit;
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        QTest::qWait(2);
-    }
-    return true;
-}
 
 // The set of positions (0..1999) in the simulator's period that a sample's values fit: one
 // position, or the two zero crossings of the slow sine (0 and 1000); empty when the values
