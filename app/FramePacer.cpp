@@ -75,10 +75,12 @@ int DrainTicks::afterTick(std::uint32_t drained)
     if (!window_.isValid())
         restart();
     windowSamples_ += drained;
+    // A faster stream is followed at once, also on the tick that closes a window: a burst
+    // must not be averaged away by the quieter stretch before it.
+    int now = kMaxIntervalMs;
     if (drained > 0) {
-        // A faster stream is followed at once.
         const std::int64_t ns = std::max<std::int64_t>(sinceSamples_.nsecsElapsed(), 1);
-        interval_ = std::min(interval_, forRate(double(drained) * 1e6 / double(ns)));
+        now = forRate(double(drained) * 1e6 / double(ns));
         sinceSamples_.start();
     }
     const std::int64_t ns = window_.nsecsElapsed();
@@ -87,6 +89,8 @@ int DrainTicks::afterTick(std::uint32_t drained)
         window_.start();
         windowSamples_ = 0;
     }
+    if (drained > 0)
+        interval_ = std::min(interval_, now);
     return interval_;
 }
 
