@@ -41,25 +41,26 @@ protected:
         const std::string id = std::to_string(::getpid());
         pc_ = "grafion-pc-" + id;
         ctl_ = "grafion-ctl-" + id;
-        pc_if_ = "gpc" + id.substr(id.size() > 8 ? id.size() - 8 : 0);
-        ctl_if_ = "gct" + id.substr(id.size() > 8 ? id.size() - 8 : 0);
+        const std::string tail = id.substr(id.size() > 8 ? id.size() - 8 : 0);  // names <= 15
+        pc_if_ = "gpc" + tail;
+        ctl_if_ = "gct" + tail;
         std::string out;
         if (run("ip netns add " + pc_, &out) != 0)
             GTEST_SKIP() << "cannot create network namespaces (" << out << "); skipped";
         created_ = true;
-        ASSERT_EQ(run("ip netns add " + ctl_, &out), 0) << out;
-        // The pair is created inside the PC namespace, so not even for a moment does an
-        // interface of it sit in the namespace the test started in.
         const std::string in_pc = "ip netns exec " + pc_ + " ";
         const std::string in_ctl = "ip netns exec " + ctl_ + " ";
-        ASSERT_EQ(run(in_pc + "ip link add " + pc_if_ + " type veth peer name " + ctl_if_
-                          + " netns " + ctl_, &out), 0) << out;
-        ASSERT_EQ(run(in_pc + "ip addr add 192.0.2.1/24 dev " + pc_if_, &out), 0) << out;
-        ASSERT_EQ(run(in_ctl + "ip addr add 192.0.2.2/24 dev " + ctl_if_, &out), 0) << out;
-        for (const auto& [ns, dev] : {std::pair {in_pc, pc_if_}, std::pair {in_ctl, ctl_if_}}) {
-            ASSERT_EQ(run(ns + "ip link set lo up", &out), 0) << out;
-            ASSERT_EQ(run(ns + "ip link set " + dev + " up", &out), 0) << out;
-        }
+        // The pair is created inside the PC namespace, so not even for a moment does an
+        // interface of it sit in the namespace the test started in.
+        for (const std::string& command :
+             {"ip netns add " + ctl_,
+              in_pc + "ip link add " + pc_if_ + " type veth peer name " + ctl_if_ + " netns "
+                  + ctl_,
+              in_pc + "ip addr add 192.0.2.1/24 dev " + pc_if_,
+              in_ctl + "ip addr add 192.0.2.2/24 dev " + ctl_if_, in_pc + "ip link set lo up",
+              in_pc + "ip link set " + pc_if_ + " up", in_ctl + "ip link set lo up",
+              in_ctl + "ip link set " + ctl_if_ + " up"})
+            ASSERT_EQ(run(command, &out), 0) << command << ": " << out;
     }
 
     void TearDown() override
@@ -74,19 +75,6 @@ protected:
         }
     }
 
-    // The simulator in the controller's namespace, on the controller's standard port.
-    void start_simulator()
-    {
-        simulator_ = ::fork();
-        ASSERT_GE(simulator_, 0);
-        if (simulator_ == 0) {
-            ::execlp("ip", "ip", "netns", "exec", ctl_.c_str(), E2E_SIMULATOR, "--quiet",
-                     "--rate", "0", "--max-block", "400", "--split-every", "7",
-                     static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-    }
-
     std::string pc_, ctl_, pc_if_, ctl_if_;
     bool created_ = false;
     pid_t simulator_ = -1;
@@ -96,12 +84,17 @@ protected:
 
 TEST_F(NamespaceLinkTest, BroadcastFindsTheControllerAndTheLinkCarriesSamples)
 {
-    start_simulator();
+    // The simulator in the controller's namespace, on the controller's standard port.
+    simulator_ = ::fork();
+    ASSERT_GE(simulator_, 0);
+    if (simulator_ == 0) {
+        ::execlp("ip", "ip", "netns", "exec", ctl_.c_str(), E2E_SIMULATOR, "--quiet", "--rate",
+                 "0", "--max-block", "400", "--split-every", "7", static_cast<char*>(nullptr));
+        ::_exit(127);
+    }
     std::string out;
-    const int status = run("timeout 60 ip netns exec " + pc_ + " " + E2E_CLIENT + " " + pc_if_
-                               + " 12000",
-                           &out);
-    EXPECT_EQ(status, 0) << out;
+    const std::string client = std::string(E2E_CLIENT) + " " + pc_if_ + " 12000";
+    EXPECT_EQ(run("timeout 60 ip netns exec " + pc_ + " " + client, &out), 0) << out;
     EXPECT_NE(out.find("interface " + pc_if_ + " address 192.0.2.1"), std::string::npos) << out;
     EXPECT_NE(out.find("controller 192.0.2.2"), std::string::npos) << out;
     EXPECT_NE(out.find("OK samples"), std::string::npos) << out;

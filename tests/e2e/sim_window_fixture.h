@@ -27,21 +27,15 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
-#include <functional>
 #include <memory>
 #include <numbers>
 #include <set>
 #include <string>
+#include <utility>
 
 namespace e2e {
 
@@ -96,10 +90,9 @@ protected:
 
     void TearDown() override
     {
-        if (window) {
+        if (window)
             window->close();
-            window.reset();
-        }
+        window.reset();
         simulator.reset();
         adapter_source_set(nullptr);
         link_config = LinkConfig {};
@@ -121,22 +114,15 @@ protected:
         link_config.controller_port = simulator->port();
     }
 
-    void open_window()
-    {
-        window = std::make_unique<TForm_net>();
-        window->show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
-    }
-
     // Window up, controller found, Connect pressed, connection established.
     void open_and_connect(sim::Options options, int trigger_mode = 0)
     {
         start_simulator(options);
         if (HasFatalFailure())
             return;
-        open_window();
-        if (HasFatalFailure())
-            return;
+        window = std::make_unique<TForm_net>();
+        window->show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->RadioGroup_trigger_type->setItemIndex(trigger_mode);
         ASSERT_EQ(settings.trigger_mode.load(), trigger_mode);
         ASSERT_TRUE(pump_until([] { return panel(kPanelController) == "IP: 127.0.0.1"; }))
@@ -150,6 +136,21 @@ protected:
     static QString panel(int index) { return status_panel_look(index).text; }
 
     static void click(QToolButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    // The enabled ones of the connection and acquisition controls, e.g. "disconnect stop".
+    std::string enabled_controls() const
+    {
+        const std::pair<const char*, const QWidget*> controls[] = {
+            {"connect", window->BitBtn_connect},    {"disconnect", window->BitBtn_disconnect},
+            {"start", window->BitBtn_start_CMP},    {"stop", window->BitBtn_stop_CMP},
+            {"force", window->BitBtn_start_CMP_force},
+            {"trigger", window->RadioGroup_trigger_type}};
+        std::string names;
+        for (const auto& [name, control] : controls)
+            if (control->isEnabled())
+                names += (names.empty() ? "" : " ") + std::string(name);
+        return names;
+    }
 
     std::uint64_t sim_messages(int type) const { return simulator->stats().messages_by_type[type]; }
 
@@ -179,8 +180,7 @@ protected:
 inline unsigned test_time_scale()
 {
     const char* text = std::getenv("GRAFION_TEST_TIME_SCALE");
-    const int scale = text ? std::atoi(text) : 1;
-    return scale > 1 ? unsigned(scale) : 1u;
+    return unsigned(std::max(1, text ? std::atoi(text) : 1));
 }
 
 // A controller that answers at most once a millisecond with what it sampled meanwhile, as

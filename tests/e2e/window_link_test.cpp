@@ -1,14 +1,7 @@
-// The main window against the controller simulator on loopback: connecting, acquiring in the
-// three trigger modes, stopping, disconnecting, and the link coming back by itself after the
-// controller went away. The window runs off screen; its one network adapter is a fixed
-// record with the loopback address, and discovery is pointed at 127.0.0.1 on free ports, so
-// nothing leaves loopback (the suite also runs in a namespace that has nothing else).
-//
-// The simulator's waveforms identify each sample: channel 5 is a ramp rising by 60 per
-// sample over 1000 samples (-30000 .. 29940) and channel 3 a sine of 2000 samples that is
-// positive in the first half of its period and negative in the second, so a sample's values
-// give its position in the simulator's 2000-sample period. Together with the counts this
-// tells whether a sample was lost, repeated or reordered on its way to the diagram.
+// The main window against the controller simulator on loopback (see sim_window_fixture.h):
+// connecting, acquiring in the three trigger modes, stopping, disconnecting, and the link
+// coming back by itself after the controller went away. The samples' values and counts tell
+// whether a sample was lost, repeated or reordered on its way to the diagram.
 
 #include "sim_window_fixture.h"
 
@@ -23,24 +16,19 @@ namespace {
 using namespace e2e;
 
 // Checks that the diagram's samples [from, to) are the simulator's samples first_index,
-// first_index + 1, ... in order, stamped `period` apart from first_time. Stops at the first
+// first_index + 1, ... in order, stamped 1 ms apart from first_time. Stops at the first
 // mismatch.
 void expect_consecutive(std::uint32_t from, std::uint32_t to, std::uint64_t first_index,
                         double first_time)
 {
     for (std::uint32_t k = from; k < to; ++k) {
         const Sample& s = diagram_sample(k);
-        const int position = int((first_index + (k - from)) % 2000);
-        const std::set<int> fits = period_positions(s);
-        if (fits.count(position) == 0) {
-            ADD_FAILURE() << "diagram sample " << k << " should be simulator sample "
-                          << first_index + (k - from) << " (position " << position
-                          << "), values ch3 " << s.value[2] << " ch5 " << s.value[4];
-            return;
-        }
+        const std::uint64_t index = first_index + (k - from);
         const double t = first_time + 0.001 * double(k - from);
-        if (std::fabs(s.t - t) > 1e-6) {
-            ADD_FAILURE() << "diagram sample " << k << " time " << s.t << ", expected " << t;
+        if (period_positions(s).count(int(index % 2000)) == 0 || std::fabs(s.t - t) > 1e-6) {
+            ADD_FAILURE() << "diagram sample " << k << " (t " << s.t << ", ch3 " << s.value[2]
+                          << ", ch5 " << s.value[4] << ") should be simulator sample " << index
+                          << " at t " << t;
             return;
         }
     }
@@ -59,25 +47,27 @@ int first_position()
     return -1;
 }
 
-// Slots from `from` up to `to` in the shared ring; 0 when they are equal.
-std::uint32_t ring_gap(std::uint32_t from, std::uint32_t to)
-{
-    return (to + SAMPLE_RING_SLOTS - from) % SAMPLE_RING_SLOTS;
-}
+// Rolling mode at a controller's usual pace and at five times that with larger blocks:
+// Connect sends the channel configuration first, every sample the PC stored reaches the
+// diagram once and in order, and a second Start continues the picture where it was,
+// skipping what arrived while stopped.
+struct RollingCase {
+    const char* name;
+    unsigned rate;
+    unsigned max_block;
+    std::uint32_t samples; // how many to take before Stop
+};
 
-TEST_F(WindowLinkTest, ConnectShowsTheControllerAndSendsTheChannelConfigurationFirst)
+class RollingTest : public WindowLinkTest, public ::testing::WithParamInterface<RollingCase> {};
+
+TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
 {
-    open_and_connect(paced(1000, 10));
+    const RollingCase c = GetParam();
+    open_and_connect(paced(c.rate, c.max_block));
     ASSERT_FALSE(HasFatalFailure());
-
     EXPECT_EQ(panel(0), "IP: 127.0.0.1");
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
-    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
-    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_FALSE(window->BitBtn_connect->isEnabled());
-    EXPECT_TRUE(window->BitBtn_disconnect->isEnabled());
-
+    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
     // The channel configuration queued by Connect goes first; then the link polls.
     ASSERT_TRUE(pump_until([&] { return sim_messages(1) >= 2; }));
     const sim::Stats stats = simulator->stats();
@@ -86,34 +76,10 @@ TEST_F(WindowLinkTest, ConnectShowsTheControllerAndSendsTheChannelConfigurationF
     EXPECT_EQ(stats.last_channel_config,
               (std::vector<std::uint8_t> {0, 1, 2, 3, 4, 5, 6, 7, settings.event_channel.load()}));
     EXPECT_EQ(stats.messages_by_type[2], 0u) << "nothing is started before Start";
-}
-
-// Rolling mode at a controller's usual pace and at five times that with larger blocks:
-// every sample the PC stored reaches the diagram once, in order, and a second Start
-// continues the picture where it was, skipping what arrived while stopped.
-struct RollingCase {
-    unsigned rate;
-    unsigned max_block;
-    std::uint32_t samples; // how many to take before Stop
-};
-
-class RollingTest : public WindowLinkTest, public ::testing::WithParamInterface<RollingCase> {};
-
-TEST_P(RollingTest, EverySampleReachesTheDiagramOnceAndInOrder)
-{
-    const RollingCase c = GetParam();
-    open_and_connect(paced(c.rate, c.max_block));
-    ASSERT_FALSE(HasFatalFailure());
     ASSERT_EQ(live_diagram->SampleCount(), 0u);
 
     click(window->BitBtn_start_CMP);
-    EXPECT_EQ(acquisition_on.load(), 1);
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
-    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
-    EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
-    EXPECT_FALSE(window->RadioGroup_trigger_type->isEnabled());
-    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled()) << "no forced start when rolling";
-
+    EXPECT_EQ(enabled_controls(), "disconnect stop") << "no forced start when rolling";
     const std::uint64_t paints = live_diagram->paintCount();
     ASSERT_TRUE(pump_until([&] { return live_diagram->SampleCount() >= c.samples; }, 30s))
         << "only " << live_diagram->SampleCount() << " samples reached the diagram";
@@ -124,11 +90,9 @@ TEST_P(RollingTest, EverySampleReachesTheDiagramOnceAndInOrder)
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
 
     click(window->BitBtn_stop_CMP);
-    EXPECT_EQ(acquisition_on.load(), 0);
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
     EXPECT_FALSE(window->Timer_Diagram->isActive());
-    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
-    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
 
     const std::uint64_t stored = samples_stored_after_stop();
     ASSERT_LT(stored, SAMPLE_RING_SLOTS) << "the test keeps within one turn of the ring";
@@ -143,22 +107,17 @@ TEST_P(RollingTest, EverySampleReachesTheDiagramOnceAndInOrder)
 
     // Start again: the simulator counts from its first sample again, and the picture goes on
     // from the previous time.
-    const std::uint32_t before = live_diagram->SampleCount();
     click(window->BitBtn_start_CMP);
-    ASSERT_TRUE(pump_until([&] { return live_diagram->SampleCount() >= before + 300; }, 30s));
+    ASSERT_TRUE(pump_until([&] { return live_diagram->SampleCount() >= shown + 300; }, 30s));
     click(window->BitBtn_stop_CMP);
     samples_stored_after_stop();
-    const std::uint32_t after = live_diagram->SampleCount();
-    expect_consecutive(before, after, 0, 0.001 * before);
+    expect_consecutive(shown, live_diagram->SampleCount(), 0, 0.001 * shown);
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, RollingTest,
-                         ::testing::Values(RollingCase {1000, 10, 1500},
-                                           RollingCase {5000, 100, 6000}),
-                         [](const auto& info) {
-                             return std::to_string(info.param.rate) + "Hz_blocks_"
-                                 + std::to_string(info.param.max_block);
-                         });
+                         ::testing::Values(RollingCase {"1000Hz_blocks_10", 1000, 10, 1500},
+                                           RollingCase {"5000Hz_blocks_100", 5000, 100, 6000}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
 {
@@ -167,8 +126,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
     ASSERT_FALSE(HasFatalFailure());
 
     click(window->BitBtn_start_CMP);
-    EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
-    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_EQ(enabled_controls(), "disconnect stop force");
     // Samples come in, but nothing is shown before the event.
     ASSERT_TRUE(pump_until([] { return ring_write.load() > 3000; }));
     QTest::qWait(50);
@@ -197,11 +155,8 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         const int first = first_position();
         ASSERT_GE(first, 0);
         expect_consecutive(0, kDiagramFull, std::uint64_t(first), 0.0);
-        EXPECT_EQ(acquisition_on.load(), 1);
         EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
-        EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
-        EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
-        EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
+        EXPECT_EQ(enabled_controls(), "disconnect stop force");
         // Event reset when the capture began and again when it ended.
         EXPECT_TRUE(pump_until([&] { return sim_messages(5) >= resets + 2; }));
         // The diagram keeps the capture while waiting.
@@ -211,23 +166,19 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
 
     click(window->BitBtn_stop_CMP);
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
 }
 
 TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
 {
     // Events every 10000 samples; the first one after Start is the simulator's sample 10000.
-    constexpr unsigned kRate = 20000;
     constexpr unsigned kBlock = 100;
     constexpr std::uint64_t kEventSample = 10000;
-    open_and_connect(paced(kRate, kBlock, 500), 2);
+    open_and_connect(paced(20000, kBlock, 500), 2);
     ASSERT_FALSE(HasFatalFailure());
 
     click(window->BitBtn_start_CMP);
-    EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
-    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
-
+    EXPECT_EQ(enabled_controls(), "disconnect stop force");
     std::set<QString> seen;
     ASSERT_TRUE(pump_until([&] {
         seen.insert(panel(kPanelAcquisition));
@@ -238,10 +189,7 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     // Stopped by the full diagram: back to connected and idle.
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
     EXPECT_FALSE(window->Timer_Diagram->isActive());
-    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
-    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
-    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
     EXPECT_GE(simulator->stats().events, 1u);
 
     // Which of the simulator's samples the diagram holds: the ring was emptied on connecting
@@ -249,10 +197,10 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     // is s modulo the ring size; the last one shown is the slot before ring_display.
     const std::uint64_t stored = samples_stored_after_stop();
     ASSERT_EQ(live_diagram->SampleCount(), kDiagramFull);
-    const std::uint64_t undrawn = ring_gap(ring_display.load(), ring_write.load());
+    const std::uint64_t undrawn =
+        (ring_write.load() + SAMPLE_RING_SLOTS - ring_display.load()) % SAMPLE_RING_SLOTS;
     ASSERT_GE(stored, kDiagramFull + undrawn);
-    const std::uint64_t last = stored - 1 - undrawn;
-    const std::uint64_t first = last + 1 - kDiagramFull;
+    const std::uint64_t first = stored - undrawn - kDiagramFull;
     expect_consecutive(0, kDiagramFull, first, 0.0);
     // The event is in the picture's first 200 samples (its block's first sample is the
     // event slot, up to a block before the simulator's event sample) unless the display
@@ -261,12 +209,22 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     EXPECT_GE(sim_messages(5), 2u) << "event reset at Start and when the event was taken";
 }
 
-TEST_F(WindowLinkTest, LinkLostDuringAcquisitionShowsTheErrorAndReconnectsByItself)
+TEST_F(WindowLinkTest, LinkDroppedOrLostDuringAcquisitionComesBackByItself)
 {
     open_and_connect(paced(1000, 10));
     ASSERT_FALSE(HasFatalFailure());
     click(window->BitBtn_start_CMP);
     ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() >= 200; }));
+
+    // The controller closes the connection while acknowledgements are being exchanged: the
+    // acknowledgement that was on its way is sent again on the new connection, so the
+    // controller goes on sending sample blocks.
+    simulator->drop_connection();
+    ASSERT_TRUE(pump_until([] { return connection_state() != LINK_CONNECTED; }));
+    ASSERT_TRUE(pump_until([] { return connection_state() == LINK_CONNECTED; }));
+    const std::uint32_t after = live_diagram->SampleCount();
+    EXPECT_TRUE(pump_until([after] { return live_diagram->SampleCount() >= after + 300; }))
+        << "no samples after reconnecting: " << live_diagram->SampleCount();
 
     // The controller goes away.
     const std::uint16_t port = simulator->port();
@@ -283,9 +241,7 @@ TEST_F(WindowLinkTest, LinkLostDuringAcquisitionShowsTheErrorAndReconnectsByItse
     EXPECT_EQ(panel(kPanelController), "IP: ---.---.---.---");
     EXPECT_EQ(panel(kPanelAcquisition), "-----");
     EXPECT_EQ(acquisition_on.load(), 1);
-    EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
-    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
-    EXPECT_TRUE(window->BitBtn_disconnect->isEnabled());
+    EXPECT_EQ(enabled_controls(), "disconnect stop");
     const std::uint32_t kept = live_diagram->SampleCount();
 
     // The controller comes back on the same port: found and connected again without a click.
@@ -295,35 +251,14 @@ TEST_F(WindowLinkTest, LinkLostDuringAcquisitionShowsTheErrorAndReconnectsByItse
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }))
         << "connection panel shows " << panel(kPanelConnection).toStdString();
     EXPECT_EQ(panel(kPanelController), "IP: 127.0.0.1");
-    EXPECT_EQ(acquisition_on.load(), 1);
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
-    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
-    EXPECT_TRUE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_EQ(enabled_controls(), "disconnect stop");
     QTest::qWait(100);
     EXPECT_EQ(sim_messages(2), 0u) << "the window does not start the controller again";
     EXPECT_GE(live_diagram->SampleCount(), kept) << "the picture is kept";
 
     click(window->BitBtn_stop_CMP);
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-}
-
-TEST_F(WindowLinkTest, SamplesKeepFlowingAfterTheConnectionDropsMidExchange)
-{
-    open_and_connect(paced(1000, 10));
-    ASSERT_FALSE(HasFatalFailure());
-    click(window->BitBtn_start_CMP);
-    ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() >= 200; }));
-
-    // The controller closes the connection while acknowledgements are being exchanged: the
-    // acknowledgement that was on its way is sent again on the new connection, so the
-    // controller goes on sending sample blocks.
-    simulator->drop_connection();
-    ASSERT_TRUE(pump_until([] { return connection_state() != LINK_CONNECTED; }));
-    ASSERT_TRUE(pump_until([] { return connection_state() == LINK_CONNECTED; }));
-    const std::uint32_t after = live_diagram->SampleCount();
-    EXPECT_TRUE(pump_until([after] { return live_diagram->SampleCount() >= after + 300; }))
-        << "no samples after reconnecting: " << live_diagram->SampleCount();
-    click(window->BitBtn_stop_CMP);
 }
 
 TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBack)
@@ -338,12 +273,8 @@ TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBa
     EXPECT_FALSE(window->Timer_Diagram->isActive());
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "COM Off"; }));
     EXPECT_EQ(panel(kPanelAcquisition), "-----");
-    EXPECT_TRUE(window->BitBtn_connect->isEnabled());
-    EXPECT_FALSE(window->BitBtn_disconnect->isEnabled());
-    EXPECT_FALSE(window->BitBtn_start_CMP->isEnabled());
-    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
-    EXPECT_FALSE(window->RadioGroup_trigger_type->isEnabled())
-        << "the trigger group comes back only with a later Stop";
+    // The trigger group comes back only with a later Stop.
+    EXPECT_EQ(enabled_controls(), "connect");
 
     // Nothing more goes to the controller.
     const std::uint64_t messages = simulator->stats().messages;
@@ -354,7 +285,7 @@ TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBa
     click(window->BitBtn_connect);
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }));
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_EQ(enabled_controls(), "disconnect start");
     EXPECT_GE(simulator->stats().connections, 2u);
 }
 

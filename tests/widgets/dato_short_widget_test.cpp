@@ -1,10 +1,8 @@
 // The numeric field on a real line edit, wired the way a window wires it: keys typed into
 // the line edit, focus moving away, the arrow buttons, the clipboard keys and the flashes.
 
-#include "Dato_short.h"
-#include "Memo.h"
 #include "UpDown.h"
-#include "message_box.h"
+#include "field_fixture.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,11 +10,9 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QLocale>
 #include <QTest>
 #include <QToolButton>
 #include <QWidget>
-#include <gtest/gtest.h>
 
 #include <memory>
 
@@ -26,51 +22,11 @@ constexpr std::uint32_t kRed = 0x0000FF;
 constexpr std::uint32_t kBlue = 0xFF0000;
 constexpr std::uint32_t kBlack = 0x000000;
 
-// Routes the memo's focus and key events to the field, as the owning window does.
-class FieldHook : public QObject {
-public:
-    FieldHook(QLineEdit* memo, Dato_short& field, QString label)
-        : QObject(memo), memo_(memo), field_(field), label_(std::move(label))
-    {
-        memo->installEventFilter(this);
-    }
-    int enters = 0;
-    int exits = 0;
-
-protected:
-    bool eventFilter(QObject*, QEvent* e) override
-    {
-        switch (e->type()) {
-        case QEvent::FocusIn:
-            if (is_field_focus_change(*static_cast<QFocusEvent*>(e))) {
-                ++enters;
-                field_.on_enter(memo_);
-            }
-            return false;
-        case QEvent::FocusOut:
-            if (is_field_focus_change(*static_cast<QFocusEvent*>(e))) {
-                ++exits;
-                field_.on_exit(memo_);
-            }
-            return false;
-        case QEvent::KeyPress:
-            return route_key_press(memo_, *static_cast<QKeyEvent*>(e),
-                                   [this](QChar& key) { field_.on_key_press(memo_, label_, key); });
-        default: return false;
-        }
-    }
-
-private:
-    QLineEdit* memo_;
-    Dato_short& field_;
-    QString label_;
-};
-
-class DatoShortWidgetTest : public ::testing::Test {
+class DatoShortWidgetTest : public FieldTest {
 protected:
     void SetUp() override
     {
-        QLocale::setDefault(QLocale::c());
+        FieldTest::SetUp();
         window = std::make_unique<QWidget>();
         auto* row = new QHBoxLayout(window.get());
         memo = new QLineEdit(QStringLiteral("0"), window.get());
@@ -83,14 +39,14 @@ protected:
     void TearDown() override
     {
         window.reset();
-        QLocale::setDefault(QLocale::system());
+        FieldTest::TearDown();
     }
 
-    // Attaches `field` to the memo and shows the window with the focus in the memo.
-    FieldHook* wire(Dato_short& field, const QString& label)
+    // Binds `field` to the memo and the arrows as the window does, and shows the window with
+    // the focus in the memo.
+    void wire(Dato_short& field, const QString& label)
     {
         field.attach(memo, arrows);
-        field.show(memo);
         QObject::connect(memo, &QLineEdit::textChanged, memo, [this, &field] { field.on_change(memo); });
         QObject::connect(arrows, &UpDown::changing, memo, [this, &field](UpDown::Direction d) {
             bool allow = true;
@@ -101,9 +57,14 @@ protected:
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
         other->setFocus(Qt::OtherFocusReason);
-        auto* hook = new FieldHook(memo, field, label);
+        bind_field_events(
+            memo, [this, &field] { field.on_enter(memo); },
+            [this, &field] {
+                ++exits;
+                field.on_exit(memo);
+            },
+            [this, &field, label](QChar& key) { field.on_key_press(memo, label, key); });
         memo->setFocus(Qt::MouseFocusReason);
-        return hook;
     }
     MemoLook look() const { return LineEditMemo(memo).look(); }
     std::uint32_t shown_colour() const
@@ -113,23 +74,16 @@ protected:
     }
     void wait_for_flash_end() { QTRY_VERIFY_WITH_TIMEOUT(!memo_is_flashing(memo), 1000); }
 
-    std::int16_t y_max = 2000;
-    std::int16_t y_min = -2000;
-    std::int16_t hundredths = 100;
-    Dato_short max_field{y_max, 10000, 1, 0};
-    Dato_short min_field{y_min, -1, -10000, 0};
-    Dato_short dec_field{hundredths, 9999, 1, 2};
-
     std::unique_ptr<QWidget> window;
     QLineEdit* memo = nullptr;
     QLineEdit* other = nullptr;
     UpDown* arrows = nullptr;
-    MessageRecorder recorder;
+    int exits = 0; // leaving the memo, as the window counts it
 };
 
 TEST_F(DatoShortWidgetTest, TypedDecimalsAreTakenWhenTheFocusMovesOn)
 {
-    FieldHook* hook = wire(dec_field, "Passo");
+    wire(dec_field, "Passo");
     EXPECT_EQ(memo->text(), "1.00");
     EXPECT_EQ(memo->maxLength(), 5);
     EXPECT_EQ(memo->toolTip(), QString::fromUtf8("Range: [0.01 \u00F7 99.99]"));
@@ -140,7 +94,7 @@ TEST_F(DatoShortWidgetTest, TypedDecimalsAreTakenWhenTheFocusMovesOn)
     EXPECT_EQ(memo->text(), "1.57");
     QTest::keyClick(memo, Qt::Key_Tab); // Tab is not the field's: the focus moves on
     EXPECT_TRUE(other->hasFocus());
-    EXPECT_EQ(hook->exits, 1);
+    EXPECT_EQ(exits, 1);
     EXPECT_EQ(hundredths, 157);
     EXPECT_EQ(memo->text(), "1.57");
     EXPECT_EQ(shown_colour(), kRed);
@@ -197,7 +151,7 @@ TEST_F(DatoShortWidgetTest, ClipboardKeysReachTheMemoButCutIsSwallowed)
 
 TEST_F(DatoShortWidgetTest, EnterOutOfRangeKeepsTheTextUntilTheMemoIsLeft)
 {
-    FieldHook* hook = wire(max_field, "MAX Asse Y");
+    wire(max_field, "MAX Asse Y");
     memo->setText("0");
     QTest::keyClick(memo, Qt::Key_Return);
     ASSERT_EQ(recorder.messages().size(), 1u);
@@ -209,11 +163,11 @@ TEST_F(DatoShortWidgetTest, EnterOutOfRangeKeepsTheTextUntilTheMemoIsLeft)
     QApplication::sendEvent(memo, &away);
     QFocusEvent back(QEvent::FocusIn, Qt::ActiveWindowFocusReason);
     QApplication::sendEvent(memo, &back);
-    EXPECT_EQ(hook->exits, 0);
+    EXPECT_EQ(exits, 0);
     EXPECT_EQ(memo->text(), "0");
 
     other->setFocus(Qt::MouseFocusReason);
-    EXPECT_EQ(hook->exits, 1);
+    EXPECT_EQ(exits, 1);
     ASSERT_EQ(recorder.messages().size(), 2u);
     EXPECT_EQ(recorder.messages()[1].text, "Il valore deve essere compreso tra : [1  e  10000] !");
     EXPECT_EQ(memo->text(), "2000");
@@ -242,11 +196,8 @@ TEST_F(DatoShortWidgetTest, ArrowClicksStepTheValueAndFlashBackToTheEditingLook)
     EXPECT_EQ(y_max, 1999);
     EXPECT_EQ(memo->text(), "1999");
     EXPECT_TRUE(recorder.messages().empty());
-}
 
-TEST_F(DatoShortWidgetTest, AColourSetDuringAFlashIsNotOverwrittenWhenItEnds)
-{
-    wire(max_field, "MAX Asse Y");
+    // A colour set during a flash is not overwritten when the flash ends.
     LineEditMemo(memo).flash(50);
     QPalette p = memo->palette();
     p.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));

@@ -1,13 +1,34 @@
 #pragma once
-// A stand-in memo for the numeric field's rules: it keeps text, caret, look and focus, and
-// logs the looks and flashes in the order they happen.
+// The numeric fields the tests work on, and a stand-in memo for the field's rules.
 
+#include "Dato_short.h"
 #include "Memo.h"
+#include "message_box.h"
+
+#include <QLocale>
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
+// The Y-scale limits as the main window has them and a field with two decimals (0.01 ..
+// 99.99), in the C locale, with messages recorded.
+class FieldTest : public ::testing::Test {
+protected:
+    void SetUp() override { QLocale::setDefault(QLocale::c()); }
+    void TearDown() override { QLocale::setDefault(QLocale::system()); }
+
+    std::int16_t y_max = 2000;
+    std::int16_t y_min = -2000;
+    std::int16_t hundredths = 100;
+    Dato_short max_field{y_max, 10000, 1, 0};
+    Dato_short min_field{y_min, -1, -10000, 0};
+    Dato_short dec_field{hundredths, 9999, 1, 2};
+    MessageRecorder recorder;
+};
+
+// Keeps text, caret, look and focus, and logs the looks and flashes in the order they happen.
 class FakeMemo : public Memo {
 public:
     QString text_;
@@ -17,7 +38,6 @@ public:
     MemoLook look_;
     int max_length_ = 32767;
     QString hint_;
-    int repaints_ = 0;
     std::vector<std::string> log_;
     // Called after each set_text, as the window calls the field's on_change.
     std::function<void()> on_set_text;
@@ -45,5 +65,5 @@ public:
     void flash(int ms) override { log_.push_back("flash " + std::to_string(ms)); }
     void set_max_length(int length) override { max_length_ = length; }
     void set_hint(const QString& hint) override { hint_ = hint; }
-    void repaint() override { ++repaints_; }
+    void repaint() override {}
 };
