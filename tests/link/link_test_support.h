@@ -69,12 +69,10 @@ inline Bytes sample_block(std::uint16_t n, std::uint8_t event, std::int16_t firs
     return reply(REPLY_SAMPLE_BLOCK, payload);
 }
 
-inline void deliver(const Bytes& frame)
-{
-    on_frame(frame.data(), static_cast<std::uint32_t>(frame.size()));
-}
+inline void deliver(const Bytes& frame) { on_frame(frame.data(), static_cast<std::uint32_t>(frame.size())); }
 
+// The acknowledgement the PC sends, spelt out byte by byte.
 inline Bytes ack_frame(std::uint16_t counter)
 {
-    return Bytes {0x00, 0x03, 0x00, 0x06, std::uint8_t(counter >> 8), std::uint8_t(counter)};
+    return {0x00, 0x03, 0x00, 0x06, std::uint8_t(counter >> 8), std::uint8_t(counter)};
 }

@@ -1,7 +1,6 @@
 // The receive dispatcher and the handlers: what a reply changes, and what bad reads do not.
 #include "link_test_support.h"
 
-#include <cstring>
 #include <thread>
 
 using Receive = LinkTest;
@@ -16,52 +15,33 @@ struct Snapshot {
 
     static Snapshot take()
     {
-        return {ring_write.load(),    ring_oldest.load(),         ring_display.load(),
-                trigger_flags.load(), block_count.load(),         block_counter.load(),
-                block_modulus.load(), queue_count(),              block_event.load(),
+        return {ring_write.load(),    ring_oldest.load(),   ring_display.load(),
+                trigger_flags.load(), block_count.load(),   block_counter.load(),
+                block_modulus.load(), queue_count(),        block_event.load(),
                 poll_reply_words[0].load(), poll_reply_words[1].load(), sample_ring[0]};
     }
     bool operator==(const Snapshot&) const = default;
 };
 
-TEST_F(Receive, StartReplySetsTheModulusAndAcknowledgesZeroPollReplyKeepsBothWords)
+TEST_F(Receive, PollReplyKeepsBothWordsBlockCounterWrapsOnceByTheStartReplysModulus)
 {
-    block_counter = 77;
-    deliver(reply(REPLY_START, {0x03, 0xE8}));
-    EXPECT_EQ(block_modulus.load(), 1000);
-    EXPECT_EQ(block_counter.load(), 0);
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(0)}));
-
+    // A poll reply sends nothing; every block, even an empty one, and the start reply are
+    // acknowledged with the counter.
     deliver(reply(REPLY_POLL, {0xFF, 0xFE, 0x01, 0x02}));
     EXPECT_EQ(poll_reply_words[0].load(), -2);
     EXPECT_EQ(poll_reply_words[1].load(), 0x0102);
-    EXPECT_EQ(queue_count(), 0u);
-}
-
-TEST_F(Receive, BlockCounterWrapsOnceByTheModulus)
-{
-    acquisition_on = 1;
-    block_modulus = 1000;
-    block_counter = 990;
-    deliver(sample_block(20, 0));
-    EXPECT_EQ(block_counter.load(), 10);
-    EXPECT_EQ(block_count.load(), 20u);
-    deliver(sample_block(989, 0));
-    EXPECT_EQ(block_counter.load(), 999);
-    deliver(sample_block(1, 0));
-    EXPECT_EQ(block_counter.load(), 0);
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(10), ack_frame(999), ack_frame(0)}));
-}
-
-TEST_F(Receive, WithoutAModulusTheCounterOnlyAddsUp)
-{
     acquisition_on = 1;
     block_counter = 65530;
-    deliver(sample_block(10, 0));  // 16-bit sum
-    EXPECT_EQ(block_counter.load(), 4);
-    deliver(sample_block(0, 0));  // an empty block is still acknowledged
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(4), ack_frame(4)}));
-    EXPECT_EQ(ring_write.load(), 10u);
+    deliver(sample_block(10, 0));  // no modulus yet: a plain 16-bit sum
+    deliver(sample_block(0, 0));
+    deliver(reply(REPLY_START, {0x03, 0xE8}));  // modulus 1000, counter back to 0
+    deliver(sample_block(990, 0));
+    deliver(sample_block(20, 0));
+    deliver(sample_block(989, 0));
+    deliver(sample_block(1, 0));
+    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(4), ack_frame(4), ack_frame(0), ack_frame(990),
+                                                 ack_frame(10), ack_frame(999), ack_frame(0)}));
+    EXPECT_EQ(ring_write.load(), 2010u);
 }
 
 TEST_F(Receive, WhileAcquisitionIsOffBlocksAreCountedButNotStoredNorAcknowledged)
@@ -113,11 +93,8 @@ TEST_F(Receive, EventSlotIsTheFirstSlotOfTheEventBlock)
     deliver(sample_block(1, 3));
     EXPECT_EQ(trigger_flags.load(), TRIGGER_CAPTURED);
     EXPECT_EQ(ring_display.load(), 13u);
-}
 
-TEST_F(Receive, ForcedEventIsCapturedWithoutAnEventFlag)
-{
-    acquisition_on = 1;
+    // A forced event is captured without an event flag, at the last slot too.
     settings.trigger_mode = 2;
     ring_write = 20000;
     trigger_flags = TRIGGER_FORCED;
@@ -126,23 +103,39 @@ TEST_F(Receive, ForcedEventIsCapturedWithoutAnEventFlag)
     EXPECT_EQ(ring_display.load(), 20000u);
 }
 
-TEST_F(Receive, BadReadsAreDroppedWithoutAnyEffect)
+TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
 {
     acquisition_on = 1;
     settings.trigger_mode = 1;
-    block_modulus = 1000;
+    block_modulus = 500;
     block_counter = 5;
+    poll_reply_words[0] = 3;
     const Snapshot before = Snapshot::take();
 
     const Bytes block = sample_block(2, 1, 42);
-    Bytes two_frames = block;
-    two_frames.insert(two_frames.end(), block.begin(), block.end());
-    Bytes unknown_type = reply(11, {0, 0});
-    Bytes long_field = block;
-    put_u16_be(long_field.data() + 2, static_cast<std::uint16_t>(block.size() + 1));
+    std::vector<Bytes> reads = {Bytes {}, Bytes {0x00}, Bytes {0x00, 0x03, 0x00}, block, reply(11, {0, 0}),
+                                Bytes(block.begin(), block.end() - 1), block, block, block, block,
+                                reply(REPLY_SAMPLE_BLOCK, {0, 0, 0, 0}), reply(REPLY_POLL, {1, 2, 3})};
+    reads[3].insert(reads[3].end(), block.begin(), block.end());       // two frames in one read
+    put_u16_be(reads[6].data() + 2, std::uint16_t(block.size() + 1)); // length field too long
+    // Sample counts that disagree with the length: 3 claimed but 2 held, 1 claimed, a huge one.
+    put_u16_be(reads[7].data() + 6, 3);
+    put_u16_be(reads[8].data() + 6, 1);
+    put_u16_be(reads[9].data() + 6, 0xFFFF);
+    // Replies of every other type too short for their fields.
+    for (std::uint16_t type = 0; type < FRAME_TYPE_COUNT; ++type)
+        if (type != REPLY_SAMPLE_BLOCK) {
+            reads.push_back(reply(type));
+            reads.push_back(reply(type, {0x01}));
+        }
+    // Well-formed replies of types 6, 7, 10 and of the ignored types are accepted without effect.
+    for (std::uint16_t type : {0, 4, 5, 8, 9})
+        reads.push_back(reply(type, {1, 2, 3, 4, 5, 6}));
+    reads.push_back(reply(REPLY_PARAM_WRITE, {0, 1, 0x3F, 0x80, 0, 0}));
+    reads.push_back(reply(REPLY_PARAM_REQUEST, {0, 20, 0x3F, 0x80, 0, 0}));
+    reads.push_back(reply(REPLY_STATUS_WORD, {0x12, 0x34}));
 
-    for (const Bytes& read : {Bytes {}, Bytes {0x00}, Bytes {0x00, 0x03, 0x00}, two_frames, unknown_type,
-                              Bytes(block.begin(), block.end() - 1), long_field})
+    for (const Bytes& read : reads)
         deliver(read);
     on_frame(nullptr, 40);
     EXPECT_EQ(Snapshot::take(), before);
@@ -150,54 +143,6 @@ TEST_F(Receive, BadReadsAreDroppedWithoutAnyEffect)
     deliver(block);  // the same block in one piece is taken
     EXPECT_EQ(ring_write.load(), 2u);
     EXPECT_EQ(block_counter.load(), 7);
-}
-
-TEST_F(Receive, SampleBlockWhoseCountDisagreesWithItsLengthIsDroppedWhole)
-{
-    acquisition_on = 1;
-    settings.trigger_mode = 1;
-    const Snapshot before = Snapshot::take();
-
-    // Claims 3 samples but holds 2 (header length consistent with the bytes received).
-    Bytes short_block = sample_block(2, 1, 9);
-    put_u16_be(short_block.data() + 6, 3);
-    deliver(short_block);
-    // Claims 1 sample but holds 2.
-    Bytes long_block = sample_block(2, 1, 9);
-    put_u16_be(long_block.data() + 6, 1);
-    deliver(long_block);
-    // Too short for the block header itself.
-    deliver(reply(REPLY_SAMPLE_BLOCK, {0, 0, 0, 0}));
-    // A huge count in a small frame.
-    Bytes huge = sample_block(1, 0);
-    put_u16_be(huge.data() + 6, 0xFFFF);
-    deliver(huge);
-
-    EXPECT_EQ(Snapshot::take(), before);
-}
-
-TEST_F(Receive, ShortRepliesOfEveryOtherTypeChangeNothing)
-{
-    block_modulus = 500;
-    block_counter = 12;
-    poll_reply_words[0] = 3;
-    const Snapshot before = Snapshot::take();
-    for (std::uint16_t type = 0; type < FRAME_TYPE_COUNT; ++type) {
-        if (type == REPLY_SAMPLE_BLOCK)
-            continue;
-        deliver(reply(type));
-        deliver(reply(type, {0x01}));
-    }
-    deliver(reply(REPLY_POLL, {1, 2, 3}));
-    EXPECT_EQ(Snapshot::take(), before);
-
-    // Well-formed replies of types 6, 7, 10 and of the ignored types are accepted without effect.
-    for (std::uint16_t type : {0, 4, 5, 8, 9})
-        deliver(reply(type, {1, 2, 3, 4, 5, 6}));
-    deliver(reply(REPLY_PARAM_WRITE, {0, 1, 0x3F, 0x80, 0, 0}));
-    deliver(reply(REPLY_PARAM_REQUEST, {0, 20, 0x3F, 0x80, 0, 0}));
-    deliver(reply(REPLY_STATUS_WORD, {0x12, 0x34}));
-    EXPECT_EQ(Snapshot::take(), before);
 }
 
 TEST_F(Receive, ReceiverAndDisplayShareTheRingAcrossThreads)

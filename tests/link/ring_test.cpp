@@ -7,33 +7,23 @@ TEST(RingHelpers, DistanceAdvanceAndBackAtTheEdges)
     EXPECT_EQ(ring_distance(0, 0, S), 0u);
     EXPECT_EQ(ring_distance(5, 5, S), S);  // a full turn
     EXPECT_EQ(ring_distance(20000, 3, S), 4u);
-
     EXPECT_EQ(ring_back(2, 5, S), 19998u);
     EXPECT_EQ(ring_back(5, 5, S), 0u);
-
     EXPECT_EQ(ring_advance(20000, 1, S), 0u);
     EXPECT_EQ(ring_advance(19998, 5, S), 2u);
 }
 
-class SampleRing : public LinkTest {
-protected:
-    void SetUp() override
-    {
-        LinkTest::SetUp();
-        acquisition_on = 1;
-    }
-};
+using SampleRing = LinkTest;
 
 TEST_F(SampleRing, BlocksAreStoredInOrderWithChannelOneFirst)
 {
+    acquisition_on = 1;
     deliver(sample_block(2, 0, -4));
     deliver(sample_block(1, 0, 100));
     EXPECT_EQ(ring_write.load(), 3u);
-    EXPECT_EQ(ring_oldest.load(), 0u);
     EXPECT_EQ((SampleSlot {-4, -3, -2, -1, 0, 1, 2, 3}), sample_ring[0]);
     EXPECT_EQ((SampleSlot {4, 5, 6, 7, 8, 9, 10, 11}), sample_ring[1]);
-    EXPECT_EQ(sample_ring[2][0], 100);
-    EXPECT_EQ(sample_ring[2][7], 107);
+    EXPECT_EQ((SampleSlot {100, 101, 102, 103, 104, 105, 106, 107}), sample_ring[2]);
 
     // Negative values keep their sign.
     Bytes block = sample_block(1, 0);
@@ -48,6 +38,7 @@ TEST_F(SampleRing, HoldsAtMost20000Samples)
 {
     // 20001 samples from an empty ring: the write index wraps to 0 and the oldest sample,
     // slot 0, has been overwritten.
+    acquisition_on = 1;
     for (int i = 0; i < 20; ++i)
         deliver(sample_block(1000, 0));
     EXPECT_EQ(ring_write.load(), 20000u);
@@ -66,8 +57,8 @@ TEST_F(SampleRing, HoldsAtMost20000Samples)
 
 TEST_F(SampleRing, ABlockCrossingTheEndWrapsSlotBySlot)
 {
+    acquisition_on = 1;
     ring_write = 19999;
-    ring_oldest = 0;
     deliver(sample_block(3, 0, 10));
     EXPECT_EQ(ring_write.load(), 1u);
     EXPECT_EQ(ring_oldest.load(), 2u);

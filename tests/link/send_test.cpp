@@ -3,7 +3,9 @@
 
 #include <arpa/inet.h>
 
+#include <algorithm>
 #include <chrono>
+#include <future>
 #include <thread>
 
 using Send = LinkTest;
@@ -38,7 +40,7 @@ TEST_F(Send, EveryQueuedMessageHasItsExactBytes)
     EXPECT_EQ(take_queue(), expected);
 }
 
-TEST_F(Send, StandingMessagesAreBuiltOnceAndNeverQueued)
+TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
 {
     build_poll_message();
     ASSERT_TRUE(poll_message);
@@ -47,23 +49,14 @@ TEST_F(Send, StandingMessagesAreBuiltOnceAndNeverQueued)
     NetMessage* first = poll_message.get();
     build_poll_message();
     EXPECT_EQ(poll_message.get(), first);
-    EXPECT_EQ(queue_count(), 0u);
 
-    free_standing_messages();
-    EXPECT_FALSE(poll_message);
-    EXPECT_FALSE(discovery_message);
-    refresh_discovery_message();  // nothing built: nothing happens
-    EXPECT_FALSE(discovery_message);
-}
-
-TEST_F(Send, DiscoveryMessageCarriesTheCurrentInterface)
-{
     build_discovery_message();
     ASSERT_TRUE(discovery_message);
     Bytes expected(22, 0);
     expected[3] = 0x16;
     EXPECT_EQ(discovery_message->bytes, expected);  // no interface yet
     EXPECT_EQ(discovery_message->length, 22);
+    EXPECT_EQ(queue_count(), 0u);
 
     {
         std::lock_guard guard(netif_lock);
@@ -78,9 +71,15 @@ TEST_F(Send, DiscoveryMessageCarriesTheCurrentInterface)
     expected = {0x00, 0x00, 0x00, 0x16, 192, 168, 10, 20, 255, 255, 255, 0,
                 192,  168,  10,   1,    0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
     EXPECT_EQ(discovery_message->bytes, expected);
+
+    free_standing_messages();
+    EXPECT_FALSE(poll_message);
+    EXPECT_FALSE(discovery_message);
+    refresh_discovery_message();  // nothing built: nothing happens
+    EXPECT_FALSE(discovery_message);
 }
 
-TEST_F(Send, QueueIsFirstInFirstOutAndKeepsItsHeadUntilPopped)
+TEST_F(Send, QueueIsFirstInFirstOutUpToAHundredMessages)
 {
     send_param_request(1);
     send_param_request(2);
@@ -88,32 +87,21 @@ TEST_F(Send, QueueIsFirstInFirstOutAndKeepsItsHeadUntilPopped)
     ASSERT_NE(head, nullptr);
     EXPECT_EQ(head->bytes[5], 1);
     EXPECT_EQ(queue_peek(), head);  // a peek does not remove
-    EXPECT_EQ(queue_count(), 2u);
     queue_pop();
     EXPECT_EQ(queue_peek()->bytes[5], 2);
     queue_pop();
     EXPECT_EQ(queue_peek(), nullptr);
     queue_pop();  // empty: no effect
     EXPECT_EQ(queue_count(), 0u);
-    send_event_reset();  // the queue works again after emptying
-    EXPECT_EQ(queue_count(), 1u);
-}
 
-TEST_F(Send, QueueAcceptsTheHundredthMessageAndDropsTheNext)
-{
-    for (std::uint16_t i = 0; i < 99; ++i)
+    // The hundredth message is taken, the next one dropped.
+    for (std::uint16_t i = 0; i <= 100; ++i)
         send_param_request(i);
-    send_param_request(99);
-    EXPECT_EQ(queue_count(), 100u);
-    send_param_request(100);
-    EXPECT_EQ(queue_count(), 100u);
-
     const auto sent = take_queue();
     ASSERT_EQ(sent.size(), 100u);
     EXPECT_EQ(get_u16_be(sent.back().data() + 4), 99);
 
-    queue_flush();
-    send_param_request(5);
+    send_param_request(5);  // the queue works again after emptying
     EXPECT_EQ(queue_count(), 1u);
     queue_flush();
     EXPECT_EQ(queue_count(), 0u);
@@ -128,23 +116,19 @@ TEST_F(Send, QueueGivesUpWhenTheLockStaysTaken)
 
     // Another thread holds the queue: a push meanwhile gives up after its three attempts
     // and is lost, without touching what is queued.
-    std::atomic<bool> taken {false};
-    std::atomic<bool> release {false};
+    std::promise<void> taken, release;
     std::thread holder([&] {
-        ASSERT_TRUE(send_queue_lock_take());
-        taken = true;
-        while (!release)
-            std::this_thread::sleep_for(milliseconds(1));
+        EXPECT_TRUE(send_queue_lock_take());
+        taken.set_value();
+        release.get_future().wait();
         send_queue_lock_release();
     });
-    while (!taken)
-        std::this_thread::sleep_for(milliseconds(1));
+    taken.get_future().wait();
     const auto start = steady_clock::now();
     send_param_request(2);
-    const auto waited = steady_clock::now() - start;
+    EXPECT_GE(steady_clock::now() - start, milliseconds(30));
     EXPECT_EQ(queue_count(), 1u);
-    EXPECT_GE(waited, milliseconds(30));
-    release = true;
+    release.set_value();
     holder.join();
 
     send_param_request(3);
@@ -179,8 +163,5 @@ TEST_F(Send, BothThreadsMayQueueAtOnce)
     other.join();
     const auto sent = take_queue();
     ASSERT_EQ(sent.size(), 80u);
-    int starts = 0;
-    for (const Bytes& b : sent)
-        starts += b[1] == MSG_START;
-    EXPECT_EQ(starts, 40);
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const Bytes& b) { return b[1] == MSG_START; }), 40);
 }

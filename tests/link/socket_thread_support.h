@@ -11,14 +11,8 @@
 
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <condition_variable>
-#include <cstring>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -28,42 +22,18 @@
 
 using namespace std::chrono_literals;
 
-// Runs posted calls one by one on its own thread, like the main window's message loop.
-// hold() stops it from running them until release().
+// Runs posted calls one by one on its own thread, like the main window's message loop;
+// while held it runs none.
 class FakeMainThread {
 public:
     FakeMainThread() : thread_([this] { loop(); }) {}
     ~FakeMainThread()
     {
-        {
-            std::lock_guard lock(mutex_);
-            quit_ = true;
-            held_ = false;
-        }
-        cv_.notify_all();
+        update([this] { quit_ = true; });
         thread_.join();
     }
-    void post(std::function<void()> call)
-    {
-        {
-            std::lock_guard lock(mutex_);
-            calls_.push_back(std::move(call));
-        }
-        cv_.notify_all();
-    }
-    void hold()
-    {
-        std::lock_guard lock(mutex_);
-        held_ = true;
-    }
-    void release()
-    {
-        {
-            std::lock_guard lock(mutex_);
-            held_ = false;
-        }
-        cv_.notify_all();
-    }
+    void post(std::function<void()> call) { update([&] { calls_.push_back(std::move(call)); }); }
+    void hold(bool held) { update([&] { held_ = held; }); }
     std::size_t waiting() const
     {
         std::lock_guard lock(mutex_);
@@ -72,6 +42,15 @@ public:
     std::thread::id id() const { return thread_.get_id(); }
 
 private:
+    template <typename Change>
+    void update(Change change)
+    {
+        {
+            std::lock_guard lock(mutex_);
+            change();
+        }
+        cv_.notify_all();
+    }
     void loop()
     {
         std::unique_lock lock(mutex_);
@@ -99,13 +78,18 @@ private:
 template <typename Pred>
 bool wait_until(Pred done, std::chrono::milliseconds limit = 10s)
 {
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!done()) {
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done(); std::this_thread::sleep_for(1ms))
         if (std::chrono::steady_clock::now() > end)
             return false;
-        std::this_thread::sleep_for(1ms);
-    }
     return true;
+}
+
+// How long link_shutdown() took.
+inline std::chrono::steady_clock::duration shutdown_time()
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    link_shutdown();
+    return std::chrono::steady_clock::now() - t0;
 }
 
 // Makes the link use a PC interface with the given address.
@@ -139,7 +123,6 @@ protected:
         link_hooks = LinkHooks {};
         link_hooks.post_to_main = [this](std::function<void()> call) { main.post(std::move(call)); };
         link_hooks.on_connect = [this] {
-            connect_thread = std::this_thread::get_id();
             link_connected();
             ++connects;
         };
@@ -180,11 +163,17 @@ protected:
         thread->Resume();
     }
 
-    // Discovery, then Connect, up to the connected state.
-    void start_connected()
+    // Starts the link and waits until discovery has found the controller.
+    static void start_discovered()
     {
         link_start();
         ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+    }
+
+    // Discovery, then Connect, up to the connected state.
+    static void start_connected()
+    {
+        ASSERT_NO_FATAL_FAILURE(start_discovered());
         connect_command();
         ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
     }
@@ -198,7 +187,6 @@ protected:
     FakeMainThread main;
     std::unique_ptr<sim::Simulator> simulator;
     std::atomic<int> connects {0};
-    std::atomic<std::thread::id> connect_thread {};
     std::mutex errors_mutex;
     std::vector<std::string> errors;
 };

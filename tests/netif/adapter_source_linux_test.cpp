@@ -10,6 +10,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <string>
 
 TEST(LinuxSource, DefaultGatewayComesFromTheInterfacesDefaultRoute)
 {
@@ -38,23 +39,13 @@ TEST(LinuxSource, KeyValueLeaseGivesTheServerOfTheCurrentAddress)
 
 TEST(LinuxSource, DhclientLeaseTakesTheLastLeaseOfTheInterface)
 {
-    const char* leases = "lease {\n"
-                         "  interface \"eth0\";\n"
-                         "  fixed-address 192.168.1.50;\n"
-                         "  option dhcp-server-identifier 192.168.1.1;\n"
-                         "}\n"
-                         "lease {\n"
-                         "  interface \"eth1\";\n"
-                         "  fixed-address 10.0.0.7;\n"
-                         "  option dhcp-server-identifier 10.0.0.1;\n"
-                         "}\n"
-                         "lease {\n"
-                         "  interface \"eth0\";\n"
-                         "  fixed-address 192.168.1.50;\n"
-                         "  option dhcp-server-identifier 192.168.1.254;\n"
-                         "}\n"
-                         "lease {\n"
-                         "  interface \"eth0\";\n";  // cut short: ignored
+    auto lease = [](const char* interface, const char* address, const char* server) {
+        return std::string("lease {\n  interface \"") + interface + "\";\n  fixed-address " + address
+            + ";\n  option dhcp-server-identifier " + server + ";\n}\n";
+    };
+    const std::string leases = lease("eth0", "192.168.1.50", "192.168.1.1")
+        + lease("eth1", "10.0.0.7", "10.0.0.1") + lease("eth0", "192.168.1.50", "192.168.1.254")
+        + "lease {\n  interface \"eth0\";\n";  // cut short: ignored
     EXPECT_EQ(lease_server_dhclient(leases, "eth0", "192.168.1.50"), "192.168.1.254");
     EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.7"), "10.0.0.1");
     EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.8"), "");
