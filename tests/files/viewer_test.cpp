@@ -14,10 +14,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -27,17 +25,14 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <memory>
 
 namespace {
 
-constexpr std::uint32_t kRed = 0x0000FF;
 constexpr std::uint32_t kGrey = 0x808080;
 constexpr std::uint32_t kBlack = 0x000000;
 
-// Writes a diagram file of n samples with the given limits, flags, names and colours (the
-// diagram's own colours for a colour base of 0).
+// Writes a diagram file of n samples with the given limits, flags, names and colours.
 void write_file(const QString& path, int n, std::int16_t yMax, std::int16_t yMin,
                 std::uint32_t flags, const QString& namePrefix,
                 std::uint32_t colourBase = 0x102030)
@@ -45,7 +40,7 @@ void write_file(const QString& path, int n, std::int16_t yMax, std::int16_t yMin
     QWidget host;
     host.resize(400, 300);
     Diagramx d(&host, 8, 5000, 20001);
-    for (int c = 0; c < 8 && colourBase != 0; ++c)
+    for (int c = 0; c < 8; ++c)
         d.channelColor[c] = colourBase + std::uint32_t(c) * 0x000011;
     double v[8];
     for (int k = 0; k < n; ++k) {
@@ -125,31 +120,49 @@ protected:
 
 } // namespace
 
-TEST_F(Viewer, StartsEmptyWithOnlyLoadAndCloseAvailable)
+TEST_F(Viewer, StartsEmptyAndRejectedFilesChangeNothing)
 {
-    expect_file_commands(false);
+    // Only load and close; the fixed scale unchecked, its fields disabled; cursors off; every
+    // channel shown. (The rest of the start state: after the rejected files below.)
     EXPECT_TRUE(window->BitBtn_load->isEnabled());
     EXPECT_TRUE(window->Menu_Carica->isEnabled());
     EXPECT_TRUE(window->Menu_Chiudi_Main->isEnabled());
-    EXPECT_EQ(window->ToolBar_load_dat->width(), window->ControlBar_load_dat->width());
-
-    // Fixed scale: disabled, unchecked, no indicator; the fields grey with the defaults.
-    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
     EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
-    EXPECT_TRUE(window->Panel_scala_asse_y_on_off->caption().isEmpty());
-    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("2000"));
-    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-2000"));
     EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
     EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
-    EXPECT_EQ(window->Panel_asse_y_max_scale->captionColor(), kGrey);
-
-    // Cursors off, channels all shown, names empty.
     EXPECT_EQ(window->Panel_cursor_asseT_on_off->caption(), QStringLiteral("Off"));
-    for (int i = 0; i < 8; ++i) {
+    for (int i = 0; i < 8; ++i)
         EXPECT_TRUE(window->CheckBox_Dat_Mis_[i]->isChecked());
-        EXPECT_TRUE(window->Panel_dat_mis[i]->caption().isEmpty());
+
+    write_file(path("good.dmg"), 100, 1500, -500, 1, QStringLiteral("Good"));
+    QFile::copy(path("good.dmg"), path("bad.dmg"));
+    {
+        QFile f(path("bad.dmg"));
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        f.seek(10);
+        f.write("X"); // the check byte no longer matches
     }
+    // The reader's checks and messages: dmg_file_test.cpp.
+    EXPECT_FALSE(window->load_file(path("missing.dmg")));
+    EXPECT_TRUE(recorder.messages().empty());
+    EXPECT_FALSE(window->load_file(path("bad.dmg")));
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("File Dati Errato!"));
+
+    expect_file_commands(false);
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
+    EXPECT_TRUE(window->Panel_dat_mis[0]->caption().isEmpty());
     EXPECT_EQ(diagram().SampleCount(), 0u);
+    EXPECT_EQ(viewer_flags, 0u);
+    EXPECT_EQ(viewer_y_max, 2000);
+
+    // After a good load, a bad one leaves the loaded diagram and settings as they were.
+    ASSERT_TRUE(window->load_file(path("good.dmg")));
+    EXPECT_FALSE(window->load_file(path("bad.dmg")));
+    EXPECT_EQ(diagram().SampleCount(), 100u);
+    EXPECT_EQ(window->Panel_dat_mis[7]->caption(), QStringLiteral("Good 8"));
+    EXPECT_EQ(viewer_y_max, 1500);
+    EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
 }
 
 TEST_F(Viewer, LoadShowsNamesColoursAndEnablesTheCommands)
@@ -178,14 +191,12 @@ TEST_F(Viewer, LoadShowsNamesColoursAndEnablesTheCommands)
     }
     expect_file_commands(true);
 
-    // A file saved without the fixed scale: the box is enabled, unchecked, "Off" in grey.
+    // A file saved without the fixed scale: the box is enabled and "Off"; the fields show the
+    // file's limits (and stay disabled: SecondOpeningShowsTheLastLimitsButNoDiagram).
     EXPECT_TRUE(window->CheckBox_scala_asse_y->isEnabled());
-    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
     EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("Off"));
-    EXPECT_EQ(window->Panel_scala_asse_y_on_off->captionColor(), kGrey);
     EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("1500"));
     EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-500"));
-    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
     EXPECT_EQ(diagram().view.fixedScale, 0);
 
     // Cancelling the dialog changes nothing.
@@ -194,114 +205,47 @@ TEST_F(Viewer, LoadShowsNamesColoursAndEnablesTheCommands)
     EXPECT_EQ(diagram().SampleCount(), 3000u);
 }
 
-TEST_F(Viewer, RejectedFilesChangeNothing)
-{
-    write_file(path("good.dmg"), 100, 1500, -500, 1, QStringLiteral("Good"));
-    QFile::copy(path("good.dmg"), path("bad.dmg"));
-    {
-        QFile f(path("bad.dmg"));
-        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
-        f.seek(10);
-        f.write("X"); // the check byte no longer matches
-    }
-    QFile::copy(path("good.dmg"), path("short.dmg"));
-    QFile::resize(path("short.dmg"), 452 + 72 * 50);
-
-    EXPECT_FALSE(window->load_file(path("missing.dmg")));
-    EXPECT_TRUE(recorder.messages().empty());
-    EXPECT_FALSE(window->load_file(path("bad.dmg")));
-    EXPECT_FALSE(window->load_file(path("short.dmg")));
-    ASSERT_EQ(recorder.messages().size(), 2u);
-    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("File Dati Errato!"));
-    EXPECT_EQ(recorder.messages()[1].text, QStringLiteral("File Dati Errato!"));
-    EXPECT_EQ(recorder.messages()[0].icon, MessageIcon::Stop);
-
-    expect_file_commands(false);
-    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
-    EXPECT_TRUE(window->Panel_dat_mis[0]->caption().isEmpty());
-    EXPECT_EQ(viewer_flags, 0u);
-    EXPECT_EQ(viewer_y_max, 2000);
-
-    // After a good load, a bad one leaves the loaded diagram and settings as they were.
-    ASSERT_TRUE(window->load_file(path("good.dmg")));
-    EXPECT_FALSE(window->load_file(path("bad.dmg")));
-    EXPECT_EQ(diagram().SampleCount(), 100u);
-    EXPECT_EQ(window->Panel_dat_mis[7]->caption(), QStringLiteral("Good 8"));
-    EXPECT_EQ(viewer_y_max, 1500);
-    EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
-}
-
-TEST_F(Viewer, HiddenChannelStaysHiddenAcrossLoads)
+TEST_F(Viewer, HiddenChannelStaysHiddenAcrossLoadsCursorsAndRefresh)
 {
     write_file(path("a.dmg"), 500, 1000, -1000, 0, QStringLiteral("A"));
-    write_file(path("b.dmg"), 800, 1000, -1000, 0, QStringLiteral("B"));
+    write_file(path("b.dmg"), 8000, 1000, -1000, 0, QStringLiteral("B"));
     ASSERT_TRUE(window->load_file(path("a.dmg")));
     window->CheckBox_Dat_Mis_[2]->click();
-    EXPECT_EQ(diagram().channelVisible[2], 0);
-
     ASSERT_TRUE(window->load_file(path("b.dmg")));
     EXPECT_FALSE(window->CheckBox_Dat_Mis_[2]->isChecked());
-    EXPECT_EQ(diagram().channelVisible[2], 0);
-    for (int i : {0, 1, 3, 4, 5, 6, 7})
-        EXPECT_EQ(diagram().channelVisible[i], 1) << i;
-
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(diagram().channelVisible[i], i == 2 ? 0 : 1) << i;
     window->CheckBox_Dat_Mis_[2]->click();
     EXPECT_EQ(diagram().channelVisible[2], 1);
+
+    window->CheckBox_cursor_asseY->click();
+    EXPECT_EQ(window->Panel_cursor_asseY_on_off->caption(), QStringLiteral("On"));
+    EXPECT_EQ(diagram().showYCursors, 1);
+    EXPECT_EQ(diagram().showTCursors, 0);
+    window->CheckBox_cursor_asseT->click();
+    EXPECT_EQ(diagram().showTCursors, 1);
+
+    diagram().view.followLatest = 0;
+    const auto paints = diagram().paintCount();
+    window->Menu_Refresh->trigger();
+    EXPECT_EQ(diagram().view.followLatest, 1);
+    EXPECT_GT(diagram().paintCount(), paints);
 }
 
-TEST_F(Viewer, FixedScaleFileEnablesTheFieldsAndUncheckingReturnsToAutomatic)
+TEST_F(Viewer, FixedScaleFileEnablesTheFieldsTheyRedrawOnTheTickAndUncheckingEndsIt)
 {
     write_file(path("fixed.dmg"), 2000, 1200, -300, 1, QStringLiteral("F"));
     ASSERT_TRUE(window->load_file(path("fixed.dmg")));
-
     EXPECT_TRUE(window->CheckBox_scala_asse_y->isEnabled());
     EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
     EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("On"));
-    EXPECT_EQ(window->Panel_scala_asse_y_on_off->captionColor(), kRed);
-    for (QLineEdit* m : {window->Memo_asse_y_max_scale, window->Memo_asse_y_min_scale}) {
-        EXPECT_TRUE(m->isEnabled());
-        EXPECT_EQ(m->palette().color(QPalette::Text), QColor(Qt::black));
-    }
+    EXPECT_TRUE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_TRUE(window->Memo_asse_y_min_scale->isEnabled());
     EXPECT_TRUE(window->UpDown_asse_y_max_scale->isEnabled());
     EXPECT_EQ(window->Panel_asse_y_max_scale->captionColor(), kBlack);
-    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("1200"));
-    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-300"));
     EXPECT_EQ(diagram().view.fixedScale, 1);
-    EXPECT_EQ(diagram().view.fixedYMax, 1200);
-    EXPECT_EQ(diagram().view.fixedYMin, -300);
     EXPECT_EQ(diagram().view.yMax, 1200.0); // drawn with the stored limits
     EXPECT_EQ(diagram().view.yMin, -300.0);
-
-    const auto paints = diagram().paintCount();
-    window->CheckBox_scala_asse_y->click();
-    EXPECT_EQ(viewer_flags & 1u, 0u);
-    EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("Off"));
-    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
-    EXPECT_EQ(window->Panel_asse_y_min_scale->captionColor(), kGrey);
-    EXPECT_EQ(diagram().view.fixedScale, 0);
-    EXPECT_GT(diagram().paintCount(), paints);
-    EXPECT_NE(diagram().view.yMax, 1200.0);
-}
-
-TEST_F(Viewer, FieldsFollowEachLoadedFileEvenWhenTheBoxKeepsItsState)
-{
-    // The last file of an earlier opening had the fixed scale on: the fields open enabled.
-    viewer_flags = 1;
-    close();
-    open();
-    EXPECT_TRUE(window->Memo_asse_y_max_scale->isEnabled());
-    // A file without it leaves the box unchecked, as it was, and the fields go grey.
-    write_file(path("auto.dmg"), 100, 900, -900, 0, QStringLiteral("A"));
-    ASSERT_TRUE(window->load_file(path("auto.dmg")));
-    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
-    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
-    EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
-}
-
-TEST_F(Viewer, LimitFieldsTakeTheirValuesAndTheNextTickRedraws)
-{
-    write_file(path("fixed.dmg"), 2000, 1200, -300, 1, QStringLiteral("F"));
-    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
     settle_timer();
 
     type_and_enter(window->Memo_asse_y_max_scale, QStringLiteral("500"));
@@ -310,7 +254,7 @@ TEST_F(Viewer, LimitFieldsTakeTheirValuesAndTheNextTickRedraws)
     // Not yet drawn: the timer takes it over.
     EXPECT_EQ(diagram().view.fixedYMax, 1200);
     EXPECT_TRUE(window->Timer_set_fix_scale->isActive());
-    const auto paints = diagram().paintCount();
+    auto paints = diagram().paintCount();
     settle_timer();
     EXPECT_FALSE(window->Timer_set_fix_scale->isActive());
     EXPECT_EQ(diagram().view.fixedYMax, 500);
@@ -336,25 +280,17 @@ TEST_F(Viewer, LimitFieldsTakeTheirValuesAndTheNextTickRedraws)
     EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-1"));
     settle_timer();
     EXPECT_EQ(diagram().view.fixedYMin, -1);
-}
 
-TEST_F(Viewer, CursorsAndRefresh)
-{
-    write_file(path("a.dmg"), 8000, 1000, -1000, 0, QStringLiteral("A"));
-    ASSERT_TRUE(window->load_file(path("a.dmg")));
-    window->CheckBox_cursor_asseY->click();
-    EXPECT_EQ(window->Panel_cursor_asseY_on_off->caption(), QStringLiteral("On"));
-    EXPECT_EQ(window->Panel_cursor_asseY_on_off->captionColor(), kRed);
-    EXPECT_EQ(diagram().showYCursors, 1);
-    EXPECT_EQ(diagram().showTCursors, 0);
-    window->CheckBox_cursor_asseT->click();
-    EXPECT_EQ(diagram().showTCursors, 1);
-
-    diagram().view.followLatest = 0;
-    const auto paints = diagram().paintCount();
-    window->Menu_Refresh->trigger();
-    EXPECT_EQ(diagram().view.followLatest, 1);
+    // Unchecked: back to the automatic scale at once.
+    paints = diagram().paintCount();
+    window->CheckBox_scala_asse_y->click();
+    EXPECT_EQ(viewer_flags & 1u, 0u);
+    EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("Off"));
+    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_EQ(window->Panel_asse_y_min_scale->captionColor(), kGrey);
+    EXPECT_EQ(diagram().view.fixedScale, 0);
     EXPECT_GT(diagram().paintCount(), paints);
+    EXPECT_NE(diagram().view.yMax, 500.0);
 }
 
 TEST_F(Viewer, PrintingChecksThenLabelsTheLegendWithTheFileNames)
@@ -413,6 +349,7 @@ TEST_F(Viewer, SecondOpeningShowsTheLastLimitsButNoDiagram)
     EXPECT_EQ(window->viewer_diagram, nullptr);
     close();
 
+    // The last file had the fixed scale on: the fields open enabled.
     open();
     EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("700"));
     EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-300"));
@@ -424,4 +361,11 @@ TEST_F(Viewer, SecondOpeningShowsTheLastLimitsButNoDiagram)
     expect_file_commands(false);
     for (int i = 0; i < 8; ++i)
         EXPECT_TRUE(window->Panel_dat_mis[i]->caption().isEmpty());
+
+    // A file without it leaves the box unchecked, as it was, and the fields still go grey.
+    write_file(path("auto.dmg"), 100, 900, -900, 0, QStringLiteral("A"));
+    ASSERT_TRUE(window->load_file(path("auto.dmg")));
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
+    EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
+    EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
 }

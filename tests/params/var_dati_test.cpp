@@ -4,8 +4,6 @@
 
 #include "Globvar.h"
 #include "Netcom.h"
-#include "Param_names.h"
-#include "Param_text.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -13,7 +11,6 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QPushButton>
-#include <QStatusBar>
 #include <QTableWidget>
 #include <QTest>
 
@@ -82,22 +79,47 @@ protected:
     std::unique_ptr<TForm_var_dati> window;
 };
 
-TEST_F(VarDatiTest, OpensOnTheFirstValueCellWithEveryParameter)
+TEST_F(VarDatiTest, OpensOnTheFirstValueCellAndOnlyValueCellsTakeTheCursor)
 {
-    TForm_var_dati& w = open();
-    EXPECT_EQ(w.grid_col, 2);
-    EXPECT_EQ(w.grid_row, 1);
-    QTableWidget* grid = w.StringGrid_var_dati;
-    EXPECT_EQ(grid->rowCount() + 1, TForm_var_dati::kRowCount);
+    open();
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    QTableWidget* grid = window->StringGrid_var_dati;
+    EXPECT_EQ(grid->rowCount(), int(PARAM_COUNT));
     EXPECT_LE(grid->columnWidth(0) + grid->columnWidth(1) + grid->columnWidth(2),
               grid->viewport()->width());
-    EXPECT_EQ(w.cellText(1, 1), "dummy_1");
-    EXPECT_EQ(w.cellText(1, 201), "wom");
-    EXPECT_EQ(w.cellText(0, 201), "201");
-    EXPECT_EQ(w.cellText(2, 1), "0");
+    EXPECT_EQ(window->cellText(1, 201), "wom");
+    EXPECT_EQ(window->cellText(0, 201), "201");
     EXPECT_EQ(editor().text(), "0");
     EXPECT_TRUE(editor().hasSelectedText()) << "typing replaces the shown value";
     EXPECT_EQ(queue_count(), 0);
+
+    // A click on a fixed cell leaves the cursor where it was.
+    const QRect name = grid->visualRect(grid->model()->index(3, 1));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, name.center());
+    EXPECT_EQ(window->grid_col, 2);
+    EXPECT_EQ(window->grid_row, 1);
+    const QRect value = grid->visualRect(grid->model()->index(3, 2));
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, value.center());
+    EXPECT_EQ(window->grid_row, 4);
+    ASSERT_NE(window->cellEditor(), nullptr);
+    QTest::keyClick(window->cellEditor(), Qt::Key_Down);
+    EXPECT_EQ(window->grid_row, 5);
+    EXPECT_EQ(window->grid_col, 2);
+    ASSERT_NE(window->cellEditor(), nullptr);
+    QTest::keyClicks(window->cellEditor(), "8");
+    EXPECT_EQ(window->cellText(2, 5), "8");
+    EXPECT_EQ(param_values[4], 8.0f);
+
+    // Tab leaves the grid for the button and comes back to the editor, on the same cell.
+    ASSERT_TRUE(editor().hasFocus());
+    QTest::keyClick(&editor(), Qt::Key_Tab);
+    EXPECT_TRUE(window->BitBtn_close->hasFocus());
+    QTest::keyClick(window->BitBtn_close, Qt::Key_Backtab);
+    EXPECT_TRUE(editor().hasFocus());
+    EXPECT_EQ(window->grid_row, 5);
+    QTest::keyClick(&editor(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible()) << "no key in the grid closes the window";
 }
 
 TEST_F(VarDatiTest, EnterSendsTheCellsParameterWriteAndIncompleteTextAsZero)
@@ -203,54 +225,12 @@ TEST_F(VarDatiTest, PastedOrOverlongTextNeverStoresGarbage)
         EXPECT_EQ(Bytes(b.begin() + 6, b.end()), (Bytes {0, 0, 0, 0}));
 }
 
-TEST_F(VarDatiTest, FixedCellsTakeNoCursorAndKeysMoveBetweenValueCells)
-{
-    open();
-    QTableWidget* grid = window->StringGrid_var_dati;
-    const QRect name = grid->visualRect(grid->model()->index(3, 1));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, name.center());
-    EXPECT_EQ(window->grid_col, 2);
-    EXPECT_EQ(window->grid_row, 1);
-    const QRect value = grid->visualRect(grid->model()->index(3, 2));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, value.center());
-    EXPECT_EQ(window->grid_row, 4);
-    ASSERT_NE(window->cellEditor(), nullptr);
-    QTest::keyClick(window->cellEditor(), Qt::Key_Down);
-    EXPECT_EQ(window->grid_row, 5);
-    EXPECT_EQ(window->grid_col, 2);
-    ASSERT_NE(window->cellEditor(), nullptr);
-    QTest::keyClicks(window->cellEditor(), "8");
-    EXPECT_EQ(window->cellText(2, 5), "8");
-    EXPECT_EQ(param_values[4], 8.0f);
-}
-
-TEST_F(VarDatiTest, TabLeavesTheGridAndComesBackToTheEditor)
-{
-    open();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    window->selectValueCell(7);
-    ASSERT_TRUE(editor().hasFocus());
-    QTest::keyClick(&editor(), Qt::Key_Tab);
-    EXPECT_TRUE(window->BitBtn_close->hasFocus());
-    EXPECT_EQ(window->grid_row, 7);
-    QTest::keyClick(window->BitBtn_close, Qt::Key_Backtab);
-    EXPECT_TRUE(editor().hasFocus());
-    EXPECT_EQ(window->grid_row, 7);
-    EXPECT_TRUE(window->isVisible()) << "no key in the grid closes the window";
-    QTest::keyClick(&editor(), Qt::Key_Escape);
-    EXPECT_TRUE(window->isVisible());
-}
-
 TEST_F(VarDatiTest, HiddenInstanceTouchesNothing)
 {
     param_values[7] = 3.0f;
     {
         TForm_var_dati hidden;
         Form_var_dati = &hidden;
-        EXPECT_FALSE(hidden.isVisible());
-        EXPECT_EQ(hidden.grid_col, 2);
-        EXPECT_EQ(hidden.grid_row, 1);
     }
     EXPECT_EQ(Form_var_dati, nullptr) << "the pointer is reset when its window goes";
     EXPECT_EQ(param_values[7], 3.0f);
@@ -259,13 +239,19 @@ TEST_F(VarDatiTest, HiddenInstanceTouchesNothing)
 
 namespace {
 
-bool has_pixel(const QImage& image, const QRect& r, bool (*match)(QColor))
+template <typename Match>
+bool has_pixel(const QImage& image, const QRect& r, Match match)
 {
     for (int y = r.top(); y <= r.bottom(); ++y)
         for (int x = r.left(); x <= r.right(); ++x)
             if (match(image.pixelColor(x, y)))
                 return true;
     return false;
+}
+
+auto darker(int lightness)
+{
+    return [lightness](QColor c) { return c.lightness() < lightness; };
 }
 
 } // namespace
@@ -289,26 +275,19 @@ TEST_F(VarDatiTest, DrawsHeaderNamesAndValues)
     const QRect head(origin.x() + grid->columnViewportPosition(2), origin.y() - headerHeight,
                      grid->columnWidth(2), headerHeight);
     EXPECT_TRUE(has_pixel(shot, head, [](QColor c) { return c.blue() > 200 && c.red() < 60; }));
-    // Names in navy, starting 5 pixels in.
-    const QRect name = cell(0, 1);
-    EXPECT_TRUE(has_pixel(shot, name, [](QColor c) {
+    // Names in navy.
+    EXPECT_TRUE(has_pixel(shot, cell(0, 1), [](QColor c) {
         return c.blue() > 90 && c.blue() < 170 && c.red() < 40 && c.green() < 40;
     }));
-    EXPECT_FALSE(has_pixel(shot, QRect(name.left() + 1, name.top() + 2, 3, name.height() - 4),
-                           [](QColor c) { return c.lightness() < 128; }));
     // A value right-aligned 4 pixels from the cell's edge: black near the right, nothing in
     // the last 4 pixels, white on the left.
     const QRect value = cell(1, 2);
-    EXPECT_TRUE(has_pixel(shot, QRect(value.right() - 12, value.top(), 8, value.height()),
-                          [](QColor c) { return c.lightness() < 80; }));
-    EXPECT_FALSE(has_pixel(shot, QRect(value.right() - 3, value.top(), 4, value.height()),
-                           [](QColor c) { return c.lightness() < 200; }));
-    EXPECT_FALSE(has_pixel(shot, QRect(value.left(), value.top(), 20, value.height()),
-                           [](QColor c) { return c.lightness() < 200; }));
+    EXPECT_TRUE(has_pixel(shot, QRect(value.right() - 12, value.top(), 8, value.height()), darker(80)));
+    EXPECT_FALSE(has_pixel(shot, QRect(value.right() - 3, value.top(), 4, value.height()), darker(200)));
+    EXPECT_FALSE(has_pixel(shot, QRect(value.left(), value.top(), 20, value.height()), darker(200)));
     // The longest texts still fit whole, sign included.
     const QRect longest = cell(2, 2);
     EXPECT_TRUE(has_pixel(shot, QRect(longest.left(), longest.top(), longest.width() / 4, longest.height()),
-                          [](QColor c) { return c.lightness() < 80; }));
-    EXPECT_FALSE(has_pixel(shot, QRect(longest.left(), longest.top(), 1, longest.height()),
-                           [](QColor c) { return c.lightness() < 200; }));
+                          darker(80)));
+    EXPECT_FALSE(has_pixel(shot, QRect(longest.left(), longest.top(), 1, longest.height()), darker(200)));
 }
