@@ -24,13 +24,8 @@ struct FixedWidth final : LabelWidth {
 TEST(YStep, StepFirstLabelAndFormatForRangeAndRoom)
 {
     const double any = NAN; // not checked in that case
-    const struct {
-        double min, max;
-        int room;
-        double step, first;
-        const char* format; // nullptr: not checked
-        int quarter;        // -1: not checked
-    } cases[] = {
+    // A null format or a quarter of -1 is not checked.
+    const struct { double min, max; int room; double step, first; const char* format; int quarter; } cases[] = {
         {0, 10, 8, 2, 0, "0.", 0},
         {-0.05, 0.05, 20, 0.005, -0.05, "0.000", -1}, // refined to half a hundredth
         {0, 10, 4, 2.5, any, "0.0", 1}, // 5 labels too many, 4 fit: a quarter step, one more decimal
@@ -69,38 +64,31 @@ TEST(YStep, StepFirstLabelAndFormatForRangeAndRoom)
 TEST(TStep, FinestStepWhoseLabelsFitSideBySide)
 {
     // Each label 10 px + 14 px gap = 24 px.
-    const struct {
-        double min, max;
-        int width;
-        double step, first;
-        const char* format;
-        bool quarter;
-    } cases[] = {
+    const struct { double min, max; int width; double step, first; const char* format; bool quarter; } cases[] = {
         {0, 10, 400, 1, 0, "0.", false},   // step 1: 11 x 24 = 264 < 400; 0.5: 21 x 24 = 504
         {0, 10, 130, 2.5, 0, "0.0", true}, // step 2 needs 6 x 24 = 144, 2.5 needs 5 x 24 = 120
         {995, 1005, 400, 1, 995, "0.###e+", false}, // labels at or above a thousand
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.min << " .. " << c.max << " in " << c.width);
         FixedWidth w(10);
         const AxisStep s = choose_t_step(c.min, c.max, c.width, 14, w);
-        EXPECT_DOUBLE_EQ(s.step, c.step) << c.min << " " << c.width;
-        EXPECT_DOUBLE_EQ(s.first, c.first) << c.min << " " << c.width;
-        EXPECT_EQ(s.format, c.format) << c.min << " " << c.width;
-        EXPECT_EQ(s.quarter, c.quarter) << c.min << " " << c.width;
+        EXPECT_DOUBLE_EQ(s.step, c.step);
+        EXPECT_DOUBLE_EQ(s.first, c.first);
+        EXPECT_EQ(s.format, c.format);
+        EXPECT_EQ(s.quarter, c.quarter);
     }
 }
 
 TEST(TStep, SearchEndsWhenNothingFitsOrTheSpanIsTinyFarFromZero)
 {
-    FixedWidth w(10);
+    FixedWidth w(10), w2(10), w3(10);
     const AxisStep s = choose_t_step(0, 10, 10, 14, w);
     EXPECT_TRUE(s.format.isEmpty());
     EXPECT_EQ(s.step, 0);
     // The number of labels measured per candidate is bounded by the plot width.
-    FixedWidth w2(10);
     choose_t_step(0, 1e6, 100, 14, w2);
     EXPECT_LT(w2.measured.size(), 100u);
-    FixedWidth w3(10);
     EXPECT_GT(choose_t_step(1e6, 1e6 + 1e-9, 800, 14, w3).step, 0);
     EXPECT_LT(w3.measured.size(), 10000u);
 }

@@ -8,12 +8,7 @@
 
 TEST(NumberFormat, PatternsRoundingSignsAndSeparators)
 {
-    const struct {
-        double value;
-        const char* pattern;
-        char16_t separator;
-        const char* text;
-    } cases[] = {
+    const struct { double value; const char* pattern; char16_t separator; const char* text; } cases[] = {
         // Fixed patterns pad and round half away from zero, as the value reads (2.675 is
         // stored a little below), not as its binary neighbour.
         {2, "0.", '.', "2"}, {0.25, "0.00", '.', "0.25"}, {5, "0.0", '.', "5.0"},

@@ -76,6 +76,21 @@ inline int count_differing(const QImage& got, const QImage& want,
     return n;
 }
 
+// Does the image show `text`, drawn in the default font on `background`, anywhere?
+inline bool shows_text(const QImage& img, const QString& text, Color background)
+{
+    PaintTarget t(400, 60);
+    FillCanvas(t.canvas, background);
+    const int w = t.canvas.TextWidth(text), h = t.canvas.TextHeight(text);
+    DrawText(t.canvas, QRect(0, 0, w, h), 2, text);
+    const QImage want = t.picture().copy(0, 0, w, h);
+    for (int y = 0; y + h <= img.height(); ++y)
+        for (int x = 0; x + w <= img.width(); ++x)
+            if (img.copy(x, y, w, h) == want)
+                return true;
+    return false;
+}
+
 inline MouseData mouse_at(QPoint p, Qt::MouseButtons held = Qt::NoButton,
                           MouseButton button = MouseButton::Left)
 {
@@ -90,10 +105,7 @@ inline MouseData mouse_at(QPoint p, Qt::MouseButtons held = Qt::NoButton,
 // Pixel of a time and of a value in a painted view, rounded the way the traces round.
 struct Scale {
     ViewState v;
-    int x(double t) const
-    {
-        return v.plotLeft + int((t - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5);
-    }
+    int x(double t) const { return v.plotLeft + int((t - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5); }
     int y(double value) const
     {
         return v.plotBottom - int((value - v.yMin) * v.plotHeight / (v.yMax - v.yMin) + 0.5);
@@ -114,29 +126,22 @@ inline ViewState zoomed(ViewState v, std::uint32_t first, std::uint32_t length, 
 }
 
 struct DiagramHost {
-    std::unique_ptr<QWidget> host;
+    std::unique_ptr<QWidget> host = std::make_unique<QWidget>(); // outlives the diagram
     std::unique_ptr<Diagramx> d;
     explicit DiagramHost(int width = 600, int height = 400, std::uint32_t window = 5000,
                          std::uint32_t capacity = 20001)
     {
-        host = std::make_unique<QWidget>();
         host->resize(width, height);
         d = std::make_unique<Diagramx>(host.get(), 8, window, capacity);
-    }
-    ~DiagramHost()
-    {
-        d.reset();
-        host.reset();
     }
     // Appends n samples at the live period; f(channel, index, t) gives the values.
     void append(int n, const std::function<double(int, int, double)>& f)
     {
         double values[8];
         for (int i = 0; i < n; ++i) {
-            const double t = d->nextTime;
             for (int c = 0; c < 8; ++c)
-                values[c] = f(c, i, t);
-            d->AddSample(t, values, 8);
+                values[c] = f(c, i, d->nextTime);
+            d->AddSample(d->nextTime, values, 8);
             d->nextTime += d->samplePeriod;
         }
     }
@@ -147,14 +152,9 @@ struct DiagramHost {
     }
 };
 
-inline double wave(int c, int, double t)
-{
-    return 100.0 * c + 40 * std::sin(7 * t + c);
-}
-
 enum { T1, T2, Y1, Y2 }; // cursor handles
 
-// A shown diagram with n live samples of wave(), painted once.
+// A shown diagram with n live samples of a sine per channel, painted once.
 struct LiveScene {
     DiagramHost h;
     Diagramx& d;
@@ -166,7 +166,7 @@ struct LiveScene {
     }
     void add(int n)
     {
-        h.append(n, wave);
+        h.append(n, [](int c, int, double t) { return 100.0 * c + 40 * std::sin(7 * t + c); });
         d.Redraw();
     }
     const QImage& picture() { return d.plotImage->picture(); }
