@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <cmath>
 #include <limits>
 #include <thread>
 
@@ -16,7 +15,6 @@ TEST(FramePacer, SpacesFramesToKeepTheThreadsShareWithinOneAndFourDisplayFrames)
     EXPECT_EQ(FramePacer::nextInterval(16, 0.01), 16);
     EXPECT_EQ(FramePacer::nextInterval(40, 0.0), 20);
     EXPECT_EQ(FramePacer::nextInterval(16, 2 * FramePacer::kCpuShare), 24);
-    EXPECT_EQ(FramePacer::nextInterval(30, FramePacer::kCpuShare), 30);
     EXPECT_EQ(FramePacer::nextInterval(FramePacer::kMaxIntervalMs, 1.0), FramePacer::kMaxIntervalMs);
     EXPECT_EQ(FramePacer::nextInterval(30, std::numeric_limits<double>::quiet_NaN()), 30);
 
@@ -34,7 +32,6 @@ TEST(DrainTicks, TakeAboutTheSameNumberOfSamplesPerTickFromOneToSixteenMilliseco
 {
     // 1 kHz: a tick per display frame; 50 kHz: 10 ms; 800 kHz: every millisecond.
     EXPECT_EQ(DrainTicks::forRate(1), DrainTicks::kMaxIntervalMs);
-    EXPECT_EQ(DrainTicks::forRate(0.05), DrainTicks::kMaxIntervalMs);
     EXPECT_EQ(DrainTicks::forRate(50), 10);
     EXPECT_EQ(DrainTicks::forRate(800), 1);
     // Nothing arriving: a few milliseconds, so that a stream starting later is taken soon.

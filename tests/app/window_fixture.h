@@ -13,7 +13,6 @@
 #include "message_box.h"
 
 #include <QDir>
-#include <QFile>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QTest>
@@ -52,11 +51,6 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     }
-    QByteArray settingsFile() const
-    {
-        QFile f(folder.filePath("ethernet_set.dat"));
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
     // Types into a limit field as a user does, ending with Return.
     void typeInto(QLineEdit* memo, const QString& text)
     {
@@ -71,13 +65,6 @@ protected:
     {
         for (int i = 0; i < 50 && window->Timer_set_fix_scale->isActive(); ++i)
             QTest::qWait(2);
-    }
-    template <typename T>
-    T* child(const char* name)
-    {
-        T* w = window->findChild<T*>(QLatin1String(name));
-        EXPECT_NE(w, nullptr) << name;
-        return w;
     }
 
     QTemporaryDir folder;

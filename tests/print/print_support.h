@@ -1,12 +1,10 @@
 #pragma once
-// Helpers for the printing tests: a diagram with data on a hidden host, the channel name
-// slots, and saving pictures when GRAFION_PRINT_PNG_DIR names a folder (to look at them).
+// Helpers for the printing tests: a diagram with data on a hidden host with the channel name
+// slots, and running the poppler tools that read a printed PDF back.
 
 #include "Diagramx.h"
 #include "Print_page.h"
 
-#include <QDir>
-#include <QImage>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
@@ -16,14 +14,14 @@
 #include <memory>
 
 struct PrintHost {
-    std::unique_ptr<QWidget> widget = std::make_unique<QWidget>();
+    QWidget widget;
     std::unique_ptr<Diagramx> d;
     char names[kPrintChannels][kPrintNameSize] = {};
 
     explicit PrintHost(int samples = 3000)
     {
-        widget->resize(700, 450);
-        d = std::make_unique<Diagramx>(widget.get(), 8, 5000, 20001);
+        widget.resize(700, 450);
+        d = std::make_unique<Diagramx>(&widget, 8, 5000, 20001);
         double v[8];
         for (int k = 0; k < samples; ++k) {
             for (int c = 0; c < 8; ++c)
@@ -41,8 +39,6 @@ struct PrintHost {
     {
         print_diagram = nullptr;
         print_names = nullptr;
-        d.reset();
-        widget.reset();
     }
 };
 
@@ -56,23 +52,11 @@ struct PrintSettingsReset {
     }
 };
 
-inline void save_for_viewing(const QImage& image, const char* name)
-{
-    const QString dir = qEnvironmentVariable("GRAFION_PRINT_PNG_DIR");
-    if (!dir.isEmpty()) {
-        QDir().mkpath(dir);
-        image.save(QDir(dir).filePath(QString::fromLatin1(name)));
-    }
-}
-
-inline bool have_tool(const char* name)
-{
-    return !QStandardPaths::findExecutable(QString::fromLatin1(name)).isEmpty();
-}
-
-// Runs a tool and returns its standard output ("" when it failed).
+// Runs a poppler tool and returns its standard output ("" when it failed or is missing).
 inline QString run_tool(const QString& program, const QStringList& args)
 {
+    if (QStandardPaths::findExecutable(program).isEmpty())
+        return QString();
     QProcess p;
     p.start(program, args);
     if (!p.waitForFinished(60000) || p.exitCode() != 0)
