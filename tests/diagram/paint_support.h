@@ -77,6 +77,8 @@ inline int count_differing(const QImage& got, const QImage& want,
 }
 
 // Does the image show `text`, drawn in the default font on `background`, anywhere?
+// Whether `text`, drawn centred on `background` as the diagram draws its labels, appears
+// somewhere in `img` pixel for pixel.
 inline bool shows_text(const QImage& img, const QString& text, Color background)
 {
     PaintTarget t(400, 60);

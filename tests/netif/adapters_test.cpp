@@ -2,7 +2,7 @@
 #include "Fz_netif.h"
 #include "Globvar.h"
 #include "Settings_file.h"
-#include "temp_dir.h"
+#include "netif_test_support.h"
 
 #include <arpa/inet.h>
 

@@ -3,7 +3,7 @@
 #include "Globvar.h"
 #include "Netifset.h"
 #include "Settings_file.h"
-#include "temp_dir.h"
+#include "netif_test_support.h"
 
 #include <QPushButton>
 #include <QTableWidget>

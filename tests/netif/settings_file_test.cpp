@@ -1,7 +1,7 @@
 // ethernet_set.dat: defaults, validation, round trip and failures to write.
 #include "Globvar.h"
 #include "Settings_file.h"
-#include "temp_dir.h"
+#include "netif_test_support.h"
 
 #include <algorithm>
 
