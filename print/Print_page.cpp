@@ -5,12 +5,14 @@
 
 #include <QApplication>
 #include <QDateTime>
+#include <QFontMetricsF>
 #include <QLocale>
 #include <QPainter>
 #include <QPrinter>
 #include <QPrinterInfo>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <stdexcept>
 
@@ -150,6 +152,14 @@ void frame(Canvas& canvas, const QRect& r)
     canvas.brushColor = clWhite;
 }
 
+// How far a text's drawing reaches from its start: its advance width, or the right edge of
+// its ink where that lies further.
+int text_extent(Canvas& canvas, const QString& text)
+{
+    const QRectF ink = QFontMetricsF(canvas.qfont()).tightBoundingRect(text);
+    return std::max(canvas.TextWidth(text), int(std::ceil(ink.right())));
+}
+
 QString slot_name(const char* names, int i)
 {
     if (!names)
@@ -285,8 +295,11 @@ PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names
         layout.legendSwatch[i] = swatch;
 
         // The name as stored, kept inside its cell so a long one cannot run over the next.
+        // Its box holds the whole name: the text starts one pixel in from the box's left
+        // edge, and at a small size a glyph's ink may end past the text's advance width, so
+        // a box only as wide as the advance would clip the last letter on the preview.
         const int nl = swatch.left() + swatch.width() + mm(1);
-        const int nr = std::min(nl + canvas.TextWidth(name), cell.left() + cell.width() - 1);
+        const int nr = std::min(nl + 1 + text_extent(canvas, name) + 1, cell.left() + cell.width() - 1);
         canvas.brushColor = clWhite;
         if (nr > nl)
             DrawText(canvas, rect_ltrb(nl, swatch.top(), nr, swatch.top() + swatch.height()), 0, name);
