@@ -15,6 +15,11 @@ namespace {
 constexpr Color kTitleBlue = 0xFF0000;
 constexpr Color kTitleNavy = 0x800000;
 constexpr int kHalfCursorHandle = 10;
+// Left of the plot, in screen pixels: the Y title's inset from the area's left edge, the gap
+// between the title and the labels, and the gap between the labels and the ticks.
+constexpr int kTitleYInset = 3;
+constexpr int kTitleYGap = 2;
+constexpr int kLabelGap = 2;
 
 } // namespace
 
@@ -73,7 +78,10 @@ bool Diagramx::ChooseYStep(DrawArea& area, ViewState& v)
         widest = std::max(widest, canvas.TextWidth(LabelText(value, s.format)));
         value = next_label_value(value, s.step);
     }
-    v.plotLeft = titleYWidth + widest + v.tickLength + 7;
+    // The gaps grow with the target's resolution like the fonts, so that on a printer page
+    // the title keeps as clear of the labels as it does on screen.
+    v.plotLeft = Scaled(kTitleYInset) + titleYWidth + std::max(1, Scaled(kTitleYGap)) + widest +
+                 Scaled(kLabelGap) + v.tickLength;
     v.plotWidth = area.width - (canvas.TextWidth(QStringLiteral("-0.000e+0")) >> 1) - v.plotLeft -
                   3;
     yLabelFormat = s.format;
@@ -146,7 +154,8 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
     {
         const int h = canvas.TextHeight(titleY);
         const int top = area.top + ((area.height - h) >> 1);
-        DrawText(canvas, QRect(area.left + 3, top, titleYWidth, titleYWidth), 2, titleY);
+        DrawText(canvas, QRect(area.left + Scaled(kTitleYInset), top, titleYWidth, titleYWidth), 2,
+                 titleY);
     }
 
     SetFont(canvas, 8, false, clBlack);
@@ -174,10 +183,11 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
     }
 
     const int h = labelHeight_;
+    const int labelLeft = Scaled(kTitleYInset) + titleYWidth + std::max(1, Scaled(kTitleYGap));
     for (int i = 0; i < yTickCount; ++i) {
         const TickEntry& tick = yTicks[i];
-        const QRect box = rect_ltrb(area.left + titleYWidth + 5, tick.pixel - h / 2,
-                                    axisX - v.tickLength - 2, tick.pixel - h / 2 + h);
+        const QRect box = rect_ltrb(area.left + labelLeft, tick.pixel - h / 2,
+                                    axisX - v.tickLength - Scaled(kLabelGap), tick.pixel - h / 2 + h);
         DrawText(canvas, box, 1, LabelText(tick.value, yLabelFormat));
         canvas.pen.color = clBlack;
         canvas.MoveTo(axisX - half, tick.pixel);

@@ -302,3 +302,63 @@ TEST(ComposePage, LegendNamesAreDrawnWholeAtEveryZoom)
         }
     }
 }
+
+// Long Y labels such as "-1.4e+4" keep clear of the Y title "F( T )" on the printed page, on
+// A4 and A5 sheets at printer and preview resolutions: the title's ink and the labels' ink
+// are at least 0.7 mm apart, as they are on screen.
+TEST(ComposePage, YTitleKeepsClearOfLongLabelsAtEverySize)
+{
+    PrintHost host(0);
+    double v[8];
+    for (int k = 0; k < 2000; ++k) {
+        for (int c = 0; c < 8; ++c)
+            v[c] = 15000.0 * std::sin(k * 0.01 + c);
+        host.d->AddSample(host.d->nextTime, v, 8);
+        host.d->nextTime += host.d->samplePeriod;
+    }
+    const auto a5 = [](int dpi) {
+        DeviceMeasures d = a4(dpi);
+        d.physicalWidth = d.horzRes = 3496 * dpi / 600;
+        d.physicalHeight = d.vertRes = 4960 * dpi / 600;
+        return d;
+    };
+    const struct {
+        const char* sheet;
+        DeviceMeasures device;
+    } cases[] = {{"A4 600 dpi", a4(600)}, {"A4 300 dpi", a4(300)}, {"A4 96 dpi", a4(96)},
+                 {"A5 600 dpi", a5(600)}, {"A5 150 dpi", a5(150)}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.sheet);
+        const int dpi = c.device.logPixelsX;
+        // The left part of the page is enough: it holds the title and the labels.
+        PagePicture page(c.device, true, c.device.horzRes / 3, c.device.vertRes * 3 / 4);
+        compose_page(page.target, host.d.get(), print_names);
+        const QImage& img = page.picture();
+        const DrawArea& area = host.d->printArea;
+        const int bottom = std::min(area.top + area.height, img.height());
+        // Among the labels is one of seven characters, "-1.4e+4" or the like.
+        bool longLabel = false;
+        for (int i = 0; i < host.d->yTickCount; ++i) {
+            const double value = host.d->yTicks[i].value;
+            longLabel = longLabel || (value <= -10000 && std::fmod(value, 10000) != 0);
+        }
+        ASSERT_TRUE(longLabel && host.d->yLabelFormat == QStringLiteral("0.###e+"));
+
+        // Left of the axis: the blue title's ink and the black labels' ink.
+        int titleRight = -1, labelLeft = INT_MAX;
+        const int axis = area.left + host.d->printView.plotLeft - host.d->printView.tickLength;
+        ASSERT_LT(axis, img.width());
+        for (int y = area.top; y < bottom; ++y)
+            for (int x = area.left; x < axis; ++x) {
+                const QRgb p = img.pixel(x, y);
+                if (qBlue(p) > 160 && qRed(p) < 100 && qGreen(p) < 100)
+                    titleRight = std::max(titleRight, x);
+                else if (is_dark(p))
+                    labelLeft = std::min(labelLeft, x);
+            }
+        ASSERT_GE(titleRight, area.left);
+        ASSERT_LT(labelLeft, axis);
+        EXPECT_GE(labelLeft - titleRight - 1, dpi * 7 / 254)
+            << "title ends at " << titleRight << ", labels start at " << labelLeft;
+    }
+}
