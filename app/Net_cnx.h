@@ -30,7 +30,8 @@ class QToolButton;
 
 // How the save command asks for a diagram file name.
 struct SaveDialogSettings {
-    QString defaultExt = QStringLiteral("ivt");
+    // A name typed without an extension is saved as a diagram file, the kind "Carica" lists.
+    QString defaultExt = QStringLiteral("dmg");
     QString filter = QStringLiteral("(*.dmg)"); // one entry, matching *.dmg
     bool promptOverwrite = true;
     bool keepCurrentDirectory = true;   // Qt's dialog never changes it

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 
 namespace {
 
@@ -77,6 +78,43 @@ TEST_F(Commands, SaveRefusesAnEmptyDiagramWritesAFullOneAndReportsAFailure)
     run_modal_hook = [](QDialog&) { return int(QDialog::Rejected); };
     window->BitBtn_saveClick();
     EXPECT_TRUE(recorder.messages().empty());
+}
+
+// A name typed in the save dialog without an extension is saved as a diagram file, one that
+// the viewer's open dialog lists; a name typed with an extension is kept as typed.
+TEST_F(Commands, SaveDialogGivesATypedNameTheDiagramExtension)
+{
+    fill(10);
+    QString typed;
+    run_modal_hook = [&](QDialog& d) {
+        auto& files = dynamic_cast<QFileDialog&>(d);
+        files.setDirectory(folder.path());
+        files.show();
+        auto* name = files.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+        EXPECT_NE(name, nullptr);
+        if (name) {
+            QTest::keyClicks(name, typed);
+            QTest::keyClick(name, Qt::Key_Return);
+        }
+        files.hide();
+        return files.result();
+    };
+    const struct {
+        const char* typed;
+        const char* saved;
+    } cases[] = {{"run1", "run1.dmg"}, {"run2.bin", "run2.bin"}, {"run3.dmg", "run3.dmg"}};
+    for (const auto& c : cases) {
+        typed = QString::fromLatin1(c.typed);
+        recorder.clear();
+        window->BitBtn_saveClick();
+        ASSERT_EQ(recorder.messages().size(), 1u) << c.typed;
+        EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("Dati Memorizzati!")) << c.typed;
+    }
+    const QDir saved(folder.path());
+    EXPECT_EQ(saved.entryList(QDir::Files).join(' ').toStdString(),
+              "ethernet_set.dat run1.dmg run2.bin run3.dmg");
+    EXPECT_EQ(saved.entryList({QStringLiteral("*.dmg")}).join(' ').toStdString(), "run1.dmg run3.dmg");
+
 }
 
 TEST_F(Commands, PrintAndPreviewCheckPrinterAndDataThenAskForOptions)
