@@ -66,6 +66,11 @@ void TForm_net::on_connect()
 
 void TForm_net::BitBtn_disconnectClick()
 {
+    // An acquisition that runs ends first as Stop ends it (the samples received so far are
+    // taken in), so that the trigger mode can be chosen again and Start comes back with the
+    // next connection.
+    if (acquisition_on.load() != 0 || Timer_Diagram->isActive())
+        stop_acquisition();
     BitBtn_connect->setEnabled(true);
     BitBtn_disconnect->setEnabled(false);
     BitBtn_set_port_com->setEnabled(true);

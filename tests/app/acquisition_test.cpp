@@ -102,8 +102,72 @@ TEST_F(AcquisitionTest, ConnectNeedsASelectedInterfaceThenQueuesTheConfiguration
     window->BitBtn_disconnectClick();
     EXPECT_EQ(link_mode.load(), mode_hangup);
     EXPECT_EQ(acquisition_on.load(), 0);
-    // The trigger group stays as Start left it until a later Stop.
-    EXPECT_FALSE(window->RadioGroup_trigger_type->isEnabled());
+}
+
+// Disconnect while acquiring, in each trigger mode and phase, ends the acquisition as Stop
+// does: afterwards the controls, the flags and the diagram are as after Stop followed by
+// Disconnect, the samples received until then included.
+TEST_F(AcquisitionTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStopDoes)
+{
+    auto state = [this] {
+        std::string s;
+        const std::pair<const char*, const QWidget*> controls[] = {
+            {"connect", window->BitBtn_connect},   {"disconnect", window->BitBtn_disconnect},
+            {"port", window->BitBtn_set_port_com}, {"start", window->BitBtn_start_CMP},
+            {"stop", window->BitBtn_stop_CMP},     {"force", window->BitBtn_start_CMP_force},
+            {"trigger", window->RadioGroup_trigger_type}};
+        for (const auto& [name, control] : controls)
+            if (control->isEnabled())
+                s += std::string(name) + " ";
+        s += window->Menu_connect->isEnabled() ? "menu-connect " : "";
+        s += window->Menu_disconnect->isEnabled() ? "menu-disconnect " : "";
+        s += window->Timer_Diagram->isActive() ? "timer " : "";
+        s += "acquiring=" + std::to_string(acquisition_on.load());
+        s += " flags=" + std::to_string(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED));
+        s += " samples=" + std::to_string(live_diagram->SampleCount());
+        return s;
+    };
+    const struct {
+        const char* what;
+        std::uint8_t mode;
+        bool event; // the receiver has marked an event
+    } cases[] = {{"rolling", 0, false},
+                 {"auto trigger, waiting", 1, false},
+                 {"auto trigger, capturing", 1, true},
+                 {"single shot, capturing", 2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string after[2];
+        for (const bool stopFirst : {true, false}) {
+            live_diagram->Clear();
+            connectWindow();
+            settings.trigger_mode = c.mode;
+            window->BitBtn_start_CMPClick();
+            window->BitBtn_start_CMP_forceClick();
+            receive(30);
+            if (c.event)
+                trigger_flags.fetch_or(TRIGGER_CAPTURED);
+            window->drain_samples();
+            receive(12); // not yet taken in by a tick
+            if (stopFirst)
+                window->BitBtn_stop_CMPClick();
+            window->BitBtn_disconnectClick();
+            after[stopFirst] = state();
+            takeQueued();
+        }
+        EXPECT_EQ(after[false], after[true]);
+        EXPECT_EQ(after[true].rfind("connect port trigger menu-connect acquiring=0 flags=0", 0), 0u)
+            << after[true];
+    }
+    // In rolling mode the diagram ends with the last sample received.
+    settings.trigger_mode = 0;
+    live_diagram->Clear();
+    connectWindow();
+    window->BitBtn_start_CMPClick();
+    receive(40);
+    window->BitBtn_disconnectClick();
+    ASSERT_EQ(live_diagram->SampleCount(), 40u);
+    EXPECT_EQ(diagramValue(39), std::int16_t(next_value - 1));
 }
 
 TEST_F(AcquisitionTest, RollingModeShowsOnlyWhatArrivesAfterStartAndNeverLosesASample)

@@ -273,8 +273,8 @@ TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBa
     EXPECT_FALSE(window->Timer_Diagram->isActive());
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "COM Off"; }));
     EXPECT_EQ(panel(kPanelAcquisition), "-----");
-    // The trigger group comes back only with a later Stop.
-    EXPECT_EQ(enabled_controls(), "connect");
+    // The acquisition ended as with Stop: the trigger mode can be chosen again.
+    EXPECT_EQ(enabled_controls(), "connect trigger");
 
     // Nothing more goes to the controller.
     const std::uint64_t messages = simulator->stats().messages;
@@ -285,7 +285,7 @@ TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBa
     click(window->BitBtn_connect);
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }));
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-    EXPECT_EQ(enabled_controls(), "disconnect start");
+    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
     EXPECT_GE(simulator->stats().connections, 2u);
 }
 
