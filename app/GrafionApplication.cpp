@@ -1,5 +1,6 @@
 #include "GrafionApplication.h"
 
+#include "Translations.h"
 #include "message_box.h"
 
 #include <exception>
@@ -7,6 +8,7 @@
 GrafionApplication::GrafionApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     setApplicationName(QString::fromLatin1(kApplicationName));
+    install_qt_translations(*this);
 }
 
 bool GrafionApplication::notify(QObject* receiver, QEvent* event)

@@ -119,13 +119,13 @@ void dmg_write(const QString& path, const Diagramx& diagram, const DmgDisplaySet
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        fail(QStringLiteral("Cannot create file"), path, file.errorString());
+        fail(QStringLiteral("Impossibile creare il file"), path, file.errorString());
 
     auto write = [&](const void* data, std::size_t size) {
         if (file.write(static_cast<const char*>(data), qint64(size)) != qint64(size)) {
             const QString reason = file.errorString();
             file.cancelWriting();
-            fail(QStringLiteral("Cannot write file"), path, reason);
+            fail(QStringLiteral("Impossibile scrivere il file"), path, reason);
         }
     };
     write(bytes.data(), bytes.size());
@@ -140,7 +140,7 @@ void dmg_write(const QString& path, const Diagramx& diagram, const DmgDisplaySet
             write(&diagram.samples[0], std::size_t(count - first) * kDmgRecordSize);
     }
     if (!file.commit())
-        fail(QStringLiteral("Cannot write file"), path, file.errorString());
+        fail(QStringLiteral("Impossibile scrivere il file"), path, file.errorString());
 }
 
 DmgReadResult dmg_read(const QString& path, Diagramx& diagram, DmgDisplaySettings& settings)
@@ -149,7 +149,7 @@ DmgReadResult dmg_read(const QString& path, Diagramx& diagram, DmgDisplaySetting
         return DmgReadResult::Missing;
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("Cannot open file"), path, file.errorString());
+        fail(QStringLiteral("Impossibile aprire il file"), path, file.errorString());
 
     if (file.size() <= qint64(kDmgHeaderSize))
         return DmgReadResult::BadFile;

@@ -175,9 +175,9 @@ QString slot_name(const char* names, int i)
 PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names)
 {
     if (!target.canvas)
-        throw std::runtime_error("The page has no canvas to be drawn on.");
+        throw std::runtime_error("La pagina non ha dove essere disegnata.");
     if (!diagram)
-        throw std::runtime_error("There is no diagram to print.");
+        throw std::runtime_error("Nessun diagramma da stampare.");
     Canvas& canvas = *target.canvas;
     PageLayout layout;
 
@@ -358,12 +358,12 @@ void print_page_on(QPrinter& printer)
     // What can be found out before the job begins is: an aborted job cannot be taken back on
     // every printing system.
     if (!print_diagram)
-        throw std::runtime_error("There is no diagram to print.");
+        throw std::runtime_error("Nessun diagramma da stampare.");
 
     QPainter painter;
     if (!painter.begin(&printer))
         throw std::runtime_error(
-            QStringLiteral("Printing on \"%1\" could not start.").arg(printer.printerName())
+            QStringLiteral("Impossibile avviare la stampa su \"%1\".").arg(printer.printerName())
                 .toLocal8Bit().toStdString());
     print_target.device = printer_measures(printer);
     Canvas canvas(&painter, QRect(0, 0, print_target.device.horzRes, print_target.device.vertRes));
@@ -378,7 +378,7 @@ void print_page_on(QPrinter& printer)
     }
     if (!painter.end())
         throw std::runtime_error(
-            QStringLiteral("Printing on \"%1\" failed.").arg(printer.printerName())
+            QStringLiteral("Stampa su \"%1\" non riuscita.").arg(printer.printerName())
                 .toLocal8Bit().toStdString());
 }
 
@@ -386,7 +386,7 @@ void print_page()
 {
     const QList<QPrinterInfo> printers = QPrinterInfo::availablePrinters();
     if (print_printer_index >= printers.size())
-        throw std::runtime_error("The chosen printer is not available.");
+        throw std::runtime_error("La stampante scelta non è disponibile.");
     QPrinter printer(printers[print_printer_index], QPrinter::HighResolution);
     print_page_on(printer);
 }

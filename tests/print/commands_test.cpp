@@ -70,6 +70,7 @@ TEST_F(Commands, SaveRefusesAnEmptyDiagramWritesAFullOneAndReportsAFailure)
     window->BitBtn_saveClick();
     ASSERT_EQ(recorder.messages().size(), 1u);
     EXPECT_TRUE(recorder.messages()[0].text.contains(QStringLiteral("live.dmg")));
+    EXPECT_TRUE(recorder.messages()[0].text.startsWith(QStringLiteral("Impossibile ")));
     EXPECT_EQ(recorder.messages()[0].icon, MessageIcon::Stop);
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 
