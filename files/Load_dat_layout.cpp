@@ -14,6 +14,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -166,6 +167,8 @@ void TForm_load_dat::build_menu()
     File->setObjectName(QStringLiteral("File"));
     Menu_Carica = item(File, "Menu_Carica", "Carica");
     Menu_Carica->setIcon(command_icon(CommandIcon::Load, st));
+    // The keys run their menu items, and only while these are enabled, as in the main window.
+    Menu_Carica->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
     N1 = File->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Menu_Chiudi_Main = item(File, "Menu_Chiudi_Main", "Chiudi");
@@ -174,12 +177,14 @@ void TForm_load_dat::build_menu()
     Comandi->setObjectName(QStringLiteral("Comandi"));
     Menu_Refresh = item(Comandi, "Menu_Refresh", "Refresh");
     Menu_Refresh->setIcon(command_icon(CommandIcon::Refresh, st));
+    Menu_Refresh->setShortcut(QKeySequence(Qt::Key_F5));
     Menu_Refresh->setEnabled(false);
 
     Stampe = MainMenu1->addMenu(QStringLiteral("Stampe"));
     Stampe->setObjectName(QStringLiteral("Stampe"));
     Menu_print = item(Stampe, "Menu_print", "Stampa");
     Menu_print->setIcon(command_icon(CommandIcon::Print, st));
+    Menu_print->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_P));
     Menu_print->setEnabled(false);
     Menu_Print_preview = item(Stampe, "Menu_Print_preview", "Anteprima di Stampa");
     Menu_Print_preview->setIcon(command_icon(CommandIcon::Preview, st));

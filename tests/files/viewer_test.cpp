@@ -232,6 +232,50 @@ TEST_F(Viewer, HiddenChannelStaysHiddenAcrossLoadsCursorsAndRefresh)
     EXPECT_GT(diagram().paintCount(), paints);
 }
 
+// F5, Ctrl+O and Ctrl+P run Refresh, Carica and Stampa, and only while these are enabled.
+TEST_F(Viewer, KeysRunTheirMenuCommandsOnlyWhileTheseAreEnabled)
+{
+    write_file(path("a.dmg"), 500, 1000, -1000, 0, QStringLiteral("A"));
+    int opens = 0, boxes = 0;
+    run_modal_hook = [&](QDialog& d) {
+        if (auto* files = dynamic_cast<QFileDialog*>(&d)) {
+            ++opens;
+            files->setDirectory(folder.path());
+            files->selectFile(QStringLiteral("a.dmg"));
+            return int(QDialog::Accepted);
+        }
+        if (dynamic_cast<TForm_Print_Box*>(&d))
+            ++boxes;
+        return int(TForm_Print_Box::kResultCancel);
+    };
+    window->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+
+    // Nothing loaded: Refresh and Stampa are disabled, their keys do nothing.
+    const auto paints = diagram().paintCount();
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+    EXPECT_EQ(diagram().paintCount(), paints);
+    EXPECT_TRUE(recorder.messages().empty());
+
+    QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+    EXPECT_EQ(opens, 1);
+    ASSERT_EQ(diagram().SampleCount(), 500u);
+
+    diagram().view.followLatest = 0;
+    QTest::keyClick(window.get(), Qt::Key_F5);
+    EXPECT_EQ(diagram().view.followLatest, 1);
+
+    // Stampa asks for the options, or says that the system has no printer.
+    QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
+    if (printer_names().isEmpty()) {
+        ASSERT_EQ(recorder.messages().size(), 1u);
+        EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("Nessuna Stampante Rilevata!"));
+    } else {
+        EXPECT_EQ(boxes, 1);
+    }
+}
+
 TEST_F(Viewer, FixedScaleFileEnablesTheFieldsTheyRedrawOnTheTickAndUncheckingEndsIt)
 {
     write_file(path("fixed.dmg"), 2000, 1200, -300, 1, QStringLiteral("F"));
