@@ -1,8 +1,10 @@
 #include "Print_preview.h"
 
+#include "EventHook.h"
 #include "ImageControl.h"
 #include "Print_page.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPainter>
@@ -17,6 +19,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 
@@ -232,6 +235,12 @@ TForm_print_preview::TForm_print_preview(QWidget* owner) : QDialog(owner)
     connect(ScrollBar_X, &QScrollBar::valueChanged, this, [this] { ScrollBar_XChange(); });
     connect(ScrollBar_Y, &QScrollBar::valueChanged, this, [this] { ScrollBar_YChange(); });
     Panel_Img_preview->onResize = [this] { Panel_Img_previewResize(); };
+    new EventHook(Image_preview, [this](QEvent* e) {
+        if (e->type() != QEvent::Wheel)
+            return false;
+        Image_previewWheel(static_cast<QWheelEvent*>(e));
+        return true;
+    });
     connect(Timer_monitor, &QTimer::timeout, this, [this] { Timer_monitorTimer(); });
 
     FormCreate();
@@ -269,6 +278,35 @@ void TForm_print_preview::showEvent(QShowEvent* event)
         move(area.center() - QPoint(width() / 2, height() / 2));
     }
     FormShow();
+}
+
+void TForm_print_preview::Image_previewWheel(QWheelEvent* event)
+{
+    // One notch of a wheel is 120 eighths of a degree; finer wheels and touch pads send less.
+    constexpr int kNotch = 120;
+    QPoint turn = event->angleDelta();
+    if (event->modifiers() & Qt::ControlModifier) {
+        zoomWheelRest_ += turn.y() != 0 ? turn.y() : turn.x();
+        const int notches = zoomWheelRest_ / kNotch;
+        zoomWheelRest_ -= notches * kNotch;
+        if (notches != 0)
+            set_track_position(TrackBar_px_inchx->value() + notches * TrackBar_px_inchx->singleStep());
+        event->accept();
+        return;
+    }
+    if ((event->modifiers() & Qt::ShiftModifier) && turn.x() == 0)
+        turn = QPoint(turn.y(), 0);
+    // As far per notch as a scrolled view moves for the desktop's number of wheel lines; a
+    // bar that is hidden (the sheet fits) does not move.
+    auto scroll = [](QScrollBar* bar, const QWidget* panel, int eighths) {
+        if (eighths == 0 || panel->isHidden())
+            return;
+        const qint64 pixels = qint64(eighths) * QApplication::wheelScrollLines() * bar->singleStep() / kNotch;
+        bar->setValue(int(std::clamp<qint64>(bar->value() - pixels, bar->minimum(), bar->maximum())));
+    };
+    scroll(ScrollBar_Y, Panel_scroll_pg_y, turn.y());
+    scroll(ScrollBar_X, Panel_scroll_pg_x, turn.x());
+    event->accept();
 }
 
 void TForm_print_preview::FormShow()

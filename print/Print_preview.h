@@ -16,6 +16,7 @@ class QScrollBar;
 class QSlider;
 class QStatusBar;
 class QTimer;
+class QWheelEvent;
 
 // A panel that reports its resizing.
 class ResizePanel : public QFrame {
@@ -86,6 +87,10 @@ public:
     int sheet_height() const;
     int paintCount() const { return paintCount_; }
 
+    // The mouse wheel over the page: it scrolls the page (sideways with Shift or a tilting
+    // wheel), and with Ctrl it zooms in the steps of the zoom slider.
+    void Image_previewWheel(QWheelEvent* event);
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -100,6 +105,7 @@ private:
         bool operator==(const Painted&) const = default;
     } painted_;
     int paintCount_ = 0;
+    int zoomWheelRest_ = 0; // Ctrl+wheel turned by less than a notch so far
 };
 
 extern TForm_print_preview* Form_print_preview;
