@@ -230,6 +230,13 @@ void TForm_net::build_tool_bar(QWidget* parent)
 
     BitBtn_save = button("BitBtn_save", CommandIcon::Save, "Salva", false);
     BitBtn_load_dat = button("BitBtn_load_dat", CommandIcon::Load, "Carica", false);
+    // The picture-only buttons whose hint is not shown get a tool tip with their command's
+    // name, so that every picture button says what it does.
+    BitBtn_clear->setToolTip(QStringLiteral("Clear"));
+    BitBtn_print->setToolTip(QStringLiteral("Stampa"));
+    BitBtn_preview->setToolTip(QStringLiteral("Anteprima di Stampa"));
+    BitBtn_save->setToolTip(QStringLiteral("Salva"));
+    BitBtn_load_dat->setToolTip(QStringLiteral("Carica"));
     bar->addWidget(ToolButton4 = separator(ToolBar_net_comt, "ToolButton4"));
 
     BitBtn_var_dati = push("BitBtn_var_dati", "Dati");

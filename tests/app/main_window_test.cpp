@@ -30,15 +30,25 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
     // The diagram lies right of the settings column.
     ASSERT_EQ(live_diagram->host, window->Panel_graph);
     EXPECT_GE(window->Panel_graph->mapTo(window.get(), QPoint(0, 0)).x(), 200);
+    // Every button without a caption names its command in a tool tip.
     const struct {
         const char* name;
         bool enabled;
+        const char* toolTip;
     } buttons[] = {
-        {"BitBtn_connect", true}, {"BitBtn_disconnect", false}, {"BitBtn_set_port_com", true},
-        {"BitBtn_start_CMP_force", false}, {"BitBtn_start_CMP", false}, {"BitBtn_stop_CMP", false},
-        {"BitBtn_clear", true}, {"BitBtn_Refresh", true}, {"BitBtn_print", true},
-        {"BitBtn_preview", true}, {"BitBtn_save", true}, {"BitBtn_load_dat", true},
-        {"BitBtn_var_dati", true},
+        {"BitBtn_connect", true, "Connetti"},
+        {"BitBtn_disconnect", false, "Disconnetti"},
+        {"BitBtn_set_port_com", true, "Imposta Connessione"},
+        {"BitBtn_start_CMP_force", false, "Forza Start Acquisizione"},
+        {"BitBtn_start_CMP", false, "Start Acquisizione"},
+        {"BitBtn_stop_CMP", false, "Stop Acquisizione"},
+        {"BitBtn_clear", true, "Clear"},
+        {"BitBtn_Refresh", true, "Refresh"},
+        {"BitBtn_print", true, "Stampa"},
+        {"BitBtn_preview", true, "Anteprima di Stampa"},
+        {"BitBtn_save", true, "Salva"},
+        {"BitBtn_load_dat", true, "Carica"},
+        {"BitBtn_var_dati", true, ""}, // its caption says "Dati"
     };
     int lastX = -1;
     for (const auto& b : buttons) {
@@ -46,6 +56,7 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
         auto* w = window->findChild<QAbstractButton*>(b.name);
         ASSERT_NE(w, nullptr);
         EXPECT_EQ(w->isEnabled(), b.enabled);
+        EXPECT_EQ(w->toolTip().toStdString(), b.toolTip);
         EXPECT_TRUE(w->isVisible());
         EXPECT_GT(w->x(), lastX); // left to right in the order of the table
         lastX = w->x();
