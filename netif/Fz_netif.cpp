@@ -86,7 +86,7 @@ void adapters_enumerate()
     adapter_count = static_cast<std::uint16_t>(n);
 }
 
-void adapter_select(const AdapterRecord& chosen)
+bool adapter_select(const AdapterRecord& chosen)
 {
     // The record may be an element of adapter_list; work on a copy so that saving the
     // settings or clearing the block cannot change it under us.
@@ -94,9 +94,10 @@ void adapter_select(const AdapterRecord& chosen)
 
     netif_block_clear();
 
+    bool saved = true;
     if (!mac_equal(record.Address, settings.mac.data())) {
         std::copy_n(record.Address, 6, settings.mac.begin());
-        settings_save();
+        saved = settings_save();
     }
 
     const std::uint32_t local_ip = ip_text_to_addr(record.IpAddressList.IpAddress);
@@ -109,6 +110,7 @@ void adapter_select(const AdapterRecord& chosen)
         netif_adapter = record;
         netif_flags = local_ip != 0 ? (NETIF_SELECTED | NETIF_HAS_ADDRESS) : NETIF_SELECTED;
     }
+    return saved;
 }
 
 void adapters_match_saved()

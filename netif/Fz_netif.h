@@ -47,8 +47,9 @@ void adapters_free();
 
 // Makes the adapter the link's interface: clears the interface block, remembers its MAC in
 // the settings (saving the file when it changed), publishes its addresses and sets
-// netif_flags to 3 when it has an IPv4 address, else 1.
-void adapter_select(const AdapterRecord& record);
+// netif_flags to 3 when it has an IPv4 address, else 1. Returns false when the settings file
+// had to be written and could not be; the adapter is the link's interface all the same.
+bool adapter_select(const AdapterRecord& record);
 
 // Finds the remembered adapter in adapter_list and selects it (the first one with a 6-byte
 // address when none is remembered); clears netif_flags bits 0-1 when it is absent.

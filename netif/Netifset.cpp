@@ -2,8 +2,10 @@
 
 #include "Fz_netif.h"
 #include "Globvar.h"
+#include "message_box.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFrame>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -468,9 +470,16 @@ void TForm_NetifSet::select_listed_adapter()
 
     for (int i = 0; i < ListView_list_netif->rowCount(); ++i)
         set_row_mark(i, i == row);
-    adapter_select(record);
+    const bool saved = adapter_select(record);
     netif_flags ^= NETIF_TOGGLE;
     show_selected_interface();
+    // The choice holds for this run either way; the user learns that the next start will not
+    // find it (a read-only settings file or folder).
+    if (!saved)
+        message_box(QStringLiteral("Impossibile salvare l'interfaccia scelta nel file\n%1\n"
+                                   "L'interfaccia resta selezionata fino alla chiusura del programma.")
+                        .arg(QFile::decodeName(settings_path.c_str())),
+                    QStringLiteral("Attenzione"), MessageIcon::Warning);
 }
 
 void TForm_NetifSet::BitBtn_NetIF_SelectClick()

@@ -3,6 +3,7 @@
 #include "Globvar.h"
 #include "Netifset.h"
 #include "Settings_file.h"
+#include "message_box.h"
 #include "netif_test_support.h"
 
 #include <QPushButton>
@@ -225,6 +226,33 @@ TEST_F(NetifSetWindow, SelectingAnAdapterMakesItTheInterfaceAndSavesItWhenItChan
     EXPECT_EQ(read_file(settings_path).size(), 29u);
     EXPECT_EQ(netif_flags, NETIF_SELECTED | NETIF_TOGGLE);
     EXPECT_EQ(remembered_row(), "02-00-00-00-00-0C | Scheda C");
+}
+
+// "Seleziona" that cannot write the settings file says so once; the choice holds for the run.
+TEST_F(NetifSetWindow, AChoiceThatCannotBeSavedIsReportedAndKept)
+{
+    remember(mac_a);
+    open();
+    MessageRecorder recorder;
+    // The file's folder is taken by a plain file: nothing can be written there, by root
+    // neither.
+    write_file(dir.path() / "plain", {'x'});
+    settings_path = (dir.path() / "plain" / "ethernet_set.dat").string();
+    highlight(1);
+    window->BitBtn_NetIF_Select->click();
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    const RecordedMessage m = recorder.messages()[0];
+    EXPECT_EQ(m.title, "Attenzione");
+    EXPECT_EQ(m.icon, MessageIcon::Warning);
+    EXPECT_TRUE(m.text.contains(QString::fromStdString(settings_path))) << m.text.toStdString();
+    EXPECT_EQ(settings.mac, mac_b);
+    EXPECT_EQ(netif_mac_copy(), mac_b);
+    EXPECT_EQ(marks(), (std::vector<bool> {false, true, false}));
+    EXPECT_EQ(remembered_row(), "AC-DE-48-00-11-FF | Scheda B");
+
+    // Selecting it again has nothing to save and says nothing.
+    window->BitBtn_NetIF_Select->click();
+    EXPECT_EQ(recorder.messages().size(), 1u);
 }
 
 TEST_F(NetifSetWindow, RowsThatCannotCarryTheLinkAreNotSelected)
