@@ -46,10 +46,12 @@ std::string current_directory()
     return dir;
 }
 
-// Reads the whole file when it is exactly SETTINGS_FILE_SIZE bytes long.
+// Reads the whole file when it is a regular file exactly SETTINGS_FILE_SIZE bytes long.
+// Opened without waiting: a FIFO or a device of that name would otherwise hold the start-up
+// until someone writes to it; anything but a regular file counts as no file.
 bool read_settings_file(const std::string& path, std::uint8_t (&file)[SETTINGS_FILE_SIZE])
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
     if (fd < 0)
         return false;
     bool ok = false;

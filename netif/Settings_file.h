@@ -32,7 +32,8 @@ std::uint8_t settings_check_byte(const std::uint8_t* bytes);  // XOR of the reco
 
 // Sets settings_dir to the current working directory and settings_path to the file in it,
 // then reads the file into `settings`. A missing file, one of another size, an unreadable
-// one or one failing its check byte is replaced by the defaults (settings_reset_defaults).
+// one, one failing its check byte and anything of that name that is not a regular file (a
+// FIFO is never waited on) is replaced by the defaults (settings_reset_defaults).
 void settings_load();
 
 // Defaults into `settings` (no adapter remembered), then written as settings_save does.

@@ -82,7 +82,7 @@ QString param_value_text(float value)
     return param_value_text(value, locale_decimal_separator());
 }
 
-float param_text_value(const QString& text, QChar decimalSeparator)
+std::optional<float> param_text_value(const QString& text, QChar decimalSeparator)
 {
     QString s = text;
     if (decimalSeparator != u'.')
@@ -94,7 +94,7 @@ float param_text_value(const QString& text, QChar decimalSeparator)
         const bool allowed = (c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'+' ||
                              c == u'E' || c == u'e';
         if (!allowed)
-            return 0.0f;
+            return std::nullopt;
     }
     bool ok = false;
     const double v = s.toDouble(&ok);
@@ -102,13 +102,13 @@ float param_text_value(const QString& text, QChar decimalSeparator)
     // would overflow; below it the value rounds to the largest float at most.
     constexpr double kFloatOverflow = 0x1.ffffffp127;
     if (!ok || !std::isfinite(v) || std::fabs(v) >= kFloatOverflow)
-        return 0.0f;
+        return std::nullopt;
     if (std::fabs(v) > double(FLT_MAX))
         return std::copysign(FLT_MAX, float(v > 0 ? 1 : -1));
     return static_cast<float>(v);
 }
 
-float param_text_value(const QString& text)
+std::optional<float> param_text_value(const QString& text)
 {
     return param_text_value(text, locale_decimal_separator());
 }

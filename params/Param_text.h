@@ -5,6 +5,8 @@
 #include <QChar>
 #include <QString>
 
+#include <optional>
+
 // The incomplete texts "", ".", "-." and "-" stand for 0; every other text is returned as is.
 QString normalize_number_text(const QString& text);
 
@@ -16,10 +18,11 @@ QString param_value_text(float value, QChar decimalSeparator);
 QString param_value_text(float value); // the locale's separator
 
 // A typed or shown text as a stored value. The separator may be the locale's one or "."; the
-// incomplete texts above, texts that are not a number and numbers beyond the float range all
-// give 0.
-float param_text_value(const QString& text, QChar decimalSeparator);
-float param_text_value(const QString& text); // the locale's separator
+// incomplete texts above give 0, numbers too small for a float 0 or the nearest tiny float.
+// Texts that are no number and numbers beyond the float range give no value: such a text
+// must not reach the controller as some other number.
+std::optional<float> param_text_value(const QString& text, QChar decimalSeparator);
+std::optional<float> param_text_value(const QString& text); // the locale's separator
 
 // What a key typed into a value cell does to the cell text `text`.
 enum class ParamKey {

@@ -6,6 +6,7 @@
 #include "NumberFormat.h"
 #include "Param_names.h"
 #include "Param_text.h"
+#include "message_box.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -25,6 +26,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cfloat>
 
 TForm_var_dati* Form_var_dati = nullptr;
 
@@ -57,6 +59,15 @@ CanvasFont label_font(Color color)
     f.bold = true;
     f.color = color;
     return f;
+}
+
+// A text that is no number in float range is refused rather than sent as some other value.
+void refuse_value_text()
+{
+    const QString limit = param_value_text(FLT_MAX);
+    message_box(QStringLiteral("Valore non valido! Il valore deve essere compreso tra : [-") + limit +
+                    QStringLiteral("  e  ") + limit + QStringLiteral("] !"),
+                QStringLiteral("Attenzione"), MessageIcon::Warning);
 }
 
 bool is_paste(QKeyEvent* key)
@@ -388,8 +399,13 @@ bool TForm_var_dati::StringGrid_var_datiKeyPress(QChar key)
     }
     if (grid_row < 1 || grid_row > int(PARAM_COUNT))
         return true;
+    const std::optional<float> value = param_text_value(cellText(kValueColumn, grid_row));
+    if (!value) {
+        refuse_value_text();  // the cell keeps its text, the stored value stays
+        return true;
+    }
     float& entry = param_values[std::size_t(grid_row - 1)];
-    entry = param_text_value(cellText(kValueColumn, grid_row));
+    entry = *value;
     send_param_write(entry);
     return true;
 }
@@ -484,8 +500,10 @@ void TForm_var_dati::currentCellMoved(int row, int column, int previousRow, int 
 void TForm_var_dati::valueCellChanged(int row, int column)
 {
     // A value cell's text is kept in param_values as soon as it changes, so what is typed
-    // stays for the run even without Enter; only Enter sends it.
+    // stays for the run even without Enter; only Enter sends it. A text that is no number
+    // in float range leaves the value as it was.
     if (loading_ || column != kValueColumn || row < 0 || row >= int(PARAM_COUNT))
         return;
-    param_values[std::size_t(row)] = param_text_value(cellText(kValueColumn, row + 1));
+    if (const std::optional<float> value = param_text_value(cellText(kValueColumn, row + 1)))
+        param_values[std::size_t(row)] = *value;
 }

@@ -3,7 +3,12 @@
 #include "Settings_file.h"
 #include "netif_test_support.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <chrono>
+#include <future>
 
 namespace {
 
@@ -133,6 +138,27 @@ TEST_F(SettingsFile, FolderInPlaceOfTheFileIsLeftAlone)
     EXPECT_TRUE(fs::is_directory(file()));
     EXPECT_EQ(read_file(file() / "keep"), Bytes {7});
     EXPECT_EQ(entries_in(dir.path()), 1u);  // no temporary file left behind
+}
+
+TEST_F(SettingsFile, FifoInPlaceOfTheFileIsNeverWaitedOn)
+{
+    ASSERT_EQ(::mkfifo(file().c_str(), 0644), 0);
+    settings.y_max = 1;
+    auto load = std::async(std::launch::async, [] { settings_load(); });
+    // A load stuck on the FIFO is released by a writer that comes and goes, so that the
+    // test fails instead of hanging.
+    const bool finished = load.wait_for(std::chrono::seconds(10)) == std::future_status::ready;
+    if (!finished) {
+        const int writer = ::open(file().c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (writer >= 0)
+            ::close(writer);
+    }
+    load.get();
+    EXPECT_TRUE(finished) << "settings_load waited on a FIFO";
+    EXPECT_EQ(file_of_settings(), default_file());
+    // The defaults took its place as a regular file.
+    EXPECT_TRUE(fs::is_regular_file(file()));
+    EXPECT_EQ(read_file(file()), default_file());
 }
 
 TEST_F(SettingsFile, ReadOnlyFileIsReadButNotReplaced)

@@ -7,6 +7,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstring>
+#include <optional>
 #include <set>
 #include <string>
 
@@ -42,22 +43,25 @@ TEST(ParamValueText, FifteenDigitsOfTheFloatPlainOrWithExponent)
         EXPECT_EQ(param_value_text(c.value, QChar(c.separator)), c.text) << c.value;
 }
 
-TEST(ParamTextValue, TextsThatAreNoFloatGiveZero)
+TEST(ParamTextValue, IncompleteTextsAreZeroAndTextsThatAreNoFloatHaveNoValue)
 {
-    for (const char* text : {"", ".", "-.", "-"})
+    for (const char* text : {"", ".", "-.", "-"}) {
         EXPECT_EQ(normalize_number_text(QString::fromLatin1(text)), "0") << text;
+        EXPECT_EQ(param_text_value(QString::fromLatin1(text), u'.'), 0.0f) << text;
+    }
     EXPECT_EQ(normalize_number_text("-0."), "-0.");
     EXPECT_EQ(normalize_number_text("12"), "12");
-    // Incomplete texts, texts that are no number, numbers beyond the float range (never stored
-    // as infinity) and numbers too small for a float (zero or the nearest tiny value, never
-    // garbage).
-    for (const char* text : {"", ".", "-.", "-", "abc", "1.2.3", "--5", "inf", "nan", "-inf", " 5", "1e",
-                             "E5", "1,5", "-1E39", "3.5E38", "1E-60"})
-        EXPECT_EQ(param_text_value(QString::fromLatin1(text), u'.'), 0.0f) << text;
-    for (int nines : {50, 400})
-        EXPECT_EQ(param_text_value(QString(nines, u'9'), u'.'), 0.0f) << nines;
-    // Texts with a separator at either end are complete; what still rounds to the largest
-    // float is that float.
+    // Texts that are no number and numbers beyond the float range (never stored as infinity
+    // nor as 0).
+    for (const char* text : {"abc", "E", "1.2.3", "--5", "inf", "nan", "-inf", " 5", "1e", "E5",
+                             "1,5", "-1E39", "3.5E38", "1E40"})
+        EXPECT_EQ(param_text_value(QString::fromLatin1(text), u'.'), std::nullopt) << text;
+    for (int nines : {40, 400})
+        EXPECT_EQ(param_text_value(QString(nines, u'9'), u'.'), std::nullopt) << nines;
+    // Numbers too small for a float are 0 (or the nearest tiny value), never garbage. Texts
+    // with a separator at either end are complete; what still rounds to the largest float is
+    // that float.
+    EXPECT_EQ(param_text_value("1E-60", u'.'), 0.0f);
     EXPECT_EQ(param_text_value("5.", u'.'), 5.0f);
     EXPECT_EQ(param_text_value(".25", u'.'), 0.25f);
     EXPECT_EQ(param_text_value("3.40282346638529E38", u'.'), FLT_MAX);

@@ -4,6 +4,7 @@
 
 #include "Globvar.h"
 #include "Netcom.h"
+#include "message_box.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -207,22 +209,70 @@ TEST_F(VarDatiTest, CommaLocaleTypesAndShowsWithTheComma)
     EXPECT_EQ(sent[2], (Bytes {0x00, 0x06, 0x00, 0x0A, 0x00, 0x01, 0x00, 0x00, 0x00, 0x00}));
 }
 
-TEST_F(VarDatiTest, PastedOrOverlongTextNeverStoresGarbage)
+// Text that is no number in float range never reaches the controller as some other value:
+// Enter sends nothing, keeps the cell and the stored value, and says why.
+TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
 {
+    MessageRecorder recorder;
+    param_values[1] = 1e20f; // shown as "1.00000002004088E20"
     open();
     QGuiApplication::clipboard()->setText("abc");
-    type("");
-    QTest::keyClick(&editor(), Qt::Key_V, Qt::ControlModifier);
-    EXPECT_EQ(editor().text(), "");
-    type(QString(60, u'9')); // beyond the float range
+    const struct {
+        const char* what;
+        int row;
+        std::function<void()> edit;
+    } cases[] = {
+        {"forty digits", 1, [&] { type(QString(40, u'9')); }},
+        {"the exponent raised beyond the float range", 2,
+         [&] {
+             QTest::keyClick(&editor(), Qt::Key_End);
+             QTest::keyClick(&editor(), Qt::Key_Backspace);
+             QTest::keyClick(&editor(), Qt::Key_Backspace);
+             QTest::keyClicks(&editor(), "40");
+         }},
+        {"the mantissa deleted", 2,
+         [&] {
+             QTest::keyClick(&editor(), Qt::Key_Home);
+             for (int i = 0; i < 30 && !editor().text().startsWith(u'E'); ++i)
+                 QTest::keyClick(&editor(), Qt::Key_Delete);
+         }},
+        {"letters pasted or set behind the key filter's back", 3,
+         [&] {
+             type("");
+             QTest::keyClick(&editor(), Qt::Key_V, Qt::ControlModifier);
+             EXPECT_EQ(editor().text(), "");
+             window->setCellText(2, 3, "abc");
+         }},
+    };
+    for (const auto& c : cases) {
+        window->selectValueCell(c.row);
+        c.edit();
+        const QString shown = window->cellText(2, c.row);
+        const float stored = param_values[std::size_t(c.row - 1)];
+        recorder.clear();
+        enter();
+        EXPECT_EQ(queue_count(), 0) << c.what;
+        EXPECT_EQ(window->cellText(2, c.row), shown) << c.what;
+        EXPECT_EQ(param_values[std::size_t(c.row - 1)], stored) << c.what;
+        const auto messages = recorder.messages();
+        ASSERT_EQ(messages.size(), 1u) << c.what;
+        EXPECT_EQ(messages[0].text, "Valore non valido! Il valore deve essere compreso tra : "
+                                    "[-3.40282346638529E38  e  3.40282346638529E38] !");
+        EXPECT_EQ(messages[0].title, "Attenzione");
+        EXPECT_EQ(messages[0].icon, MessageIcon::Warning);
+    }
+    EXPECT_EQ(window->cellText(2, 2), "E40");
+    EXPECT_NE(param_values[1], 0.0f) << "a refused text is not stored as 0 while it is typed";
+
+    // What the key filter cleans is a number and goes out.
+    recorder.clear();
+    window->selectValueCell(1);
+    type("ab1.2.3xyz");
+    EXPECT_EQ(editor().text(), "1.23");
     enter();
-    EXPECT_EQ(param_values[0], 0.0f);
-    // Text set into the cell behind the key filter's back counts as 0 too.
-    window->setCellText(2, 1, "1e5x");
-    enter();
-    EXPECT_EQ(param_values[0], 0.0f);
-    for (const Bytes& b : take_queue())
-        EXPECT_EQ(Bytes(b.begin() + 6, b.end()), (Bytes {0, 0, 0, 0}));
+    EXPECT_TRUE(recorder.messages().empty());
+    EXPECT_EQ(param_values[0], 1.23f);
+    EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x9D, 0x70, 0xA4}}));
 }
 
 TEST_F(VarDatiTest, HiddenInstanceTouchesNothing)
