@@ -4,7 +4,7 @@
 // Input: byte 0 picks the decimal separator ('.' or ','), bytes 1-4 are also taken as a
 // float (big-endian bits), the rest is a typed text as UTF-8. A typed text gives either no
 // value or a finite one in float range; a text of digits only (up to 38 of them) always gives
-// a value; every value the grid shows must read back as itself.
+// a value (an empty one none); every value the grid shows must read back as itself.
 #include "Param_text.h"
 
 #include <QString>
@@ -61,7 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     const bool digits_only = std::all_of(text.begin(), text.end(),
                                          [](QChar c) { return c >= u'0' && c <= u'9'; });
-    if (digits_only && text.size() <= 38)
+    if (digits_only && !text.isEmpty() && text.size() <= 38)
         check(param_text_value(text, separator).has_value());
 
     // The text typed key by key: only a toggle changes it, and only at its front.

@@ -8,13 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 
-QString normalize_number_text(const QString& text)
-{
-    if (text.isEmpty() || text == u"." || text == u"-." || text == u"-")
-        return QStringLiteral("0");
-    return text;
-}
-
 QString param_value_text(float value, QChar decimalSeparator)
 {
     constexpr int kDigits = 15;
@@ -87,7 +80,6 @@ std::optional<float> param_text_value(const QString& text, QChar decimalSeparato
     QString s = text;
     if (decimalSeparator != u'.')
         s.replace(decimalSeparator, u'.');
-    s = normalize_number_text(s);
     // Only what the key filter lets through and what the grid itself writes (an exponent):
     // the conversion below would also take "inf", "nan" or blanks.
     for (QChar c : s) {

@@ -7,9 +7,6 @@
 
 #include <optional>
 
-// The incomplete texts "", ".", "-." and "-" stand for 0; every other text is returned as is.
-QString normalize_number_text(const QString& text);
-
 // A value as the grid shows it: general format with 15 significant digits of the float's
 // exact value (0.1f shows as 0.100000001490116), rounded half away from zero, trailing zeros
 // dropped. Values from 0.0001 up to 15 integer digits are written plainly; others as mantissa
@@ -17,10 +14,10 @@ QString normalize_number_text(const QString& text);
 QString param_value_text(float value, QChar decimalSeparator);
 QString param_value_text(float value); // the locale's separator
 
-// A typed or shown text as a stored value. The separator may be the locale's one or "."; the
-// incomplete texts above give 0, numbers too small for a float 0 or the nearest tiny float.
-// Texts that are no number and numbers beyond the float range give no value: such a text
-// must not reach the controller as some other number.
+// A typed or shown text as a stored value. The separator may be the locale's one or "."; numbers
+// too small for a float give 0 or the nearest tiny float. Texts that are no number, the
+// incomplete texts "", ".", "-" and "-.", and numbers beyond the float range give no value:
+// such a text must not reach the controller as some other number (a 0 nobody typed included).
 std::optional<float> param_text_value(const QString& text, QChar decimalSeparator);
 std::optional<float> param_text_value(const QString& text); // the locale's separator
 
