@@ -44,9 +44,11 @@ struct LinkHooks {
 // The hooks link_start() gives the thread.
 extern LinkHooks link_hooks;
 
-// One datagram read on the discovery port: any of at least 8 bytes is the controller's
-// answer, its bytes 4..7 the controller address (first address byte first). It sets
-// controller_ip and CONTROLLER_KNOWN and returns true; a shorter one changes nothing.
+// One datagram read on the discovery port: any of at least 8 bytes whose bytes 4..7 (first
+// address byte first) are a unicast address is the controller's answer. It sets
+// controller_ip and CONTROLLER_KNOWN and returns true. A shorter one, or one naming an
+// address no controller can have (0.x.x.x, multicast 224/4, reserved 240/4 with the
+// broadcast 255.255.255.255), changes nothing. Loopback addresses are taken.
 bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length);
 
 // The link's own part of the connect notification: connection state 2 (connected) and the

@@ -49,7 +49,13 @@ bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length)
 {
     if (bytes == nullptr || length < 8)
         return false;
-    controller_ip = get_u32_be(bytes + 4);
+    const std::uint32_t address = get_u32_be(bytes + 4);
+    // 0.x.x.x ("this host": 0.0.0.0 would connect to the PC itself), multicast (224/4) and
+    // the reserved block 240/4, which holds the broadcast address, name no controller.
+    const std::uint32_t first = address >> 24;
+    if (first == 0 || first >= 224)
+        return false;
+    controller_ip = address;
     controller_flags.fetch_or(CONTROLLER_KNOWN);
     return true;
 }

@@ -57,6 +57,38 @@ TEST_F(SocketThreadTest, DiscoveryWaitsForAnAddressThenSuspendsUntilConnect)
     EXPECT_TRUE(error_texts().empty());
 }
 
+TEST(DiscoveryAnswer, OnlyAUnicastAddressIsTaken)
+{
+    struct Row {
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t address;  // 0: not taken
+    };
+    const Row rows[] = {
+        {{0, 0, 0, 8, 192, 168, 1, 10}, 0xC0A8010Au},
+        {{0, 0, 0, 22, 10, 0, 0, 1, 255, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6}, 0x0A000001u},
+        {{0, 0, 0, 8, 127, 0, 0, 1}, 0x7F000001u},  // loopback: a controller on this PC
+        {{0, 0, 0, 8, 1, 0, 0, 0}, 0x01000000u},
+        {{0, 0, 0, 8, 223, 255, 255, 254}, 0xDFFFFFFEu},
+        {{0, 0, 0, 8, 192, 168, 1}, 0},  // too short to hold an address
+        {{}, 0},
+        {{0, 0, 0, 8, 0, 0, 0, 0}, 0},          // "this host": would connect to the PC itself
+        {{0, 0, 0, 8, 0, 1, 2, 3}, 0},
+        {{0, 0, 0, 8, 224, 0, 0, 1}, 0},        // multicast
+        {{0, 0, 0, 8, 239, 255, 255, 255}, 0},
+        {{0, 0, 0, 8, 240, 0, 0, 1}, 0},        // reserved
+        {{0, 0, 0, 8, 255, 255, 255, 255}, 0},  // broadcast
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "answer of " << row.bytes.size() << " bytes, row "
+                                        << (&row - rows));
+        controller_ip = 0;
+        controller_flags = 0;
+        EXPECT_EQ(take_discovery_answer(row.bytes.data(), row.bytes.size()), row.address != 0);
+        EXPECT_EQ(controller_ip.load(), row.address);
+        EXPECT_EQ(controller_flags.load(), row.address ? CONTROLLER_KNOWN : 0);
+    }
+}
+
 TEST_F(SocketThreadTest, AnswersTooShortToHoldAnAddressArePassedOver)
 {
     // A hand-made controller: each of the first two questions gets a 7-byte and an empty
