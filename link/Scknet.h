@@ -91,7 +91,7 @@ public:
     int sock_udp = -1;                     // datagram socket for discovery; -1 = none
     std::uint16_t udp_local_port = 0;      // local datagram port once bound
     std::uint16_t udp_remote_port = 1645;  // controller's datagram port
-    std::string udp_local_ip;              // address the datagram socket was last bound to
+    std::string udp_local_ip;              // adapter address the datagram socket serves
     std::uint32_t udp_rx_size = 0;         // bytes of the last datagram read
     std::vector<std::uint8_t> udp_rx_buf;  // the last datagram read
 
@@ -136,10 +136,13 @@ private:
     bool Pause(std::chrono::milliseconds duration);
     bool Stopping() const;
     void ShowError(const std::string& text);
-    bool SetOption(int s, int option, int value, const char* name);
+    bool SetOption(int s, int level, int option, int value, const char* name);
 
     LinkHooks hooks_;
     int stop_fd_ = -1;  // eventfd, signalled for good by Stop()
+    // The discovery socket is bound to the any-address on the discovery port, so that it
+    // hears answers however they are addressed; it takes only those that arrive on the
+    // selected interface.
     bool udp_bound_ = false;
     // The queue's head and how often it was sent again after a reply that could not be read.
     static constexpr int kMaxResends = 3;

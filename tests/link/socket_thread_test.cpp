@@ -57,6 +57,24 @@ TEST_F(SocketThreadTest, DiscoveryWaitsForAnAddressThenSuspendsUntilConnect)
     EXPECT_TRUE(error_texts().empty());
 }
 
+TEST_F(SocketThreadTest, AnAnswerIsTakenWhereverItIsAddressed)
+{
+    // To the PC's address, to the subnet's broadcast address (127.255.255.255 on loopback)
+    // and to 255.255.255.255.
+    for (const sim::AnswerTo to :
+         {sim::AnswerTo::Unicast, sim::AnswerTo::Subnet, sim::AnswerTo::Broadcast}) {
+        SCOPED_TRACE(testing::Message() << "answer to " << int(to));
+        link_shutdown();
+        controller_flags = 0;
+        controller_ip = 0;
+        sim::Options options;
+        options.answer_to = to;
+        start_simulator(options);
+        ASSERT_NO_FATAL_FAILURE(start_discovered());
+        EXPECT_EQ(controller_ip.load(), 0x7F000001u);
+    }
+}
+
 TEST(DiscoveryAnswer, OnlyAUnicastAddressIsTaken)
 {
     struct Row {
@@ -89,24 +107,44 @@ TEST(DiscoveryAnswer, OnlyAUnicastAddressIsTaken)
     }
 }
 
-TEST_F(SocketThreadTest, AnswersTooShortToHoldAnAddressArePassedOver)
+namespace {
+
+// A datagram socket bound to `address` and `port` on loopback (port 0: any free one).
+int udp_socket(const char* address, std::uint16_t port)
 {
-    // A hand-made controller: each of the first two questions gets a 7-byte and an empty
-    // answer, the third one an 8-byte answer.
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in a {};
     a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    inet_pton(AF_INET, address, &a.sin_addr);
+    EXPECT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0) << address;
+    return s;
+}
+
+std::uint16_t port_of(int s)
+{
+    sockaddr_in a {};
     socklen_t size = sizeof a;
-    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), size), 0);
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    link_config.controller_port = ntohs(a.sin_port);
+    return ntohs(a.sin_port);
+}
+
+} // namespace
+
+TEST_F(SocketThreadTest, AnswersThatCannotBeTheControllersArePassedOver)
+{
+    // A hand-made controller: each of the first two questions gets answers that cannot be
+    // taken (too short to hold an address, announcing 0.0.0.0, or sent from a port other
+    // than the controller's), the third one a good answer.
+    const int s = udp_socket("127.0.0.1", 0);
+    const int elsewhere = udp_socket("127.0.0.1", 0);
+    link_config.controller_port = port_of(s);
     const timeval tv {0, 200000};
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
 
     link_start();
     const std::uint8_t answer[8] = {0, 0, 0, 8, 10, 1, 2, 3};
-    const std::vector<std::size_t> short_answers {7, 0}, whole_answer {8};
+    const std::uint8_t no_address[8] = {0, 0, 0, 8, 0, 0, 0, 0};
     std::vector<std::uint8_t> first_question;
     int questions = 0;
     for (int round = 0; round < 50 && questions < 3; ++round) {
@@ -119,10 +157,18 @@ TEST_F(SocketThreadTest, AnswersTooShortToHoldAnAddressArePassedOver)
             continue;
         if (questions++ == 0)
             first_question.assign(buf, buf + n);
-        for (std::size_t length : questions < 3 ? short_answers : whole_answer)
-            ::sendto(s, answer, length, 0, reinterpret_cast<sockaddr*>(&from), from_size);
+        const auto to = reinterpret_cast<sockaddr*>(&from);
+        if (questions < 3) {
+            ::sendto(s, answer, 7, 0, to, from_size);
+            ::sendto(s, answer, 0, 0, to, from_size);
+            ::sendto(s, no_address, 8, 0, to, from_size);
+            ::sendto(elsewhere, answer, 8, 0, to, from_size);
+        } else {
+            ::sendto(s, answer, 8, 0, to, from_size);
+        }
     }
     ::close(s);
+    ::close(elsewhere);
     ASSERT_EQ(questions, 3);
     ASSERT_EQ(first_question.size(), 22u);
     EXPECT_EQ(first_question[1], 0);   // type 0
@@ -282,11 +328,11 @@ TEST_F(SocketThreadTest, AnInterfaceAddressThatIsNoAddressIsReportedOnce)
 
 TEST_F(SocketThreadTest, AStreamSocketThatCannotBindIsReportedWithItsErrorCode)
 {
-    // 192.0.2.1 is no address of this machine: the datagram bind fails silently and the
-    // question still goes out (from a port the system picks), but the stream bind fails.
+    // Found on loopback; then the interface takes 192.0.2.1, no address of this machine:
+    // the stream socket cannot bind to it.
     start_simulator();
-    select_interface("192.0.2.1");
     start_discovered();
+    select_interface("192.0.2.1");
     connect_command();
     ASSERT_TRUE(wait_until([&] { return error_texts().size() >= 2; }));
     const auto texts = error_texts();
