@@ -122,8 +122,9 @@ void SckTrd::Resume()
 
 void SckTrd::ResetUdpEvent()
 {
-    // Readiness is level-triggered: nothing is latched that a reset would clear. Stale
-    // datagrams are left to the next discovery pass, which reads whatever arrived.
+    // The socket belongs to the socket thread: it drops the waiting answers itself, at the
+    // top of its next loop pass (before any discovery datagram goes out).
+    drop_answers_ = true;
 }
 
 bool SckTrd::Suspended() const
@@ -204,6 +205,7 @@ void SckTrd::Execute()
         WaitGate(lock);
     }
     while (!Stopping()) {
+        DropStaleAnswers();
         switch (link_mode.load()) {
         case mode_hangup:
             set_connection_state(LINK_OFF);
@@ -322,6 +324,18 @@ void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
     // A failed bind (the port taken) is not reported: the question still goes out, and the
     // bind is tried again on the next pass.
     udp_bound_ = ::bind(sock_udp, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
+}
+
+void SckTrd::DropStaleAnswers()
+{
+    if (!drop_answers_.load() || !drop_answers_.exchange(false) || sock_udp < 0)
+        return;
+    // Bounded, so that a flood of datagrams cannot hold the thread here.
+    for (int k = 0; k < 1024; ++k) {
+        std::uint8_t byte;
+        if (::recv(sock_udp, &byte, 1, MSG_DONTWAIT) < 0)
+            break;
+    }
 }
 
 int SckTrd::CreateTcpSocket()

@@ -73,8 +73,9 @@ public:
     void Join();
     // Opens the suspend gate.
     void Resume();
-    // The window's Connect resets the datagram event before it switches to mode_run: a
-    // datagram waiting from before is not taken as a fresh answer.
+    // The window's Connect calls this before it switches to mode_run: the discovery answers
+    // waiting at this moment are read and dropped by the socket thread before it sends its
+    // next discovery datagram, so a later rediscovery takes only an answer given after it.
     void ResetUdpEvent();
     // True while the thread waits at its suspend gate.
     bool Suspended() const;
@@ -119,6 +120,9 @@ private:
     void SendTcp(const std::uint8_t* bytes, std::uint16_t length);
 
     void DiscoverStep();
+    // Reads and drops the datagrams waiting on the discovery socket, when ResetUdpEvent()
+    // asked for it.
+    void DropStaleAnswers();
     void LinkStep();
     void ConnectPass();
     void ExchangeCycle();
@@ -144,6 +148,7 @@ private:
     // hears answers however they are addressed; it takes only those that arrive on the
     // selected interface.
     bool udp_bound_ = false;
+    std::atomic<bool> drop_answers_ {false};  // set by ResetUdpEvent()
     // The queue's head and how often it was sent again after a reply that could not be read.
     static constexpr int kMaxResends = 3;
     NetMessage* resent_ = nullptr;

@@ -72,6 +72,7 @@ void SckTrd::DiscoverStep()
         BindUdp(local_ip, link_config.discovery_local_port);
     if (sock_udp < 0)
         return;
+    DropStaleAnswers();
 
     // The question leaves through the selected interface, from its address.
     refresh_discovery_message();

@@ -3,6 +3,8 @@
 // shutting down at any moment.
 #include "socket_thread_support.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <random>
@@ -176,6 +178,42 @@ TEST_F(SocketThreadTest, AnswersThatCannotBeTheControllersArePassedOver)
     EXPECT_EQ(first_question[4], 127); // the interface address, dotted order
     EXPECT_TRUE(wait_until([] { return (controller_flags & CONTROLLER_KNOWN) != 0; }));
     EXPECT_EQ(controller_ip.load(), 0x0A010203u);
+}
+
+TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDiscovery)
+{
+    link_config.reply_wait = 300ms;
+    sim::Simulator& s = start_simulator();
+    ASSERT_NO_FATAL_FAILURE(start_discovered());
+    // After discovery, a second answer comes from the controller's port: it names 127.0.0.9,
+    // where a decoy listens on the controller's stream port.
+    const int decoy = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(s.port());
+    inet_pton(AF_INET, "127.0.0.9", &a.sin_addr);
+    ASSERT_EQ(::bind(decoy, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(decoy, 4), 0);
+    const int stale = udp_socket("127.0.0.9", s.port());
+    sockaddr_in pc {};
+    pc.sin_family = AF_INET;
+    pc.sin_port = htons(link_config.discovery_local_port);
+    inet_pton(AF_INET, "127.0.0.1", &pc.sin_addr);
+    const std::uint8_t answer[8] = {0, 0, 0, 8, 127, 0, 0, 9};
+    ASSERT_EQ(::sendto(stale, answer, 8, 0, reinterpret_cast<sockaddr*>(&pc), sizeof pc), 8);
+    ::close(stale);
+
+    // Connect, then the link is lost: the rediscovery takes a fresh answer.
+    connect_command();
+    ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
+    s.drop_connection();
+    ASSERT_TRUE(wait_until([&] {
+        return s.stats().connections >= 2 && connection_state() == LINK_CONNECTED;
+    }));
+    EXPECT_EQ(controller_ip.load(), 0x7F000001u);
+    pollfd waiting {decoy, POLLIN, 0};
+    EXPECT_EQ(::poll(&waiting, 1, 0), 0) << "the link connected to the stale address";
+    ::close(decoy);
 }
 
 // ---- Connect and exchange -------------------------------------------------------------------
