@@ -12,7 +12,6 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
-#include <net/if.h>
 #include <netinet/in.h>
 #include <sched.h>
 #include <sys/socket.h>
@@ -22,7 +21,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 #include <sstream>
 #include <string>
@@ -57,8 +55,7 @@ void end_process(pid_t& pid)
 }
 
 // In a forked child: enters network namespace `ns` and, until killed, sends from port 1645
-// an answer naming `own` to each of `targets` (port 5000) every 10 ms; broadcasts leave
-// through `itf`.
+// an answer naming `own` to each of `targets` (port 5000) every 10 ms, out through `itf`.
 [[noreturn]] void keep_answering(const std::string& ns, const std::string& itf,
                                  const char* own, std::initializer_list<const char*> targets)
 {
@@ -68,6 +65,7 @@ void end_process(pid_t& pid)
     const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
     const int on = 1;
     ::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    ::setsockopt(s, SOL_SOCKET, SO_BINDTODEVICE, itf.c_str(), socklen_t(itf.size()));
     sockaddr_in local {};
     local.sin_family = AF_INET;
     local.sin_port = htons(1645);
@@ -75,29 +73,13 @@ void end_process(pid_t& pid)
         ::_exit(127);
     std::uint8_t answer[22] = {0, 0, 0, 22};
     inet_pton(AF_INET, own, answer + 4);
-    in_pktinfo out {};
-    out.ipi_ifindex = int(::if_nametoindex(itf.c_str()));
-    alignas(cmsghdr) char control[CMSG_SPACE(sizeof out)] = {};
     for (;;) {
         for (const char* target : targets) {
             sockaddr_in to {};
             to.sin_family = AF_INET;
             to.sin_port = htons(5000);
             inet_pton(AF_INET, target, &to.sin_addr);
-            iovec iov {answer, sizeof answer};
-            msghdr msg {};
-            msg.msg_name = &to;
-            msg.msg_namelen = sizeof to;
-            msg.msg_iov = &iov;
-            msg.msg_iovlen = 1;
-            msg.msg_control = control;
-            msg.msg_controllen = sizeof control;
-            cmsghdr* c = CMSG_FIRSTHDR(&msg);
-            c->cmsg_level = IPPROTO_IP;
-            c->cmsg_type = IP_PKTINFO;
-            c->cmsg_len = CMSG_LEN(sizeof out);
-            std::memcpy(CMSG_DATA(c), &out, sizeof out);
-            ::sendmsg(s, &msg, 0);
+            ::sendto(s, answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
         }
         ::usleep(10000);
     }
