@@ -32,7 +32,9 @@ struct LinkHooks {
     // The connect notification. Runs on the main thread when post_to_main is set (the
     // socket thread waits for it), otherwise on the socket thread.
     std::function<void()> on_connect;
-    // Queues a call to the main thread and returns at once. Empty: calls run in place.
+    // Queues a call to the main thread and returns at once. Empty: calls run in place. The
+    // queue must order the posting before the call, e.g. by a std::mutex both threads
+    // take: the call object itself is built on the socket thread.
     std::function<void(std::function<void()>)> post_to_main;
     // Shows a socket set-up failure (title "Error", error icon). Called from either thread;
     // from the socket thread it must not wait for the user. Empty: nothing is shown.
@@ -100,10 +102,12 @@ private:
     enum class Wait { Ready, TimedOut, Stopped, Failed };
     enum class Reply { Complete, Failed, Stopped };
     // A connect notification handed to the main thread, shared by the socket thread, the
-    // queued call and Stop(), so that whichever comes last still finds it.
+    // queued call and Stop(), so that whichever comes last still finds it. The queued call
+    // holds nothing but this; its fields are written and read under `mutex`.
     struct PendingCall {
         std::mutex mutex;
         std::condition_variable cv;
+        std::function<void()> notify;  // the hook to run on the main thread
         bool done = false;
         bool cancelled = false;
     };

@@ -214,18 +214,27 @@ void SckTrd::DeliverConnect()
         return;
     }
 
+    // The queued call carries only the shared state: what it runs and what it reports are
+    // written and read under the state's mutex, so the hook's copy is handed over under
+    // that mutex too, not by whatever carries the call to the main thread.
     auto call = std::make_shared<PendingCall>();
+    {
+        std::lock_guard lock(call->mutex);
+        call->notify = hooks_.on_connect;
+    }
     {
         std::lock_guard lock(gate_mutex_);
         if (terminated_)
             return;
         pending_ = call;
     }
-    hooks_.post_to_main([call, notify = hooks_.on_connect] {
+    hooks_.post_to_main([call] {
+        std::function<void()> notify;
         {
             std::lock_guard lock(call->mutex);
             if (call->cancelled)
                 return;  // the link is shutting down: nothing left to tell
+            notify = std::move(call->notify);
         }
         notify();
         std::lock_guard lock(call->mutex);
