@@ -3,13 +3,11 @@
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
+#include "MainThreadCalls.h"
 #include "Netcom.h"
 #include "Scknet.h"
 #include "Settings_file.h"
 #include "message_box.h"
-
-#include <QCoreApplication>
-#include <QMetaObject>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -139,10 +137,10 @@ void TForm_net::register_link_hooks()
             Form_net->on_connect();
     };
     // Queued to the GUI thread's event loop; the socket thread waits for the call unless
-    // the link is shut down first, in which case the queued call does nothing.
-    hooks.post_to_main = [](std::function<void()> call) {
-        QMetaObject::invokeMethod(QCoreApplication::instance(), std::move(call),
-                                  Qt::QueuedConnection);
+    // the link is shut down first, in which case the queued call does nothing. The queue
+    // is the window's child: it outlives the socket thread, which the window's close joins.
+    hooks.post_to_main = [calls = new MainThreadCalls(this)](std::function<void()> call) {
+        calls->post(std::move(call));
     };
     hooks.show_error = [](const std::string& text) {
         message_box(QString::fromStdString(text), QStringLiteral("Error"), MessageIcon::Stop);

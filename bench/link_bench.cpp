@@ -14,6 +14,7 @@
 #include "Simulator.h"
 
 #include <arpa/inet.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
@@ -55,6 +56,7 @@ void prepare_link(std::uint16_t controller_port)
     link_config.controller_port = controller_port;
     {
         std::lock_guard guard(netif_lock);
+        netif_adapter.Index = ::if_nametoindex("lo");
         set_text(netif_adapter.IpAddressList.IpAddress, "127.0.0.1");
         netif_local_ip = htonl(INADDR_LOOPBACK);
     }

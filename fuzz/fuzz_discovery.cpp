@@ -1,6 +1,7 @@
 // Fuzz target: one datagram read on the discovery port, as the socket thread takes it.
 // The controller state is cleared first; afterwards it must hold exactly the address the
-// datagram carries, or nothing when the datagram is too short.
+// datagram carries when that is a unicast address (first byte 1 to 223), and nothing when the
+// datagram is too short or names another address.
 #include "Globvar.h"
 #include "Scknet.h"
 #include "Wire.h"
@@ -31,7 +32,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     const bool taken = take_discovery_answer(size ? data : nullptr, size);
 
-    check(taken == (size >= 8));
+    const bool unicast = size >= 8 && data[4] != 0 && data[4] < 224;
+    check(taken == unicast);
     check(link_status == 0);
     if (taken) {
         check(controller_ip == get_u32_be(data + 4));

@@ -39,6 +39,15 @@ bool parse_ip(const std::string& text, in_addr& out)
     return inet_pton(AF_INET, text.c_str(), &out) == 1;
 }
 
+std::uint16_t local_port(int s)
+{
+    sockaddr_in a {};
+    socklen_t size = sizeof a;
+    if (::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) != 0)
+        return 0;
+    return ntohs(a.sin_port);
+}
+
 } // namespace
 
 // ---- Construction and stopping --------------------------------------------------------------
@@ -113,8 +122,9 @@ void SckTrd::Resume()
 
 void SckTrd::ResetUdpEvent()
 {
-    // Readiness is level-triggered: nothing is latched that a reset would clear. Stale
-    // datagrams are left to the next discovery pass, which reads whatever arrived.
+    // The socket belongs to the socket thread: it drops the waiting answers itself, at the
+    // top of its next loop pass (before any discovery datagram goes out).
+    drop_answers_ = true;
 }
 
 bool SckTrd::Suspended() const
@@ -195,6 +205,7 @@ void SckTrd::Execute()
         WaitGate(lock);
     }
     while (!Stopping()) {
+        DropStaleAnswers();
         switch (link_mode.load()) {
         case mode_hangup:
             set_connection_state(LINK_OFF);
@@ -246,10 +257,10 @@ void SckTrd::CloseAll()
 
 // ---- Socket set-up --------------------------------------------------------------------------
 
-// Sets a socket-level option; a failure is shown and the socket closed.
-bool SckTrd::SetOption(int s, int option, int value, const char* name)
+// Sets a socket option; a failure is shown and the socket closed.
+bool SckTrd::SetOption(int s, int level, int option, int value, const char* name)
 {
-    if (::setsockopt(s, SOL_SOCKET, option, &value, sizeof value) == 0)
+    if (::setsockopt(s, level, option, &value, sizeof value) == 0)
         return true;
     ShowError(std::string("Error set ") + name + " (er-code): " + std::to_string(errno));
     ::close(s);
@@ -264,8 +275,10 @@ int SckTrd::CreateUdpSocket()
         ShowError("Error create socket, (er-code): " + std::to_string(errno));
         return -1;
     }
-    if (!SetOption(s, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
-        !SetOption(s, SO_BROADCAST, 1, "SO_BROADCAST"))
+    // IP_PKTINFO: each datagram read tells the interface it arrived on.
+    if (!SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
+        !SetOption(s, SOL_SOCKET, SO_BROADCAST, 1, "SO_BROADCAST") ||
+        !SetOption(s, IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO"))
         return -1;
     // Readiness is watched with poll(); reads never block.
     if (::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK) != 0) {
@@ -276,19 +289,27 @@ int SckTrd::CreateUdpSocket()
     return s;
 }
 
+// Records the adapter address the socket serves and makes sure the socket is bound to the
+// any-address on `port`. One binding serves every adapter: an address change needs no new
+// socket, as the interface is chosen per datagram sent and checked per datagram read.
 void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
 {
+    const bool new_address = local_ip != udp_local_ip;
     udp_local_ip = local_ip;
     udp_local_port = port;
     in_addr address {};
     if (!parse_ip(local_ip, address)) {
-        ShowError("Invalid IP Address!");
+        if (new_address)
+            ShowError("Invalid IP Address!");
         return;
     }
-    // A socket bound once cannot be bound again: a new interface address gets a new socket.
-    if (sock_udp >= 0 && udp_bound_) {
+    if (udp_bound_)
+        return;
+    // A socket that failed to bind may have sent meanwhile from a port the system picked,
+    // which pins it to that port: a fresh one is bound instead.
+    if (sock_udp >= 0 && local_port(sock_udp) != 0) {
         ::close(sock_udp);
-        sock_udp = CreateUdpSocket();
+        sock_udp = -1;
     }
     if (sock_udp < 0)
         sock_udp = CreateUdpSocket();
@@ -299,9 +320,22 @@ void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
     sockaddr_in local {};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);
-    local.sin_addr = address;
-    // A failed bind is not reported: the broadcast still goes out, and answers may not come.
+    local.sin_addr.s_addr = htonl(INADDR_ANY);
+    // A failed bind (the port taken) is not reported: the question still goes out, and the
+    // bind is tried again on the next pass.
     udp_bound_ = ::bind(sock_udp, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
+}
+
+void SckTrd::DropStaleAnswers()
+{
+    if (!drop_answers_.load() || !drop_answers_.exchange(false) || sock_udp < 0)
+        return;
+    // Bounded, so that a flood of datagrams cannot hold the thread here.
+    for (int k = 0; k < 1024; ++k) {
+        std::uint8_t byte;
+        if (::recv(sock_udp, &byte, 1, MSG_DONTWAIT) < 0)
+            break;
+    }
 }
 
 int SckTrd::CreateTcpSocket()
@@ -312,8 +346,8 @@ int SckTrd::CreateTcpSocket()
         ShowError("Error create socket, (er-code): " + std::to_string(errno));
         return -1;
     }
-    if (!SetOption(s, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
-        !SetOption(s, SO_KEEPALIVE, 0, "SO_KEEPALIVE"))
+    if (!SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
+        !SetOption(s, SOL_SOCKET, SO_KEEPALIVE, 0, "SO_KEEPALIVE"))
         return -1;
     sockaddr_in local {};
     local.sin_family = AF_INET;

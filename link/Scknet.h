@@ -32,7 +32,9 @@ struct LinkHooks {
     // The connect notification. Runs on the main thread when post_to_main is set (the
     // socket thread waits for it), otherwise on the socket thread.
     std::function<void()> on_connect;
-    // Queues a call to the main thread and returns at once. Empty: calls run in place.
+    // Queues a call to the main thread and returns at once. Empty: calls run in place. The
+    // queue must order the posting before the call, e.g. by a std::mutex both threads
+    // take: the call object itself is built on the socket thread.
     std::function<void(std::function<void()>)> post_to_main;
     // Shows a socket set-up failure (title "Error", error icon). Called from either thread;
     // from the socket thread it must not wait for the user. Empty: nothing is shown.
@@ -44,9 +46,11 @@ struct LinkHooks {
 // The hooks link_start() gives the thread.
 extern LinkHooks link_hooks;
 
-// One datagram read on the discovery port: any of at least 8 bytes is the controller's
-// answer, its bytes 4..7 the controller address (first address byte first). It sets
-// controller_ip and CONTROLLER_KNOWN and returns true; a shorter one changes nothing.
+// One datagram read on the discovery port: any of at least 8 bytes whose bytes 4..7 (first
+// address byte first) are a unicast address is the controller's answer. It sets
+// controller_ip and CONTROLLER_KNOWN and returns true. A shorter one, or one naming an
+// address no controller can have (0.x.x.x, multicast 224/4, reserved 240/4 with the
+// broadcast 255.255.255.255), changes nothing. Loopback addresses are taken.
 bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length);
 
 // The link's own part of the connect notification: connection state 2 (connected) and the
@@ -71,8 +75,9 @@ public:
     void Join();
     // Opens the suspend gate.
     void Resume();
-    // The window's Connect resets the datagram event before it switches to mode_run: a
-    // datagram waiting from before is not taken as a fresh answer.
+    // The window's Connect calls this before it switches to mode_run: the discovery answers
+    // waiting at this moment are read and dropped by the socket thread before it sends its
+    // next discovery datagram, so a later rediscovery takes only an answer given after it.
     void ResetUdpEvent();
     // True while the thread waits at its suspend gate.
     bool Suspended() const;
@@ -89,7 +94,7 @@ public:
     int sock_udp = -1;                     // datagram socket for discovery; -1 = none
     std::uint16_t udp_local_port = 0;      // local datagram port once bound
     std::uint16_t udp_remote_port = 1645;  // controller's datagram port
-    std::string udp_local_ip;              // address the datagram socket was last bound to
+    std::string udp_local_ip;              // adapter address the datagram socket serves
     std::uint32_t udp_rx_size = 0;         // bytes of the last datagram read
     std::vector<std::uint8_t> udp_rx_buf;  // the last datagram read
 
@@ -97,10 +102,12 @@ private:
     enum class Wait { Ready, TimedOut, Stopped, Failed };
     enum class Reply { Complete, Failed, Stopped };
     // A connect notification handed to the main thread, shared by the socket thread, the
-    // queued call and Stop(), so that whichever comes last still finds it.
+    // queued call and Stop(), so that whichever comes last still finds it. The queued call
+    // holds nothing but this; its fields are written and read under `mutex`.
     struct PendingCall {
         std::mutex mutex;
         std::condition_variable cv;
+        std::function<void()> notify;  // the hook to run on the main thread
         bool done = false;
         bool cancelled = false;
     };
@@ -117,6 +124,9 @@ private:
     void SendTcp(const std::uint8_t* bytes, std::uint16_t length);
 
     void DiscoverStep();
+    // Reads and drops the datagrams waiting on the discovery socket, when ResetUdpEvent()
+    // asked for it.
+    void DropStaleAnswers();
     void LinkStep();
     void ConnectPass();
     void ExchangeCycle();
@@ -134,11 +144,15 @@ private:
     bool Pause(std::chrono::milliseconds duration);
     bool Stopping() const;
     void ShowError(const std::string& text);
-    bool SetOption(int s, int option, int value, const char* name);
+    bool SetOption(int s, int level, int option, int value, const char* name);
 
     LinkHooks hooks_;
     int stop_fd_ = -1;  // eventfd, signalled for good by Stop()
+    // The discovery socket is bound to the any-address on the discovery port, so that it
+    // hears answers however they are addressed; it takes only those that arrive on the
+    // selected interface.
     bool udp_bound_ = false;
+    std::atomic<bool> drop_answers_ {false};  // set by ResetUdpEvent()
     // The queue's head and how often it was sent again after a reply that could not be read.
     static constexpr int kMaxResends = 3;
     NetMessage* resent_ = nullptr;

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -49,7 +50,13 @@ bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length)
 {
     if (bytes == nullptr || length < 8)
         return false;
-    controller_ip = get_u32_be(bytes + 4);
+    const std::uint32_t address = get_u32_be(bytes + 4);
+    // 0.x.x.x ("this host": 0.0.0.0 would connect to the PC itself), multicast (224/4) and
+    // the reserved block 240/4, which holds the broadcast address, name no controller.
+    const std::uint32_t first = address >> 24;
+    if (first == 0 || first >= 224)
+        return false;
+    controller_ip = address;
     controller_flags.fetch_or(CONTROLLER_KNOWN);
     return true;
 }
@@ -59,25 +66,44 @@ void SckTrd::DiscoverStep()
     if (sock_udp < 0)
         return;
 
-    const std::string local_ip = netif_ip_text();
-    if (local_ip != udp_local_ip)
+    const AdapterRecord adapter = netif_adapter_copy();
+    const std::string local_ip = adapter.IpAddressList.IpAddress;
+    if (local_ip != udp_local_ip || !udp_bound_)
         BindUdp(local_ip, link_config.discovery_local_port);
     if (sock_udp < 0)
         return;
+    DropStaleAnswers();
 
+    // The question leaves through the selected interface, from its address.
     refresh_discovery_message();
-    if (discovery_message) {
+    in_pktinfo through {};
+    through.ipi_ifindex = static_cast<int>(adapter.Index);
+    if (discovery_message && inet_pton(AF_INET, local_ip.c_str(), &through.ipi_spec_dst) == 1) {
         sockaddr_in to {};
         to.sin_family = AF_INET;
         to.sin_port = htons(udp_remote_port);
         inet_pton(AF_INET, link_config.discovery_address.c_str(), &to.sin_addr);
-        [[maybe_unused]] const ssize_t n =
-            ::sendto(sock_udp, discovery_message->bytes.data(), discovery_message->length,
-                     MSG_DONTROUTE, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        iovec iov {discovery_message->bytes.data(), discovery_message->length};
+        alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+        msghdr msg {};
+        msg.msg_name = &to;
+        msg.msg_namelen = sizeof to;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        cmsghdr* c = CMSG_FIRSTHDR(&msg);
+        c->cmsg_level = IPPROTO_IP;
+        c->cmsg_type = IP_PKTINFO;
+        c->cmsg_len = CMSG_LEN(sizeof through);
+        std::memcpy(CMSG_DATA(c), &through, sizeof through);
+        [[maybe_unused]] const ssize_t n = ::sendmsg(sock_udp, &msg, MSG_DONTROUTE);
     }
 
-    // Any datagram of at least 8 bytes on the discovery port within the wait is the answer;
-    // shorter ones cannot hold an address and are passed over.
+    // The answer is the first datagram within the wait that arrives on the selected
+    // interface, from the controller's port, and names a controller address; it may be
+    // addressed to the PC, to its subnet's broadcast address or to 255.255.255.255. Others
+    // are passed over.
     const auto deadline = Clock::now() + link_config.discovery_wait;
     for (;;) {
         short revents = 0;
@@ -91,10 +117,31 @@ void SckTrd::DiscoverStep()
         }
         udp_rx_size = static_cast<std::uint32_t>(pending_bytes(sock_udp));
         udp_rx_buf.assign(std::size_t(udp_rx_size) + 10, 0);
-        const ssize_t n = ::recv(sock_udp, udp_rx_buf.data(), udp_rx_size, 0);
-        if (n >= 0 && take_discovery_answer(udp_rx_buf.data(), std::size_t(n)))
-            return;
-        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+        sockaddr_in from {};
+        iovec iov {udp_rx_buf.data(), udp_rx_size};
+        alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))];
+        msghdr msg {};
+        msg.msg_name = &from;
+        msg.msg_namelen = sizeof from;
+        msg.msg_iov = &iov;
+        msg.msg_iovlen = 1;
+        msg.msg_control = control;
+        msg.msg_controllen = sizeof control;
+        const ssize_t n = ::recvmsg(sock_udp, &msg, 0);
+        if (n < 0) {
+            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
+                return;
+            continue;
+        }
+        int arrived_on = -1;
+        for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
+            if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
+                in_pktinfo info;
+                std::memcpy(&info, CMSG_DATA(c), sizeof info);
+                arrived_on = info.ipi_ifindex;
+            }
+        if (arrived_on == through.ipi_ifindex && ntohs(from.sin_port) == udp_remote_port
+            && take_discovery_answer(udp_rx_buf.data(), std::size_t(n)))
             return;
     }
 }
@@ -167,18 +214,27 @@ void SckTrd::DeliverConnect()
         return;
     }
 
+    // The queued call carries only the shared state: what it runs and what it reports are
+    // written and read under the state's mutex, so the hook's copy is handed over under
+    // that mutex too, not by whatever carries the call to the main thread.
     auto call = std::make_shared<PendingCall>();
+    {
+        std::lock_guard lock(call->mutex);
+        call->notify = hooks_.on_connect;
+    }
     {
         std::lock_guard lock(gate_mutex_);
         if (terminated_)
             return;
         pending_ = call;
     }
-    hooks_.post_to_main([call, notify = hooks_.on_connect] {
+    hooks_.post_to_main([call] {
+        std::function<void()> notify;
         {
             std::lock_guard lock(call->mutex);
             if (call->cancelled)
                 return;  // the link is shutting down: nothing left to tell
+            notify = std::move(call->notify);
         }
         notify();
         std::lock_guard lock(call->mutex);

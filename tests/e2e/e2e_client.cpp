@@ -3,6 +3,9 @@
 // real broadcast until it has received samples. Prints one result line; exit code 0 when
 // the link connected and carried samples.
 //   e2e_client INTERFACE MIN_SAMPLES
+// With --no-answer MS instead it only broadcasts, for MS milliseconds, and exit code 0 means
+// that no answer was taken meanwhile.
+//   e2e_client INTERFACE --no-answer MS
 #include "Fz_netif.h"
 #include "Globvar.h"
 #include "Netcom.h"
@@ -40,10 +43,12 @@ int fail(const char* what)
 
 int main(int argc, char** argv)
 {
-    if (argc != 3)
+    const bool no_answer = argc == 4 && std::string(argv[2]) == "--no-answer";
+    if (argc != 3 && !no_answer)
         return 2;
     const std::string name = argv[1];
-    const unsigned min_samples = unsigned(std::atoi(argv[2]));
+    const unsigned min_samples = no_answer ? 0 : unsigned(std::atoi(argv[2]));
+    const unsigned silence_ms = no_answer ? unsigned(std::atoi(argv[3])) : 0;
 
     // settings_path stays empty: selecting the interface saves no settings file.
     adapters_enumerate();
@@ -65,6 +70,23 @@ int main(int argc, char** argv)
     build_discovery_message();
     link_hooks.on_connect = [] { link_connected(); };
     link_start();
+
+    if (no_answer) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(silence_ms);
+        while (std::chrono::steady_clock::now() < end) {
+            if (controller_flags.load() & CONTROLLER_KNOWN) {
+                const std::uint32_t ip = controller_ip.load();
+                std::printf("FAIL answer taken: controller %u.%u.%u.%u\n", ip >> 24,
+                            (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
+                link_shutdown();
+                return 1;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        link_shutdown();
+        std::printf("OK no answer taken in %u ms\n", silence_ms);
+        return 0;
+    }
 
     if (!wait_until([] { return link_thread.load()->Suspended(); }, std::chrono::seconds(10)))
         return fail("no discovery answer");

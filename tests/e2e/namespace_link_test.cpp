@@ -3,16 +3,29 @@
 // The simulator runs in one, the PC side (e2e_client) in the other: the real adapter
 // enumeration finds the veth, the real broadcast to 255.255.255.255 reaches the simulator,
 // the link connects and carries sample blocks large enough to be split into several TCP
-// segments. Nothing leaves the two namespaces; both are removed at the end.
+// segments. A third namespace, on a second veth pair (198.51.100.0/24) to the PC, plays a
+// device on another interface of the PC that keeps sending answers. Nothing leaves the
+// namespaces; all are removed at the end.
 //
 // Needs root (creating namespaces); skipped otherwise.
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <cstdio>
-#include <string>
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sched.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdio>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -32,6 +45,46 @@ int run(const std::string& command, std::string* out = nullptr)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
+void end_process(pid_t& pid)
+{
+    if (pid > 0) {
+        ::kill(pid, SIGTERM);
+        ::waitpid(pid, nullptr, 0);
+    }
+    pid = -1;
+}
+
+// In a forked child: enters network namespace `ns` and, until killed, sends from port 1645
+// an answer naming `own` to each of `targets` (port 5000) every 10 ms, out through `itf`.
+[[noreturn]] void keep_answering(const std::string& ns, const std::string& itf,
+                                 const char* own, std::initializer_list<const char*> targets)
+{
+    const int fd = ::open(("/run/netns/" + ns).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0 || ::setns(fd, CLONE_NEWNET) != 0)
+        ::_exit(127);
+    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    const int on = 1;
+    ::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+    ::setsockopt(s, SOL_SOCKET, SO_BINDTODEVICE, itf.c_str(), socklen_t(itf.size()));
+    sockaddr_in local {};
+    local.sin_family = AF_INET;
+    local.sin_port = htons(1645);
+    if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
+        ::_exit(127);
+    std::uint8_t answer[22] = {0, 0, 0, 22};
+    inet_pton(AF_INET, own, answer + 4);
+    for (;;) {
+        for (const char* target : targets) {
+            sockaddr_in to {};
+            to.sin_family = AF_INET;
+            to.sin_port = htons(5000);
+            inet_pton(AF_INET, target, &to.sin_addr);
+            ::sendto(s, answer, sizeof answer, 0, reinterpret_cast<sockaddr*>(&to), sizeof to);
+        }
+        ::usleep(10000);
+    }
+}
+
 class NamespaceLinkTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -41,61 +94,148 @@ protected:
         const std::string id = std::to_string(::getpid());
         pc_ = "grafion-pc-" + id;
         ctl_ = "grafion-ctl-" + id;
+        other_ = "grafion-oth-" + id;
         const std::string tail = id.substr(id.size() > 8 ? id.size() - 8 : 0);  // names <= 15
         pc_if_ = "gpc" + tail;
         ctl_if_ = "gct" + tail;
+        pc_if2_ = "gpx" + tail;
+        other_if_ = "got" + tail;
         std::string out;
         if (run("ip netns add " + pc_, &out) != 0)
             GTEST_SKIP() << "cannot create network namespaces (" << out << "); skipped";
         created_ = true;
-        const std::string in_pc = "ip netns exec " + pc_ + " ";
+        in_pc_ = "ip netns exec " + pc_ + " ";
         const std::string in_ctl = "ip netns exec " + ctl_ + " ";
         // The pair is created inside the PC namespace, so not even for a moment does an
         // interface of it sit in the namespace the test started in.
         for (const std::string& command :
              {"ip netns add " + ctl_,
-              in_pc + "ip link add " + pc_if_ + " type veth peer name " + ctl_if_ + " netns "
+              in_pc_ + "ip link add " + pc_if_ + " type veth peer name " + ctl_if_ + " netns "
                   + ctl_,
-              in_pc + "ip addr add 192.0.2.1/24 dev " + pc_if_,
-              in_ctl + "ip addr add 192.0.2.2/24 dev " + ctl_if_, in_pc + "ip link set lo up",
-              in_pc + "ip link set " + pc_if_ + " up", in_ctl + "ip link set lo up",
+              in_pc_ + "ip addr add 192.0.2.1/24 dev " + pc_if_,
+              in_ctl + "ip addr add 192.0.2.2/24 dev " + ctl_if_, in_pc_ + "ip link set lo up",
+              in_pc_ + "ip link set " + pc_if_ + " up", in_ctl + "ip link set lo up",
               in_ctl + "ip link set " + ctl_if_ + " up"})
             ASSERT_EQ(run(command, &out), 0) << command << ": " << out;
     }
 
     void TearDown() override
     {
-        if (simulator_ > 0) {
-            ::kill(simulator_, SIGTERM);
-            ::waitpid(simulator_, nullptr, 0);
-        }
+        end_process(simulator_);
+        end_process(other_device_);
         if (created_) {
             run("ip netns del " + pc_);
-            run("ip netns del " + ctl_);  // takes the veth pair with it
+            run("ip netns del " + ctl_);  // takes the veth pairs with them
+            run("ip netns del " + other_);
         }
     }
 
-    std::string pc_, ctl_, pc_if_, ctl_if_;
+    // The simulator in the controller's namespace, on the controller's standard port.
+    void start_simulator(const std::vector<std::string>& options)
+    {
+        simulator_ = ::fork();
+        ASSERT_GE(simulator_, 0);
+        if (simulator_ == 0) {
+            std::vector<const char*> argv {"ip", "netns", "exec", ctl_.c_str(), E2E_SIMULATOR,
+                                           "--quiet"};
+            for (const std::string& option : options)
+                argv.push_back(option.c_str());
+            argv.push_back(nullptr);
+            ::execvp("ip", const_cast<char* const*>(argv.data()));
+            ::_exit(127);
+        }
+    }
+
+    // A second interface of the PC (198.51.100.1/24), its other end in a third namespace
+    // that also routes the PC's first subnet through it.
+    void add_second_interface()
+    {
+        const std::string in_other = "ip netns exec " + other_ + " ";
+        std::string out;
+        for (const std::string& command :
+             {"ip netns add " + other_,
+              in_pc_ + "ip link add " + pc_if2_ + " type veth peer name " + other_if_
+                  + " netns " + other_,
+              in_pc_ + "ip addr add 198.51.100.1/24 dev " + pc_if2_,
+              in_other + "ip addr add 198.51.100.2/24 dev " + other_if_,
+              in_pc_ + "ip link set " + pc_if2_ + " up", in_other + "ip link set lo up",
+              in_other + "ip link set " + other_if_ + " up",
+              in_other + "ip route add 192.0.2.0/24 dev " + other_if_})
+            ASSERT_EQ(run(command, &out), 0) << command << ": " << out;
+    }
+
+    // Datagrams the PC's namespace received for ports nobody listens on.
+    long pc_datagrams_to_no_port()
+    {
+        std::string out;
+        run(in_pc_ + "cat /proc/net/snmp", &out);
+        std::istringstream lines(out);
+        std::string header, values;
+        while (std::getline(lines, header))
+            if (header.rfind("Udp: InDatagrams NoPorts", 0) == 0 && std::getline(lines, values)) {
+                std::istringstream fields(values);
+                std::string name;
+                long in = 0, no_ports = 0;
+                fields >> name >> in >> no_ports;
+                return no_ports;
+            }
+        return -1;
+    }
+
+    std::string client(const std::string& arguments)
+    {
+        std::string out;
+        const int status = run("timeout 60 " + in_pc_ + E2E_CLIENT + " " + arguments, &out);
+        EXPECT_EQ(status, 0) << out;
+        return out;
+    }
+
+    std::string pc_, ctl_, other_, pc_if_, ctl_if_, pc_if2_, other_if_, in_pc_;
     bool created_ = false;
     pid_t simulator_ = -1;
+    pid_t other_device_ = -1;
 };
 
 } // namespace
 
-TEST_F(NamespaceLinkTest, BroadcastFindsTheControllerAndTheLinkCarriesSamples)
+TEST_F(NamespaceLinkTest, TheControllerIsFoundHoweverItAddressesItsAnswerAndTheLinkCarriesSamples)
 {
-    // The simulator in the controller's namespace, on the controller's standard port.
-    simulator_ = ::fork();
-    ASSERT_GE(simulator_, 0);
-    if (simulator_ == 0) {
-        ::execlp("ip", "ip", "netns", "exec", ctl_.c_str(), E2E_SIMULATOR, "--quiet", "--rate",
-                 "0", "--max-block", "400", "--split-every", "7", static_cast<char*>(nullptr));
-        ::_exit(127);
+    for (const char* answer_to : {"unicast", "subnet", "broadcast"}) {
+        SCOPED_TRACE(answer_to);
+        ASSERT_NO_FATAL_FAILURE(start_simulator({"--rate", "0", "--max-block", "400",
+                                                 "--split-every", "7", "--answer-to",
+                                                 answer_to}));
+        const std::string out = client(pc_if_ + " 12000");
+        EXPECT_NE(out.find("interface " + pc_if_ + " address 192.0.2.1"), std::string::npos)
+            << out;
+        EXPECT_NE(out.find("controller 192.0.2.2"), std::string::npos) << out;
+        EXPECT_NE(out.find("OK samples"), std::string::npos) << out;
+        end_process(simulator_);
     }
-    std::string out;
-    const std::string client = std::string(E2E_CLIENT) + " " + pc_if_ + " 12000";
-    EXPECT_EQ(run("timeout 60 ip netns exec " + pc_ + " " + client, &out), 0) << out;
-    EXPECT_NE(out.find("interface " + pc_if_ + " address 192.0.2.1"), std::string::npos) << out;
+}
+
+TEST_F(NamespaceLinkTest, AnswersArrivingOnAnotherInterfaceAreIgnored)
+{
+    ASSERT_NO_FATAL_FAILURE(add_second_interface());
+    // A device behind the second interface answers all the time: to the broadcast address,
+    // to the PC's address there and to the chosen interface's address.
+    const long before = pc_datagrams_to_no_port();
+    other_device_ = ::fork();
+    ASSERT_GE(other_device_, 0);
+    if (other_device_ == 0)
+        keep_answering(other_, other_if_, "198.51.100.2",
+                       {"255.255.255.255", "198.51.100.1", "192.0.2.1"});
+    for (int k = 0; k < 500 && pc_datagrams_to_no_port() < before + 10; ++k)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_GE(pc_datagrams_to_no_port(), before + 10) << "the other device's answers do not arrive";
+
+    // The chosen interface's controller is silent: nothing is taken.
+    std::string out = client(pc_if_ + " --no-answer 2000");
+    EXPECT_NE(out.find("OK no answer taken"), std::string::npos) << out;
+
+    // Once it answers, it is the one found.
+    ASSERT_NO_FATAL_FAILURE(start_simulator({"--answer-to", "broadcast"}));
+    out = client(pc_if_ + " 1000");
     EXPECT_NE(out.find("controller 192.0.2.2"), std::string::npos) << out;
     EXPECT_NE(out.find("OK samples"), std::string::npos) << out;
 }

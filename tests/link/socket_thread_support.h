@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <net/if.h>
+
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -92,11 +94,12 @@ inline std::chrono::steady_clock::duration shutdown_time()
     return std::chrono::steady_clock::now() - t0;
 }
 
-// Makes the link use a PC interface with the given address.
+// Makes the link use a PC interface with the given address: loopback, by its index.
 inline void select_interface(const char* ip_text)
 {
     {
         std::lock_guard guard(netif_lock);
+        netif_adapter.Index = ::if_nametoindex("lo");
         set_text(netif_adapter.IpAddressList.IpAddress, ip_text);
         set_text(netif_adapter.IpAddressList.IpMask, "255.0.0.0");
         in_addr address {};

@@ -3,6 +3,8 @@
 // shutting down at any moment.
 #include "socket_thread_support.h"
 
+#include <poll.h>
+
 #include <algorithm>
 #include <chrono>
 #include <random>
@@ -57,24 +59,94 @@ TEST_F(SocketThreadTest, DiscoveryWaitsForAnAddressThenSuspendsUntilConnect)
     EXPECT_TRUE(error_texts().empty());
 }
 
-TEST_F(SocketThreadTest, AnswersTooShortToHoldAnAddressArePassedOver)
+TEST_F(SocketThreadTest, AnAnswerIsTakenWhereverItIsAddressed)
 {
-    // A hand-made controller: each of the first two questions gets a 7-byte and an empty
-    // answer, the third one an 8-byte answer.
-    const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
+    // To the PC's address, to the subnet's broadcast address (127.255.255.255 on loopback)
+    // and to 255.255.255.255.
+    for (const sim::AnswerTo to :
+         {sim::AnswerTo::Unicast, sim::AnswerTo::Subnet, sim::AnswerTo::Broadcast}) {
+        SCOPED_TRACE(testing::Message() << "answer to " << int(to));
+        link_shutdown();
+        controller_flags = 0;
+        controller_ip = 0;
+        sim::Options options;
+        options.answer_to = to;
+        start_simulator(options);
+        ASSERT_NO_FATAL_FAILURE(start_discovered());
+        EXPECT_EQ(controller_ip.load(), 0x7F000001u);
+    }
+}
+
+TEST(DiscoveryAnswer, OnlyAUnicastAddressIsTaken)
+{
+    struct Row {
+        std::vector<std::uint8_t> bytes;
+        std::uint32_t address;  // 0: not taken
+    };
+    const Row rows[] = {
+        {{0, 0, 0, 8, 192, 168, 1, 10}, 0xC0A8010Au},
+        {{0, 0, 0, 22, 10, 0, 0, 1, 255, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6}, 0x0A000001u},
+        {{0, 0, 0, 8, 127, 0, 0, 1}, 0x7F000001u},  // loopback: a controller on this PC
+        {{0, 0, 0, 8, 1, 0, 0, 0}, 0x01000000u},
+        {{0, 0, 0, 8, 223, 255, 255, 254}, 0xDFFFFFFEu},
+        {{0, 0, 0, 8, 192, 168, 1}, 0},  // too short to hold an address
+        {{}, 0},
+        {{0, 0, 0, 8, 0, 0, 0, 0}, 0},          // "this host": would connect to the PC itself
+        {{0, 0, 0, 8, 0, 1, 2, 3}, 0},
+        {{0, 0, 0, 8, 224, 0, 0, 1}, 0},        // multicast
+        {{0, 0, 0, 8, 239, 255, 255, 255}, 0},
+        {{0, 0, 0, 8, 240, 0, 0, 1}, 0},        // reserved
+        {{0, 0, 0, 8, 255, 255, 255, 255}, 0},  // broadcast
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(testing::Message() << "answer of " << row.bytes.size() << " bytes, row "
+                                        << (&row - rows));
+        controller_ip = 0;
+        controller_flags = 0;
+        EXPECT_EQ(take_discovery_answer(row.bytes.data(), row.bytes.size()), row.address != 0);
+        EXPECT_EQ(controller_ip.load(), row.address);
+        EXPECT_EQ(controller_flags.load(), row.address ? CONTROLLER_KNOWN : 0);
+    }
+}
+
+namespace {
+
+// A datagram socket bound to `address` and `port` on loopback (port 0: any free one).
+int udp_socket(const char* address, std::uint16_t port)
+{
+    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
     sockaddr_in a {};
     a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = htons(port);
+    inet_pton(AF_INET, address, &a.sin_addr);
+    EXPECT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a), 0) << address;
+    return s;
+}
+
+std::uint16_t port_of(int s)
+{
+    sockaddr_in a {};
     socklen_t size = sizeof a;
-    ASSERT_EQ(::bind(s, reinterpret_cast<sockaddr*>(&a), size), 0);
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
-    link_config.controller_port = ntohs(a.sin_port);
+    return ntohs(a.sin_port);
+}
+
+} // namespace
+
+TEST_F(SocketThreadTest, AnswersThatCannotBeTheControllersArePassedOver)
+{
+    // A hand-made controller: each of the first two questions gets answers that cannot be
+    // taken (too short to hold an address, announcing 0.0.0.0, or sent from a port other
+    // than the controller's), the third one a good answer.
+    const int s = udp_socket("127.0.0.1", 0);
+    const int elsewhere = udp_socket("127.0.0.1", 0);
+    link_config.controller_port = port_of(s);
     const timeval tv {0, 200000};
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
 
     link_start();
     const std::uint8_t answer[8] = {0, 0, 0, 8, 10, 1, 2, 3};
-    const std::vector<std::size_t> short_answers {7, 0}, whole_answer {8};
+    const std::uint8_t no_address[8] = {0, 0, 0, 8, 0, 0, 0, 0};
     std::vector<std::uint8_t> first_question;
     int questions = 0;
     for (int round = 0; round < 50 && questions < 3; ++round) {
@@ -87,10 +159,18 @@ TEST_F(SocketThreadTest, AnswersTooShortToHoldAnAddressArePassedOver)
             continue;
         if (questions++ == 0)
             first_question.assign(buf, buf + n);
-        for (std::size_t length : questions < 3 ? short_answers : whole_answer)
-            ::sendto(s, answer, length, 0, reinterpret_cast<sockaddr*>(&from), from_size);
+        const auto to = reinterpret_cast<sockaddr*>(&from);
+        if (questions < 3) {
+            ::sendto(s, answer, 7, 0, to, from_size);
+            ::sendto(s, answer, 0, 0, to, from_size);
+            ::sendto(s, no_address, 8, 0, to, from_size);
+            ::sendto(elsewhere, answer, 8, 0, to, from_size);
+        } else {
+            ::sendto(s, answer, 8, 0, to, from_size);
+        }
     }
     ::close(s);
+    ::close(elsewhere);
     ASSERT_EQ(questions, 3);
     ASSERT_EQ(first_question.size(), 22u);
     EXPECT_EQ(first_question[1], 0);   // type 0
@@ -98,6 +178,42 @@ TEST_F(SocketThreadTest, AnswersTooShortToHoldAnAddressArePassedOver)
     EXPECT_EQ(first_question[4], 127); // the interface address, dotted order
     EXPECT_TRUE(wait_until([] { return (controller_flags & CONTROLLER_KNOWN) != 0; }));
     EXPECT_EQ(controller_ip.load(), 0x0A010203u);
+}
+
+TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDiscovery)
+{
+    link_config.reply_wait = 300ms;
+    sim::Simulator& s = start_simulator();
+    ASSERT_NO_FATAL_FAILURE(start_discovered());
+    // After discovery, a second answer comes from the controller's port: it names 127.0.0.9,
+    // where a decoy listens on the controller's stream port.
+    const int decoy = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    sockaddr_in a {};
+    a.sin_family = AF_INET;
+    a.sin_port = htons(s.port());
+    inet_pton(AF_INET, "127.0.0.9", &a.sin_addr);
+    ASSERT_EQ(::bind(decoy, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
+    ASSERT_EQ(::listen(decoy, 4), 0);
+    const int stale = udp_socket("127.0.0.9", s.port());
+    sockaddr_in pc {};
+    pc.sin_family = AF_INET;
+    pc.sin_port = htons(link_config.discovery_local_port);
+    inet_pton(AF_INET, "127.0.0.1", &pc.sin_addr);
+    const std::uint8_t answer[8] = {0, 0, 0, 8, 127, 0, 0, 9};
+    ASSERT_EQ(::sendto(stale, answer, 8, 0, reinterpret_cast<sockaddr*>(&pc), sizeof pc), 8);
+    ::close(stale);
+
+    // Connect, then the link is lost: the rediscovery takes a fresh answer.
+    connect_command();
+    ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
+    s.drop_connection();
+    ASSERT_TRUE(wait_until([&] {
+        return s.stats().connections >= 2 && connection_state() == LINK_CONNECTED;
+    }));
+    EXPECT_EQ(controller_ip.load(), 0x7F000001u);
+    pollfd waiting {decoy, POLLIN, 0};
+    EXPECT_EQ(::poll(&waiting, 1, 0), 0) << "the link connected to the stale address";
+    ::close(decoy);
 }
 
 // ---- Connect and exchange -------------------------------------------------------------------
@@ -250,11 +366,11 @@ TEST_F(SocketThreadTest, AnInterfaceAddressThatIsNoAddressIsReportedOnce)
 
 TEST_F(SocketThreadTest, AStreamSocketThatCannotBindIsReportedWithItsErrorCode)
 {
-    // 192.0.2.1 is no address of this machine: the datagram bind fails silently and the
-    // question still goes out (from a port the system picks), but the stream bind fails.
+    // Found on loopback; then the interface takes 192.0.2.1, no address of this machine:
+    // the stream socket cannot bind to it.
     start_simulator();
-    select_interface("192.0.2.1");
     start_discovered();
+    select_interface("192.0.2.1");
     connect_command();
     ASSERT_TRUE(wait_until([&] { return error_texts().size() >= 2; }));
     const auto texts = error_texts();

@@ -2,6 +2,8 @@
 
 #include <arpa/inet.h>
 #include <fcntl.h>
+#include <ifaddrs.h>
+#include <net/if.h>
 #include <netinet/in.h>
 #include <netinet/tcp.h>
 #include <poll.h>
@@ -58,6 +60,55 @@ bool bind_to(int s, in_addr address, std::uint16_t port)
     a.sin_port = htons(port);
     a.sin_addr = address;
     return ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+}
+
+// The broadcast address of the subnet of interface `ifindex` that holds `local` (or of its
+// first IPv4 subnet); 255.255.255.255 when the interface has none. Network order.
+in_addr_t subnet_broadcast(int ifindex, in_addr local)
+{
+    ifaddrs* list = nullptr;
+    if (::getifaddrs(&list) != 0)
+        return htonl(INADDR_BROADCAST);
+    in_addr_t result = htonl(INADDR_BROADCAST);
+    bool exact = false;
+    char name[IF_NAMESIZE] = {};
+    if (::if_indextoname(unsigned(ifindex), name) != nullptr) {
+        for (const ifaddrs* a = list; a && !exact; a = a->ifa_next) {
+            if (!a->ifa_addr || !a->ifa_netmask || a->ifa_addr->sa_family != AF_INET
+                || std::strcmp(a->ifa_name, name) != 0)
+                continue;
+            const in_addr address = reinterpret_cast<const sockaddr_in*>(a->ifa_addr)->sin_addr;
+            const in_addr mask = reinterpret_cast<const sockaddr_in*>(a->ifa_netmask)->sin_addr;
+            exact = address.s_addr == local.s_addr;
+            if (exact || result == htonl(INADDR_BROADCAST))
+                result = address.s_addr | ~mask.s_addr;
+        }
+    }
+    ::freeifaddrs(list);
+    return result;
+}
+
+// Sends a datagram out through interface `ifindex` (0: as the routing table says).
+void send_through(int s, const std::vector<std::uint8_t>& bytes, const sockaddr_in& to,
+                  int ifindex)
+{
+    iovec iov {const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
+    alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
+    msghdr msg {};
+    msg.msg_name = const_cast<sockaddr_in*>(&to);
+    msg.msg_namelen = sizeof to;
+    msg.msg_iov = &iov;
+    msg.msg_iovlen = 1;
+    msg.msg_control = control;
+    msg.msg_controllen = sizeof control;
+    cmsghdr* c = CMSG_FIRSTHDR(&msg);
+    c->cmsg_level = IPPROTO_IP;
+    c->cmsg_type = IP_PKTINFO;
+    c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
+    in_pktinfo info {};
+    info.ipi_ifindex = ifindex;
+    std::memcpy(CMSG_DATA(c), &info, sizeof info);
+    ::sendmsg(s, &msg, 0);
 }
 
 std::uint16_t bound_port(int s)
@@ -236,25 +287,34 @@ void Simulator::answer_discovery()
     const ssize_t n = ::recvmsg(udp_, &msg, MSG_DONTWAIT);
     if (n < 0)
         return;
+    // The interface the question arrived on and the local address it was addressed to.
+    in_pktinfo arrival {};
+    for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
+        if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
+            std::memcpy(&arrival, CMSG_DATA(c), sizeof arrival);
 
     // The address to announce: as configured, else the one this socket listens on, else
     // the local address the question arrived on.
     in_addr own {};
     if (inet_pton(AF_INET, options_.answer_address.c_str(), &own) != 1) {
         inet_pton(AF_INET, options_.bind_address.c_str(), &own);
-        if (own.s_addr == htonl(INADDR_ANY)) {
-            for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
-                if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO) {
-                    in_pktinfo info;
-                    std::memcpy(&info, CMSG_DATA(c), sizeof info);
-                    own = info.ipi_spec_dst;
-                }
-        }
+        if (own.s_addr == htonl(INADDR_ANY))
+            own = arrival.ipi_spec_dst;
     }
     std::vector<std::uint8_t> answer = frame(0, 22);
     std::memcpy(answer.data() + 4, &own.s_addr, 4);  // network order: dotted order
-    ::sendto(udp_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
-             sizeof from);
+
+    if (options_.answer_to == AnswerTo::Unicast) {
+        ::sendto(udp_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
+                 sizeof from);
+    } else {
+        // A broadcast answer leaves through the interface the question came in on.
+        sockaddr_in to = from;
+        to.sin_addr.s_addr = options_.answer_to == AnswerTo::Subnet
+            ? subnet_broadcast(arrival.ipi_ifindex, arrival.ipi_spec_dst)
+            : htonl(INADDR_BROADCAST);
+        send_through(udp_, answer, to, arrival.ipi_ifindex);
+    }
     std::lock_guard lock(stats_mutex_);
     ++stats_.discovery_answers;
     stats_.last_answer_time = Clock::now();

@@ -15,6 +15,13 @@
 
 namespace sim {
 
+// Where a discovery answer goes.
+enum class AnswerTo {
+    Unicast,    // to the address and port the question came from
+    Subnet,     // to the broadcast address of the subnet the question arrived on
+    Broadcast,  // to 255.255.255.255
+};
+
 struct Options {
     std::string bind_address = "0.0.0.0";  // where the datagram and stream sockets listen
     std::uint16_t port = 1645;             // datagram and stream port; 0 = any free one
@@ -24,6 +31,9 @@ struct Options {
                                            // empty = bind_address (a controller that came
                                            // back under a new address on loopback still
                                            // hears the questions sent to the old one)
+    AnswerTo answer_to = AnswerTo::Unicast;  // where discovery answers go; the broadcasts
+                                             // leave through the interface the question
+                                             // arrived on, to the port it came from
     unsigned sample_rate = 1000;           // samples per second; 0 = every block is full
     unsigned max_block = 100;              // most samples in one block
     std::uint16_t modulus = 10000;         // counter modulus sent in the start reply

@@ -36,6 +36,11 @@ const char* const usage =
     "                       address, or the address the question arrived on)\n"
     "  --discovery ADDR     listen for discovery questions here (default: the listen\n"
     "                       address)\n"
+    "  --answer-to WHERE    where discovery answers go: unicast (default; to the address\n"
+    "                       and port the question came from), subnet (to the broadcast\n"
+    "                       address of the subnet the question arrived on) or broadcast\n"
+    "                       (to 255.255.255.255); broadcasts leave through the interface\n"
+    "                       the question arrived on, to the port it came from\n"
     "Samples:\n"
     "  --rate N             samples per second (default 1000; 0 = every block is full)\n"
     "  --max-block N        most samples per block (default 100, at most 4000)\n"
@@ -106,6 +111,13 @@ int main(int argc, char** argv)
             options.answer_address = value;
         else if (arg == "--discovery")
             options.discovery_address = value;
+        else if (arg == "--answer-to") {
+            const std::string where = value;
+            ok = where == "unicast" || where == "subnet" || where == "broadcast";
+            options.answer_to = where == "subnet" ? sim::AnswerTo::Subnet
+                : where == "broadcast"            ? sim::AnswerTo::Broadcast
+                                                  : sim::AnswerTo::Unicast;
+        }
         else if (arg == "--event-level") {
             unsigned long ch = 0;
             const char* colon = std::strchr(value, ':');
