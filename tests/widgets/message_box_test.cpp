@@ -11,6 +11,11 @@
 #include <QThread>
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <net/if.h>
+#include <sys/resource.h>
+#include <unistd.h>
+
 #include <atomic>
 #include <cerrno>
 #include <chrono>
@@ -70,9 +75,40 @@ TEST(MessageBox, RecorderTakesMessagesFromAnyThreadWithoutBlocking)
     EXPECT_TRUE(recorder.messages().empty());
 }
 
-// A stream bind that fails on every connect pass of the socket thread (the interface's
-// address is no address of this machine) shows each of its boxes once while it is open,
-// however often the thread runs into the failure; once closed, it may come again.
+// While it exists, the process cannot open another file: every descriptor below the limit
+// is in use (the holes are filled with /dev/null) and the limit is the lowest free one.
+class FileLimit {
+public:
+    FileLimit()
+    {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        int highest = -1;
+        for (int fd = 0; fd < 4096; ++fd)
+            if (::fcntl(fd, F_GETFD) != -1)
+                highest = fd;
+        for (int fd = 0; fd < highest; ++fd)
+            if (::fcntl(fd, F_GETFD) == -1)
+                fillers_.push_back(::open("/dev/null", O_RDONLY | O_CLOEXEC));
+        rlimit limit = saved_;
+        limit.rlim_cur = rlim_t(highest + 1);
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+    }
+    ~FileLimit() { lift(); }
+    void lift() const
+    {
+        ::setrlimit(RLIMIT_NOFILE, &saved_);
+        for (int fd : fillers_)
+            ::close(fd);
+        fillers_.clear();
+    }
+
+private:
+    rlimit saved_ {};
+    mutable std::vector<int> fillers_;
+};
+
+// A socket set-up failure on every connect pass of the socket thread shows each of its boxes
+// once while it is open, however often the thread runs into the failure; once closed, it may come again.
 TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
 {
     MessageRecorder recorder(/*keep_open=*/true);
@@ -89,12 +125,14 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
     link_config.discovery_local_port = free_udp_port();
     link_config.controller_port = simulator.port();
     link_config.connect_wait = 50ms;
+    // Discovery on loopback finds the simulator; then no new socket can be made, so every
+    // connect pass fails to create its stream socket.
     {
         std::lock_guard guard(netif_lock);
-        set_text(netif_adapter.IpAddressList.IpAddress, "192.0.2.1");
-        set_text(netif_adapter.IpAddressList.IpMask, "255.255.255.0");
+        netif_adapter = loopback_adapter();
+        netif_adapter.Index = ::if_nametoindex("lo");
     }
-    netif_local_ip = htonl(0xC0000201);
+    netif_local_ip = htonl(INADDR_LOOPBACK);
     netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     build_poll_message();
     build_discovery_message();
@@ -108,13 +146,14 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
     };
     link_start();
     ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+    const FileLimit no_new_files;
     // The window's Connect.
     send_channel_config();
     set_connection_state(LINK_CONNECTING);
     link_mode = mode_run;
     link_thread.load()->Resume();
 
-    const std::vector<std::string> once = {"Error Bind (er-code): " + std::to_string(EADDRNOTAVAIL),
+    const std::vector<std::string> once = {"Error create socket, (er-code): " + std::to_string(EMFILE),
                                            "Error Create Socket!"};
     ASSERT_TRUE(wait_until([&] { return raised.load() >= 8; })) << "the thread goes on";
     EXPECT_EQ(texts_of(recorder.messages()), once);
@@ -130,6 +169,7 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
     twice.insert(twice.end(), once.begin(), once.end());
     EXPECT_EQ(texts_of(recorder.messages()), twice);
 
+    no_new_files.lift();
     link_shutdown();
     link_hooks = LinkHooks {};
     free_standing_messages();
