@@ -94,22 +94,12 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
         }
     }
 
-    // Store the samples. Each slot is written before ring_write moves past it; when the
-    // write index reaches the oldest sample, that sample is given up. The display timer has
-    // finished with every slot before the ring_display it last stored: taking that store
-    // (acquire) orders its reads of those slots before they are written over again here.
-    [[maybe_unused]] const std::uint32_t displayed = ring_display.load(std::memory_order_acquire);
-    std::uint32_t write = ring_write.load();
     const std::uint8_t* p = bytes + SAMPLE_BLOCK_HEADER_SIZE;
     for (std::uint16_t i = 0; i < n; ++i) {
-        SampleSlot& slot = sample_ring[write];
+        SampleSlot values;
         for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch, p += 2)
-            slot[ch] = static_cast<std::int16_t>(get_u16_be(p));
-        write = ring_advance(write, 1, SAMPLE_RING_SLOTS);
-        ring_write.store(write, std::memory_order_release);
-        const std::uint32_t oldest = ring_oldest.load();
-        if (oldest == write)
-            ring_oldest.store(ring_advance(oldest, 1, SAMPLE_RING_SLOTS));
+            values[ch] = static_cast<std::int16_t>(get_u16_be(p));
+        ring_append(values);
     }
 
     send_block_ack();

@@ -7,6 +7,8 @@
 //
 // The window's thread is held up for half a second around each fault, as on a loaded
 // machine, so that samples are still waiting in the ring when the link reconnects.
+//
+// Then a controller that floods the link, which laps the display again and again.
 
 #include "sim_window_fixture.h"
 
@@ -159,5 +161,35 @@ INSTANTIATE_TEST_SUITE_P(
                       FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4},
                       FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A controller that sends full blocks of 4000 samples as fast as the link takes them, while
+// the window is held up now and then: the receiver laps the display again and again, also
+// while the display copies the ring. The diagram gets only whole samples of the simulator's;
+// those written over meanwhile are passed over. Under ThreadSanitizer this also checks that
+// the ring is shared without a data race, in both ways the display reads it.
+class FloodTest : public WindowLinkTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FloodTest, TheDisplayLappedByTheReceiverShowsOnlyWholeSamples)
+{
+    sim::Options options;
+    options.sample_rate = 0;
+    options.max_block = 4000;
+    open_and_connect(options, GetParam());
+    ASSERT_FALSE(HasFatalFailure());
+    click(window->BitBtn_start_CMP);
+    for (int round = 0; round < 8; ++round) {
+        QThread::msleep(30);  // the window busy: the ring is written over several times
+        const std::uint64_t blocks = simulator->stats().blocks;
+        ASSERT_TRUE(pump_until([&] { return simulator->stats().blocks >= blocks + 10; }));
+    }
+    ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() > 0; }));
+    click(window->BitBtn_stop_CMP);
+    for (std::uint32_t k = 0; k < live_diagram->SampleCount(); ++k)
+        ASSERT_FALSE(period_positions(diagram_sample(k)).empty()) << "sample " << k << " is torn";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FloodTest, ::testing::Values(0, 1), [](const auto& info) {
+    return std::string(info.param == 0 ? "rolling" : "auto_trigger");
+});
 
 } // namespace
