@@ -36,6 +36,8 @@ std::atomic<std::uint32_t> block_count {0};
 std::atomic<std::uint16_t> block_counter {0};
 std::atomic<std::uint16_t> block_modulus {0};
 std::atomic<std::uint64_t> ring_writes_begun {0};
+std::atomic<std::uint32_t> dropped_blocks {0};
+std::atomic<std::uint32_t> unusable_replies {0};
 std::array<std::atomic<std::int16_t>, 2> poll_reply_words {};
 
 std::array<float, PARAM_COUNT> param_values {};
@@ -151,6 +153,8 @@ void link_state_reset()
     block_counter = 0;
     block_modulus = 0;
     ring_writes_begun = 0;
+    dropped_blocks = 0;
+    unusable_replies = 0;
     for (auto& word : poll_reply_words)
         word = 0;
 

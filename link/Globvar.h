@@ -152,6 +152,10 @@ extern std::atomic<std::uint16_t> block_modulus;   // modulus announced by the c
 // Slot writes the receiver has begun since the start of the run; it only grows (the ring
 // indices go back to 0 at every connect, this count does not).
 extern std::atomic<std::uint64_t> ring_writes_begun;
+// Sample blocks dropped because they claim more samples than they hold, and replies that
+// were no use at all (not one whole frame of a known type); shown in the debug panel.
+extern std::atomic<std::uint32_t> dropped_blocks;
+extern std::atomic<std::uint32_t> unusable_replies;
 extern std::array<std::atomic<std::int16_t>, 2> poll_reply_words;  // words of the last poll reply
 
 // ---- Parameters --------------------------------------------------------------------------

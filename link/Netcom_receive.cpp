@@ -56,14 +56,21 @@ void on_start_reply(const std::uint8_t* bytes, std::uint32_t length)
 
 void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (length < SAMPLE_BLOCK_HEADER_SIZE)
+    // A block must hold the samples it announces; a controller may pad its frames, so bytes
+    // after them are ignored. A block that claims more than it holds is dropped whole: no
+    // counter change, nothing stored.
+    const bool complete = length >= SAMPLE_BLOCK_HEADER_SIZE
+        && SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * std::uint32_t(get_u16_be(bytes + 6)) <= length;
+    if (!complete) {
+        dropped_blocks.fetch_add(1, std::memory_order_relaxed);
+        // The acknowledgement that asked for it has been answered: ask again from the same
+        // counter, or nothing would ask the controller for samples any more.
+        if (acquisition_on.load() != 0)
+            send_block_ack();
         return;
+    }
     // bytes 4..5: the controller's block sequence number, not used.
     const std::uint16_t n = get_u16_be(bytes + 6);
-    // A block must hold exactly the samples it announces; any other block is dropped whole
-    // (no counter change, nothing stored, no acknowledgement).
-    if (length != SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * std::uint32_t(n))
-        return;
 
     // Running counter, 16-bit, reduced once by the modulus (which is 0 until the first start
     // reply, so the counter then only adds up).

@@ -1,9 +1,10 @@
 // The main window in "Rolling Data" mode against a controller that misbehaves once: a sample
 // block dropped, sent 1.5 s late, cut off by the connection closing, split in two writes,
-// merged with another reply, replaced by broken frames, and the controller restarted under
-// another address. Each time the link must come back by itself, the samples must flow again,
-// the window must stay responsive, and the diagram must hold every sample block that reached
-// the PC whole, once each and in order: the only gaps are the blocks the fault spoiled.
+// merged with another reply, replaced by broken frames, claiming more samples than it holds,
+// and the controller restarted under another address. Each time the link must come back by
+// itself, the samples must flow again, the window must stay responsive, and the diagram must
+// hold every sample block that reached the PC whole, once each and in order: the only gaps
+// are the blocks the fault spoiled.
 //
 // The window's thread is held up for half a second around each fault, as on a loaded
 // machine, so that samples are still waiting in the ring when the link reconnects.
@@ -31,6 +32,7 @@ struct FaultCase {
     int injected;         // how many in a row; 0: the controller restarts elsewhere instead
     bool reconnects;      // the link has to reconnect (else it must stay connected)
     std::size_t spoiled;  // sample blocks that cannot reach the PC whole (at most, on a restart)
+    int dropped;          // blocks the PC drops as inconsistent (debug panel d2)
 };
 
 class FaultInjectionTest : public WindowLinkTest, public ::testing::WithParamInterface<FaultCase> {
@@ -146,20 +148,25 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
         EXPECT_LE(spoiled, c.spoiled) << "at most the block in hand when the controller went away";
     else
         EXPECT_EQ(spoiled, c.spoiled);
+    EXPECT_TRUE(pump_until([&] {
+        return window->Panel_debx[1]->caption() == QString::number(c.dropped);
+    })) << "debug panel d2 " << window->Panel_debx[1]->caption().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultInjectionTest,
-    ::testing::Values(FaultCase {"dropped_block", sim::Fault::Drop, 1, true, 1},
-                      FaultCase {"late_block", sim::Fault::Delay, 1, true, 1},
-                      FaultCase {"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1},
-                      FaultCase {"split_block", sim::Fault::Split, 1, false, 0},
-                      FaultCase {"merged_block", sim::Fault::Merge, 1, false, 1},
+    ::testing::Values(FaultCase {"dropped_block", sim::Fault::Drop, 1, true, 1, 0},
+                      FaultCase {"late_block", sim::Fault::Delay, 1, true, 1, 0},
+                      FaultCase {"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1, 0},
+                      FaultCase {"split_block", sim::Fault::Split, 1, false, 0, 0},
+                      FaultCase {"merged_block", sim::Fault::Merge, 1, false, 1, 0},
                       // The four broken frames in turn: a length that promises more than
                       // comes, an unknown type, a frame shorter than a header, garbage with a
-                      // length of 0.
-                      FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4},
-                      FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1}),
+                      // length of 0 (the first and the third never end: the link times out).
+                      FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4, 0},
+                      // The block is dropped and asked for again; the controller goes on.
+                      FaultCase {"block_claiming_more_samples", sim::Fault::Overclaim, 1, false, 1, 1},
+                      FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A controller that sends full blocks of 4000 samples as fast as the link takes them, while

@@ -14,13 +14,15 @@ struct Snapshot {
     std::uint8_t event;
     std::int16_t word0, word1;
     SampleSlot first_slot;
+    std::uint32_t dropped;
 
     static Snapshot take()
     {
         return {ring_write.load(),    ring_oldest.load(),   ring_display.load(),
                 trigger_flags.load(), block_count.load(),   block_counter.load(),
                 block_modulus.load(), queue_count(),        block_event.load(),
-                poll_reply_words[0].load(), poll_reply_words[1].load(), sample_ring[0].load()};
+                poll_reply_words[0].load(), poll_reply_words[1].load(), sample_ring[0].load(),
+                dropped_blocks.load()};
     }
     bool operator==(const Snapshot&) const = default;
 };
@@ -116,14 +118,9 @@ TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
 
     const Bytes block = sample_block(2, 1, 42);
     std::vector<Bytes> reads = {Bytes {}, Bytes {0x00}, Bytes {0x00, 0x03, 0x00}, block, reply(11, {0, 0}),
-                                Bytes(block.begin(), block.end() - 1), block, block, block, block,
-                                reply(REPLY_SAMPLE_BLOCK, {0, 0, 0, 0}), reply(REPLY_POLL, {1, 2, 3})};
+                                Bytes(block.begin(), block.end() - 1), block, reply(REPLY_POLL, {1, 2, 3})};
     reads[3].insert(reads[3].end(), block.begin(), block.end());       // two frames in one read
     put_u16_be(reads[6].data() + 2, std::uint16_t(block.size() + 1)); // length field too long
-    // Sample counts that disagree with the length: 3 claimed but 2 held, 1 claimed, a huge one.
-    put_u16_be(reads[7].data() + 6, 3);
-    put_u16_be(reads[8].data() + 6, 1);
-    put_u16_be(reads[9].data() + 6, 0xFFFF);
     // Replies of every other type too short for their fields.
     for (std::uint16_t type = 0; type < FRAME_TYPE_COUNT; ++type)
         if (type != REPLY_SAMPLE_BLOCK) {
@@ -145,6 +142,49 @@ TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
     deliver(block);  // the same block in one piece is taken
     EXPECT_EQ(ring_write.load(), 2u);
     EXPECT_EQ(block_counter.load(), 7);
+}
+
+TEST_F(Receive, PaddedBlocksAreStoredBlocksClaimingMoreThanTheyHoldAreAskedForAgain)
+{
+    // A block may carry bytes after its samples; one whose count claims more samples than it
+    // holds is dropped, counted, and (while acquiring) the unchanged counter is acknowledged
+    // again, so that the controller sends from there once more.
+    const Bytes good = sample_block(2, 0, 42);
+    Bytes padded = good;
+    padded.resize(padded.size() + 7, 9);
+    put_u16_be(padded.data() + 2, std::uint16_t(padded.size()));
+    Bytes claims_three = good, claims_all = good;
+    put_u16_be(claims_three.data() + 6, 3);
+    put_u16_be(claims_all.data() + 6, 0xFFFF);
+    const Bytes too_short = reply(REPLY_SAMPLE_BLOCK, {0, 0, 0, 0});
+
+    struct Case {
+        const char* name;
+        const Bytes& read;
+        std::uint8_t acquiring;
+        std::vector<Bytes> queued;
+        std::uint32_t stored, dropped;
+    };
+    const Case cases[] = {
+        {"padded", padded, 1, {ack_frame(102)}, 2, 0},
+        {"claims 3, holds 2", claims_three, 1, {ack_frame(100)}, 0, 1},
+        {"claims 65535", claims_all, 1, {ack_frame(100)}, 0, 1},
+        {"too short for a count", too_short, 1, {ack_frame(100)}, 0, 1},
+        {"claims 3, acquisition off", claims_three, 0, {}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        link_state_reset();
+        acquisition_on = c.acquiring;
+        block_counter = 100;
+        deliver(c.read);
+        EXPECT_EQ(take_queue(), c.queued) << c.name;
+        EXPECT_EQ(ring_write.load(), c.stored) << c.name;
+        EXPECT_EQ(dropped_blocks.load(), c.dropped) << c.name;
+        EXPECT_EQ(block_counter.load(), 100 + c.stored) << c.name;
+        if (c.stored) {  // the samples, not the padding
+            EXPECT_EQ(sample_ring[1].load(), (SampleSlot {50, 51, 52, 53, 54, 55, 56, 57})) << c.name;
+        }
+    }
 }
 
 TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)

@@ -148,12 +148,13 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
     EXPECT_TRUE(wait_until([] { return poll_reply_words[0].load() != 0; }));  // replies reach the handler
 }
 
-TEST_F(SocketThreadTest, SampleBlocksWholeOrSplitByTcpAreStoredAndAcknowledged)
+TEST_F(SocketThreadTest, PaddedSampleBlocksWholeOrSplitByTcpAreStoredAndAcknowledged)
 {
     sim::Options options;
     options.sample_rate = 0;  // every block full
     options.max_block = 300;  // 4809 bytes; every other reply in two writes 5 ms apart
     options.split_every = 2;
+    options.pad_bytes = 7;    // and 7 bytes after the samples, which are not samples
     options.modulus = 1000;
     sim::Simulator& s = start_simulator(options);
     start_connected();
