@@ -112,6 +112,18 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
     send_block_ack();
 }
 
+void on_unusable_reply(const NetMessage& sent)
+{
+    unusable_replies.fetch_add(1, std::memory_order_relaxed);
+    // An acknowledgement asks the controller for the next sample block; the block it sent
+    // was lost with the reply. Asking again with the same counter has the controller send
+    // from there again. Nothing else is sent again: a start, a parameter write or a
+    // configuration the controller has received must not reach it twice.
+    if (sent.length >= FRAME_HEADER_SIZE && get_u16_be(sent.bytes.data()) == MSG_BLOCK_ACK
+        && acquisition_on.load() != 0)
+        send_block_ack();
+}
+
 // Replies to a parameter write or request and the status word carry values the PC does not
 // keep; they are accepted and read only when the frame holds them.
 

@@ -33,6 +33,7 @@ struct FaultCase {
     bool reconnects;      // the link has to reconnect (else it must stay connected)
     std::size_t spoiled;  // sample blocks that cannot reach the PC whole (at most, on a restart)
     int dropped;          // blocks the PC drops as inconsistent (debug panel d2)
+    int unusable;         // replies of no use at all (debug panel d3)
 };
 
 class FaultInjectionTest : public WindowLinkTest, public ::testing::WithParamInterface<FaultCase> {
@@ -149,24 +150,26 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
     else
         EXPECT_EQ(spoiled, c.spoiled);
     EXPECT_TRUE(pump_until([&] {
-        return window->Panel_debx[1]->caption() == QString::number(c.dropped);
-    })) << "debug panel d2 " << window->Panel_debx[1]->caption().toStdString();
+        return window->Panel_debx[1]->caption() == QString::number(c.dropped)
+            && window->Panel_debx[2]->caption() == QString::number(c.unusable);
+    })) << "debug panel d2 " << window->Panel_debx[1]->caption().toStdString() << ", d3 "
+        << window->Panel_debx[2]->caption().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultInjectionTest,
-    ::testing::Values(FaultCase {"dropped_block", sim::Fault::Drop, 1, true, 1, 0},
-                      FaultCase {"late_block", sim::Fault::Delay, 1, true, 1, 0},
-                      FaultCase {"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1, 0},
-                      FaultCase {"split_block", sim::Fault::Split, 1, false, 0, 0},
-                      FaultCase {"merged_block", sim::Fault::Merge, 1, false, 1, 0},
+    ::testing::Values(FaultCase {"dropped_block", sim::Fault::Drop, 1, true, 1, 0, 0},
+                      FaultCase {"late_block", sim::Fault::Delay, 1, true, 1, 0, 0},
+                      FaultCase {"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1, 0, 0},
+                      FaultCase {"split_block", sim::Fault::Split, 1, false, 0, 0, 0},
+                      FaultCase {"merged_block", sim::Fault::Merge, 1, false, 1, 0, 1},
                       // The four broken frames in turn: a length that promises more than
                       // comes, an unknown type, a frame shorter than a header, garbage with a
                       // length of 0 (the first and the third never end: the link times out).
-                      FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4, 0},
+                      FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4, 0, 2},
                       // The block is dropped and asked for again; the controller goes on.
-                      FaultCase {"block_claiming_more_samples", sim::Fault::Overclaim, 1, false, 1, 1},
-                      FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1, 0}),
+                      FaultCase {"block_claiming_more_samples", sim::Fault::Overclaim, 1, false, 1, 1, 0},
+                      FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A controller that sends full blocks of 4000 samples as fast as the link takes them, while
