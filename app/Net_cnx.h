@@ -4,6 +4,7 @@
 
 #include "Controls.h"
 #include "FramePacer.h"
+#include "Globvar.h"
 #include "StatusBarPanels.h"
 #include "TestSignal.h"
 
@@ -250,7 +251,7 @@ private:
 
     // Gives the link thread its connect notification and its error messages.
     void register_link_hooks();
-    void append_ring_slot(std::uint32_t slot);
+    void append_ring_slot(const SampleSlot& slot);
     // Repaints the live diagram at most once per display frame while samples stream in;
     // samples appended meanwhile are shown by the next frame. `now` repaints at once.
     void redraw_live(bool now);

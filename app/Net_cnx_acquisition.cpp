@@ -14,10 +14,14 @@
 #include <QToolButton>
 
 #include <algorithm>
+#include <vector>
 
 namespace {
 
 constexpr std::uint32_t PRE_EVENT_SAMPLES = 200;
+
+// The display timer's copy of the ring slots it takes in one tick (main thread only).
+std::vector<SampleSlot> drained_slots;
 
 } // namespace
 
@@ -160,12 +164,11 @@ void TForm_net::Timer_DiagramTimer()
     drain_samples();
 }
 
-void TForm_net::append_ring_slot(std::uint32_t slot)
+void TForm_net::append_ring_slot(const SampleSlot& slot)
 {
-    const SampleSlot& s = sample_ring[slot];
     double values[SAMPLE_CHANNELS];
     for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch)
-        values[ch] = s[ch];
+        values[ch] = slot[ch];
     live_diagram->AddSample(live_diagram->nextTime, values, SAMPLE_CHANNELS);
     live_diagram->nextTime += live_diagram->samplePeriod;
 }
@@ -175,7 +178,8 @@ void TForm_net::drain_samples()
     if (!live_diagram)
         return;
     // Samples stored after this moment wait for the next tick.
-    const std::uint32_t w = ring_write.load(std::memory_order_acquire);
+    const RingSnapshot snapshot = ring_snapshot();
+    const std::uint32_t w = snapshot.write;
     std::uint32_t display = ring_display.load();
 
     if (settings.trigger_mode.load() == 0) {
@@ -190,14 +194,14 @@ void TForm_net::drain_samples()
         if (ring_distance(display, w, SAMPLE_RING_SLOTS) >
             ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS))
             display = ring_oldest.load();
-        const std::uint32_t drained = ring_distance(display, w, SAMPLE_RING_SLOTS);
-        while (display != w) {
-            append_ring_slot(display);
-            display = ring_advance(display, 1, SAMPLE_RING_SLOTS);
-        }
-        ring_display = display;
+        // The slots are copied first and appended once the copy is known to be good: the
+        // receiver may have written the oldest ones again meanwhile, and those are skipped.
+        const std::uint32_t overwritten = ring_copy(display, snapshot, drained_slots);
+        for (std::size_t k = overwritten; k < drained_slots.size(); ++k)
+            append_ring_slot(drained_slots[k]);
+        ring_display = w;
         redraw_live(false);
-        space_drain_ticks(drained);
+        space_drain_ticks(std::uint32_t(drained_slots.size()));
         return;
     }
 
@@ -219,8 +223,11 @@ void TForm_net::drain_samples()
         StatusBar_net_com->update();
     }
 
-    while (display != w) {
-        append_ring_slot(display);
+    // Copied and checked as above; the slots written again meanwhile are passed over.
+    const std::uint32_t overwritten = ring_copy(display, snapshot, drained_slots);
+    display = ring_advance(display, overwritten, SAMPLE_RING_SLOTS);
+    for (std::size_t k = overwritten; k < drained_slots.size(); ++k) {
+        append_ring_slot(drained_slots[k]);
         display = ring_advance(display, 1, SAMPLE_RING_SLOTS);
         if (live_diagram->SampleCount() >= live_diagram->capacity - 1) {
             // The display index is handed back before the captured bit is cleared: from
@@ -242,7 +249,7 @@ void TForm_net::drain_samples()
             return;
         }
     }
-    ring_display = display;
+    ring_display = w;
     redraw_live(false);
 }
 

@@ -144,9 +144,13 @@ void TForm_net::Timer_monitorTimer()
         StatusBar_net_com->update();
     monitor_discovery();
 
-    // The debug panel's texts (the panel itself stays hidden).
+    // The debug panel's texts (the panel itself stays hidden): the counter acknowledged, the
+    // sample blocks dropped as inconsistent, the replies that were of no use, the samples
+    // in the last block.
     Panel_debx[0]->setCaption(QString::number(block_counter.load()));
-    for (int i = 1; i <= 4; ++i)
+    Panel_debx[1]->setCaption(QString::number(dropped_blocks.load()));
+    Panel_debx[2]->setCaption(QString::number(unusable_replies.load()));
+    for (int i = 3; i <= 4; ++i)
         Panel_debx[i]->setCaption(QStringLiteral("0"));
     Panel_debx[5]->setCaption(QString::number(block_count.load()));
 }

@@ -100,8 +100,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         && get_u16_be(bytes + 2) == length;
     const std::uint16_t type = whole ? get_u16_be(bytes) : 0xFFFF;
     const std::uint32_t n = length >= SAMPLE_BLOCK_HEADER_SIZE ? get_u16_be(bytes + 6) : 0;
+    // A block may be padded after its samples; one that claims more than it holds is dropped.
     const bool block = type == REPLY_SAMPLE_BLOCK && length >= SAMPLE_BLOCK_HEADER_SIZE
-        && length == SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * n;
+        && SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * n <= length;
+    const bool dropped = type == REPLY_SAMPLE_BLOCK && !block;
     const bool start = type == REPLY_START && length >= 6;
     const bool poll = type == REPLY_POLL && length >= 8;
 
@@ -116,11 +118,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(block_modulus == get_u16_be(bytes + 4));
         check(block_counter == 0);
         check(queue_count() == 1);  // the acknowledgement
+    } else if (dropped) {
+        // Counted, nothing else changes; while acquiring the unchanged counter is asked for
+        // again.
+        check(block_modulus == modulus0 && block_counter == counter0 && block_count == 0);
+        check(dropped_blocks == 1);
+        check(queue_count() == (acquiring ? 1 : 0));
+        if (acquiring) {
+            const NetMessage* ack = queue_peek();
+            check(ack != nullptr && ack->length == 6 && get_u16_be(ack->bytes.data()) == MSG_BLOCK_ACK
+                  && get_u16_be(ack->bytes.data() + 4) == counter0);
+        }
     } else if (!block) {
         // Anything else leaves every counter and the ring as they were and sends nothing.
         check(block_modulus == modulus0 && block_counter == counter0 && block_count == 0);
         check(queue_count() == 0);
     }
+    if (!dropped)
+        check(dropped_blocks == 0);
     if (!block) {
         check(ring_write == write0 && ring_oldest == oldest0 && ring_display == oldest0);
         check(trigger_flags == flags0);

@@ -1,5 +1,7 @@
 #include "Globvar.h"
 
+#include <algorithm>
+
 std::atomic<std::uint8_t> link_status {0};
 std::atomic<std::uint8_t> controller_flags {0};
 std::atomic<std::uint32_t> controller_ip {0};
@@ -25,7 +27,7 @@ std::array<std::uint8_t, 8> channel_select {};
 
 std::atomic<std::uint8_t> acquisition_on {0};
 std::atomic<std::uint32_t> trigger_flags {0};
-std::array<SampleSlot, SAMPLE_RING_SLOTS> sample_ring {};
+std::array<RingSlot, SAMPLE_RING_SLOTS> sample_ring {};
 std::atomic<std::uint32_t> ring_write {0};
 std::atomic<std::uint32_t> ring_oldest {0};
 std::atomic<std::uint32_t> ring_display {0};
@@ -33,6 +35,9 @@ std::atomic<std::uint8_t> block_event {0};
 std::atomic<std::uint32_t> block_count {0};
 std::atomic<std::uint16_t> block_counter {0};
 std::atomic<std::uint16_t> block_modulus {0};
+std::atomic<std::uint64_t> ring_writes_begun {0};
+std::atomic<std::uint32_t> dropped_blocks {0};
+std::atomic<std::uint32_t> unusable_replies {0};
 std::array<std::atomic<std::int16_t>, 2> poll_reply_words {};
 
 std::array<float, PARAM_COUNT> param_values {};
@@ -83,6 +88,42 @@ void netif_block_clear()
     netif_flags_shown = 0;
 }
 
+RingSnapshot ring_snapshot()
+{
+    // In this order: a count that includes every slot before the write index read next
+    // (see ring_append), at most one more.
+    RingSnapshot snapshot;
+    snapshot.begun = ring_writes_begun.load(std::memory_order_acquire);
+    snapshot.write = ring_write.load(std::memory_order_acquire);
+    return snapshot;
+}
+
+std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot, std::vector<SampleSlot>& out)
+{
+    const std::uint32_t to = snapshot.write;
+    const std::uint32_t count = from == to ? 0 : (to + SAMPLE_RING_SLOTS - from) % SAMPLE_RING_SLOTS;
+    out.resize(count);
+    std::uint32_t slot = from;
+    for (std::uint32_t i = 0; i < count; ++i) {
+        out[i] = sample_ring[slot].load();
+        slot = ring_advance(slot, 1, SAMPLE_RING_SLOTS);
+    }
+    // Any value copied above that the writer stored after the snapshot comes with the count
+    // it stored before it (the writer's release fence pairs with this acquire fence).
+    std::atomic_thread_fence(std::memory_order_acquire);
+    const std::uint64_t begun = ring_writes_begun.load(std::memory_order_relaxed);
+
+    // Writes begun since the write index of the snapshot was published: the snapshot's count
+    // may already include the write of that slot itself, hence one more. They went to the
+    // slots `to`, `to` + 1, ... in turn; the copied slot k places after `to` is safe only
+    // when fewer than k + 1 of them were begun.
+    const std::uint64_t begun_since = begun - snapshot.begun + 1;
+    const std::uint32_t first_offset = (from + SAMPLE_RING_SLOTS - to) % SAMPLE_RING_SLOTS;
+    if (count == 0 || begun_since <= first_offset)
+        return 0;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(begun_since - first_offset, count));
+}
+
 void link_state_reset()
 {
     link_status = 0;
@@ -102,7 +143,8 @@ void link_state_reset()
 
     acquisition_on = 0;
     trigger_flags = 0;
-    sample_ring = {};
+    for (RingSlot& slot : sample_ring)
+        slot.fill(0);
     ring_write = 0;
     ring_oldest = 0;
     ring_display = 0;
@@ -110,6 +152,9 @@ void link_state_reset()
     block_count = 0;
     block_counter = 0;
     block_modulus = 0;
+    ring_writes_begun = 0;
+    dropped_blocks = 0;
+    unusable_replies = 0;
     for (auto& word : poll_reply_words)
         word = 0;
 

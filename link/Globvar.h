@@ -5,7 +5,9 @@
 // Every variable another thread reads or writes is a std::atomic read and written whole.
 // The socket thread alone writes the ring slots, ring_write and ring_oldest; a slot is filled
 // before ring_write is advanced past it (release), so a reader that loads ring_write
-// (acquire) sees the slots before it complete.
+// (acquire) sees the slots before it complete. A reader the writer laps may still be
+// copying a slot that is being written again: ring_writes_begun, counted before each slot
+// is written, lets it find and discard such copies afterwards (ring_copy below).
 //
 // Exceptions, main thread only: netif_flags_shown, adapter_list/adapter_count/
 // adapter_count_seen, settings (but for its atomic trigger_mode / event_channel), settings_dir,
@@ -57,8 +59,37 @@ constexpr std::uint8_t mode_hangup = 1;
 constexpr std::uint8_t mode_run = 2;
 constexpr std::uint8_t mode_discover = 3;
 
-// One ring slot: the 8 channel values of one sample instant, channel 1 first, native order.
+// The 8 channel values of one sample instant, channel 1 first, native order.
 using SampleSlot = std::array<std::int16_t, SAMPLE_CHANNELS>;
+
+// One slot of sample_ring. The socket thread writes it while the display may be copying it
+// (when the display has been lapped), so every value is an atomic read and written whole;
+// the order between a slot and the indices comes from the fences around ring_writes_begun
+// and the release/acquire of ring_write, so the values themselves are accessed relaxed.
+struct RingSlot {
+    std::array<std::atomic<std::int16_t>, SAMPLE_CHANNELS> value {};
+
+    std::atomic<std::int16_t>& operator[](std::size_t ch) { return value[ch]; }
+    std::int16_t operator[](std::size_t ch) const { return value[ch].load(std::memory_order_relaxed); }
+    SampleSlot load() const
+    {
+        SampleSlot s;
+        for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch)
+            s[ch] = value[ch].load(std::memory_order_relaxed);
+        return s;
+    }
+    void store(const SampleSlot& s)
+    {
+        for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch)
+            value[ch].store(s[ch], std::memory_order_relaxed);
+    }
+    void fill(std::int16_t v)
+    {
+        for (auto& x : value)
+            x.store(v, std::memory_order_relaxed);
+    }
+};
+static_assert(sizeof(RingSlot) == sizeof(SampleSlot), "a ring slot is 16 bytes");
 
 // ---- Connection --------------------------------------------------------------------------
 
@@ -110,7 +141,7 @@ extern std::array<std::uint8_t, 8> channel_select;
 
 extern std::atomic<std::uint8_t> acquisition_on;   // 1 while an acquisition runs
 extern std::atomic<std::uint32_t> trigger_flags;   // see TRIGGER_* above
-extern std::array<SampleSlot, SAMPLE_RING_SLOTS> sample_ring;
+extern std::array<RingSlot, SAMPLE_RING_SLOTS> sample_ring;
 extern std::atomic<std::uint32_t> ring_write;      // next slot the receiver fills
 extern std::atomic<std::uint32_t> ring_oldest;     // oldest slot still valid
 extern std::atomic<std::uint32_t> ring_display;    // next slot the display timer consumes
@@ -118,6 +149,13 @@ extern std::atomic<std::uint8_t> block_event;      // event flag of the last sam
 extern std::atomic<std::uint32_t> block_count;     // samples in the last sample block
 extern std::atomic<std::uint16_t> block_counter;   // running counter acknowledged to the controller
 extern std::atomic<std::uint16_t> block_modulus;   // modulus announced by the controller
+// Slot writes the receiver has begun since the start of the run; it only grows (the ring
+// indices go back to 0 at every connect, this count does not).
+extern std::atomic<std::uint64_t> ring_writes_begun;
+// Sample blocks dropped because they claim more samples than they hold, and replies that
+// were no use at all (not one whole frame of a known type); shown in the debug panel.
+extern std::atomic<std::uint32_t> dropped_blocks;
+extern std::atomic<std::uint32_t> unusable_replies;
 extern std::array<std::atomic<std::int16_t>, 2> poll_reply_words;  // words of the last poll reply
 
 // ---- Parameters --------------------------------------------------------------------------
@@ -160,6 +198,42 @@ constexpr std::uint32_t ring_distance(std::uint32_t from, std::uint32_t to, std:
         return to - from;
     return size - from + to;
 }
+
+// ---- Writing and reading the ring ----------------------------------------------------------
+
+// The receiver (socket thread) stores one sample at ring_write and advances it; when the
+// write index reaches the oldest sample, that sample is given up. The count of slot writes
+// begun is stored first: after the previous slot's publication (release), and before this
+// slot's values (release fence), so that a reader that sees any of the new values also sees
+// the count that announced them.
+inline void ring_append(const SampleSlot& values)
+{
+    ring_writes_begun.store(ring_writes_begun.load(std::memory_order_relaxed) + 1,
+                            std::memory_order_release);
+    std::atomic_thread_fence(std::memory_order_release);
+    const std::uint32_t write = ring_write.load(std::memory_order_relaxed);
+    sample_ring[write].store(values);
+    const std::uint32_t next = ring_advance(write, 1, SAMPLE_RING_SLOTS);
+    ring_write.store(next, std::memory_order_release);
+    const std::uint32_t oldest = ring_oldest.load(std::memory_order_relaxed);
+    if (oldest == next)
+        ring_oldest.store(ring_advance(oldest, 1, SAMPLE_RING_SLOTS), std::memory_order_relaxed);
+}
+
+// The display's view of the ring at one moment: the count of slot writes begun, then the
+// write index. Slots before `write` were complete when it was taken.
+struct RingSnapshot {
+    std::uint64_t begun = 0;
+    std::uint32_t write = 0;
+};
+RingSnapshot ring_snapshot();
+
+// Copies the slots from `from` up to (not including) `snapshot.write` into `out`, oldest
+// first, and returns how many of them, from the first, the writer may have started to
+// write again meanwhile: those copies may be torn or hold newer samples and must not be
+// used. The writer writes the slots from `snapshot.write` on, in order, so what it can have
+// overwritten is always the oldest part of the copy.
+std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot, std::vector<SampleSlot>& out);
 
 // ---- Whole state -------------------------------------------------------------------------
 

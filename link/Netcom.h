@@ -74,6 +74,7 @@ void send_queue_lock_release();  // after a successful take
 void queue_push(std::unique_ptr<NetMessage> message);  // dropped when full (100) or unlocked
 NetMessage* queue_peek();  // the head, still queued (owned by the queue), or null
 void queue_pop();          // remove and free the head
+std::unique_ptr<NetMessage> queue_take();  // remove the head and hand it over (null: none)
 void queue_flush();        // remove and free every message
 std::uint16_t queue_count();
 
@@ -102,6 +103,12 @@ extern const FrameHandler frame_handlers[FRAME_TYPE_COUNT];
 void on_frame(const std::uint8_t* bytes, std::uint32_t length);
 // True when on_frame hands such a read to a handler: one whole frame of a known type.
 bool frame_is_whole(const std::uint8_t* bytes, std::uint32_t length);
+
+// A reply to `sent` (a queued message or the poll) came but was no use: not one whole frame
+// of a known type. The message has left the queue; this counts the reply and, for a sample
+// block acknowledgement while an acquisition is on, asks for the samples again with the
+// unchanged counter.
+void on_unusable_reply(const NetMessage& sent);
 
 void ignore_frame(const std::uint8_t* bytes, std::uint32_t length);
 void on_poll_reply(const std::uint8_t* bytes, std::uint32_t length);

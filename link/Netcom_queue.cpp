@@ -124,6 +124,17 @@ void queue_pop()
     queue_size = static_cast<std::uint16_t>(queue_nodes.size());
 }
 
+std::unique_ptr<NetMessage> queue_take()
+{
+    QueueGuard guard;
+    if (!guard || queue_nodes.empty())
+        return nullptr;
+    std::unique_ptr<NetMessage> head = std::move(queue_nodes.front());
+    queue_nodes.pop_front();
+    queue_size = static_cast<std::uint16_t>(queue_nodes.size());
+    return head;
+}
+
 void queue_flush()
 {
     QueueGuard guard;

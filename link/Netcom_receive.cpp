@@ -56,14 +56,21 @@ void on_start_reply(const std::uint8_t* bytes, std::uint32_t length)
 
 void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (length < SAMPLE_BLOCK_HEADER_SIZE)
+    // A block must hold the samples it announces; a controller may pad its frames, so bytes
+    // after them are ignored. A block that claims more than it holds is dropped whole: no
+    // counter change, nothing stored.
+    const bool complete = length >= SAMPLE_BLOCK_HEADER_SIZE
+        && SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * std::uint32_t(get_u16_be(bytes + 6)) <= length;
+    if (!complete) {
+        dropped_blocks.fetch_add(1, std::memory_order_relaxed);
+        // The acknowledgement that asked for it has been answered: ask again from the same
+        // counter, or nothing would ask the controller for samples any more.
+        if (acquisition_on.load() != 0)
+            send_block_ack();
         return;
+    }
     // bytes 4..5: the controller's block sequence number, not used.
     const std::uint16_t n = get_u16_be(bytes + 6);
-    // A block must hold exactly the samples it announces; any other block is dropped whole
-    // (no counter change, nothing stored, no acknowledgement).
-    if (length != SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * std::uint32_t(n))
-        return;
 
     // Running counter, 16-bit, reduced once by the modulus (which is 0 until the first start
     // reply, so the counter then only adds up).
@@ -94,25 +101,27 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
         }
     }
 
-    // Store the samples. Each slot is written before ring_write moves past it; when the
-    // write index reaches the oldest sample, that sample is given up. The display timer has
-    // finished with every slot before the ring_display it last stored: taking that store
-    // (acquire) orders its reads of those slots before they are written over again here.
-    [[maybe_unused]] const std::uint32_t displayed = ring_display.load(std::memory_order_acquire);
-    std::uint32_t write = ring_write.load();
     const std::uint8_t* p = bytes + SAMPLE_BLOCK_HEADER_SIZE;
     for (std::uint16_t i = 0; i < n; ++i) {
-        SampleSlot& slot = sample_ring[write];
+        SampleSlot values;
         for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch, p += 2)
-            slot[ch] = static_cast<std::int16_t>(get_u16_be(p));
-        write = ring_advance(write, 1, SAMPLE_RING_SLOTS);
-        ring_write.store(write, std::memory_order_release);
-        const std::uint32_t oldest = ring_oldest.load();
-        if (oldest == write)
-            ring_oldest.store(ring_advance(oldest, 1, SAMPLE_RING_SLOTS));
+            values[ch] = static_cast<std::int16_t>(get_u16_be(p));
+        ring_append(values);
     }
 
     send_block_ack();
+}
+
+void on_unusable_reply(const NetMessage& sent)
+{
+    unusable_replies.fetch_add(1, std::memory_order_relaxed);
+    // An acknowledgement asks the controller for the next sample block; the block it sent
+    // was lost with the reply. Asking again with the same counter has the controller send
+    // from there again. Nothing else is sent again: a start, a parameter write or a
+    // configuration the controller has received must not reach it twice.
+    if (sent.length >= FRAME_HEADER_SIZE && get_u16_be(sent.bytes.data()) == MSG_BLOCK_ACK
+        && acquisition_on.load() != 0)
+        send_block_ack();
 }
 
 // Replies to a parameter write or request and the status word carry values the PC does not

@@ -1,7 +1,8 @@
 // The socket worker thread: it owns all network traffic with the controller. It finds the
 // controller by a datagram broadcast on the selected PC interface, connects to the address
 // the controller answers with, and then runs a strict request/reply cycle, handing every
-// reply to the protocol dispatcher (on_frame). It never interprets message contents.
+// reply to the protocol (on_frame, or on_unusable_reply for a reply that is not one frame it
+// knows). It never interprets message contents.
 //
 // The main window steers it through link_mode (Globvar.h), Resume() and the connection
 // state in link_status; the thread reports through link_status, controller_flags,
@@ -39,7 +40,8 @@ struct LinkHooks {
     // Shows a socket set-up failure (title "Error", error icon). Called from either thread;
     // from the socket thread it must not wait for the user. Empty: nothing is shown.
     std::function<void(const std::string& text)> show_error;
-    // Receives every complete reply on the socket thread. Empty: on_frame.
+    // Receives every usable reply (one whole frame of a known type) on the socket thread.
+    // Empty: on_frame.
     std::function<void(const std::uint8_t* bytes, std::uint32_t length)> on_data;
 };
 
@@ -89,8 +91,8 @@ public:
     std::uint16_t tcp_remote_port = 1645;  // controller's stream port
     std::string tcp_local_ip;              // PC address the stream socket binds to
     std::string tcp_remote_ip;             // controller address
-    std::uint32_t tcp_rx_size = 0;         // bytes of the last complete reply
-    std::vector<std::uint8_t> tcp_rx_buf;  // the last reply (reused from read to read)
+    std::uint32_t tcp_rx_size = 0;         // bytes of the last reply
+    std::vector<std::uint8_t> tcp_rx_buf;  // the last reply (kept from read to read, bounded)
     int sock_udp = -1;                     // datagram socket for discovery; -1 = none
     std::uint16_t udp_local_port = 0;      // local datagram port once bound
     std::uint16_t udp_remote_port = 1645;  // controller's datagram port
@@ -100,7 +102,8 @@ public:
 
 private:
     enum class Wait { Ready, TimedOut, Stopped, Failed };
-    enum class Reply { Complete, Failed, Stopped };
+    // The stream socket as the source of a reply (Reply_reader.h).
+    class StreamSource;
     // A connect notification handed to the main thread, shared by the socket thread, the
     // queued call and Stop(), so that whichever comes last still finds it. The queued call
     // holds nothing but this; its fields are written and read under `mutex`.
@@ -130,7 +133,6 @@ private:
     void LinkStep();
     void ConnectPass();
     void ExchangeCycle();
-    Reply ReadReply(std::chrono::steady_clock::time_point deadline);
     void LinkError();
     void DeliverConnect();
 
@@ -153,10 +155,6 @@ private:
     // selected interface.
     bool udp_bound_ = false;
     std::atomic<bool> drop_answers_ {false};  // set by ResetUdpEvent()
-    // The queue's head and how often it was sent again after a reply that could not be read.
-    static constexpr int kMaxResends = 3;
-    NetMessage* resent_ = nullptr;
-    int resends_ = 0;
 
     mutable std::mutex gate_mutex_;
     std::condition_variable gate_cv_;

@@ -5,6 +5,7 @@
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Netcom.h"
+#include "Reply_reader.h"
 #include "Wire.h"
 
 #include <arpa/inet.h>
@@ -249,11 +250,42 @@ void SckTrd::DeliverConnect()
     pending_.reset();
 }
 
+class SckTrd::StreamSource : public ReplySource {
+public:
+    explicit StreamSource(SckTrd& thread) : thread_(thread) {}
+
+    std::size_t pending() override { return static_cast<std::size_t>(pending_bytes(thread_.sock_tcp)); }
+
+    long receive(std::uint8_t* into, std::size_t most) override
+    {
+        const ssize_t n = ::recv(thread_.sock_tcp, into, most, 0);
+        if (n >= 0)
+            return static_cast<long>(n);
+        return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? kNothing : kBroken;
+    }
+
+    Wait wait(Clock::time_point deadline) override
+    {
+        short revents = 0;
+        switch (thread_.WaitSocket(thread_.sock_tcp, POLLIN, left_until(deadline), &revents)) {
+        case SckTrd::Wait::Ready:
+            return Wait::Ready;
+        case SckTrd::Wait::Stopped:
+            return Wait::Stopped;
+        default:
+            return Wait::Failed;
+        }
+    }
+
+private:
+    SckTrd& thread_;
+};
+
 void SckTrd::ExchangeCycle()
 {
-    NetMessage* message = queue_peek();
-    const bool is_poll = message == nullptr;
-    if (is_poll) {
+    NetMessage* const head = queue_peek();
+    const NetMessage* message = head;
+    if (head == nullptr) {
         message = poll_message.get();
         if (Pause(link_config.poll_pause))
             return;
@@ -279,76 +311,13 @@ void SckTrd::ExchangeCycle()
         return;
     }
 
-    switch (ReadReply(deadline)) {
-    case Reply::Complete:
-        // The message leaves the queue only once its reply is in: a connection lost before
-        // that sends it again first after reconnecting. A reply the dispatcher has to drop
-        // (broken, or merged with another) has it sent again, up to kMaxResends times. So an
-        // acknowledgement is not lost to a bad reply, and the controller's sample blocks keep
-        // coming; a controller that never answers a message readably still gets the next.
-        if (!is_poll) {
-            if (message != resent_) {
-                resent_ = message;
-                resends_ = 0;
-            }
-            if (frame_is_whole(tcp_rx_buf.data(), tcp_rx_size) || resends_ >= kMaxResends) {
-                queue_pop();
-                resent_ = nullptr;
-            } else {
-                ++resends_;
-            }
-        }
-        if (hooks_.on_data)
-            hooks_.on_data(tcp_rx_buf.data(), tcp_rx_size);
-        else
-            on_frame(tcp_rx_buf.data(), tcp_rx_size);
-        break;
-    case Reply::Failed:
+    // The reply settles the message: once a reply has come, readable or not, the message
+    // has reached the controller and leaves the queue; without one it stays at the head.
+    StreamSource source(*this);
+    ReplyReader reader(tcp_rx_buf);
+    const ExchangeEnd end =
+        finish_exchange(source, reader, deadline, *message, head != nullptr, hooks_.on_data);
+    tcp_rx_size = reader.size();
+    if (end == ExchangeEnd::NoReply)
         LinkError();
-        break;
-    case Reply::Stopped:
-        break;
-    }
-}
-
-// Reads one reply. TCP may deliver a reply in several pieces: reading goes on, within the
-// reply wait, until the bytes cover the frame's length field. Whatever else arrived in the
-// same reads is handed on with it (the dispatcher drops such a read). A connection closed
-// or a reply left incomplete at the end of the wait fails.
-SckTrd::Reply SckTrd::ReadReply(Clock::time_point deadline)
-{
-    std::size_t have = 0;
-    for (;;) {
-        const std::size_t pending = static_cast<std::size_t>(pending_bytes(sock_tcp));
-        const std::size_t want = pending > 0 ? pending : 1;
-        if (tcp_rx_buf.size() < have + want + 10)
-            tcp_rx_buf.resize(have + want + 10);
-        const ssize_t n = ::recv(sock_tcp, tcp_rx_buf.data() + have, want, 0);
-        if (n == 0)
-            return Reply::Failed;  // closed by the controller
-        if (n < 0) {
-            if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
-                return Reply::Failed;
-        } else {
-            have += static_cast<std::size_t>(n);
-        }
-
-        if (have >= FRAME_HEADER_SIZE) {
-            const std::size_t frame_length = get_u16_be(tcp_rx_buf.data() + 2);
-            if (have >= frame_length) {
-                tcp_rx_size = static_cast<std::uint32_t>(have);
-                return Reply::Complete;
-            }
-        }
-
-        short revents = 0;
-        switch (WaitSocket(sock_tcp, POLLIN, left_until(deadline), &revents)) {
-        case Wait::Ready:
-            break;
-        case Wait::Stopped:
-            return Reply::Stopped;
-        default:
-            return Reply::Failed;
-        }
-    }
 }

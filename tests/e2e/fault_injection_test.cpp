@@ -1,12 +1,15 @@
 // The main window in "Rolling Data" mode against a controller that misbehaves once: a sample
 // block dropped, sent 1.5 s late, cut off by the connection closing, split in two writes,
-// merged with another reply, replaced by broken frames, and the controller restarted under
-// another address. Each time the link must come back by itself, the samples must flow again,
-// the window must stay responsive, and the diagram must hold every sample block that reached
-// the PC whole, once each and in order: the only gaps are the blocks the fault spoiled.
+// merged with another reply, replaced by broken frames, claiming more samples than it holds,
+// and the controller restarted under another address. Each time the link must come back by
+// itself, the samples must flow again, the window must stay responsive, and the diagram must
+// hold every sample block that reached the PC whole, once each and in order: the only gaps
+// are the blocks the fault spoiled.
 //
 // The window's thread is held up for half a second around each fault, as on a loaded
 // machine, so that samples are still waiting in the ring when the link reconnects.
+//
+// Then a controller that floods the link, which laps the display again and again.
 
 #include "sim_window_fixture.h"
 
@@ -29,6 +32,8 @@ struct FaultCase {
     int injected;         // how many in a row; 0: the controller restarts elsewhere instead
     bool reconnects;      // the link has to reconnect (else it must stay connected)
     std::size_t spoiled;  // sample blocks that cannot reach the PC whole (at most, on a restart)
+    int dropped;          // blocks the PC drops as inconsistent (debug panel d2)
+    int unusable;         // replies of no use at all (debug panel d3)
 };
 
 class FaultInjectionTest : public WindowLinkTest, public ::testing::WithParamInterface<FaultCase> {
@@ -144,20 +149,57 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
         EXPECT_LE(spoiled, c.spoiled) << "at most the block in hand when the controller went away";
     else
         EXPECT_EQ(spoiled, c.spoiled);
+    EXPECT_TRUE(pump_until([&] {
+        return window->Panel_debx[1]->caption() == QString::number(c.dropped)
+            && window->Panel_debx[2]->caption() == QString::number(c.unusable);
+    })) << "debug panel d2 " << window->Panel_debx[1]->caption().toStdString() << ", d3 "
+        << window->Panel_debx[2]->caption().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultInjectionTest,
-    ::testing::Values(FaultCase {"dropped_block", sim::Fault::Drop, 1, true, 1},
-                      FaultCase {"late_block", sim::Fault::Delay, 1, true, 1},
-                      FaultCase {"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1},
-                      FaultCase {"split_block", sim::Fault::Split, 1, false, 0},
-                      FaultCase {"merged_block", sim::Fault::Merge, 1, false, 1},
+    ::testing::Values(FaultCase {"dropped_block", sim::Fault::Drop, 1, true, 1, 0, 0},
+                      FaultCase {"late_block", sim::Fault::Delay, 1, true, 1, 0, 0},
+                      FaultCase {"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1, 0, 0},
+                      FaultCase {"split_block", sim::Fault::Split, 1, false, 0, 0, 0},
+                      FaultCase {"merged_block", sim::Fault::Merge, 1, false, 1, 0, 1},
                       // The four broken frames in turn: a length that promises more than
                       // comes, an unknown type, a frame shorter than a header, garbage with a
-                      // length of 0.
-                      FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4},
-                      FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1}),
+                      // length of 0 (the first and the third never end: the link times out).
+                      FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4, 0, 2},
+                      // The block is dropped and asked for again; the controller goes on.
+                      FaultCase {"block_claiming_more_samples", sim::Fault::Overclaim, 1, false, 1, 1, 0},
+                      FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// A controller that sends full blocks of 4000 samples as fast as the link takes them, while
+// the window is held up now and then: the receiver laps the display again and again, also
+// while the display copies the ring. The diagram gets only whole samples of the simulator's;
+// those written over meanwhile are passed over. Under ThreadSanitizer this also checks that
+// the ring is shared without a data race, in both ways the display reads it.
+class FloodTest : public WindowLinkTest, public ::testing::WithParamInterface<int> {};
+
+TEST_P(FloodTest, TheDisplayLappedByTheReceiverShowsOnlyWholeSamples)
+{
+    sim::Options options;
+    options.sample_rate = 0;
+    options.max_block = 4000;
+    open_and_connect(options, GetParam());
+    ASSERT_FALSE(HasFatalFailure());
+    click(window->BitBtn_start_CMP);
+    for (int round = 0; round < 8; ++round) {
+        QThread::msleep(30);  // the window busy: the ring is written over several times
+        const std::uint64_t blocks = simulator->stats().blocks;
+        ASSERT_TRUE(pump_until([&] { return simulator->stats().blocks >= blocks + 10; }));
+    }
+    ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() > 0; }));
+    click(window->BitBtn_stop_CMP);
+    for (std::uint32_t k = 0; k < live_diagram->SampleCount(); ++k)
+        ASSERT_FALSE(period_positions(diagram_sample(k)).empty()) << "sample " << k << " is torn";
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, FloodTest, ::testing::Values(0, 1), [](const auto& info) {
+    return std::string(info.param == 0 ? "rolling" : "auto_trigger");
+});
 
 } // namespace

@@ -1,6 +1,8 @@
 // The receive dispatcher and the handlers: what a reply changes, and what bad reads do not.
 #include "link_test_support.h"
 
+#include <atomic>
+#include <chrono>
 #include <thread>
 
 using Receive = LinkTest;
@@ -12,13 +14,15 @@ struct Snapshot {
     std::uint8_t event;
     std::int16_t word0, word1;
     SampleSlot first_slot;
+    std::uint32_t dropped;
 
     static Snapshot take()
     {
         return {ring_write.load(),    ring_oldest.load(),   ring_display.load(),
                 trigger_flags.load(), block_count.load(),   block_counter.load(),
                 block_modulus.load(), queue_count(),        block_event.load(),
-                poll_reply_words[0].load(), poll_reply_words[1].load(), sample_ring[0]};
+                poll_reply_words[0].load(), poll_reply_words[1].load(), sample_ring[0].load(),
+                dropped_blocks.load()};
     }
     bool operator==(const Snapshot&) const = default;
 };
@@ -114,14 +118,9 @@ TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
 
     const Bytes block = sample_block(2, 1, 42);
     std::vector<Bytes> reads = {Bytes {}, Bytes {0x00}, Bytes {0x00, 0x03, 0x00}, block, reply(11, {0, 0}),
-                                Bytes(block.begin(), block.end() - 1), block, block, block, block,
-                                reply(REPLY_SAMPLE_BLOCK, {0, 0, 0, 0}), reply(REPLY_POLL, {1, 2, 3})};
+                                Bytes(block.begin(), block.end() - 1), block, reply(REPLY_POLL, {1, 2, 3})};
     reads[3].insert(reads[3].end(), block.begin(), block.end());       // two frames in one read
     put_u16_be(reads[6].data() + 2, std::uint16_t(block.size() + 1)); // length field too long
-    // Sample counts that disagree with the length: 3 claimed but 2 held, 1 claimed, a huge one.
-    put_u16_be(reads[7].data() + 6, 3);
-    put_u16_be(reads[8].data() + 6, 1);
-    put_u16_be(reads[9].data() + 6, 0xFFFF);
     // Replies of every other type too short for their fields.
     for (std::uint16_t type = 0; type < FRAME_TYPE_COUNT; ++type)
         if (type != REPLY_SAMPLE_BLOCK) {
@@ -145,33 +144,103 @@ TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
     EXPECT_EQ(block_counter.load(), 7);
 }
 
-TEST_F(Receive, ReceiverAndDisplayShareTheRingAcrossThreads)
+TEST_F(Receive, PaddedBlocksAreStoredBlocksClaimingMoreThanTheyHoldAreAskedForAgain)
 {
-    // The socket thread stores blocks while this thread consumes up to the write index it
-    // read; every slot it reads must be complete (all channels of one sample).
-    acquisition_on = 1;
-    constexpr int blocks = 400;
-    std::thread receiver([] {
-        for (int b = 0; b < blocks; ++b) {
-            deliver(sample_block(10, 0, static_cast<std::int16_t>(b * 80 % 30000)));
-            if (b % 16 == 0)
-                queue_flush();
-        }
-    });
-    std::uint32_t consumed = 0;
-    bool torn = false;
-    while (consumed < blocks * 10u) {
-        const std::uint32_t write = ring_write.load(std::memory_order_acquire);
-        while (ring_display.load() != write) {
-            const std::uint32_t slot = ring_display.load();
-            const SampleSlot s = sample_ring[slot];
-            for (std::size_t c = 1; c < 8; ++c)
-                torn |= s[c] != static_cast<std::int16_t>(s[0] + c);
-            ring_display = ring_advance(slot, 1, SAMPLE_RING_SLOTS);
-            ++consumed;
+    // A block may carry bytes after its samples; one whose count claims more samples than it
+    // holds is dropped, counted, and (while acquiring) the unchanged counter is acknowledged
+    // again, so that the controller sends from there once more.
+    const Bytes good = sample_block(2, 0, 42);
+    Bytes padded = good;
+    padded.resize(padded.size() + 7, 9);
+    put_u16_be(padded.data() + 2, std::uint16_t(padded.size()));
+    Bytes claims_three = good, claims_all = good;
+    put_u16_be(claims_three.data() + 6, 3);
+    put_u16_be(claims_all.data() + 6, 0xFFFF);
+    const Bytes too_short = reply(REPLY_SAMPLE_BLOCK, {0, 0, 0, 0});
+
+    struct Case {
+        const char* name;
+        const Bytes& read;
+        std::uint8_t acquiring;
+        std::vector<Bytes> queued;
+        std::uint32_t stored, dropped;
+    };
+    const Case cases[] = {
+        {"padded", padded, 1, {ack_frame(102)}, 2, 0},
+        {"claims 3, holds 2", claims_three, 1, {ack_frame(100)}, 0, 1},
+        {"claims 65535", claims_all, 1, {ack_frame(100)}, 0, 1},
+        {"too short for a count", too_short, 1, {ack_frame(100)}, 0, 1},
+        {"claims 3, acquisition off", claims_three, 0, {}, 0, 1},
+    };
+    for (const Case& c : cases) {
+        link_state_reset();
+        acquisition_on = c.acquiring;
+        block_counter = 100;
+        deliver(c.read);
+        EXPECT_EQ(take_queue(), c.queued) << c.name;
+        EXPECT_EQ(ring_write.load(), c.stored) << c.name;
+        EXPECT_EQ(dropped_blocks.load(), c.dropped) << c.name;
+        EXPECT_EQ(block_counter.load(), 100 + c.stored) << c.name;
+        if (c.stored) {  // the samples, not the padding
+            EXPECT_EQ(sample_ring[1].load(), (SampleSlot {50, 51, 52, 53, 54, 55, 56, 57})) << c.name;
         }
     }
+}
+
+TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)
+{
+    // The receiver stores numbered samples as fast as it can while this thread takes them as
+    // the display does, slowly enough to be lapped again and again. Every sample it keeps
+    // must be whole (all channels of one sample) and newer than the one kept before it.
+    acquisition_on = 1;
+    constexpr std::uint32_t total = 400000;
+    std::atomic<bool> done {false};
+    std::thread receiver([&] {
+        Bytes block = sample_block(100, 0);
+        for (std::uint32_t first = 0; first < total; first += 100) {
+            for (std::uint32_t i = 0; i < 100; ++i) {
+                const std::uint32_t number = first + i;
+                std::uint8_t* p = block.data() + 9 + 16 * i;
+                put_u16_be(p, std::uint16_t(number & 0x7FFF));
+                put_u16_be(p + 2, std::uint16_t(number >> 15));
+                for (std::size_t c = 2; c < 8; ++c)
+                    put_u16_be(p + 2 * c, std::uint16_t(((number & 0x7FFF) + c) & 0x7FFF));
+            }
+            deliver(block);
+            if (first % 1600 == 0)
+                queue_flush();
+        }
+        done = true;
+    });
+
+    std::vector<SampleSlot> copy;
+    std::int64_t last = -1;
+    std::uint64_t kept = 0;
+    bool whole = true, in_order = true;
+    std::uint32_t display = 0;
+    while (!done || display != ring_write.load()) {
+        std::this_thread::sleep_for(std::chrono::microseconds(500));
+        const RingSnapshot snapshot = ring_snapshot();
+        if (display == snapshot.write)
+            continue;  // nothing new (equal positions would count as a whole ring)
+        if (ring_distance(display, snapshot.write, SAMPLE_RING_SLOTS)
+            > ring_distance(ring_oldest.load(), snapshot.write, SAMPLE_RING_SLOTS))
+            display = ring_oldest.load();
+        const std::uint32_t overwritten = ring_copy(display, snapshot, copy);
+        for (std::size_t k = overwritten; k < copy.size(); ++k) {
+            const SampleSlot& s = copy[k];
+            for (std::size_t c = 2; c < 8; ++c)
+                whole &= s[c] == std::int16_t((s[0] + c) & 0x7FFF);
+            const std::int64_t number = (std::int64_t(s[1]) << 15) | s[0];
+            in_order &= number > last;
+            last = number;
+            ++kept;
+        }
+        display = snapshot.write;
+    }
     receiver.join();
-    EXPECT_FALSE(torn);
-    EXPECT_EQ(consumed, blocks * 10u);
+    EXPECT_TRUE(whole);
+    EXPECT_TRUE(in_order);
+    EXPECT_EQ(last, std::int64_t(total) - 1);
+    EXPECT_GT(kept, 0u);
 }

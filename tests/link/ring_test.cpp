@@ -21,9 +21,9 @@ TEST_F(SampleRing, BlocksAreStoredInOrderWithChannelOneFirst)
     deliver(sample_block(2, 0, -4));
     deliver(sample_block(1, 0, 100));
     EXPECT_EQ(ring_write.load(), 3u);
-    EXPECT_EQ((SampleSlot {-4, -3, -2, -1, 0, 1, 2, 3}), sample_ring[0]);
-    EXPECT_EQ((SampleSlot {4, 5, 6, 7, 8, 9, 10, 11}), sample_ring[1]);
-    EXPECT_EQ((SampleSlot {100, 101, 102, 103, 104, 105, 106, 107}), sample_ring[2]);
+    EXPECT_EQ((SampleSlot {-4, -3, -2, -1, 0, 1, 2, 3}), sample_ring[0].load());
+    EXPECT_EQ((SampleSlot {4, 5, 6, 7, 8, 9, 10, 11}), sample_ring[1].load());
+    EXPECT_EQ((SampleSlot {100, 101, 102, 103, 104, 105, 106, 107}), sample_ring[2].load());
 
     // Negative values keep their sign.
     Bytes block = sample_block(1, 0);
@@ -65,4 +65,36 @@ TEST_F(SampleRing, ABlockCrossingTheEndWrapsSlotBySlot)
     EXPECT_EQ(sample_ring[19999][0], 10);
     EXPECT_EQ(sample_ring[20000][0], 18);
     EXPECT_EQ(sample_ring[0][0], 26);
+}
+
+TEST_F(SampleRing, ACopyTheWriterHasCaughtUpWithIsCutFromItsOldestEnd)
+{
+    // A full ring: slots hold their own sequence number; the write index is at 100, the
+    // oldest sample at 101. While the display copies from the oldest sample on, the writer
+    // has begun `written` more slots (100, 101, ...): those copies, and one more (whether the
+    // write of slot 100 had begun when the display looked is not known), are cut.
+    acquisition_on = 1;
+    for (int i = 0; i < 20; ++i)
+        deliver(sample_block(1000, 0));
+    deliver(sample_block(101, 0));
+    ASSERT_EQ(ring_write.load(), 100u);
+    ASSERT_EQ(ring_oldest.load(), 101u);
+    for (std::uint32_t s = 0; s < SAMPLE_RING_SLOTS; ++s)
+        sample_ring[s].fill(std::int16_t(s % 30000));
+
+    struct Case {
+        std::uint32_t from, written, cut;
+    };
+    for (const Case c : {Case {101, 0, 0}, Case {101, 1, 1}, Case {101, 5, 5}, Case {5000, 4899, 0},
+                         Case {5000, 4900, 1}, Case {101, 40000, 20000}, Case {99, 3, 0}}) {
+        const RingSnapshot taken = ring_snapshot();
+        RingSnapshot later = taken;
+        later.begun += c.written;  // as if the writer had begun them while the copy went on
+        ring_writes_begun = later.begun;
+        std::vector<SampleSlot> copy;
+        EXPECT_EQ(ring_copy(c.from, taken, copy), c.cut) << c.from << " " << c.written;
+        EXPECT_EQ(copy.size(), ring_distance(c.from, 100, SAMPLE_RING_SLOTS));
+        EXPECT_EQ(copy.front()[3], std::int16_t(c.from % 30000));
+        EXPECT_EQ(copy.back()[7], 99);
+    }
 }

@@ -3,6 +3,8 @@
 // shutting down at any moment.
 #include "socket_thread_support.h"
 
+#include "Reply_reader.h"
+
 #include <poll.h>
 
 #include <algorithm>
@@ -264,12 +266,13 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
     EXPECT_TRUE(wait_until([] { return poll_reply_words[0].load() != 0; }));  // replies reach the handler
 }
 
-TEST_F(SocketThreadTest, SampleBlocksWholeOrSplitByTcpAreStoredAndAcknowledged)
+TEST_F(SocketThreadTest, PaddedSampleBlocksWholeOrSplitByTcpAreStoredAndAcknowledged)
 {
     sim::Options options;
     options.sample_rate = 0;  // every block full
     options.max_block = 300;  // 4809 bytes; every other reply in two writes 5 ms apart
     options.split_every = 2;
+    options.pad_bytes = 7;    // and 7 bytes after the samples, which are not samples
     options.modulus = 1000;
     sim::Simulator& s = start_simulator(options);
     start_connected();
@@ -336,6 +339,66 @@ TEST_F(SocketThreadTest, TwoRepliesInOneReadAreDroppedAndTheLinkGoesOn)
     EXPECT_EQ(poll_reply_words[0].load(), 0);  // never taken
     EXPECT_EQ(connection_state(), LINK_CONNECTED);
     EXPECT_EQ(s.stats().connections, 1u);
+}
+
+TEST_F(SocketThreadTest, NoMessageReachesTheControllerTwiceAndUnusableRepliesDoNotStopTheSamples)
+{
+    // Every third reply is of a type no message has. The message it answers has reached the
+    // controller all the same and is not sent again; only an acknowledgement is followed by
+    // another with the same counter, asking again for the block that was lost.
+    sim::Options options;
+    options.sample_rate = 0;
+    options.max_block = 20;
+    options.unknown_every = 3;
+    options.record_messages = true;
+    sim::Simulator& s = start_simulator(options);
+    start_discovered();
+    for (int i = 0; i < 4; ++i)
+        send_param_write(param_values[std::size_t(i)]);
+    acquisition_on = 1;
+    send_start_acquisition();
+    connect_command();
+    ASSERT_TRUE(wait_until([] { return ring_write.load() >= 2000; }));
+    acquisition_on = 0;
+
+    const std::vector<sim::MessageRecord> got = s.take_messages();
+    ASSERT_GT(got.size(), 100u);
+    EXPECT_EQ(got.back().connection, 1u);  // no link error
+    int asked_again = 0;
+    for (std::size_t k = 1; k < got.size(); ++k) {
+        const sim::MessageRecord& before = got[k - 1];
+        if (got[k].bytes != before.bytes || before.bytes[1] == MSG_POLL)
+            continue;
+        EXPECT_TRUE(before.bytes[1] == MSG_BLOCK_ACK && !before.answered)
+            << "message " << k << " of type " << int(before.bytes[1]) << " received twice";
+        ++asked_again;
+    }
+    EXPECT_GT(asked_again, 0);
+}
+
+TEST_F(SocketThreadTest, AStreamOfJunkKeepsTheBufferSmallAndTheSamplesComeAgain)
+{
+    // In place of a sample block the controller pours out 8 MiB of random bytes, then goes
+    // on as before. The receive buffer never grows past one frame and is given back; the
+    // samples are stored again, over this connection or, should the junk have left a reply
+    // unfinished, over the next (the ring then starts again from 0).
+    sim::Options options;
+    options.sample_rate = 0;
+    options.max_block = 20;
+    sim::Simulator& s = start_simulator(options);
+    start_connected();
+    acquisition_on = 1;
+    send_start_acquisition();
+    ASSERT_TRUE(wait_until([] { return ring_write.load() >= 200; }));
+    s.inject(sim::Fault::Junk);
+    ASSERT_TRUE(wait_until([&] { return s.stats().faults == 1; }));
+    const std::uint32_t stored = ring_write.load();
+    ASSERT_TRUE(wait_until([&] { return ring_write.load() >= stored + 2000; }, 20s));
+    acquisition_on = 0;
+    SckTrd* thread = link_thread.load();
+    thread->Stop();
+    thread->Join();
+    EXPECT_LE(thread->tcp_rx_buf.capacity(), ReplyReader::kKeptBuffer);
 }
 
 TEST_F(SocketThreadTest, BrokenRepliesAndClosedConnectionsEndInReconnects)

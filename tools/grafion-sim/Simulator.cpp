@@ -375,8 +375,13 @@ void Simulator::handle_message(const std::uint8_t* f, std::size_t length)
 {
     const std::uint16_t type = get16(f);
     ++conn_messages_;
+    MessageRecord record;
     {
         std::lock_guard lock(stats_mutex_);
+        if (options_.record_messages) {
+            record.connection = stats_.connections;
+            record.bytes.assign(f, f + length);
+        }
         ++stats_.messages;
         if (type >= 1 && type <= 7)
             ++stats_.messages_by_type[type];
@@ -391,15 +396,16 @@ void Simulator::handle_message(const std::uint8_t* f, std::size_t length)
     }
     if (options_.close_after && conn_messages_ >= options_.close_after) {
         close_connection();
-        return;
+    } else if (std::vector<std::uint8_t> reply = make_reply(type, f, length); !reply.empty()) {
+        if (type == 3)
+            record.answered = send_block(std::move(reply), block_first_, block_count_);
+        else
+            record.answered = send_reply(std::move(reply));
     }
-    std::vector<std::uint8_t> reply = make_reply(type, f, length);
-    if (reply.empty())
-        return;
-    if (type == 3)
-        send_block(std::move(reply), block_first_, block_count_);
-    else
-        send_reply(std::move(reply));
+    if (options_.record_messages) {
+        std::lock_guard lock(stats_mutex_);
+        messages_.push_back(std::move(record));
+    }
 }
 
 std::vector<std::uint8_t> Simulator::make_reply(std::uint16_t type, const std::uint8_t* f,
@@ -510,7 +516,9 @@ std::vector<std::uint8_t> Simulator::make_block()
         n = std::clamp<std::uint64_t>(backlog, 1, options_.max_block);
     }
 
-    auto r = frame(3, 9 + 16 * n);
+    // Padding after the samples, as far as the 16-bit length field allows.
+    const std::size_t pad = std::min<std::size_t>(options_.pad_bytes, 65535 - (9 + 16 * n));
+    auto r = frame(3, 9 + 16 * n + pad);
     block_first_ = produced_;
     block_count_ = std::uint16_t(n);
     put16(r.data() + 4, sequence_++);
@@ -588,6 +596,10 @@ bool Simulator::send_reply(std::vector<std::uint8_t> reply)
         reply = malformed(unsigned(number / options_.malformed_every));
         whole = false;
     }
+    if (options_.unknown_every && number % options_.unknown_every == 0) {
+        reply = frame(99, 8);
+        whole = false;
+    }
     if (options_.merge_every && number % options_.merge_every == 0) {
         const auto extra = frame(1, 8);
         reply.insert(reply.end(), extra.begin(), extra.end());
@@ -620,7 +632,7 @@ bool Simulator::write_split(const std::vector<std::uint8_t>& reply)
     return write_all(reply.data() + half, reply.size() - half);
 }
 
-void Simulator::send_block(std::vector<std::uint8_t> block, std::uint64_t first,
+bool Simulator::send_block(std::vector<std::uint8_t> block, std::uint64_t first,
                            std::uint16_t count)
 {
     bool injected = false;
@@ -648,6 +660,7 @@ void Simulator::send_block(std::vector<std::uint8_t> block, std::uint64_t first,
     }
     if (options_.record_blocks)
         blocks_.push_back({first, count, intact});
+    return intact;
 }
 
 // Returns true when the block still reached the PC whole, alone and in time.
@@ -683,6 +696,17 @@ bool Simulator::apply_fault(Fault fault, std::vector<std::uint8_t>& block)
     case Fault::Malformed:
         write_reply(malformed(malformed_kind_++));
         return false;
+    case Fault::Overclaim:
+        put16(block.data() + 6, std::uint16_t(get16(block.data() + 6) + 1));
+        write_reply(block);
+        return false;
+    case Fault::Junk:
+        {
+            std::lock_guard lock(stats_mutex_);
+            ++stats_.replies;
+        }
+        write_junk(options_.junk_bytes);
+        return false;
     }
     return false;
 }
@@ -697,6 +721,12 @@ std::vector<BlockRecord> Simulator::take_blocks()
 {
     std::lock_guard lock(stats_mutex_);
     return std::exchange(blocks_, {});
+}
+
+std::vector<MessageRecord> Simulator::take_messages()
+{
+    std::lock_guard lock(stats_mutex_);
+    return std::exchange(messages_, {});
 }
 
 const char* fault_name(Fault fault)
@@ -714,6 +744,10 @@ const char* fault_name(Fault fault)
         return "merge";
     case Fault::Malformed:
         return "malformed";
+    case Fault::Overclaim:
+        return "overclaim";
+    case Fault::Junk:
+        return "junk";
     }
     return "?";
 }
@@ -738,6 +772,24 @@ bool Simulator::write_all(const std::uint8_t* bytes, std::size_t length)
         length -= std::size_t(n);
     }
     return length == 0;
+}
+
+// Random bytes (never a frame but by chance), written as fast as the PC takes them.
+void Simulator::write_junk(std::size_t length)
+{
+    std::vector<std::uint8_t> chunk(64 * 1024);
+    while (length > 0 && conn_ >= 0 && !stopping_) {
+        for (std::uint8_t& b : chunk) {
+            noise_state_ ^= noise_state_ << 13;
+            noise_state_ ^= noise_state_ >> 7;
+            noise_state_ ^= noise_state_ << 17;
+            b = std::uint8_t(noise_state_ >> 32);
+        }
+        const std::size_t n = std::min(length, chunk.size());
+        if (!write_all(chunk.data(), n))
+            return;
+        length -= n;
+    }
 }
 
 } // namespace sim

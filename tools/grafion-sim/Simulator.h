@@ -1,8 +1,8 @@
 // A stand-in for the machine controller, for trying Grafion without a machine and for the
 // link tests: it answers discovery datagrams with its address, serves one stream connection
 // with one reply per message, produces 8 channels of samples from a clock, flags events,
-// and can misbehave on purpose (dropped, delayed, split, merged and malformed replies,
-// closed connections).
+// and can misbehave on purpose (dropped, delayed, split, merged, malformed and unknown
+// replies, padded or inconsistent sample blocks, streams of junk, closed connections).
 #pragma once
 
 #include <atomic>
@@ -48,6 +48,12 @@ struct Options {
     unsigned split_pause_ms = 5;           //   with this pause between them
     unsigned merge_every = 0;              // every Nth reply carries a second one in its write
     unsigned malformed_every = 0;          // every Nth reply is replaced by a broken frame
+    unsigned unknown_every = 0;            // every Nth reply is replaced by a frame of a type
+                                           //   no message has (99)
+    unsigned pad_bytes = 0;                // sample blocks carry this many zero bytes after
+                                           //   their samples (counted in the length field)
+    std::size_t junk_bytes = 8u << 20;     // how much junk an injected Fault::Junk streams
+    bool record_messages = false;          // keep a MessageRecord per message (take_messages)
     unsigned fault_delay_ms = 1500;        // how late an injected Fault::Delay block comes
     bool record_blocks = false;            // keep a BlockRecord per sample block (take_blocks)
     bool summary = false;                  // print a line of figures every second
@@ -80,8 +86,10 @@ enum class Fault {
     Split,          // the block goes out in two writes
     Merge,          // the block and a poll reply go out in one write
     Malformed,      // a broken frame instead of the block (the four kinds in turn)
+    Overclaim,      // the block's count claims one sample more than it carries
+    Junk,           // Options::junk_bytes of random bytes instead of the block
 };
-constexpr int kFaultKinds = 6;
+constexpr int kFaultKinds = 8;
 const char* fault_name(Fault fault);
 
 // One sample block as sent: the simulator's number of its first sample (counted from the
@@ -91,6 +99,14 @@ struct BlockRecord {
     std::uint64_t first = 0;
     std::uint16_t count = 0;
     bool intact = false;
+};
+
+// One message as received: on which connection (1 for the first), its bytes, and whether it
+// was answered with a reply that went out whole, alone and usable.
+struct MessageRecord {
+    std::uint64_t connection = 0;
+    std::vector<std::uint8_t> bytes;
+    bool answered = false;
 };
 
 class Simulator {
@@ -117,6 +133,8 @@ public:
     void inject(Fault fault);
     // The blocks sent since the last call (Options::record_blocks), oldest first.
     std::vector<BlockRecord> take_blocks();
+    // The messages received since the last call (Options::record_messages), oldest first.
+    std::vector<MessageRecord> take_messages();
 
 private:
     void run();
@@ -131,9 +149,10 @@ private:
     bool send_reply(std::vector<std::uint8_t> reply);  // true: sent whole and alone
     bool write_reply(const std::vector<std::uint8_t>& reply);
     bool write_split(const std::vector<std::uint8_t>& reply);
-    void send_block(std::vector<std::uint8_t> block, std::uint64_t first, std::uint16_t count);
+    bool send_block(std::vector<std::uint8_t> block, std::uint64_t first, std::uint16_t count);
     bool apply_fault(Fault fault, std::vector<std::uint8_t>& block);
     bool write_all(const std::uint8_t* bytes, std::size_t length);
+    void write_junk(std::size_t length);
     void close_connection();
     std::int16_t sample_value(unsigned channel, std::uint64_t index);
 
@@ -169,6 +188,7 @@ private:
     Stats stats_;
     std::vector<Fault> faults_;          // injected, not yet applied
     std::vector<BlockRecord> blocks_;    // recorded, not yet taken
+    std::vector<MessageRecord> messages_;  // recorded, not yet taken
     unsigned malformed_kind_ = 0;        // the broken frame the next Fault::Malformed sends
     std::chrono::steady_clock::time_point last_summary_ {};
 };

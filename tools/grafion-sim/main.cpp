@@ -56,10 +56,15 @@ const char* const usage =
     "  --split-pause MS     pause between the two writes (default 5)\n"
     "  --merge-every N      send every Nth reply together with a second reply in one write\n"
     "  --malformed-every N  replace every Nth reply by a broken frame\n"
+    "  --unknown-every N    replace every Nth reply by a frame of an unknown type (99)\n"
+    "  --pad N              add N zero bytes after the samples of every sample block\n"
+    "  --junk-bytes N       how many random bytes the junk command sends (default 8388608)\n"
     "  --commands           read faults from standard input, one a line, each applied\n"
     "                       once to the next sample block: drop, delay (1500 ms late),\n"
     "                       close (half the block, then the connection closes), split,\n"
-    "                       merge, malformed; also summary (print the figures) and quit.\n"
+    "                       merge, malformed, overclaim (the block claims one sample more\n"
+    "                       than it carries), junk (random bytes instead of the block);\n"
+    "                       also summary (print the figures) and quit.\n"
     "                       The end of the input quits.\n"
     "Output:\n"
     "  --quiet              no summary line every second\n"
@@ -152,6 +157,12 @@ int main(int argc, char** argv)
                 options.merge_every = unsigned(n);
             else if (arg == "--malformed-every")
                 options.malformed_every = unsigned(n);
+            else if (arg == "--unknown-every")
+                options.unknown_every = unsigned(n);
+            else if (arg == "--pad" && n <= 65535)
+                options.pad_bytes = unsigned(n);
+            else if (arg == "--junk-bytes")
+                options.junk_bytes = std::size_t(n);
             else
                 ok = false;
         }
