@@ -85,6 +85,8 @@ public:
     QMenu* Stampe2 = nullptr;
     QAction* Menu_Stampa = nullptr;
     QAction* Menu_Print_preview = nullptr;
+    QMenu* Aiuto1 = nullptr; // "?"
+    QAction* Menu_Informazioni = nullptr;
 
     QFrame* ControlBar_load_dat = nullptr;
     QFrame* ToolBar_net_comt = nullptr;

@@ -3,6 +3,7 @@
 
 #include "Net_cnx.h"
 
+#include "About_box.h"
 #include "Memo.h"
 #include "Command_icons.h"
 #include "Shortcuts.h"
@@ -501,6 +502,11 @@ void TForm_net::build_menu()
     Menu_Stampa->setIcon(command_icon(CommandIcon::Print, st));
     Menu_Print_preview = item(Stampe2, "Menu_Print_preview", "Anteprima di Stampa");
     Menu_Print_preview->setIcon(command_icon(CommandIcon::Preview, st));
+
+    // "?": what the program is, its version and licence.
+    Aiuto1 = MainMenu1->addMenu(QStringLiteral("?"));
+    Aiuto1->setObjectName(QStringLiteral("Aiuto1"));
+    Menu_Informazioni = item(Aiuto1, "Menu_Informazioni", "Informazioni su Grafion");
     add_menu_shortcuts(*this);
 }
 
@@ -562,6 +568,7 @@ void TForm_net::bind_handlers()
     onTrigger(Menu_Clear, &TForm_net::BitBtn_clearClick);
     onTrigger(Menu_Stampa, &TForm_net::BitBtn_printClick);
     onTrigger(Menu_Print_preview, &TForm_net::BitBtn_previewClick);
+    connect(Menu_Informazioni, &QAction::triggered, this, [this] { show_about_box(this); });
 
     connect(RadioGroup_trigger_type, &RadioGroup::itemIndexChanged, this,
             &TForm_net::RadioGroup_trigger_typeClick);

@@ -54,6 +54,8 @@ public:
     QMenu* Stampe = nullptr;
     QAction* Menu_print = nullptr;
     QAction* Menu_Print_preview = nullptr;
+    QMenu* Aiuto = nullptr; // "?"
+    QAction* Menu_Informazioni = nullptr;
 
     QFrame* ControlBar_load_dat = nullptr;
     QFrame* ToolBar_load_dat = nullptr;

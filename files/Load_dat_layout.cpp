@@ -3,6 +3,7 @@
 
 #include "Load_dat.h"
 
+#include "About_box.h"
 #include "Command_icons.h"
 #include "EventHook.h"
 #include "Memo.h"
@@ -189,6 +190,12 @@ void TForm_load_dat::build_menu()
     Menu_Print_preview = item(Stampe, "Menu_Print_preview", "Anteprima di Stampa");
     Menu_Print_preview->setIcon(command_icon(CommandIcon::Preview, st));
     Menu_Print_preview->setEnabled(false);
+
+    // "?": what the program is, its version and licence; the viewer may run alone.
+    Aiuto = MainMenu1->addMenu(QStringLiteral("?"));
+    Aiuto->setObjectName(QStringLiteral("Aiuto"));
+    Menu_Informazioni = item(Aiuto, "Menu_Informazioni", "Informazioni su Grafion");
+    connect(Menu_Informazioni, &QAction::triggered, this, [this] { show_about_box(this); });
 }
 
 void TForm_load_dat::build_tool_bar()

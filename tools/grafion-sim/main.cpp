@@ -68,7 +68,8 @@ const char* const usage =
     "                       The end of the input quits.\n"
     "Output:\n"
     "  --quiet              no summary line every second\n"
-    "  --help               this text\n";
+    "  --help               this text\n"
+    "  --version            the version\n";
 
 bool number(const char* text, unsigned long max, unsigned long& out)
 {
@@ -92,6 +93,10 @@ int main(int argc, char** argv)
         const std::string arg = argv[i];
         if (arg == "--help" || arg == "-h") {
             std::fputs(usage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs("grafion-sim " GRAFION_VERSION "\n", stdout);
             return 0;
         }
         if (arg == "--quiet") {

@@ -1,0 +1,212 @@
+// The command line: what each argument list asks for (read without any window system), and
+// the program itself answering --help, --version and bad arguments before it opens a window
+// or a socket: run in a network namespace without any interface, and beside a listener on
+// the controller port that must receive nothing.
+
+#include "About_box.h"
+#include "Command_line.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <arpa/inet.h>
+#include <cerrno>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+
+using Action = CommandLine::Action;
+
+TEST(CommandLine, EachArgumentListAsksForOneThing)
+{
+    const struct {
+        QStringList args;
+        Action action;
+        QString file;
+    } cases[] = {
+        {{}, Action::MainWindow, {}},
+        {{"prova.dmg"}, Action::ViewFile, "prova.dmg"},
+        {{"/tmp/with space.dmg"}, Action::ViewFile, "/tmp/with space.dmg"},
+        {{"--", "-strano.dmg"}, Action::ViewFile, "-strano.dmg"},
+        {{"--help"}, Action::ShowHelp, {}},
+        {{"-h"}, Action::ShowHelp, {}},
+        {{"prova.dmg", "--help"}, Action::ShowHelp, {}},
+        {{"--version"}, Action::ShowVersion, {}},
+        {{"-v"}, Action::ShowVersion, {}},
+        // Qt's own options are the application object's; they are no error here.
+        {{"-platform", "offscreen", "prova.dmg"}, Action::ViewFile, "prova.dmg"},
+        {{"-style=fusion"}, Action::MainWindow, {}},
+        {{"--reverse"}, Action::MainWindow, {}},
+        {{"--bogus"}, Action::UsageError, {}},
+        {{"-x"}, Action::UsageError, {}},
+        {{"-platform"}, Action::UsageError, {}}, // its value is missing
+        {{"uno.dmg", "due.dmg"}, Action::UsageError, {}},
+        {{""}, Action::UsageError, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CommandLine cl = parse_command_line(QStringList{"grafion"} + c.args);
+        EXPECT_EQ(cl.action, c.action);
+        EXPECT_EQ(cl.file, c.file);
+        EXPECT_EQ(cl.error.isEmpty(), c.action != Action::UsageError) << cl.error.toStdString();
+    }
+    EXPECT_TRUE(parse_command_line({"grafion", "--bogus"}).error.contains("bogus"));
+}
+
+TEST(CommandLine, HelpAndVersionTexts)
+{
+    const QString usage = usage_text();
+    EXPECT_TRUE(usage.startsWith("Usage: grafion [options] [FILE]\n"));
+    for (const char* word : {"-h, --help", "-v, --version", "FILE", "ethernet_set.dat", "1645"})
+        EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
+    // The options the toolkit reads stay out of the help.
+    EXPECT_FALSE(usage.contains("platformtheme"));
+    EXPECT_TRUE(version_text().startsWith("grafion " + grafion_version() + "\n"));
+    EXPECT_FALSE(grafion_version().isEmpty());
+}
+
+// ---- The programs themselves -------------------------------------------------------------
+
+struct Outcome {
+    int code = -1;
+    QByteArray out, err;
+};
+
+Outcome run(const QString& program, const QStringList& args, const QString& folder)
+{
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    // With a window system it would make no difference; without one, nothing may need it.
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(program, args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+// Whether this process may make a network namespace of its own (root, or root of a user
+// namespace as the test runner makes).
+bool can_unshare_network()
+{
+    QTemporaryDir dir;
+    return run("unshare", {"-n", "true"}, dir.path()).code == 0;
+}
+
+// A datagram socket on the controller port, where Grafion's discovery broadcast arrives.
+class PortListener {
+public:
+    PortListener()
+    {
+        fd_ = ::socket(AF_INET, SOCK_DGRAM, 0);
+        const int on = 1;
+        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        ::setsockopt(fd_, SOL_SOCKET, SO_REUSEPORT, &on, sizeof on);
+        ::setsockopt(fd_, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(1645);
+        a.sin_addr.s_addr = htonl(INADDR_ANY);
+        bound_ = fd_ >= 0 && ::bind(fd_, reinterpret_cast<sockaddr*>(&a), sizeof a) == 0;
+    }
+    ~PortListener()
+    {
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool bound() const { return bound_; }
+    // Whatever was sent before the sender ended is queued here already: loopback delivers
+    // at once, so no waiting is needed.
+    bool received_anything() const
+    {
+        char byte;
+        return ::recv(fd_, &byte, 1, MSG_DONTWAIT) >= 0 || errno != EAGAIN;
+    }
+
+private:
+    int fd_ = -1;
+    bool bound_ = false;
+};
+
+struct ProgramCase {
+    const char* program;
+    QStringList args;
+    int code;
+    const char* out; // what standard output starts with ("" = nothing at all)
+    const char* err; // what standard error holds ("" = nothing at all)
+};
+
+const ProgramCase kProgramCases[] = {
+    {GRAFION_BIN, {"--help"}, 0, "Usage: grafion [options] [FILE]\n", ""},
+    {GRAFION_BIN, {"-h"}, 0, "Usage: grafion", ""},
+    {GRAFION_BIN, {"--version"}, 0, "grafion " GRAFION_VERSION "\n", ""},
+    {GRAFION_BIN, {"-v"}, 0, "grafion " GRAFION_VERSION "\n", ""},
+    {GRAFION_BIN, {"--bogus"}, 2, "", "Usage: grafion"},
+    {GRAFION_BIN, {"uno.dmg", "due.dmg"}, 2, "", "Usage: grafion"},
+    {GRAFION_BIN, {"manca.dmg"}, 1, "", "manca.dmg: no such file"},
+    {GRAFION_SIM_BIN, {"--version"}, 0, "grafion-sim " GRAFION_VERSION "\n", ""},
+};
+
+void check(const ProgramCase& c, const Outcome& o, const QString& folder)
+{
+    EXPECT_EQ(o.code, c.code) << o.err.toStdString();
+    if (*c.out)
+        EXPECT_TRUE(o.out.startsWith(c.out)) << o.out.toStdString();
+    else
+        EXPECT_TRUE(o.out.isEmpty()) << o.out.toStdString();
+    if (*c.err)
+        EXPECT_TRUE(o.err.contains(c.err)) << o.err.toStdString();
+    else
+        EXPECT_TRUE(o.err.isEmpty()) << o.err.toStdString();
+    // The main window would have read and written its settings file here.
+    EXPECT_EQ(QDir(folder).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList{});
+}
+
+TEST(Programs, AnswerWithoutAnyNetworkInterface)
+{
+    if (!can_unshare_network())
+        GTEST_SKIP() << "no network namespace can be made here (not root)";
+    for (const ProgramCase& c : kProgramCases) {
+        SCOPED_TRACE((QString(c.program).section('/', -1) + ' ' + c.args.join(' ')).toStdString());
+        QTemporaryDir folder;
+        // Not even loopback is up: a program that tried the network would fail or hang.
+        const Outcome o = run("unshare", QStringList{"-n", c.program} + c.args, folder.path());
+        check(c, o, folder.path());
+    }
+}
+
+TEST(Programs, SendNothingToTheControllerPort)
+{
+    PortListener listener;
+    if (!listener.bound())
+        GTEST_SKIP() << "the controller port is taken here";
+    for (const ProgramCase& c : kProgramCases) {
+        SCOPED_TRACE((QString(c.program).section('/', -1) + ' ' + c.args.join(' ')).toStdString());
+        QTemporaryDir folder;
+        check(c, run(c.program, c.args, folder.path()), folder.path());
+        EXPECT_FALSE(listener.received_anything());
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    // No window system: the command line is read before the program has one.
+    QCoreApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}

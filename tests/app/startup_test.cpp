@@ -1,0 +1,124 @@
+// What the program starts with: the viewer alone on a file named on the command line (no
+// main window, no socket thread), the viewer's own messages for a file it refuses, and the
+// "Informazioni su Grafion" box of both windows' "?" menu.
+
+#include "About_box.h"
+#include "Diagramx.h"
+#include "Dmg_file.h"
+#include "Load_dat.h"
+#include "Modal.h"
+#include "Startup.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QToolButton>
+
+#include <memory>
+
+namespace {
+
+void write_diagram(const QString& path)
+{
+    QWidget host;
+    Diagramx d(&host, 8, 5000, 20001);
+    double v[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    for (int k = 0; k < 50; ++k)
+        d.AddSample(k * 0.001, v, 8);
+    DmgDisplaySettings s;
+    for (int i = 0; i < 8; ++i)
+        s.names[i] = QStringLiteral("Velocita %1").arg(i + 1);
+    dmg_write(path, d, s);
+}
+
+TEST(ViewerAlone, AFileOnTheCommandLineOpensOnlyTheViewer)
+{
+    QTemporaryDir folder;
+    const QString good = folder.filePath("prova.dmg");
+    write_diagram(good);
+    const QString shortFile = folder.filePath("corto.dmg");
+    {
+        QFile f(shortFile);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(int(kDmgHeaderSize), '\0'));
+    }
+    const struct {
+        QString path;
+        bool loaded;
+        QString message; // the viewer's own, or the exception box's title
+    } cases[] = {
+        {good, true, {}},
+        {shortFile, false, "File Dati Errato!"},
+        {folder.path(), false, "Grafion"}, // exists, but cannot be read as a file
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        MessageRecorder recorder;
+        link_state_reset();
+        StartedWindows w = start_windows(parse_command_line({"grafion", c.path}));
+        // Nothing of the acquisition side exists, so nothing is ever sent.
+        EXPECT_EQ(w.main, nullptr);
+        EXPECT_EQ(Form_net, nullptr);
+        EXPECT_EQ(link_thread.load(), nullptr);
+        ASSERT_NE(w.viewer, nullptr);
+        EXPECT_EQ(Form_load_dat, w.viewer.get());
+        EXPECT_TRUE(w.viewer->isVisible());
+        EXPECT_EQ(w.viewer->BitBtn_Refresh->isEnabled(), c.loaded);
+        EXPECT_EQ(w.viewer->Panel_dat_mis[7]->caption(), c.loaded ? "Velocita 8" : "");
+        const auto messages = recorder.messages();
+        if (c.message.isEmpty()) {
+            EXPECT_TRUE(messages.empty());
+        } else {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_TRUE(messages[0].text == c.message || messages[0].title == c.message);
+        }
+        w.viewer.reset();
+        EXPECT_EQ(Form_load_dat, nullptr);
+    }
+}
+
+// Triggers a window's "Informazioni su Grafion" and returns the box's title and text.
+std::pair<QString, QString> about_from(QAction* item)
+{
+    std::pair<QString, QString> shown;
+    run_modal_hook = [&](QDialog& dialog) {
+        if (auto* box = qobject_cast<QMessageBox*>(&dialog))
+            shown = {box->windowTitle(), box->text()};
+        return int(QDialog::Accepted);
+    };
+    item->trigger();
+    run_modal_hook = nullptr;
+    return shown;
+}
+
+void expect_about_box(const std::pair<QString, QString>& shown)
+{
+    EXPECT_EQ(shown.first, "Informazioni su Grafion");
+    const QString& text = shown.second;
+    EXPECT_TRUE(text.contains("Grafion " + grafion_version())) << text.toStdString();
+    EXPECT_TRUE(text.contains("Data di compilazione: " + grafion_build_date()));
+    EXPECT_TRUE(text.contains(QString::fromLatin1(qVersion())));
+    EXPECT_TRUE(text.contains("proprietario"));
+    EXPECT_TRUE(QDate::fromString(grafion_build_date(), Qt::ISODate).isValid());
+}
+
+TEST(ViewerAlone, AboutBox)
+{
+    TForm_load_dat viewer;
+    ASSERT_NE(viewer.Menu_Informazioni, nullptr);
+    EXPECT_EQ(viewer.Aiuto->title(), "?");
+    expect_about_box(about_from(viewer.Menu_Informazioni));
+}
+
+using MainWindowAbout = WindowFixture;
+
+TEST_F(MainWindowAbout, AboutBoxFromTheQuestionMarkMenu)
+{
+    EXPECT_EQ(window->Aiuto1->title(), "?");
+    EXPECT_EQ(window->MainMenu1->actions().constLast(), window->Aiuto1->menuAction());
+    expect_about_box(about_from(window->Menu_Informazioni));
+}
+
+} // namespace
