@@ -206,14 +206,15 @@ void Canvas::LineTo(int x, int y)
     const QPoint from = penPos_;
     const QPoint to(x, y);
     penPos_ = to;
-    const int dx = to.x() - from.x();
-    const int dy = to.y() - from.y();
-    const int steps = std::max(std::abs(dx), std::abs(dy));
+    const long long dx = (long long)to.x() - from.x();
+    const long long dy = (long long)to.y() - from.y();
+    const long long steps = std::max(std::llabs(dx), std::llabs(dy));
     if (steps == 0)
         return;
-    const auto back = [steps](int d) {
-        const double v = double(d) * (steps - 1) / steps;
-        return int(v < 0 ? v - 0.5 : v + 0.5);
+    // |d| <= steps, so the shortened difference stays between the two end points.
+    const auto back = [steps](long long d) {
+        const double v = double(d) * double(steps - 1) / double(steps);
+        return (long long)(v < 0 ? v - 0.5 : v + 0.5);
     };
     DirectTarget target;
     if (directTarget(target)) {
@@ -222,14 +223,24 @@ void Canvas::LineTo(int x, int y)
         return;
     }
     applyPen();
-    painter().drawLine(from, from + QPoint(back(dx), back(dy)));
+    painter().drawLine(from, QPoint(int(from.x() + back(dx)), int(from.y() + back(dy))));
 }
 
 void Canvas::Polyline(const QPoint* points, int count)
 {
-    if (count < 2)
+    if (count < 1)
         return;
     DirectTarget target;
+    if (count == 1) {
+        // A polyline of one point is that point.
+        if (directTarget(target)) {
+            target.plot(points[0].x(), points[0].y());
+        } else {
+            applyPen();
+            painter().drawPoint(points[0]);
+        }
+        return;
+    }
     if (pen.style == PenStyle::Solid && directTarget(target)) {
         for (int i = 0; i + 1 < count;) {
             const int x = points[i].x();
@@ -241,9 +252,9 @@ void Canvas::Polyline(const QPoint* points, int count)
             // Consecutive vertical lines on one column (a trace's column of many samples goes
             // down and up again) cover one run of pixels: each line starts where the one
             // before left off, so the union is one interval. It is written once.
-            int from = INT_MAX, to = INT_MIN;
+            long long from = LLONG_MAX, to = LLONG_MIN;
             for (; i + 1 < count && points[i + 1].x() == x; ++i) {
-                const int y0 = points[i].y(), y1 = points[i + 1].y();
+                const long long y0 = points[i].y(), y1 = points[i + 1].y();
                 if (y1 > y0) {
                     from = std::min(from, y0);
                     to = std::max(to, y1 - 1);
@@ -285,45 +296,110 @@ bool Canvas::directTarget(DirectTarget& t)
     return true;
 }
 
-// The pixels of column x from row `from` to row `to`, both included.
-void Canvas::DirectTarget::column(int x, int from, int to) const
+// The pixels of column x from row `from` to row `to`, both included; only those in the
+// image are written.
+void Canvas::DirectTarget::column(int x, long long from, long long to) const
 {
-    if (unsigned(x) >= unsigned(width))
+    from = std::max<long long>(from, 0);
+    to = std::min<long long>(to, height - 1);
+    if (unsigned(x) >= unsigned(width) || from > to)
         return;
-    from = std::max(from, 0);
-    to = std::min(to, height - 1);
     std::uint32_t* px = base + from * stride + x;
-    for (int y = from; y <= to; ++y, px += stride)
+    for (long long y = from; y <= to; ++y, px += stride)
         *px = value;
 }
 
-// The pixels from a towards b, b itself left out: max(|dx|, |dy|) of them, the minor
-// coordinate rounded half away from zero. With a dot phase, three pixels on, three off.
+namespace {
+
+__extension__ typedef __int128 Wide; // products of two pixel distances of up to 2^33
+
+// a / b rounded up, for b > 0.
+Wide ceil_div(Wide a, Wide b)
+{
+    const Wide q = a / b;
+    return q * b < a ? q + 1 : q;
+}
+
+} // namespace
+
+// The pixels from a towards b, b itself left out: max(|dx|, |dy|) of them, one per step
+// along the major axis, the minor coordinate rounded half away from zero (a Bresenham
+// stepping). With a dot phase, three pixels on, three off.
+//
+// Step k (0 <= k < steps) sets major m0 + k (or - k) and minor n0 + q(k) (or - q(k)), where
+// q(k) = floor((steps + 2 k minorDelta) / (2 steps)) counts how often the stepping's error
+// term has wrapped by then. Both are monotonic in k, so the steps whose pixel lies in the
+// image form one interval, found exactly from these formulas: a line reaching far outside
+// the image costs no more than the part of it that is inside, and that part is drawn with
+// exactly the pixels the whole line would have set there.
 void Canvas::DirectTarget::segment(QPoint a, QPoint b, int* dotPhase) const
 {
-    const int x0 = a.x(), y0 = a.y();
-    const int dx = b.x() - x0, dy = b.y() - y0;
-    const int adx = std::abs(dx), ady = std::abs(dy);
+    const long long x0 = a.x(), y0 = a.y();
+    const long long dx = b.x() - x0, dy = b.y() - y0;
+    const long long adx = std::llabs(dx), ady = std::llabs(dy);
     if (dx == 0 && !dotPhase) {
         if (dy != 0)
-            column(x0, dy > 0 ? y0 : y0 + dy + 1, dy > 0 ? y0 + dy - 1 : y0);
+            column(a.x(), dy > 0 ? y0 : y0 + dy + 1, dy > 0 ? y0 + dy - 1 : y0);
         return;
     }
     const bool xMajor = adx >= ady;
-    const int steps = xMajor ? adx : ady;
-    const int minorDelta = xMajor ? ady : adx;
+    const long long steps = xMajor ? adx : ady;
+    if (steps == 0)
+        return;
+    const long long minorDelta = xMajor ? ady : adx;
     const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
     const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    int error = steps; // 2 * k * minorDelta + steps, kept below 2 * steps
-    int major = xMajor ? x0 : y0;
-    int minor = xMajor ? y0 : x0;
-    for (int k = 0; k < steps; ++k) {
-        const bool on = !dotPhase || (*dotPhase)++ % 6 < 3;
+    const long long m0 = xMajor ? x0 : y0;
+    const long long n0 = xMajor ? y0 : x0;
+    const int phase0 = dotPhase ? ((*dotPhase % 6) + 6) % 6 : 0;
+    if (dotPhase)
+        *dotPhase = int((phase0 + steps) % 6);
+
+    long long first = 0, last = steps - 1;
+    long long error = steps; // 2 * k * minorDelta + steps, kept below 2 * steps
+    long long minor = n0;
+    const bool inside = unsigned(a.x()) < unsigned(width) && unsigned(a.y()) < unsigned(height) &&
+                        unsigned(b.x()) < unsigned(width) && unsigned(b.y()) < unsigned(height);
+    if (!inside) {
+        const long long majorSize = xMajor ? width : height;
+        const long long minorSize = xMajor ? height : width;
+        if (majorStep > 0) {
+            first = std::max(first, -m0);
+            last = std::min(last, majorSize - 1 - m0);
+        } else {
+            first = std::max(first, m0 - (majorSize - 1));
+            last = std::min(last, m0);
+        }
+        // The wraps q(k) that keep the minor coordinate inside.
+        const long long qLow = minorStep > 0 ? -n0 : n0 - (minorSize - 1);
+        const long long qHigh = minorStep > 0 ? minorSize - 1 - n0 : n0;
+        const Wide twoSteps = Wide(2) * steps;
+        if (qHigh < 0) {
+            return; // q(k) >= 0: the line only moves further out
+        } else if (minorDelta == 0) {
+            if (qLow > 0)
+                return; // q(k) = 0: a line along a row or column outside
+        } else {
+            const Wide twoDelta = Wide(2) * minorDelta;
+            if (qLow > 0)
+                first = std::max(first, (long long)ceil_div(twoSteps * qLow - steps, twoDelta));
+            last = std::min(last, (long long)(ceil_div(twoSteps * (qHigh + 1) - steps, twoDelta) - 1));
+        }
+        if (first > last)
+            return;
+        const Wide num = Wide(steps) + Wide(2) * first * minorDelta;
+        error = (long long)(num % twoSteps);
+        minor = n0 + minorStep * (long long)(num / twoSteps);
+    }
+
+    long long major = m0 + majorStep * first;
+    for (long long k = first; k <= last; ++k) {
+        const bool on = !dotPhase || (phase0 + k) % 6 < 3;
         if (on) {
             if (xMajor)
-                plot(major, minor);
+                plot(int(major), int(minor));
             else
-                plot(minor, major);
+                plot(int(minor), int(major));
         }
         major += majorStep;
         error += 2 * minorDelta;
