@@ -71,7 +71,10 @@ bool Diagramx::ChooseYStep(DrawArea& area, ViewState& v)
     double value = s.first;
     for (long long i = 0; i < most && value <= v.yMax; ++i) {
         widest = std::max(widest, canvas.TextWidth(LabelText(value, s.format)));
-        value = next_label_value(value, s.step);
+        const double next = next_label_value(value, s.step);
+        if (next == value)
+            break; // a step too small to move the value: no further labels
+        value = next;
     }
     v.plotLeft = titleYWidth + widest + v.tickLength + 7;
     v.plotWidth = area.width - (canvas.TextWidth(QStringLiteral("-0.000e+0")) >> 1) - v.plotLeft -
