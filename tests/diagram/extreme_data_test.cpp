@@ -23,6 +23,8 @@ struct ExtremeCase {
     bool fixed; // fixed scale -2000 .. 2000
     // Which edges of the plot channel 0's ink reaches.
     bool left, right, top, bottom;
+    // The values at which channel 0's ink begins and ends, where the case says.
+    double inkLow = std::nan(""), inkHigh = std::nan("");
 };
 
 // The bounding box of the pixels in colour c.
@@ -49,7 +51,8 @@ TEST(ExtremeData, TracesStayInThePlotAndReachTheEdgesTheirRangesGive)
         {"times a denormal apart, fixed scale", {{0, 1, 5}, {tiny, 3000, 5}}, true, true, true, true, false},
         // Times wider apart than the doubles reach: the range is cut to the widest one there
         // is, and the line crosses it from a quarter of the way to three quarters.
-        {"times at both ends of the doubles", {{-DBL_MAX, 0, 5}, {DBL_MAX, 1, 5}}, false, true, true, false, false},
+        {"times at both ends of the doubles", {{-DBL_MAX, 0, 5}, {DBL_MAX, 1, 5}}, false, true, true, false, false,
+         0.25, 0.75},
         // Values likewise: the trace runs along the top and bottom edges, the other is drawn.
         {"values at both ends of the doubles", {{0, DBL_MAX, 5}, {0.001, -DBL_MAX, 6}, {0.002, 1.7e308, 7}},
          false, true, true, true, true},
@@ -87,6 +90,11 @@ TEST(ExtremeData, TracesStayInThePlotAndReachTheEdgesTheirRangesGive)
         EXPECT_EQ(ink.right() >= plot.right() - near, c.right);
         EXPECT_EQ(ink.top() <= plot.top() + near, c.top);
         EXPECT_EQ(ink.bottom() >= plot.bottom() - near, c.bottom);
+        if (std::isfinite(c.inkLow)) {
+            const Scale s{v};
+            EXPECT_NEAR(ink.bottom(), s.y(c.inkLow), 1);
+            EXPECT_NEAR(ink.top(), s.y(c.inkHigh), 1);
+        }
         if (c.rows.size() == 1) {
             const Scale s{v};
             EXPECT_EQ(ink, QRect(s.x(c.rows[0].t), s.y(c.rows[0].v0), 1, 1));
