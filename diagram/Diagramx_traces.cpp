@@ -117,10 +117,6 @@ double at(double a0, double a1, double b0, double b, double b1)
     return a0 * (1 - f) + a1 * f;
 }
 
-} // namespace
-
-namespace {
-
 // A scale in pixels per unit that the traces can multiply by: a range so narrow that the
 // division overflows (two samples a few denormals apart) has none.
 bool usable_scale(double scale)
@@ -146,8 +142,8 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
     const int x0 = area.left + v.plotLeft;
     traceColumnCount_ = 0;
     const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin) &&
-                          std::isfinite(v.yMax - v.yMin) && v.yMax > v.yMin && tMax > tMin &&
-                          usable_scale(tScale) && usable_scale(yScale);
+                          std::isfinite(v.yMax - v.yMin) && usable_scale(tScale) &&
+                          usable_scale(yScale);
     for (std::uint32_t k = viewStart; shortcut && k != tail; k = k + 1 == capacity ? 0 : k + 1) {
         const double t = samples[k].t;
         if (!(t >= tMin && t <= tMax)) // also a time that is not a number
