@@ -123,6 +123,16 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv)
     diagram = std::make_unique<Diagramx>(host.get(), 8, 5000, kCapacity);
     host->show();
     QApplication::processEvents();
+    // One picture with everything shown and one page of each kind first, so that the fonts
+    // and caches every input needs are made before the first input is judged.
+    const double values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    diagram->AddSample(0, values, 8);
+    diagram->AddSample(1, values, 8);
+    diagram->showTCursors = diagram->showYCursors = 1;
+    diagram->Redraw();
+    file.assign(kDmgHeaderSize, 0);
+    compose(*diagram, false);
+    compose(*diagram, true);
     file_fd = ::memfd_create("grafion-fuzz-draw.dmg", MFD_CLOEXEC);
     check(file_fd >= 0);
     file_path = QStringLiteral("/proc/self/fd/%1").arg(file_fd);
