@@ -393,9 +393,27 @@ void Canvas::DirectTarget::segment(QPoint a, QPoint b, int* dotPhase) const
     }
 
     long long major = m0 + majorStep * first;
+    if (!dotPhase) {
+        // Every step's pixel is inside (both ends inside, or the steps cut to the image
+        // above): the pixels are written along a pointer, one step of the major axis and,
+        // when the error term wraps, one of the minor axis at a time.
+        const qsizetype majorMove = xMajor ? majorStep : majorStep * stride;
+        const qsizetype minorMove = xMajor ? minorStep * stride : minorStep;
+        std::uint32_t* px = xMajor ? base + minor * stride + major : base + major * stride + minor;
+        const long long wrap = 2 * steps, add = 2 * minorDelta;
+        for (long long k = first; k <= last; ++k) {
+            *px = value;
+            px += majorMove;
+            error += add;
+            if (error >= wrap) {
+                error -= wrap;
+                px += minorMove;
+            }
+        }
+        return;
+    }
     for (long long k = first; k <= last; ++k) {
-        const bool on = !dotPhase || (phase0 + k) % 6 < 3;
-        if (on) {
+        if ((phase0 + k) % 6 < 3) {
             if (xMajor)
                 plot(int(major), int(minor));
             else
