@@ -5,6 +5,8 @@
 //   scale that clips half of the signal.
 // Then, on the screen picture: pan and scroll steps (each one repaint) and rubber-band moves
 // (no repaint), with the number of paints per step.
+// Last, pictures of samples at the ends of what doubles hold (as a crafted diagram file
+// brings them), next to the ordinary 8 x 20000 for comparison.
 // Usage: paint_bench [--png DIR] [--rounds N]
 // Run with QT_QPA_PLATFORM=offscreen.
 
@@ -370,6 +372,59 @@ void zoom_pan_scroll(Diagramx& d, int rounds)
     std::printf("(paints: Paint runs per step)\n");
 }
 
+// Pictures of hostile sample sets, each in a diagram of its own, painted like the others.
+void extreme_data(int rounds, const Figures& ordinary)
+{
+    std::printf("-- samples at the ends of the doubles, 1200 x 700, %d rounds each\n", rounds);
+    std::printf("%-36s %9s %9s %9s %9s %8s\n", "case", "median", "p95", "cpu med", "cpu p95",
+                "x ordinary");
+    const double tiny = 4.9406564584124654e-324;
+    const double most = 1.7976931348623157e308;
+    auto row = [&](const char* name, int count, bool fixed, auto sample) {
+        QWidget host;
+        Diagramx d(&host, 8, 5000, 20001);
+        double values[8];
+        for (int i = 0; i < count; ++i) {
+            double t = 0;
+            sample(i, t, values);
+            d.AddSample(t, values, 8);
+        }
+        Target target(1200, 700, 96);
+        ViewState v = d.view;
+        set_follow(v, 20000); // every sample held, as a page of the whole diagram
+        v.fixedScale = fixed;
+        v.fixedYMax = 2000;
+        v.fixedYMin = -2000;
+        const Figures f = measure(d, target.area, v, rounds);
+        std::printf("%-36s %9.3f %9.3f %9.3f %9.3f %8.1f\n", name, f.median, f.p95, f.cpuMedian,
+                    f.cpuP95, f.cpuMedian / ordinary.cpuMedian);
+    };
+    // Two samples a denormal apart leaving the fixed range: each trace once stepped through
+    // a thousand million pixels (seconds per picture).
+    row("times a denormal apart, fixed scale", 2, true, [&](int i, double& t, double* v) {
+        t = i * tiny;
+        for (int c = 0; c < 8; ++c)
+            v[c] = i ? 3000 + c : 1 + c;
+    });
+    row("times at both ends of the doubles", 20000, false, [&](int i, double& t, double* v) {
+        t = -most + i * (most / 10000);
+        for (int c = 0; c < 8; ++c)
+            v[c] = std::sin(i * 0.01 + c) * 1000;
+    });
+    row("values at both ends of the doubles", 20000, false, [&](int i, double& t, double* v) {
+        t = i * 0.001;
+        for (int c = 0; c < 8; ++c)
+            v[c] = (i + c) % 2 ? most : -most;
+    });
+    // The worst found: times back and forth across the whole window, so that every trace is
+    // 20000 lines across the plot (the picture asks for every one of them).
+    row("times back and forth, 8 x 20000", 20000, false, [&](int i, double& t, double* v) {
+        t = i == 19999 ? 20.0 : (i % 2) * 19.99;
+        for (int c = 0; c < 8; ++c)
+            v[c] = ((i * 37 + c * 11) % 100) * 10.0;
+    });
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -404,10 +459,12 @@ int main(int argc, char** argv)
     std::printf("paint into a 1200 x 700 image, 8 channels, %d rounds each\n", rounds);
     std::printf("%-36s %9s %9s %9s %9s %8s\n", "case", "median", "p95", "cpu med", "cpu p95",
                 "allocs");
+    Figures zoomAll{};
     auto row = [&](const char* name, DrawArea& area, ViewState& view) {
         const Figures f = measure(d, area, view, rounds);
         std::printf("%-36s %9.3f %9.3f %9.3f %9.3f %8.1f\n", name, f.median, f.p95, f.cpuMedian,
                     f.cpuP95, f.allocations);
+        return f;
     };
     for (int reduce = 1; reduce >= 0; --reduce) {
         d.reduceTraceColumns = reduce == 1;
@@ -415,7 +472,9 @@ int main(int argc, char** argv)
         set_follow(v, 5000);
         row("follow, 8 x 5000 shown", target.area, v);
         set_zoom_all(d, v);
-        row("zoom, 8 x 20000 shown", target.area, v);
+        const Figures f = row("zoom, 8 x 20000 shown", target.area, v);
+        if (reduce == 1)
+            zoomAll = f;
         set_fixed(v);
         row("fixed scale, half clipped, 8 x 5000", target.area, v);
     }
@@ -450,5 +509,7 @@ int main(int argc, char** argv)
     }
 
     zoom_pan_scroll(d, rounds);
+    std::printf("(x ordinary: thread CPU median over that of \"zoom, 8 x 20000 shown\")\n");
+    extreme_data(std::max(1, rounds / 10), zoomAll);
     return 0;
 }

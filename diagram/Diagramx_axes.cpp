@@ -76,7 +76,10 @@ bool Diagramx::ChooseYStep(DrawArea& area, ViewState& v)
     double value = s.first;
     for (long long i = 0; i < most && value <= v.yMax; ++i) {
         widest = std::max(widest, canvas.TextWidth(LabelText(value, s.format)));
-        value = next_label_value(value, s.step);
+        const double next = next_label_value(value, s.step);
+        if (next == value)
+            break; // a step too small to move the value: no further labels
+        value = next;
     }
     // The gaps grow with the target's resolution like the fonts, so that on a printer page
     // the title keeps as clear of the labels as it does on screen.

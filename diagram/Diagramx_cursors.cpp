@@ -15,6 +15,7 @@
 #include <QFontMetrics>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -56,7 +57,8 @@ void Diagramx::PlaceCursor(int cursor)
     const double span = isT ? v.tMax - v.tMin : v.yMax - v.yMin;
     const int size = isT ? v.plotWidth : v.plotHeight;
 
-    if (c.pixel == -1 || c.span == 0) {
+    // A place that is no number (left by a picture whose range was none) counts as no place.
+    if (c.pixel == -1 || c.span == 0 || !std::isfinite(c.span) || !std::isfinite(c.offset)) {
         // First placement: a quarter and three quarters of the axis.
         c.span = span;
         c.offset = span * (c.number == 1 ? 0.25 : 3 * 0.25);

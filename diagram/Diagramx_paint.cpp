@@ -6,8 +6,43 @@
 
 #include "ImageControl.h"
 
+#include <algorithm>
+#include <cfloat>
 #include <cmath>
 #include <cstring>
+
+namespace {
+
+// Whether lo .. hi can be drawn: both ends numbers, hi above lo and the width itself a
+// finite number (the axes step through it and the traces scale by it).
+bool drawable_range(double lo, double hi)
+{
+    return std::isfinite(lo) && std::isfinite(hi) && hi > lo && std::isfinite(hi - lo);
+}
+
+// An automatic range (lo .. hi, made from the finite data dataLo .. dataHi) whose margins
+// or widening by 1 were lost to rounding or overflowed, as happens near the ends of the
+// doubles: the data range itself, cut to the widest range whose width is a double when it
+// is wider (values beyond are drawn along the plot's edges), or, for a single value, a
+// range around it that is a millionth of the value wide on either side.
+void keep_drawable(double dataLo, double dataHi, double& lo, double& hi)
+{
+    if (drawable_range(lo, hi))
+        return;
+    lo = dataLo;
+    hi = dataHi;
+    if (!std::isfinite(hi - lo)) {
+        lo = std::max(lo, -DBL_MAX / 2);
+        hi = std::min(hi, DBL_MAX / 2);
+    }
+    if (!(hi > lo)) {
+        const double d = std::max(1.0, std::fabs(hi) * 1e-6);
+        hi = std::min(hi + d, DBL_MAX);
+        lo = std::max(lo - d, -DBL_MAX);
+    }
+}
+
+} // namespace
 
 void Diagramx::Paint(DrawArea& area, ViewState& v)
 {
@@ -97,6 +132,16 @@ void Diagramx::ShownWindowAndRanges(ViewState& v)
             v.yMax = yHi + 1;
             v.yMin = yLo - 1;
         }
+        keep_drawable(yLo, yHi, v.yMin, v.yMax);
+    };
+    auto automaticT = [&] {
+        v.tMax = tHi;
+        v.tMin = tLo;
+        if (v.tMax == v.tMin) {
+            v.tMax += 1;
+            v.tMin -= 1;
+        }
+        keep_drawable(tLo, tHi, v.tMin, v.tMax);
     };
 
     if (v.followLatest) {
@@ -111,12 +156,7 @@ void Diagramx::ShownWindowAndRanges(ViewState& v)
         if (viewStart != viewEnd)
             DataRange(viewStart, viewEnd, tLo, tHi, yLo, yHi);
         automaticY();
-        v.tMax = tHi;
-        v.tMin = tLo;
-        if (v.tMax == v.tMin) {
-            v.tMax += 1;
-            v.tMin -= 1;
-        }
+        automaticT();
         // A fixed range that is empty or upside down (both limits 0 in a fresh settings
         // file, say) has no scale to offer: the automatic range stays.
         if (v.fixedScale == 1 && v.fixedYMax > v.fixedYMin) {
@@ -143,22 +183,17 @@ void Diagramx::ShownWindowAndRanges(ViewState& v)
             v.tMax = samples[viewEnd].t - v.tTrimEnd;
             v.tMin = samples[viewStart].t + v.tTrimStart;
         }
-        const bool yUsable = std::isfinite(v.yMax) && std::isfinite(v.yMin) && v.yMax > v.yMin;
-        const bool tUsable = std::isfinite(v.tMax) && std::isfinite(v.tMin) && v.tMax > v.tMin;
+        const bool yUsable = drawable_range(v.yMin, v.yMax);
+        const bool tUsable = drawable_range(v.tMin, v.tMax);
         if (!yUsable || !tUsable) {
-            // A zoom range without extent: fall back to the automatic ranges of the window.
-            const bool haveT =
-                count != 0 && DataRange(viewStart, RingAdd(viewEnd, 1), tLo, tHi, yLo, yHi);
+            // A zoom range without extent: fall back to the automatic ranges of the window
+            // (-1 .. 1 where it holds no number).
+            if (count != 0)
+                DataRange(viewStart, RingAdd(viewEnd, 1), tLo, tHi, yLo, yHi);
             if (!yUsable)
                 automaticY();
-            if (!tUsable) {
-                v.tMax = haveT ? tHi : 0;
-                v.tMin = haveT ? tLo : 0;
-                if (v.tMax == v.tMin) {
-                    v.tMax += 1;
-                    v.tMin -= 1;
-                }
-            }
+            if (!tUsable)
+                automaticT();
         }
     }
 }

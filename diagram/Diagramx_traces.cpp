@@ -104,6 +104,26 @@ struct Point2 {
     double t, y;
 };
 
+// The value at b on the line through (b0, a0) and (b1, a1): a0 + (a1 - a0) (b - b0) / (b1 - b0).
+// Where a difference or the product overflows (values near the ends of the doubles) it is
+// worked out from the fraction of the way instead, which stays a number.
+double at(double a0, double a1, double b0, double b, double b1)
+{
+    const double product = (a1 - a0) * (b - b0);
+    const double width = b1 - b0;
+    if (std::isfinite(product) && std::isfinite(width))
+        return a0 + product / width;
+    const double f = (b / 2 - b0 / 2) / (b1 / 2 - b0 / 2);
+    return a0 * (1 - f) + a1 * f;
+}
+
+// A scale in pixels per unit that the traces can multiply by: a range so narrow that the
+// division overflows (two samples a few denormals apart) has none.
+bool usable_scale(double scale)
+{
+    return std::isfinite(scale) && scale > 0;
+}
+
 } // namespace
 
 void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
@@ -113,13 +133,17 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
     Canvas& canvas = *area.canvas;
 
     // The columns of the samples every trace shares, up to the first time that is not a
-    // number inside the range (from there on each trace works its own way).
+    // number inside the range (from there on each trace works its own way). With both
+    // scales usable, a time or value inside its range is at most the plot's width or height
+    // from the edge, so the conversions to pixels below always fit.
     const double tMin = v.tMin, tMax = v.tMax;
     const double tScale = v.plotWidth / (tMax - tMin);
+    const double yScale = v.plotHeight / (v.yMax - v.yMin);
     const int x0 = area.left + v.plotLeft;
     traceColumnCount_ = 0;
     const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin) &&
-                          std::isfinite(v.yMax - v.yMin) && v.yMax > v.yMin;
+                          std::isfinite(v.yMax - v.yMin) && usable_scale(tScale) &&
+                          usable_scale(yScale);
     for (std::uint32_t k = viewStart; shortcut && k != tail; k = k + 1 == capacity ? 0 : k + 1) {
         const double t = samples[k].t;
         if (!(t >= tMin && t <= tMax)) // also a time that is not a number
@@ -142,6 +166,17 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     const int x0 = area.left + v.plotLeft;
     const int bottom = area.top + v.plotBottom;
     const int top = bottom - v.plotHeight;
+    // Pixels from the plot's left edge and from its bottom edge. Where a range is too narrow
+    // for its scale to be a number, the distance is scaled before it is divided by the range.
+    const bool tScaled = usable_scale(tScale), yScaled = usable_scale(yScale);
+    auto xOf = [&](double t) {
+        const double along = tScaled ? (t - tMin) * tScale : (t - tMin) * v.plotWidth / (tMax - tMin);
+        return x0 + trunc_to_int(along + 0.5);
+    };
+    auto yOf = [&](double y) {
+        const double up = yScaled ? (y - yMin) * yScale : (y - yMin) * v.plotHeight / (yMax - yMin);
+        return bottom - trunc_to_int(up + 0.5);
+    };
 
     canvas.pen.color = channelColor[channel];
     canvas.pen.width = 1;
@@ -168,7 +203,9 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     if (!restart && tc < tMax) {
         const int* column = traceColumns_.get();
         const std::uint32_t n = traceColumnCount_;
-        auto row = [&](double y) { return bottom - int((y - yMin) * yScale + 0.5); };
+        // Only with usable scales (see DrawTraces), so a value inside the range is at most
+        // the plot's height above its bottom.
+        auto inRow = [&](double y) { return bottom - int((y - yMin) * yScale + 0.5); };
         std::uint32_t i = 0;
         bool inside = true;
         while (inside && i < n) {
@@ -191,10 +228,10 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
                 lastT = s.t;
                 k = k + 1 == capacity ? 0 : k + 1;
             }
-            sink.add(QPoint(x, row(first)));
-            sink.add(QPoint(x, row(high)));
-            sink.add(QPoint(x, row(low)));
-            sink.add(QPoint(x, row(last)));
+            sink.add(QPoint(x, inRow(first)));
+            sink.add(QPoint(x, inRow(high)));
+            sink.add(QPoint(x, inRow(low)));
+            sink.add(QPoint(x, inRow(last)));
             P = Point2{lastT, last};
             tc = lastT;
         }
@@ -213,10 +250,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
         double y = s.value[channel];
         // The common case first: a sample inside both ranges while the trace is inside.
         if (!out && !restart && t >= tMin && t <= tMax && y >= yMin && y <= yMax) {
-            // Inside the ranges, but a range as wide as the doubles reach makes the scale
-            // infinite or zero: the conversion is bounded like the clipped points below.
-            sink.add(QPoint(x0 + trunc_to_int((t - tMin) * tScale + 0.5),
-                            bottom - trunc_to_int((y - yMin) * yScale + 0.5)));
+            sink.add(QPoint(xOf(t), yOf(y)));
             P = Point2{t, y};
             tc = t;
             stay = 0;
@@ -231,15 +265,15 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
 
         // Horizontal cut at the ends of the time range.
         if (t >= tMin && t > tMax) {
-            y = t == P.t ? P.y : P.y + (y - P.y) * (tMax - P.t) / (t - P.t);
+            y = t == P.t ? P.y : at(P.y, y, P.t, tMax, t);
             if (P.y < yMax && y > yMax) {
-                t = y == P.y ? P.t : P.t + (tMax - P.t) * (yMax - P.y) / (y - P.y);
+                t = y == P.y ? P.t : at(P.t, tMax, P.y, yMax, y);
                 y = yMax;
             } else {
                 const double yc = y;
                 t = tMax;
                 if (P.y > yMin && yc < yMin) {
-                    t = yc == P.y ? P.t : P.t + (tMax - P.t) * (P.y - yMin) / (P.y - yc);
+                    t = yc == P.y ? P.t : at(P.t, tMax, P.y, yMin, yc);
                     y = yMin;
                 }
             }
@@ -251,8 +285,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             if (kn != tail && finite(samples[kn])) {
                 const Sample& next = samples[kn];
                 const double own = s.value[channel];
-                y = next.t == t ? own
-                                : own + (next.value[channel] - own) * (tMin - t) / (next.t - t);
+                y = next.t == t ? own : at(own, next.value[channel], t, tMin, next.t);
             }
             t = tMin;
             out = y > yMax || y < yMin;
@@ -267,26 +300,26 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
                 e = Point2{t, y};
                 P = e;
             } else if (y < yMin) {
-                const double tx = y == P.y ? P.t : P.t + (t - P.t) * (P.y - yMin) / (P.y - y);
+                const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMin, y);
                 e = Point2{tx, yMin};
                 P = Point2{tx, y};
                 out = true;
                 advance = false;
             } else {
-                const double tx = y == P.y ? P.t : P.t + (t - P.t) * (yMax - P.y) / (y - P.y);
+                const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMax, y);
                 e = Point2{tx, yMax};
                 P = Point2{tx, y};
                 out = true;
                 advance = false;
             }
         } else if (P.y > yMax && inside) {
-            const double tx = y == P.y ? P.t : P.t + (t - P.t) * (P.y - yMax) / (P.y - y);
+            const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMax, y);
             e = Point2{tx, yMax};
             P = e;
             out = false;
             advance = false;
         } else if (P.y < yMin && inside) {
-            const double tx = y == P.y ? P.t : P.t + (t - P.t) * (yMin - P.y) / (y - P.y);
+            const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMin, y);
             e = Point2{tx, yMin};
             P = e;
             out = false;
@@ -297,13 +330,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
         }
 
         // Pixels of the emitted point; outside the range it lies exactly on the edge.
-        const int x = x0 + trunc_to_int((e.t - tMin) * tScale + 0.5);
-        int py;
-        if (out)
-            py = e.y < yMax ? bottom : top;
-        else
-            py = bottom - trunc_to_int((e.y - yMin) * yScale + 0.5);
-        sink.add(QPoint(x, py));
+        sink.add(QPoint(xOf(e.t), out ? (e.y < yMax ? bottom : top) : yOf(e.y)));
 
         tc = e.t;
         // Every round that keeps the sample changes the in/out state; a sample still not

@@ -206,14 +206,15 @@ void Canvas::LineTo(int x, int y)
     const QPoint from = penPos_;
     const QPoint to(x, y);
     penPos_ = to;
-    const int dx = to.x() - from.x();
-    const int dy = to.y() - from.y();
-    const int steps = std::max(std::abs(dx), std::abs(dy));
+    const long long dx = (long long)to.x() - from.x();
+    const long long dy = (long long)to.y() - from.y();
+    const long long steps = std::max(std::llabs(dx), std::llabs(dy));
     if (steps == 0)
         return;
-    const auto back = [steps](int d) {
-        const double v = double(d) * (steps - 1) / steps;
-        return int(v < 0 ? v - 0.5 : v + 0.5);
+    // |d| <= steps, so the shortened difference stays between the two end points.
+    const auto back = [steps](long long d) {
+        const double v = double(d) * double(steps - 1) / double(steps);
+        return (long long)(v < 0 ? v - 0.5 : v + 0.5);
     };
     DirectTarget target;
     if (directTarget(target)) {
@@ -222,14 +223,24 @@ void Canvas::LineTo(int x, int y)
         return;
     }
     applyPen();
-    painter().drawLine(from, from + QPoint(back(dx), back(dy)));
+    painter().drawLine(from, QPoint(int(from.x() + back(dx)), int(from.y() + back(dy))));
 }
 
 void Canvas::Polyline(const QPoint* points, int count)
 {
-    if (count < 2)
+    if (count < 1)
         return;
     DirectTarget target;
+    if (count == 1) {
+        // A polyline of one point is that point.
+        if (directTarget(target)) {
+            target.plot(points[0].x(), points[0].y());
+        } else {
+            applyPen();
+            painter().drawPoint(points[0]);
+        }
+        return;
+    }
     if (pen.style == PenStyle::Solid && directTarget(target)) {
         for (int i = 0; i + 1 < count;) {
             const int x = points[i].x();
@@ -241,9 +252,9 @@ void Canvas::Polyline(const QPoint* points, int count)
             // Consecutive vertical lines on one column (a trace's column of many samples goes
             // down and up again) cover one run of pixels: each line starts where the one
             // before left off, so the union is one interval. It is written once.
-            int from = INT_MAX, to = INT_MIN;
+            long long from = LLONG_MAX, to = LLONG_MIN;
             for (; i + 1 < count && points[i + 1].x() == x; ++i) {
-                const int y0 = points[i].y(), y1 = points[i + 1].y();
+                const long long y0 = points[i].y(), y1 = points[i + 1].y();
                 if (y1 > y0) {
                     from = std::min(from, y0);
                     to = std::max(to, y1 - 1);
@@ -259,79 +270,6 @@ void Canvas::Polyline(const QPoint* points, int count)
     }
     applyPen();
     painter().drawPolyline(points, count);
-}
-
-// Thin lines are written straight into an image: the painter's general line stroker costs
-// about a microsecond per segment and allocates for dotted pens, which the long traces and
-// the grid of the diagram cannot afford. Only for a one-pixel pen on an image of 32-bit
-// pixels painted without transformation, clipping or a special composition mode.
-bool Canvas::directTarget(DirectTarget& t)
-{
-    if (!image_ || image_->isNull() || pen.width > 1)
-        return false;
-    const QImage::Format format = image_->format();
-    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
-        format != QImage::Format_ARGB32_Premultiplied)
-        return false;
-    if (painter_ && painter_->isActive() &&
-        (painter_->hasClipping() || !painter_->transform().isIdentity() ||
-         painter_->compositionMode() != QPainter::CompositionMode_SourceOver))
-        return false;
-    t.width = image_->width();
-    t.height = image_->height();
-    t.stride = image_->bytesPerLine() / 4;
-    t.base = reinterpret_cast<std::uint32_t*>(image_->bits());
-    t.value = 0xFF000000u | to_qcolor(pen.color).rgb();
-    return true;
-}
-
-// The pixels of column x from row `from` to row `to`, both included.
-void Canvas::DirectTarget::column(int x, int from, int to) const
-{
-    if (unsigned(x) >= unsigned(width))
-        return;
-    from = std::max(from, 0);
-    to = std::min(to, height - 1);
-    std::uint32_t* px = base + from * stride + x;
-    for (int y = from; y <= to; ++y, px += stride)
-        *px = value;
-}
-
-// The pixels from a towards b, b itself left out: max(|dx|, |dy|) of them, the minor
-// coordinate rounded half away from zero. With a dot phase, three pixels on, three off.
-void Canvas::DirectTarget::segment(QPoint a, QPoint b, int* dotPhase) const
-{
-    const int x0 = a.x(), y0 = a.y();
-    const int dx = b.x() - x0, dy = b.y() - y0;
-    const int adx = std::abs(dx), ady = std::abs(dy);
-    if (dx == 0 && !dotPhase) {
-        if (dy != 0)
-            column(x0, dy > 0 ? y0 : y0 + dy + 1, dy > 0 ? y0 + dy - 1 : y0);
-        return;
-    }
-    const bool xMajor = adx >= ady;
-    const int steps = xMajor ? adx : ady;
-    const int minorDelta = xMajor ? ady : adx;
-    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
-    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
-    int error = steps; // 2 * k * minorDelta + steps, kept below 2 * steps
-    int major = xMajor ? x0 : y0;
-    int minor = xMajor ? y0 : x0;
-    for (int k = 0; k < steps; ++k) {
-        const bool on = !dotPhase || (*dotPhase)++ % 6 < 3;
-        if (on) {
-            if (xMajor)
-                plot(major, minor);
-            else
-                plot(minor, major);
-        }
-        major += majorStep;
-        error += 2 * minorDelta;
-        if (error >= 2 * steps) {
-            error -= 2 * steps;
-            minor += minorStep;
-        }
-    }
 }
 
 void Canvas::Polygon(const QPoint* points, int count)

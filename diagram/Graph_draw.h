@@ -80,7 +80,7 @@ public:
 
     void MoveTo(int x, int y);
     void LineTo(int x, int y); // the end point itself is not drawn
-    void Polyline(const QPoint* points, int count); // every point drawn
+    void Polyline(const QPoint* points, int count); // every point drawn, also a single one
     void Polygon(const QPoint* points, int count);   // filled with the brush, outlined with the pen
     void FillRect(const QRect& r);                   // right and bottom exclusive
     void FrameRect(const QRect& r);                  // one-pixel outline in the brush colour
@@ -108,7 +108,7 @@ private:
                 base[y * stride + x] = value;
         }
         void segment(QPoint a, QPoint b, int* dotPhase) const;
-        void column(int x, int from, int to) const;
+        void column(int x, long long from, long long to) const;
     };
     bool directTarget(DirectTarget& target);
     void applyPen();

@@ -5,6 +5,11 @@
 #include <QPainter>
 #include <gtest/gtest.h>
 
+#include <limits>
+#include <random>
+#include <utility>
+#include <vector>
+
 namespace {
 
 QImage blank(int w, int h, Color fill = 0x00FF00)
@@ -171,4 +176,82 @@ TEST(Canvas, LinesLeaveTheirEndPointCoverEveryPolylinePointAndDotThreeOnThreeOff
     canvas.release();
     for (int x = 2; x <= 20; ++x)
         EXPECT_EQ(px(img, x, 20), (x - 2) % 6 < 3 && x < 20 ? clBlack : clWhite) << x;
+}
+
+namespace {
+
+// The pixels the thin-line stepping sets for the line from a towards b (b left out), worked
+// out step by step in full-width arithmetic and kept where they fall inside w x h.
+QImage stepped_line(QPoint a, QPoint b, int w, int h, bool dotted)
+{
+    QImage img = blank(w, h, clWhite);
+    const long long dx = (long long)b.x() - a.x(), dy = (long long)b.y() - a.y();
+    const bool xMajor = std::llabs(dx) >= std::llabs(dy);
+    const long long steps = xMajor ? std::llabs(dx) : std::llabs(dy);
+    const long long minorDelta = xMajor ? std::llabs(dy) : std::llabs(dx);
+    long long major = xMajor ? a.x() : a.y(), minor = xMajor ? a.y() : a.x();
+    const int majorStep = (xMajor ? dx : dy) < 0 ? -1 : 1;
+    const int minorStep = (xMajor ? dy : dx) < 0 ? -1 : 1;
+    long long error = steps;
+    for (long long k = 0; k < steps; ++k) {
+        const long long x = xMajor ? major : minor, y = xMajor ? minor : major;
+        if ((!dotted || k % 6 < 3) && x >= 0 && x < w && y >= 0 && y < h)
+            img.setPixelColor(int(x), int(y), Qt::black);
+        major += majorStep;
+        error += 2 * minorDelta;
+        if (error >= 2 * steps) {
+            error -= 2 * steps;
+            minor += minorStep;
+        }
+    }
+    return img;
+}
+
+} // namespace
+
+// A line reaching far outside the picture is cut to it before it is stepped: the pixels
+// inside are exactly those of the whole line, for solid and dotted pens, and a line from one
+// end of the coordinates to the other costs no more than one across the picture.
+TEST(Canvas, LinesFarOutsideThePictureSetTheSamePixelsInsideAsTheWholeLine)
+{
+    const int w = 64, h = 48;
+    std::vector<std::pair<QPoint, QPoint>> lines = {
+        {{-3000, 20}, {3000, 25}},   {{30, -5000}, {33, 4000}}, {{-100, -100}, {200, 150}},
+        {{63, 47}, {-2000, -1500}}, {{-7, 60}, {70, -9}},       {{10, 10}, {10, -800}},
+        {{-50, 47}, {2000, 47}},     {{-50, 48}, {2000, 48}},   {{100, 100}, {200, 300}},
+    };
+    std::mt19937 rng(7);
+    std::uniform_int_distribution<int> coord(-4000, 4000);
+    for (int i = 0; i < 400; ++i)
+        lines.push_back({{coord(rng), coord(rng)}, {coord(rng), coord(rng)}});
+    for (const auto& [a, b] : lines)
+        for (bool dotted : {false, true}) {
+            QImage img = blank(w, h, clWhite);
+            Canvas canvas(&img);
+            canvas.pen.color = clBlack;
+            canvas.pen.style = dotted ? PenStyle::Dot : PenStyle::Solid;
+            canvas.MoveTo(a.x(), a.y());
+            canvas.LineTo(b.x(), b.y());
+            canvas.release();
+            ASSERT_EQ(count_differing(img, stepped_line(a, b, w, h, dotted)), 0)
+                << a.x() << "," << a.y() << " -> " << b.x() << "," << b.y() << (dotted ? " dotted" : "");
+        }
+
+    // From one end of the coordinates to the other (four thousand million steps each): the
+    // part inside is the line through the picture that the stepping gives, here a diagonal.
+    const int most = std::numeric_limits<int>::max(), least = std::numeric_limits<int>::min();
+    QImage img = blank(w, h, clWhite);
+    Canvas canvas(&img);
+    canvas.pen.color = clBlack;
+    canvas.MoveTo(least, least);
+    canvas.LineTo(most, most);
+    const QPoint across[] = {{least, 20}, {most, 20}, {20, most}, {20, least}};
+    canvas.Polyline(across, 4);
+    canvas.MoveTo(-1000000000, 30); // half way up at x = 0, rounded up
+    canvas.LineTo(1000000000, 31);
+    canvas.release();
+    for (int x = 0; x < w; ++x)
+        for (int y = 0; y < h; ++y)
+            EXPECT_EQ(px(img, x, y), x == y || y == 20 || x == 20 || y == 31 ? clBlack : clWhite)
+                << x << "," << y;
 }

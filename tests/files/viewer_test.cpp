@@ -4,6 +4,7 @@
 
 #include "Diagramx.h"
 #include "Dmg_file.h"
+#include "ImageControl.h"
 #include "Load_dat.h"
 #include "Modal.h"
 #include "Print_box.h"
@@ -17,6 +18,7 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -25,7 +27,10 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <functional>
+#include <limits>
 #include <memory>
+#include <vector>
 
 namespace {
 
@@ -55,6 +60,51 @@ void write_file(const QString& path, int n, std::int16_t yMax, std::int16_t yMin
     s.y_min = yMin;
     s.flags = flags;
     dmg_write(path, d, s);
+}
+
+// Trace colours that nothing else in the picture uses.
+constexpr std::uint32_t kTraceColours[8] = {0x2060A0, 0x20A060, 0xA02060, 0x60A020,
+                                            0xA06020, 0x6020A0, 0x40C0C0, 0xC040C0};
+
+// 100 samples 1 ms apart, channel c around 10 c, as a file would hold them.
+std::vector<Sample> ordinary_samples(int n = 100)
+{
+    std::vector<Sample> rows(std::size_t(n), Sample{});
+    for (int k = 0; k < n; ++k) {
+        for (int c = 0; c < 8; ++c)
+            rows[std::size_t(k)].value[c] = 10.0 * c + std::sin(k * 0.1 + c);
+        rows[std::size_t(k)].t = k * 0.001;
+    }
+    return rows;
+}
+
+// Writes the samples as they stand, with the fixed scale -2000 .. 2000 on or off.
+void write_samples(const QString& path, const std::vector<Sample>& rows, bool fixedScale = false)
+{
+    DmgHeader header;
+    header.count = std::uint32_t(rows.size());
+    for (int c = 0; c < 8; ++c)
+        header.colour[c] = kTraceColours[c];
+    header.y_max = 2000;
+    header.y_min = -2000;
+    header.flags = fixedScale ? 1 : 0;
+    dmg_seal_header(header);
+    const DmgHeaderBytes bytes = dmg_encode_header(header);
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    f.write(reinterpret_cast<const char*>(rows.data()), qint64(rows.size() * sizeof(Sample)));
+}
+
+// The bounding box of the pixels of colour c.
+QRect ink_of(const QImage& img, std::uint32_t c)
+{
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (std::uint32_t(from_qcolor(img.pixelColor(x, y))) == c)
+                box |= QRect(x, y, 1, 1);
+    return box;
 }
 
 class Viewer : public ::testing::Test {
@@ -412,4 +462,137 @@ TEST_F(Viewer, SecondOpeningShowsTheLastLimitsButNoDiagram)
     EXPECT_FALSE(window->CheckBox_scala_asse_y->isChecked());
     EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
     EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
+}
+
+
+TEST_F(Viewer, ValuesThatAreNoNumbersBreakOnlyTheirOwnTraceAndHugeOnesKeepTheOthersDrawn)
+{
+    const double inf = std::numeric_limits<double>::infinity();
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<Sample>&)> change;
+        int gapChannel; // the channel with no ink at sample 50, or -1
+    } cases[] = {
+        {"not a number", [](auto& r) { r[50].value[2] = std::nan(""); }, 2},
+        {"infinite", [&](auto& r) { r[50].value[5] = inf; r[51].value[5] = -inf; }, 5},
+        // Values so far apart that the width of their range is no double.
+        {"huge",
+         [](auto& r) {
+             for (std::size_t k = 0; k < r.size(); ++k)
+                 for (int c = 0; c < 8; ++c)
+                     r[k].value[c] = (c - 3.5) * 2e307 + 1e306 * std::sin(k * 0.1);
+             r[30].value[2] = 1.7e308;
+             r[31].value[2] = -1.7e308;
+         },
+         -1},
+        {"one sample", [](auto& r) { r.resize(1); }, -1},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        std::vector<Sample> rows = ordinary_samples();
+        c.change(rows);
+        write_samples(path("odd.dmg"), rows);
+        ASSERT_TRUE(window->load_file(path("odd.dmg")));
+        const ViewState& v = diagram().view;
+        ASSERT_TRUE(std::isfinite(v.yMax - v.yMin) && v.yMax > v.yMin);
+        ASSERT_TRUE(std::isfinite(v.tMax - v.tMin) && v.tMax > v.tMin);
+        const QImage img = diagram().Snapshot();
+        const QRect plot(QPoint(v.plotLeft, v.plotBottom - v.plotHeight),
+                         QPoint(v.plotLeft + v.plotWidth, v.plotBottom));
+        for (int ch = 0; ch < 8; ++ch) {
+            const QRect ink = ink_of(img, kTraceColours[ch]);
+            ASSERT_FALSE(ink.isEmpty()) << "channel " << ch + 1;
+            EXPECT_TRUE(plot.contains(ink)) << "channel " << ch + 1;
+            if (rows.size() == 1) // the sample's point, in the middle of the plot in time
+                EXPECT_EQ(ink.size(), QSize(1, 1)) << "channel " << ch + 1;
+            else // from the first sample to the last
+                EXPECT_GE(ink.width(), v.plotWidth - 2 * v.tickLength) << "channel " << ch + 1;
+        }
+        if (c.gapChannel >= 0) {
+            const int x = v.plotLeft + int((0.050 - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5);
+            const QImage column = img.copy(x, 0, 1, img.height());
+            EXPECT_TRUE(ink_of(column, kTraceColours[c.gapChannel]).isEmpty());
+            EXPECT_FALSE(ink_of(column, kTraceColours[c.gapChannel ^ 1]).isEmpty());
+        }
+    }
+}
+
+TEST_F(Viewer, CursorReadoutsComeFromTheFileNowLoaded)
+{
+    window->CheckBox_cursor_asseT->click();
+    window->CheckBox_cursor_asseY->click();
+    const std::vector<Sample> plain = ordinary_samples();
+    std::vector<Sample> huge = plain;
+    huge[10].value[3] = 1.7e308;
+    huge[11].value[4] = -1.7e308;
+    write_samples(path("plain.dmg"), plain);
+    write_samples(path("huge.dmg"), huge);
+    ASSERT_TRUE(window->load_file(path("plain.dmg")));
+    double fresh[4];
+    for (int c = 0; c < 4; ++c)
+        fresh[c] = diagram().CursorReading(c);
+    ASSERT_TRUE(window->load_file(path("huge.dmg")));
+    for (int c = 0; c < 4; ++c)
+        EXPECT_TRUE(std::isfinite(diagram().CursorReading(c))) << c;
+    ASSERT_TRUE(window->load_file(path("plain.dmg")));
+    for (int c = 0; c < 4; ++c)
+        EXPECT_EQ(diagram().CursorReading(c), fresh[c]) << c;
+}
+
+// Files whose times or values lie at the ends of what doubles hold: each trace is drawn in
+// its place across the plot, on the screen and on the page (the preview's picture and a
+// printer's painter), without stepping through pixels far outside the picture.
+TEST_F(Viewer, FilesAtTheEndsOfTheDoublesDrawAcrossThePlotOnScreenAndOnThePage)
+{
+    const double tiny = 4.9406564584124654e-324; // the smallest double above 0
+    const double most = std::numeric_limits<double>::max();
+    struct Case {
+        const char* name;
+        std::vector<Sample> rows;
+        bool fixed;
+    } cases[] = {
+        {"times a denormal apart", {Sample{{1, 5}, 0}, Sample{{3000, 5}, tiny}}, true},
+        {"times at both ends of the doubles", {Sample{{0, 5}, -most}, Sample{{1, 5}, most}}, false},
+        {"values at both ends of the doubles",
+         {Sample{{most, 5}, 0}, Sample{{-most, 6}, 0.001}, Sample{{most, 7}, 0.002}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        write_samples(path("ends.dmg"), c.rows, c.fixed);
+        ASSERT_TRUE(window->load_file(path("ends.dmg")));
+        // The trace's ink in the part of img that shows the diagram.
+        auto expect_across = [&](const QImage& img, const ViewState& v, QPoint origin, QRect part) {
+            const QRect plot = QRect(QPoint(v.plotLeft, v.plotBottom - v.plotHeight),
+                                     QPoint(v.plotLeft + v.plotWidth, v.plotBottom))
+                                   .translated(origin);
+            const QRect ink = ink_of(img.copy(part), kTraceColours[0]).translated(part.topLeft());
+            EXPECT_TRUE(plot.contains(ink));
+            EXPECT_GE(ink.width(), v.plotWidth - 2 * v.tickLength);
+        };
+        const QImage screen = diagram().Snapshot();
+        expect_across(screen, diagram().view, QPoint(0, 0), screen.rect());
+
+        for (bool onPrinter : {false, true}) {
+            SCOPED_TRACE(onPrinter ? "printer" : "preview");
+            PageTarget page;
+            page.onPrinter = onPrinter;
+            page.dpi = 96;
+            QImage sheet(page.device.physicalWidth, page.device.physicalHeight, QImage::Format_RGB32);
+            sheet.fill(Qt::white);
+            QPainter painter;
+            std::unique_ptr<Canvas> canvas;
+            if (onPrinter) {
+                painter.begin(&sheet);
+                canvas = std::make_unique<Canvas>(&painter, sheet.rect());
+            } else {
+                canvas = std::make_unique<Canvas>(&sheet);
+            }
+            page.canvas = canvas.get();
+            const PageLayout layout = compose_page(page, &diagram(), window->loaded_names());
+            canvas.reset();
+            painter.end();
+            const DrawArea& area = diagram().printArea;
+            expect_across(sheet, diagram().printView, QPoint(area.left, area.top), layout.diagramBox);
+        }
+    }
 }

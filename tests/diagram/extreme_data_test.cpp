@@ -1,0 +1,106 @@
+// Samples at the ends of what doubles hold: times a few denormals apart, times and values
+// near the largest doubles, a single sample. Every picture keeps the traces inside the plot,
+// maps the samples to the plot's edges as their ranges say, and never steps through pixels
+// far outside the picture (which made such pictures take seconds).
+
+#include "paint_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cfloat>
+#include <cmath>
+#include <vector>
+
+namespace {
+
+struct Row {
+    double t, v0, v1;
+};
+
+struct ExtremeCase {
+    const char* name;
+    std::vector<Row> rows;
+    bool fixed; // fixed scale -2000 .. 2000
+    // Which edges of the plot channel 0's ink reaches.
+    bool left, right, top, bottom;
+    // The values at which channel 0's ink begins and ends, where the case says.
+    double inkLow = std::nan(""), inkHigh = std::nan("");
+};
+
+// The bounding box of the pixels in colour c.
+QRect ink_of(const QImage& img, Color c)
+{
+    QRect box;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (from_qcolor(img.pixelColor(x, y)) == c)
+                box |= QRect(x, y, 1, 1);
+    return box;
+}
+
+} // namespace
+
+TEST(ExtremeData, TracesStayInThePlotAndReachTheEdgesTheirRangesGive)
+{
+    const double tiny = 4.9406564584124654e-324; // the smallest double above 0
+    const double none = std::nan("");
+    const ExtremeCase cases[] = {
+        // Two samples a denormal apart: the first on the left edge, the second on the right.
+        {"times a denormal apart", {{0, 0, 5}, {tiny, 1, 5}}, false, true, true, false, false},
+        // The same leaving the fixed range: up to the top edge at the right.
+        {"times a denormal apart, fixed scale", {{0, 1, 5}, {tiny, 3000, 5}}, true, true, true, true, false},
+        // Times wider apart than the doubles reach: the range is cut to the widest one there
+        // is, and the line crosses it from a quarter of the way to three quarters.
+        {"times at both ends of the doubles", {{-DBL_MAX, 0, 5}, {DBL_MAX, 1, 5}}, false, true, true, false, false,
+         0.25, 0.75},
+        // Values likewise: the trace runs along the top and bottom edges, the other is drawn.
+        {"values at both ends of the doubles", {{0, DBL_MAX, 5}, {0.001, -DBL_MAX, 6}, {0.002, 1.7e308, 7}},
+         false, true, true, true, true},
+        // One value so large that widening it by 1 changes nothing: a line across the middle.
+        {"one huge value", {{0, 1e300, none}, {0.001, 1e300, none}}, false, true, true, false, false},
+        // One sample: its point in the middle of the plot.
+        {"one sample", {{5, 3, none}}, false, false, false, false, false},
+    };
+    for (const ExtremeCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        DiagramHost h(700, 450);
+        for (const Row& r : c.rows) {
+            const double values[8] = {r.v0, r.v1, 0, 0, 0, 0, 0, 0};
+            h.d->AddSample(r.t, values, 8);
+        }
+        h.showOnly(0);
+        h.d->channelVisible[1] = 1;
+        ViewState v = h.d->view;
+        v.fixedScale = c.fixed;
+        v.fixedYMax = 2000;
+        v.fixedYMin = -2000;
+        PaintTarget t(700, 450);
+        h.d->Paint(t.area, v);
+
+        ASSERT_TRUE(std::isfinite(v.tMax - v.tMin) && v.tMax > v.tMin);
+        ASSERT_TRUE(std::isfinite(v.yMax - v.yMin) && v.yMax > v.yMin);
+        const QRect plot(QPoint(v.plotLeft, v.plotBottom - v.plotHeight),
+                         QPoint(v.plotLeft + v.plotWidth, v.plotBottom));
+        const QRect ink = ink_of(t.picture(), h.d->channelColor[0]);
+        ASSERT_FALSE(ink.isEmpty());
+        EXPECT_TRUE(plot.contains(ink));
+        // The frame and the ticks are drawn over the trace's pixels at the plot's edges.
+        const int near = v.tickLength + 1;
+        EXPECT_EQ(ink.left() <= plot.left() + near, c.left);
+        EXPECT_EQ(ink.right() >= plot.right() - near, c.right);
+        EXPECT_EQ(ink.top() <= plot.top() + near, c.top);
+        EXPECT_EQ(ink.bottom() >= plot.bottom() - near, c.bottom);
+        if (std::isfinite(c.inkLow)) {
+            const Scale s{v};
+            EXPECT_NEAR(ink.bottom(), s.y(c.inkLow), 1);
+            EXPECT_NEAR(ink.top(), s.y(c.inkHigh), 1);
+        }
+        if (c.rows.size() == 1) {
+            const Scale s{v};
+            EXPECT_EQ(ink, QRect(s.x(c.rows[0].t), s.y(c.rows[0].v0), 1, 1));
+        }
+        if (std::isfinite(c.rows[0].v1)) {
+            EXPECT_FALSE(ink_of(t.picture(), h.d->channelColor[1]).isEmpty());
+        }
+    }
+}
