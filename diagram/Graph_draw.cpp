@@ -54,11 +54,11 @@ QRect Canvas::ClipRect() const
 
 Canvas::FontSlot& Canvas::currentFont()
 {
-    if (currentSlot_ >= 0 && fonts_[currentSlot_].spec == font)
+    if (currentSlot_ >= 0 && fonts_[currentSlot_].key == font)
         return fonts_[currentSlot_];
     int freeSlot = -1;
     for (int i = 0; i < kFontSlots; ++i) {
-        if (fonts_[i].id != 0 && fonts_[i].spec == font) {
+        if (fonts_[i].id != 0 && fonts_[i].key == font) {
             currentSlot_ = i;
             return fonts_[i];
         }
@@ -78,7 +78,7 @@ Canvas::FontSlot& Canvas::currentFont()
     f.setUnderline(font.underline);
     f.setStrikeOut(font.strikeOut);
     const QFontMetrics metrics(f);
-    slot.spec = font;
+    slot.key = font;
     slot.font = f;
     slot.height = metrics.height();
     slot.ascent = metrics.ascent();
@@ -148,8 +148,8 @@ int Canvas::TextHeight(const QString&)
 void Canvas::applyPen()
 {
     // Building a QPen costs an allocation; it is rebuilt only when the pen changes.
-    if (!qpenValid_ || !(qpenSpec_.color == pen.color && qpenSpec_.width == pen.width &&
-                         qpenSpec_.style == pen.style)) {
+    if (!qpenValid_ || !(qpenKey_.color == pen.color && qpenKey_.width == pen.width &&
+                         qpenKey_.style == pen.style)) {
         QPen p(to_qcolor(pen.color));
         // One-pixel pens are cosmetic and cover both end points of what they are given.
         p.setWidth(pen.width <= 1 ? 0 : pen.width);
@@ -161,7 +161,7 @@ void Canvas::applyPen()
         else
             p.setStyle(Qt::SolidLine);
         qpen_ = p;
-        qpenSpec_ = pen;
+        qpenKey_ = pen;
         qpenValid_ = true;
     }
     painter().setPen(qpen_);

@@ -127,7 +127,7 @@ private:
     // The fonts built lately and the widths of short texts measured in them: a picture
     // switches between a few fonts and measures the same labels again and again.
     struct FontSlot {
-        CanvasFont spec;
+        CanvasFont key; // what the slot was built from
         QFont font;
         int height = 0;
         int ascent = 0;
@@ -156,7 +156,7 @@ private:
     std::unique_ptr<RunEntry[]> runs_;
     unsigned victim_ = 0;
     QPen qpen_;
-    CanvasPen qpenSpec_;
+    CanvasPen qpenKey_;
     bool qpenValid_ = false;
     struct TextPen {
         QPen pen;

@@ -7,9 +7,15 @@
 #include <QSaveFile>
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 #include <memory>
 #include <stdexcept>
+
+// The sample records are copied between the file and the diagram's ring as they lie in
+// memory; the file holds them little-endian, so this holds only on a little-endian host.
+static_assert(std::endian::native == std::endian::little,
+              "diagram files store sample records as little-endian memory images");
 
 namespace {
 
