@@ -6,6 +6,7 @@
 #include "Diagramx.h"
 
 #include "AxisScale.h"
+#include "TraceClip.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -100,23 +101,6 @@ private:
     QPoint first_, last_, low_, high_;
 };
 
-struct Point2 {
-    double t, y;
-};
-
-// The value at b on the line through (b0, a0) and (b1, a1): a0 + (a1 - a0) (b - b0) / (b1 - b0).
-// Where a difference or the product overflows (values near the ends of the doubles) it is
-// worked out from the fraction of the way instead, which stays a number.
-double at(double a0, double a1, double b0, double b, double b1)
-{
-    const double product = (a1 - a0) * (b - b0);
-    const double width = b1 - b0;
-    if (std::isfinite(product) && std::isfinite(width))
-        return a0 + product / width;
-    const double f = (b / 2 - b0 / 2) / (b1 / 2 - b0 / 2);
-    return a0 * (1 - f) + a1 * f;
-}
-
 // A scale in pixels per unit that the traces can multiply by: a range so narrow that the
 // division overflows (two samples a few denormals apart) has none.
 bool usable_scale(double scale)
@@ -188,8 +172,8 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     };
 
     std::uint32_t k = viewStart;
-    Point2 P{samples[k].t, samples[k].value[channel]};
-    bool out = false;
+    const TraceRange range{tMin, tMax, yMin, yMax};
+    TraceClipState clip{TracePoint{samples[k].t, samples[k].value[channel]}, false};
     bool restart = !finite(samples[k]);
     double tc = std::isfinite(samples[k].t) ? samples[k].t : -HUGE_VAL;
     int stay = 0; // rounds spent on the same sample without advancing
@@ -232,7 +216,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             sink.add(QPoint(x, inRow(high)));
             sink.add(QPoint(x, inRow(low)));
             sink.add(QPoint(x, inRow(last)));
-            P = Point2{lastT, last};
+            clip.previous = TracePoint{lastT, last};
             tc = lastT;
         }
     }
@@ -246,96 +230,37 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             k = k + 1 == capacity ? 0 : k + 1;
             continue;
         }
-        double t = s.t;
-        double y = s.value[channel];
+        const double t = s.t;
+        const double y = s.value[channel];
         // The common case first: a sample inside both ranges while the trace is inside.
-        if (!out && !restart && t >= tMin && t <= tMax && y >= yMin && y <= yMax) {
+        if (!clip.outside && !restart && t >= tMin && t <= tMax && y >= yMin && y <= yMax) {
             sink.add(QPoint(xOf(t), yOf(y)));
-            P = Point2{t, y};
+            clip.previous = TracePoint{t, y};
             tc = t;
             stay = 0;
             k = k + 1 == capacity ? 0 : k + 1;
             continue;
         }
         if (restart) {
-            P = Point2{t, y};
-            out = false;
+            clip = TraceClipState{TracePoint{t, y}, false};
             restart = false;
         }
 
-        // Horizontal cut at the ends of the time range.
-        if (t >= tMin && t > tMax) {
-            y = t == P.t ? P.y : at(P.y, y, P.t, tMax, t);
-            if (P.y < yMax && y > yMax) {
-                t = y == P.y ? P.t : at(P.t, tMax, P.y, yMax, y);
-                y = yMax;
-            } else {
-                const double yc = y;
-                t = tMax;
-                if (P.y > yMin && yc < yMin) {
-                    t = yc == P.y ? P.t : at(P.t, tMax, P.y, yMin, yc);
-                    y = yMin;
-                }
-            }
-        } else if (t < tMin) {
-            // Interpolate between this sample and the next at tMin (this sample's own value:
-            // for the first sample shown it is also the previous point, and for a sample
-            // further back in time it keeps the interpolation between real samples).
-            const std::uint32_t kn = k + 1 == capacity ? 0 : k + 1;
-            if (kn != tail && finite(samples[kn])) {
-                const Sample& next = samples[kn];
-                const double own = s.value[channel];
-                y = next.t == t ? own : at(own, next.value[channel], t, tMin, next.t);
-            }
-            t = tMin;
-            out = y > yMax || y < yMin;
-        }
-
-        // Vertical clipping against the value range.
-        bool advance = true;
-        Point2 e;
-        const bool inside = y >= yMin && y <= yMax;
-        if (!out) {
-            if (inside) {
-                e = Point2{t, y};
-                P = e;
-            } else if (y < yMin) {
-                const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMin, y);
-                e = Point2{tx, yMin};
-                P = Point2{tx, y};
-                out = true;
-                advance = false;
-            } else {
-                const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMax, y);
-                e = Point2{tx, yMax};
-                P = Point2{tx, y};
-                out = true;
-                advance = false;
-            }
-        } else if (P.y > yMax && inside) {
-            const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMax, y);
-            e = Point2{tx, yMax};
-            P = e;
-            out = false;
-            advance = false;
-        } else if (P.y < yMin && inside) {
-            const double tx = y == P.y ? P.t : at(P.t, t, P.y, yMin, y);
-            e = Point2{tx, yMin};
-            P = e;
-            out = false;
-            advance = false;
-        } else {
-            e = Point2{t, y > yMax ? yMax : yMin};
-            P = Point2{t, y};
-        }
+        const std::uint32_t kn = k + 1 == capacity ? 0 : k + 1;
+        const bool nextUsable = kn != tail && finite(samples[kn]);
+        const TracePoint next =
+            nextUsable ? TracePoint{samples[kn].t, samples[kn].value[channel]} : TracePoint{0, 0};
+        const TraceClipStep step =
+            clip_trace_step(clip, TracePoint{t, y}, nextUsable ? &next : nullptr, range);
+        const TracePoint e = step.point;
 
         // Pixels of the emitted point; outside the range it lies exactly on the edge.
-        sink.add(QPoint(xOf(e.t), out ? (e.y < yMax ? bottom : top) : yOf(e.y)));
+        sink.add(QPoint(xOf(e.t), step.outside ? (e.y < yMax ? bottom : top) : yOf(e.y)));
 
         tc = e.t;
         // Every round that keeps the sample changes the in/out state; a sample still not
         // passed after a few of them is passed, so odd data can never stall the loop.
-        if (!advance && ++stay < 4)
+        if (!step.advance && ++stay < 4)
             continue;
         stay = 0;
         k = k + 1 == capacity ? 0 : k + 1;
