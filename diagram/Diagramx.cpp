@@ -114,8 +114,8 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     showTCursors = showYCursors = 0;
 
     // 8. Cursors: T1, T2, Y1, Y2, chained as the picture's children; Y2 drawn first.
-    static constexpr std::uint8_t numbers[4] = {1, 2, 1, 2};
-    for (int i = 0; i < 4; ++i) {
+    static constexpr std::uint8_t numbers[CursorCount] = {1, 2, 1, 2};
+    for (int i = 0; i < CursorCount; ++i) {
         cursorValue[i] = CursorValue{};
         cursorValue[i].number = numbers[i];
         cursorItem[i] = DrawArea{};
@@ -123,14 +123,12 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
         cursorItem[i].width = kCursorHandleSize;
         cursorItem[i].height = kCursorHandleSize;
         cursorItem[i].data = &cursorValue[i];
-        cursorItem[i].onMouseMove = i < 2 ? &Diagramx::CursorTDrag : &Diagramx::CursorYDrag;
-        cursorItem[i].next = i < 3 ? &cursorItem[i + 1] : nullptr;
+        const bool isT = i == CursorT1 || i == CursorT2;
+        cursorItem[i].onMouseMove = isT ? &Diagramx::CursorTDrag : &Diagramx::CursorYDrag;
+        cursorItem[i].next = i + 1 < CursorCount ? &cursorItem[i + 1] : nullptr;
+        cursorOrder[CursorCount - 1 - i] = &cursorItem[i];
     }
-    screenArea.children = &cursorItem[0];
-    cursorOrder[0] = &cursorItem[3];
-    cursorOrder[1] = &cursorItem[2];
-    cursorOrder[2] = &cursorItem[1];
-    cursorOrder[3] = &cursorItem[0];
+    screenArea.children = &cursorItem[CursorT1];
     hitList = &screenArea;
     activeItem = nullptr;
 

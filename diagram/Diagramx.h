@@ -21,6 +21,10 @@ class QWidget;
 class ImageControl;
 class Diagramx;
 
+// The four cursors, in the order of the diagram's cursor arrays: two on the time axis, then
+// two on the value axis.
+enum CursorIndex : int { CursorT1, CursorT2, CursorY1, CursorY2, CursorCount };
+
 struct Sample {
     double value[8];
     double t; // seconds
@@ -176,12 +180,12 @@ public:
     std::uint16_t yTickCount = 0;
     TickEntry tTicks[kMaxTicks];
     std::uint16_t tTickCount = 0;
-    CursorValue cursorValue[4];
+    CursorValue cursorValue[CursorCount];
     std::uint16_t readoutLabelWidth = 0, readoutValueWidth = 0;
     std::uint8_t showTCursors = 0, showYCursors = 0;
     DrawArea screenArea;
-    DrawArea cursorItem[4]; // T1, T2, Y1, Y2
-    DrawArea* cursorOrder[4] = {};
+    DrawArea cursorItem[CursorCount];
+    DrawArea* cursorOrder[CursorCount] = {};
     DrawArea* hitList = nullptr;
     DrawArea* activeItem = nullptr;
 
@@ -191,8 +195,7 @@ public:
     void PlotMouseUp(const MouseData& mouse);
     DrawArea* HitTest(int x, int y);
 
-    // Cursors (Diagramx_cursors.cpp). The value the readout of a cursor (0 T1, 1 T2, 2 Y1,
-    // 3 Y2) shows: the exact label value when the cursor sits on a labelled tick, else the
+    // Cursors (Diagramx_cursors.cpp). The value the readout of a cursor (a CursorIndex) shows: the exact label value when the cursor sits on a labelled tick, else the
     // range minimum plus the cursor's offset.
     double CursorReading(int cursor) const;
 

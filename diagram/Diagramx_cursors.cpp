@@ -27,7 +27,7 @@ constexpr char16_t kReadoutFormat[] = u"0.0000000";
 
 bool is_t_cursor(int cursor)
 {
-    return cursor < 2;
+    return cursor == CursorT1 || cursor == CursorT2;
 }
 
 // The tick whose pixel is exactly `pixel`, by binary search in a table sorted by pixel
@@ -182,7 +182,7 @@ void Diagramx::DrawHandleNumber(const QRect& box, int inkLeft, int inkTop, std::
 
 double Diagramx::CursorReading(int cursor) const
 {
-    if (cursor < 0 || cursor > 3)
+    if (cursor < 0 || cursor >= CursorCount)
         return 0;
     const DrawArea& item = cursorItem[cursor];
     const double offset = cursorValue[cursor].offset;
@@ -233,7 +233,7 @@ void Diagramx::DrawCursors(DrawArea* grabbed)
 {
     // The grabbed handle goes on top: last in the drawing order.
     if (grabbed) {
-        DrawArea** end = cursorOrder + 4;
+        DrawArea** end = cursorOrder + CursorCount;
         DrawArea** at = std::find(cursorOrder, end, grabbed);
         if (at != end)
             std::rotate(at, at + 1, end);
@@ -241,12 +241,12 @@ void Diagramx::DrawCursors(DrawArea* grabbed)
     if (showTCursors || showYCursors)
         KeepSnapshot();
     if (showTCursors) {
-        PlaceCursor(0);
-        PlaceCursor(1);
+        PlaceCursor(CursorT1);
+        PlaceCursor(CursorT2);
     }
     if (showYCursors) {
-        PlaceCursor(2);
-        PlaceCursor(3);
+        PlaceCursor(CursorY1);
+        PlaceCursor(CursorY2);
     }
     for (DrawArea* item : cursorOrder) {
         const int cursor = int(item - cursorItem);
