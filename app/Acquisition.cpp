@@ -9,8 +9,13 @@ int Acquisition::start()
     acquisition_on = 1;
     running_ = true;
     ticks_.restart(clock_.wallNs());
+    // A capture may open with samples stored from here on, not with those of an earlier
+    // acquisition still in the ring.
+    const RingSnapshot snapshot = ring_snapshot();
+    seenWrite_ = snapshot.write;
+    storedSinceStart_ = 0;
     if (settings.trigger_mode.load() == 0)
-        ring_display = ring_write.load(); // only what arrives from now on is shown
+        ring_display = snapshot.write; // only what arrives from now on is shown
     else
         trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED));
     return DrainTicks::kMinIntervalMs;
@@ -30,12 +35,18 @@ void Acquisition::pause()
     running_ = false;
 }
 
+void Acquisition::ringEmptied()
+{
+    seenWrite_ = 0;
+}
+
 AcquisitionStep Acquisition::tick(DiagramFill fill)
 {
     AcquisitionStep step;
     slots_.clear();
     // Samples stored after this moment wait for the next tick.
     const RingSnapshot snapshot = ring_snapshot();
+    countStored(snapshot.write);
     if (settings.trigger_mode.load() == 0)
         rolling(snapshot, step);
     else
@@ -57,6 +68,15 @@ AcquisitionStep Acquisition::stop(DiagramFill fill)
     if (repaintPending_)
         step.repaint = frame(true); // the last samples appended are shown now
     return step;
+}
+
+void Acquisition::countStored(std::uint32_t write)
+{
+    if (write == seenWrite_)
+        return;
+    const std::uint32_t stored = ring_distance(seenWrite_, write, SAMPLE_RING_SLOTS);
+    storedSinceStart_ = std::min(storedSinceStart_ + stored, kPreEventSamples);
+    seenWrite_ = write;
 }
 
 void Acquisition::rolling(const RingSnapshot& snapshot, AcquisitionStep& step)
@@ -94,13 +114,14 @@ void Acquisition::capture(const RingSnapshot& snapshot, DiagramFill fill, Acquis
     }
 
     if ((trigger_flags.load() & TRIGGER_SHOWING) == 0) {
-        // First tick after the event: start afresh with up to 200 samples before the newest.
+        // First tick after the event: start afresh with up to 200 samples before the newest,
+        // all of them stored since Start.
         trigger_flags.fetch_or(TRIGGER_SHOWING);
         step.clear = true;
         step.captureStarted = true;
         fill.samples = 0;
         const std::uint32_t valid = ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS);
-        const std::uint32_t before = std::min(valid, kPreEventSamples);
+        const std::uint32_t before = std::min({valid, storedSinceStart_, kPreEventSamples});
         display = ring_back(w, before, SAMPLE_RING_SLOTS);
         trigger_flags.fetch_and(~TRIGGER_FORCED);
     }

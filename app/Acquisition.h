@@ -62,6 +62,8 @@ public:
     // positions and the trigger flags left as they are. resume returns the first interval.
     int resume();
     void pause();
+    // The link emptied the ring (on connecting): its positions start again from 0.
+    void ringEmptied();
 
     // Ticks are running (between start or resume and stop or pause).
     bool running() const { return running_; }
@@ -69,6 +71,7 @@ public:
 private:
     void rolling(const RingSnapshot& snapshot, AcquisitionStep& step);
     void capture(const RingSnapshot& snapshot, DiagramFill fill, AcquisitionStep& step);
+    void countStored(std::uint32_t write);
     // True when a frame is drawn now; otherwise it is held back until it is due.
     bool frame(bool now);
     int spaceTicks(std::uint32_t drained);
@@ -78,6 +81,11 @@ private:
     DrainTicks ticks_;
     bool repaintPending_ = false;
     bool running_ = false;
+    // The samples stored since Start (counted up to kPreEventSamples), followed by the ring's
+    // write position at each tick: a capture never opens with samples of an earlier
+    // acquisition that are still in the ring.
+    std::uint32_t storedSinceStart_ = 0;
+    std::uint32_t seenWrite_ = 0;
     // The ring slots taken in one call.
     std::vector<SampleSlot> slots_;
 };

@@ -49,6 +49,7 @@ void TForm_net::on_connect()
     if (Timer_Diagram->isActive())
         drain_samples();
     link_connected(); // connection state 2, the ring emptied
+    acquisition_.ringEmptied();
     // A reconnect during an acquisition leaves the buttons as they are.
     if (acquisition_on.load() == 0) {
         BitBtn_start_CMP->setEnabled(true);

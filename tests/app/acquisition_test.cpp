@@ -4,6 +4,8 @@
 
 #include "Acquisition.h"
 
+#include "Scknet.h"
+
 #include "../link/link_test_support.h"
 
 #include <cstdint>
@@ -264,4 +266,67 @@ TEST_F(AcquisitionTest, SingleShotForcedCaptureEndsTheAcquisitionWhenTheDiagramI
     stop();
     EXPECT_TRUE(last.samples.empty());
     EXPECT_EQ(diagram.size(), kFull);
+}
+
+// A capture opens with at most 200 samples before the newest, and only with samples stored
+// since Start: never with those an earlier acquisition left in the ring.
+TEST_F(AcquisitionTest, CaptureNeverOpensWithSamplesOfAnEarlierAcquisition)
+{
+    for (const std::uint8_t mode : {1, 2}) {
+        SCOPED_TRACE(int(mode));
+        link_state_reset();
+        diagram.clear();
+        settings.trigger_mode = mode;
+
+        // An acquisition that ends without an event leaves 500 samples in the ring.
+        acquisition.start();
+        samples(500);
+        tick();
+        stop();
+
+        // Forced right after the next Start: the capture opens with the event block alone.
+        acquisition.start();
+        trigger_flags.fetch_or(TRIGGER_FORCED);
+        const std::int64_t first = sent;
+        block(30);
+        tick();
+        ASSERT_TRUE(last.captureStarted);
+        EXPECT_EQ(diagram.size(), 30u);
+        EXPECT_TRUE(holdsRun(first));
+
+        // With what arrived before the event as well, up to 200 in all.
+        stop();
+        acquisition.start();
+        block(60);
+        block(20, true);
+        tick();
+        EXPECT_EQ(diagram.size(), 80u);
+        stop();
+        acquisition.start();
+        samples(300);
+        block(20, true);
+        tick();
+        EXPECT_EQ(diagram.size(), 200u);
+        EXPECT_TRUE(holdsRun(sent - 200));
+        stop();
+    }
+
+    // The link comes back by itself during an acquisition (the ring starts again from 0):
+    // what was stored before and after counts alike.
+    link_state_reset();
+    settings.trigger_mode = 1;
+    acquisition.start();
+    samples(3000);
+    tick();
+    stop();
+    acquisition.start(); // at slot 3000
+    block(5);
+    tick();
+    link_connected();
+    acquisition.ringEmptied();
+    samples(3100);
+    block(10, true);
+    tick();
+    EXPECT_EQ(diagram.size(), 200u);
+    EXPECT_TRUE(holdsRun(sent - 200));
 }
