@@ -14,10 +14,12 @@ int Acquisition::start()
     const RingSnapshot snapshot = ring_snapshot();
     seenWrite_ = snapshot.write;
     storedSinceStart_ = 0;
-    if (settings.trigger_mode.load() == 0)
+    if (settings.trigger_mode.load() == 0) {
         ring_display = snapshot.write; // only what arrives from now on is shown
-    else
+        displayBegun_ = snapshot.begun;
+    } else {
         trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED));
+    }
     return DrainTicks::kMinIntervalMs;
 }
 
@@ -38,6 +40,7 @@ void Acquisition::pause()
 void Acquisition::ringEmptied()
 {
     seenWrite_ = 0;
+    displayBegun_ = ring_writes_begun.load();
 }
 
 AcquisitionStep Acquisition::tick(DiagramFill fill)
@@ -83,22 +86,27 @@ void Acquisition::rolling(const RingSnapshot& snapshot, AcquisitionStep& step)
 {
     const std::uint32_t w = snapshot.write;
     std::uint32_t display = ring_display.load();
+    // A display lapped by the receiver (more than a whole ring behind) goes on from the
+    // oldest sample still stored instead of reading overwritten slots. The positions alone
+    // cannot tell a whole turn more or less; the count of writes since the display last
+    // caught up can (it may count one write still under way, hence the turn and one).
+    if (snapshot.begun - displayBegun_ >= SAMPLE_RING_SLOTS)
+        display = ring_oldest.load();
+    else if (display != w && ring_distance(display, w, SAMPLE_RING_SLOTS) >
+                                 ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS))
+        display = ring_oldest.load();
     if (display == w) {
         if (repaintPending_)
             step.repaint = frame(false);
         step.interval = spaceTicks(0);
         return;
     }
-    // A display lapped by the receiver (more than a whole ring behind) goes on from the
-    // oldest sample still stored instead of reading overwritten slots.
-    if (ring_distance(display, w, SAMPLE_RING_SLOTS) >
-        ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS))
-        display = ring_oldest.load();
     // The slots are copied first and handed on once the copy is known to be good: the
     // receiver may have written the oldest ones again meanwhile, and those are skipped.
     const std::uint32_t overwritten = ring_copy(display, snapshot, slots_);
     step.samples = std::span<const SampleSlot>(slots_).subspan(overwritten);
     ring_display = w;
+    displayBegun_ = snapshot.begun;
     step.repaint = frame(false);
     step.interval = spaceTicks(std::uint32_t(slots_.size()));
 }

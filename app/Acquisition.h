@@ -86,6 +86,8 @@ private:
     // acquisition that are still in the ring.
     std::uint32_t storedSinceStart_ = 0;
     std::uint32_t seenWrite_ = 0;
+    // The receiver's count of writes begun when the display last caught up with the ring.
+    std::uint64_t displayBegun_ = 0;
     // The ring slots taken in one call.
     std::vector<SampleSlot> slots_;
 };

@@ -104,6 +104,12 @@ TEST_F(AcquisitionTest, RollingShowsEverySampleAfterStartOnceAndInOrder)
     EXPECT_TRUE(holdsRun(total - kFull));
     EXPECT_EQ(ring_display.load(), ring_write.load());
 
+    // A display more than a whole ring behind goes on from the oldest sample still stored.
+    samples(25000);
+    total += 25000;
+    tick();
+    EXPECT_TRUE(holdsRun(total - kFull));
+
     // Stop takes in what arrived after the last tick: the diagram ends with the last sample.
     block(7);
     stop();
