@@ -1,6 +1,7 @@
 #include "Acquisition.h"
 
 #include <algorithm>
+#include <utility>
 
 Acquisition::Acquisition(PaceClock clock) : clock_(std::move(clock)) {}
 

@@ -22,7 +22,7 @@ struct DiagramFill {
     std::uint32_t full = 0;
 };
 
-// What one call did and what the window is to do about it, in this order.
+// What one call did and what the window is to do about it.
 struct AcquisitionStep {
     // Clear the diagram (a capture starts), then append `samples` in order, one sample
     // period apart. The samples stay valid until the next call.
@@ -30,10 +30,10 @@ struct AcquisitionStep {
     std::span<const SampleSlot> samples;
     // A capture started: the controller's event is to be re-armed, Force disabled.
     bool captureStarted = false;
-    // An "AutoTrigger" capture is complete: the controller's event is to be re-armed and
+    // An AutoTrigger capture is complete: the controller's event is to be re-armed and
     // Force enabled again; the acquisition waits for the next event.
     bool rearmed = false;
-    // A "Single Shot" capture is complete and the acquisition has ended: the window shows
+    // A Single Shot capture is complete and the acquisition has ended: the window shows
     // it stopped.
     bool stopped = false;
     // Repaint the diagram (after appending).
