@@ -1,53 +1,68 @@
 #include "FramePacer.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <ctime>
 
 namespace {
-
-// The processor time this thread has used, in nanoseconds.
-std::int64_t thread_cpu_ns()
-{
-    timespec ts{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
-}
 
 // The share is looked at over half a second: long enough to hold several frames.
 constexpr std::int64_t kPeriodNs = 500'000'000;
 
 } // namespace
 
-bool FramePacer::startFrame(bool now)
+PaceClock PaceClock::system()
 {
-    measure();
-    if (!now && lastFrame_.isValid() && lastFrame_.elapsed() < interval_)
+    PaceClock clock;
+    clock.wallNs = [] {
+        return std::int64_t(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                std::chrono::steady_clock::now().time_since_epoch())
+                                .count());
+    };
+    clock.cpuNs = [] {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return std::int64_t(ts.tv_sec) * 1000000000 + ts.tv_nsec;
+    };
+    return clock;
+}
+
+std::int64_t FramePacer::msSinceFrame(std::int64_t wallNs) const
+{
+    return (wallNs - lastFrameNs_) / 1'000'000;
+}
+
+bool FramePacer::startFrame(std::int64_t wallNs, std::int64_t cpuNs, bool now)
+{
+    measure(wallNs, cpuNs);
+    if (!now && framed_ && msSinceFrame(wallNs) < interval_)
         return false;
-    lastFrame_.start(); // frames are counted from start to start
+    framed_ = true;
+    lastFrameNs_ = wallNs; // frames are counted from start to start
     return true;
 }
 
-int FramePacer::msUntilDue() const
+int FramePacer::msUntilDue(std::int64_t wallNs) const
 {
-    if (!lastFrame_.isValid())
+    if (!framed_)
         return 1;
-    return int(std::max<std::int64_t>(1, interval_ - lastFrame_.elapsed()));
+    return int(std::max<std::int64_t>(1, interval_ - msSinceFrame(wallNs)));
 }
 
-void FramePacer::measure()
+void FramePacer::measure(std::int64_t wallNs, std::int64_t cpuNs)
 {
-    if (!period_.isValid()) {
-        period_.start();
-        periodCpuNs_ = thread_cpu_ns();
+    if (!measuring_) {
+        measuring_ = true;
+        periodStartNs_ = wallNs;
+        periodCpuNs_ = cpuNs;
         return;
     }
-    const std::int64_t wallNs = period_.nsecsElapsed();
-    if (wallNs < kPeriodNs)
+    const std::int64_t periodNs = wallNs - periodStartNs_;
+    if (periodNs < kPeriodNs)
         return;
-    const std::int64_t cpuNs = thread_cpu_ns();
-    interval_ = nextInterval(interval_, double(cpuNs - periodCpuNs_) / double(wallNs));
-    period_.start();
+    interval_ = nextInterval(interval_, double(cpuNs - periodCpuNs_) / double(periodNs));
+    periodStartNs_ = wallNs;
     periodCpuNs_ = cpuNs;
 }
 
@@ -62,31 +77,32 @@ int FramePacer::nextInterval(int interval, double share)
     return int(std::clamp(next, double(kMinIntervalMs), double(kMaxIntervalMs)));
 }
 
-void DrainTicks::restart()
+void DrainTicks::restart(std::int64_t wallNs)
 {
+    started_ = true;
     interval_ = kMinIntervalMs;
-    sinceSamples_.start();
-    window_.start();
+    samplesNs_ = wallNs;
+    windowNs_ = wallNs;
     windowSamples_ = 0;
 }
 
-int DrainTicks::afterTick(std::uint32_t drained)
+int DrainTicks::afterTick(std::uint32_t drained, std::int64_t wallNs)
 {
-    if (!window_.isValid())
-        restart();
+    if (!started_)
+        restart(wallNs);
     windowSamples_ += drained;
     // A faster stream is followed at once, also on the tick that closes a window: a burst
     // must not be averaged away by the quieter stretch before it.
     int now = kMaxIntervalMs;
     if (drained > 0) {
-        const std::int64_t ns = std::max<std::int64_t>(sinceSamples_.nsecsElapsed(), 1);
+        const std::int64_t ns = std::max<std::int64_t>(wallNs - samplesNs_, 1);
         now = forRate(double(drained) * 1e6 / double(ns));
-        sinceSamples_.start();
+        samplesNs_ = wallNs;
     }
-    const std::int64_t ns = window_.nsecsElapsed();
+    const std::int64_t ns = wallNs - windowNs_;
     if (ns >= kWindowNs) {
         interval_ = forRate(double(windowSamples_) * 1e6 / double(ns));
-        window_.start();
+        windowNs_ = wallNs;
         windowSamples_ = 0;
     }
     if (drained > 0)

@@ -1,9 +1,21 @@
-// How often the live diagram is repainted while samples stream in.
+// How often the live diagram is repainted while samples stream in, and how often the display
+// timer takes the received samples. Both are told the time by their caller (in nanoseconds
+// of a steady clock, and of processor time for the frames), so that they can be driven by a
+// clock that a test moves by hand.
 #pragma once
 
-#include <QElapsedTimer>
-
 #include <cstdint>
+#include <functional>
+
+// Where the acquisition reads the time: a steady clock and the processor time the calling
+// thread has used, both in nanoseconds.
+struct PaceClock {
+    std::function<std::int64_t()> wallNs;
+    std::function<std::int64_t()> cpuNs;
+
+    // The steady clock and this thread's processor time.
+    static PaceClock system();
+};
 
 // Frames come at most once per display frame (16 ms). While the GUI thread spends more than
 // its share of a processor core, the frames are spaced further apart, up to four display
@@ -17,20 +29,24 @@ public:
     // The GUI thread's share of one core that frames are spaced out to stay below.
     static constexpr double kCpuShare = 0.05;
 
-    // True when a frame may be drawn now (always when `now`); it then counts as started.
-    bool startFrame(bool now = false);
+    // True when a frame may be drawn at `wallNs` (always when `now`); it then counts as
+    // started. `cpuNs` is the thread's processor time at that moment.
+    bool startFrame(std::int64_t wallNs, std::int64_t cpuNs, bool now = false);
     int intervalMs() const { return interval_; }
-    // Milliseconds until a frame may be drawn again (at least 1).
-    int msUntilDue() const;
+    // Milliseconds from `wallNs` until a frame may be drawn again (at least 1).
+    int msUntilDue(std::int64_t wallNs) const;
 
     // The next interval for a GUI thread that used `share` of a core at `interval` ms.
     static int nextInterval(int interval, double share);
 
 private:
-    void measure();
+    void measure(std::int64_t wallNs, std::int64_t cpuNs);
+    std::int64_t msSinceFrame(std::int64_t wallNs) const;
 
-    QElapsedTimer lastFrame_;
-    QElapsedTimer period_;
+    bool framed_ = false;
+    std::int64_t lastFrameNs_ = 0;
+    bool measuring_ = false;
+    std::int64_t periodStartNs_ = 0;
     std::int64_t periodCpuNs_ = 0;
     int interval_ = kMinIntervalMs;
 };
@@ -51,17 +67,18 @@ public:
     // A slower stream is recognised over this long: one tick may find only part of a block.
     static constexpr std::int64_t kWindowNs = 100'000'000;
 
-    // An acquisition starts: ticks every millisecond until the rate is known.
-    void restart();
-    // The interval after a tick that took `drained` samples.
-    int afterTick(std::uint32_t drained);
+    // An acquisition starts at `wallNs`: ticks every millisecond until the rate is known.
+    void restart(std::int64_t wallNs);
+    // The interval after a tick at `wallNs` that took `drained` samples.
+    int afterTick(std::uint32_t drained, std::int64_t wallNs);
 
     // The spacing for a stream of `samplesPerMs` (0 when nothing arrives).
     static int forRate(double samplesPerMs);
 
 private:
-    QElapsedTimer sinceSamples_;
-    QElapsedTimer window_;
+    bool started_ = false;
+    std::int64_t samplesNs_ = 0;  // when samples were last taken (or the start)
+    std::int64_t windowNs_ = 0;   // when the present window began
     std::uint64_t windowSamples_ = 0;
     int interval_ = kMinIntervalMs;
 };

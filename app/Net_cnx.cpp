@@ -246,12 +246,10 @@ void TForm_net::Button_start_stopClick()
 {
     // Acquires without telling the controller.
     if (acquisition_on) {
-        acquisition_on = 0;
+        acquisition_.pause();
         Timer_Diagram->stop();
     } else {
-        acquisition_on = 1;
-        drain_ticks_.restart();
-        Timer_Diagram->setInterval(DrainTicks::kMinIntervalMs);
+        Timer_Diagram->setInterval(acquisition_.resume());
         Timer_Diagram->start();
     }
     show_start_stop_caption();

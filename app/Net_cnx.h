@@ -2,8 +2,8 @@
 // The main window: tool bar and menu of commands, the settings column (trigger, channels,
 // Y scale, cursors), the live diagram and the owner-drawn status bar.
 
+#include "Acquisition.h"
 #include "Controls.h"
-#include "FramePacer.h"
 #include "Globvar.h"
 #include "StatusBarPanels.h"
 #include "TestSignal.h"
@@ -253,16 +253,11 @@ private:
 
     // Gives the link thread its connect notification and its error messages.
     void register_link_hooks();
+    // The acquisition's display side; the window carries out each step it returns.
+    Acquisition acquisition_;
+    DiagramFill diagram_fill() const;
+    void apply_acquisition_step(const AcquisitionStep& step);
     void append_ring_slot(const SampleSlot& slot);
-    // Repaints the live diagram at most once per display frame while samples stream in;
-    // samples appended meanwhile are shown by the next frame. `now` repaints at once.
-    void redraw_live(bool now);
-    FramePacer frame_pacer_;
-    bool redraw_pending_ = false;
-    // Spaces Timer_Diagram's ticks by the sample rate in "Rolling Data" mode.
-    DrainTicks drain_ticks_;
-    void space_drain_ticks(std::uint32_t drained);
-    void take_last_samples();
     void monitor_link_state();
     void monitor_discovery();
 

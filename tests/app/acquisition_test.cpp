@@ -1,331 +1,338 @@
-// The main window's acquisition commands, the display timer's hand-over of samples from
-// the shared ring to the live diagram in the three trigger modes, the output-command lock
-// and what the status panels show.
+// The acquisition's display side without a window: sample blocks go through the link's real
+// receiver into the shared ring, the acquisition's steps are carried out on a plain record of
+// the diagram, and the clock is moved by hand.
 
-#include "Diagramx.h"
-#include "window_fixture.h"
+#include "Acquisition.h"
 
-#include <QAction>
-#include <QComboBox>
-#include <QToolButton>
+#include "Scknet.h"
 
-#include <chrono>
-#include <thread>
-#include <vector>
+#include "../link/link_test_support.h"
+
+#include <cstdint>
+#include <deque>
 
 namespace {
 
-class AcquisitionTest : public OfflineWindowFixture {
+constexpr std::uint32_t kFull = 20000; // the live diagram's 20001 places hold 20000 samples
+
+class AcquisitionTest : public LinkTest {
 protected:
-    // Takes every queued message off the send queue and returns their types.
-    std::vector<int> takeQueued()
+    // The controller's part: a block of n samples handed to the receiver. Sample k of the
+    // run carries k in channels 0 (low 16 bits) and 1 (high 16 bits).
+    void block(std::uint16_t n, bool event = false)
     {
-        std::vector<int> types;
-        while (queue_count() > 0) {
-            const NetMessage* m = queue_peek();
-            types.push_back((m->bytes[0] << 8) | m->bytes[1]);
-            queue_pop();
+        Bytes payload(5 + 16 * std::size_t(n));
+        put_u16_be(payload.data() + 2, n);
+        payload[4] = event ? 1 : 0;
+        for (std::size_t i = 0; i < n; ++i, ++sent) {
+            put_u16_be(payload.data() + 5 + 16 * i, std::uint16_t(sent));
+            put_u16_be(payload.data() + 7 + 16 * i, std::uint16_t(sent >> 16));
         }
-        return types;
+        deliver(reply(REPLY_SAMPLE_BLOCK, payload));
+        queue_flush(); // the acknowledgements
     }
-    // The receiver's part: n samples stored in the ring, channel 0 carrying a running number.
-    void receive(int n)
+    // n samples in blocks of at most 1000.
+    void samples(std::uint32_t n)
     {
-        std::uint32_t w = ring_write.load();
-        for (int i = 0; i < n; ++i) {
-            sample_ring[w].fill(0);
-            sample_ring[w][0] = std::int16_t(next_value++);
-            w = ring_advance(w, 1, SAMPLE_RING_SLOTS);
-            ring_write = w;
-            if (ring_oldest.load() == w)
-                ring_oldest = ring_advance(w, 1, SAMPLE_RING_SLOTS);
-        }
-    }
-    // Connected and idle, as after the socket thread's connect notification.
-    void connectWindow()
-    {
-        adapter_count = 1;
-        netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-        window->BitBtn_connectClick();
-        window->on_connect();
-        takeQueued();
-    }
-    double diagramValue(std::uint32_t i) const
-    {
-        const Diagramx& d = *live_diagram;
-        return d.samples[d.RingAdd(d.head, i)].value[0];
+        for (; n > 0; n -= std::min(n, 1000u))
+            block(std::uint16_t(std::min(n, 1000u)));
     }
 
-    int next_value = 0;
+    // Carries out a step as the window does, on the record of the diagram.
+    const AcquisitionStep& apply(const AcquisitionStep& step)
+    {
+        if (step.clear)
+            diagram.clear();
+        for (const SampleSlot& slot : step.samples) {
+            diagram.push_back(std::int64_t(std::uint16_t(slot[0])) |
+                              std::int64_t(std::uint16_t(slot[1])) << 16);
+            if (diagram.size() > kFull)
+                diagram.pop_front();
+        }
+        repaints += step.repaint;
+        last = step;
+        return last;
+    }
+    DiagramFill fill() const { return {std::uint32_t(diagram.size()), kFull}; }
+    const AcquisitionStep& tick() { return apply(acquisition.tick(fill())); }
+    const AcquisitionStep& stop() { return apply(acquisition.stop(fill())); }
+    void advanceMs(std::int64_t ms) { wallNs += ms * 1'000'000; }
+
+    // True when the diagram holds the run's samples first, first + 1, ... in order.
+    ::testing::AssertionResult holdsRun(std::int64_t first) const
+    {
+        for (std::size_t k = 0; k < diagram.size(); ++k)
+            if (diagram[k] != first + std::int64_t(k))
+                return ::testing::AssertionFailure()
+                    << "diagram sample " << k << " is run sample " << diagram[k] << ", not "
+                    << first + std::int64_t(k);
+        return ::testing::AssertionSuccess();
+    }
+
+    std::int64_t sent = 0;
+    std::deque<std::int64_t> diagram;
+    int repaints = 0;
+    AcquisitionStep last;
+    std::int64_t wallNs = 1'000'000'000;
+    std::int64_t cpuNs = 0;
+    Acquisition acquisition {PaceClock {[this] { return wallNs; }, [this] { return cpuNs; }}};
 };
 
 } // namespace
 
-// (The buttons' states through connect, start, stop and disconnect, and the save and print
-// lock while acquiring, are checked against the simulator in tests/e2e.)
-TEST_F(AcquisitionTest, ConnectNeedsASelectedInterfaceThenQueuesTheConfigurationAndEmptiesTheRing)
+TEST_F(AcquisitionTest, RollingShowsEverySampleAfterStartOnceAndInOrder)
 {
-    adapter_count = 0;
-    window->BitBtn_connectClick();
-    adapter_count = 2;
-    netif_flags = 0;
-    window->BitBtn_connectClick();
-    const auto got = recorder.messages();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].text, "Nessuna Interfaccia di Rete Rilevata!");
-    EXPECT_EQ(got[1].text, "Interfaccia di rete non Impostata!");
-    EXPECT_EQ(got[1].icon, MessageIcon::Warning);
-    EXPECT_EQ(connection_state(), LINK_OFF);
-    EXPECT_TRUE(window->BitBtn_connect->isEnabled());
-    EXPECT_TRUE(takeQueued().empty());
-
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-    window->BitBtn_connectClick();
-    EXPECT_EQ(connection_state(), LINK_CONNECTING);
-    EXPECT_EQ(link_mode.load(), mode_run);
-    EXPECT_FALSE(window->Menu_connect->isEnabled());
-    EXPECT_TRUE(window->Menu_disconnect->isEnabled());
-    EXPECT_EQ(takeQueued(), std::vector<int>{4}); // the channel configuration goes first
-
-    ring_write = 77;
-    window->on_connect();
-    EXPECT_EQ(connection_state(), LINK_CONNECTED);
-    EXPECT_EQ(ring_write.load(), 0u);
-
-    // Changing the event while connected sends the configuration at once.
-    window->ComboBox_event_type->setCurrentIndex(4);
-    window->ComboBox_event_typeChange();
-    EXPECT_EQ(settings.event_channel.load(), 4);
-    EXPECT_EQ(takeQueued(), std::vector<int>{4});
-
-    window->BitBtn_start_CMPClick();
-    window->BitBtn_disconnectClick();
-    EXPECT_EQ(link_mode.load(), mode_hangup);
-    EXPECT_EQ(acquisition_on.load(), 0);
-}
-
-// Disconnect while acquiring, in each trigger mode and phase, ends the acquisition as Stop
-// does: afterwards the controls, the flags and the diagram are as after Stop followed by
-// Disconnect, the samples received until then included.
-TEST_F(AcquisitionTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStopDoes)
-{
-    auto state = [this] {
-        std::string s;
-        const std::pair<const char*, const QWidget*> controls[] = {
-            {"connect", window->BitBtn_connect},   {"disconnect", window->BitBtn_disconnect},
-            {"port", window->BitBtn_set_port_com}, {"start", window->BitBtn_start_CMP},
-            {"stop", window->BitBtn_stop_CMP},     {"force", window->BitBtn_start_CMP_force},
-            {"trigger", window->RadioGroup_trigger_type}};
-        for (const auto& [name, control] : controls)
-            if (control->isEnabled())
-                s += std::string(name) + " ";
-        s += window->Menu_connect->isEnabled() ? "menu-connect " : "";
-        s += window->Menu_disconnect->isEnabled() ? "menu-disconnect " : "";
-        s += window->Timer_Diagram->isActive() ? "timer " : "";
-        s += "acquiring=" + std::to_string(acquisition_on.load());
-        s += " flags=" + std::to_string(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED));
-        s += " samples=" + std::to_string(live_diagram->SampleCount());
-        return s;
-    };
-    const struct {
-        const char* what;
-        std::uint8_t mode;
-        bool event; // the receiver has marked an event
-    } cases[] = {{"rolling", 0, false},
-                 {"auto trigger, waiting", 1, false},
-                 {"auto trigger, capturing", 1, true},
-                 {"single shot, capturing", 2, true}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.what);
-        std::string after[2];
-        for (const bool stopFirst : {true, false}) {
-            live_diagram->Clear();
-            connectWindow();
-            settings.trigger_mode = c.mode;
-            window->BitBtn_start_CMPClick();
-            window->BitBtn_start_CMP_forceClick();
-            receive(30);
-            if (c.event)
-                trigger_flags.fetch_or(TRIGGER_CAPTURED);
-            window->drain_samples();
-            receive(12); // not yet taken in by a tick
-            if (stopFirst)
-                window->BitBtn_stop_CMPClick();
-            window->BitBtn_disconnectClick();
-            after[stopFirst] = state();
-            takeQueued();
-        }
-        EXPECT_EQ(after[false], after[true]);
-        EXPECT_EQ(after[true].rfind("connect port trigger menu-connect acquiring=0 flags=0", 0), 0u)
-            << after[true];
-    }
-    // In rolling mode the diagram ends with the last sample received.
     settings.trigger_mode = 0;
-    live_diagram->Clear();
-    connectWindow();
-    window->BitBtn_start_CMPClick();
-    receive(40);
-    window->BitBtn_disconnectClick();
-    ASSERT_EQ(live_diagram->SampleCount(), 40u);
-    EXPECT_EQ(diagramValue(39), std::int16_t(next_value - 1));
-}
+    block(50); // not acquiring: the receiver drops it
+    EXPECT_EQ(ring_write.load(), 0u);
+    EXPECT_EQ(acquisition.start(), DrainTicks::kMinIntervalMs);
+    EXPECT_EQ(acquisition_on.load(), 1);
+    sent = 0;
 
-TEST_F(AcquisitionTest, RollingModeShowsOnlyWhatArrivesAfterStartAndNeverLosesASample)
-{
-    connectWindow();
-    receive(50); // received before Start: skipped
-    window->BitBtn_start_CMPClick();
-    EXPECT_EQ(takeQueued(), std::vector<int>{2});
-    EXPECT_EQ(window->Timer_Diagram->interval(), 1);
-
-    // While nothing arrives the ticks are spaced out a little (a slow stream spaces them to
-    // one per display frame, a fast one keeps them every millisecond).
-    window->drain_samples();
-    std::this_thread::sleep_for(std::chrono::nanoseconds(DrainTicks::kWindowNs));
-    window->drain_samples();
-    EXPECT_EQ(window->Timer_Diagram->interval(), DrainTicks::kQuietIntervalMs);
-
-    // Many ticks of uneven size, with the ring wrapping several times: every sample
-    // reaches the diagram once, in order, 1 ms apart.
-    const Diagramx& d = *live_diagram;
-    int total = 0;
-    for (int tick = 0; tick < 300; ++tick) {
-        const int n = (tick * 37) % 400;
-        receive(n);
+    // Many ticks of uneven size, the ring wrapping several times.
+    std::int64_t total = 0;
+    for (int t = 0; t < 300; ++t) {
+        const std::uint16_t n = std::uint16_t((t * 37) % 400);
+        if (n > 0)
+            block(n);
         total += n;
-        window->drain_samples();
+        advanceMs(1);
+        tick();
     }
-    ASSERT_GT(total, 40000);
-    EXPECT_EQ(d.SampleCount(), 20000u);
-    for (std::uint32_t i = 0; i < 20000; ++i)
-        ASSERT_EQ(diagramValue(i), std::int16_t(50 + total - 20000 + int(i))) << i;
-    EXPECT_NEAR(d.nextTime, total * 0.001, 1e-6);
-    receive(15000);
-    window->drain_samples();
+    ASSERT_GT(total, 2 * std::int64_t(SAMPLE_RING_SLOTS));
+    ASSERT_EQ(diagram.size(), kFull);
+    EXPECT_TRUE(holdsRun(total - kFull));
     EXPECT_EQ(ring_display.load(), ring_write.load());
+
+    // A display more than a whole ring behind goes on from the oldest sample still stored.
+    samples(25000);
+    total += 25000;
+    tick();
+    EXPECT_TRUE(holdsRun(total - kFull));
 
     // Stop takes in what arrived after the last tick: the diagram ends with the last sample.
-    receive(7);
-    window->BitBtn_stop_CMPClick();
-    EXPECT_EQ(diagramValue(d.SampleCount() - 1), std::int16_t(next_value - 1));
+    block(7);
+    stop();
+    EXPECT_EQ(diagram.back(), sent - 1);
     EXPECT_EQ(ring_display.load(), ring_write.load());
     EXPECT_EQ(acquisition_on.load(), 0);
-    EXPECT_TRUE(takeQueued().empty()); // Stop sends nothing
-}
+    EXPECT_FALSE(acquisition.running());
+    EXPECT_FALSE(last.captureStarted || last.rearmed || last.stopped);
 
-TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheEventAndRearms)
-{
-    window->RadioGroup_trigger_type->setItemIndex(1);
-    connectWindow();
-    window->BitBtn_start_CMPClick();
-    EXPECT_EQ(takeQueued(), (std::vector<int>{2, 5}));
-    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
-    EXPECT_EQ(status_panel_look(3).indicator, 0x00FFFFu);
-
-    // Without an event nothing is shown. The ticks stay 1 ms apart: how many samples come
-    // before the event depends on them.
-    receive(500);
-    window->drain_samples();
-    window->drain_samples();
-    const Diagramx& d = *live_diagram;
-    EXPECT_EQ(d.SampleCount(), 0u);
-    EXPECT_EQ(window->Timer_Diagram->interval(), 1);
-
-    // The receiver marks the event at the first slot of the next block.
-    ring_display = ring_write.load();
-    trigger_flags.fetch_or(TRIGGER_CAPTURED);
-    receive(10);
-    window->drain_samples();
-    EXPECT_EQ(d.SampleCount(), 200u); // 200 before the newest, the event block among them
-    EXPECT_EQ(diagramValue(0), 510 - 200);
-    EXPECT_EQ(takeQueued(), std::vector<int>{5});
-    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
-
-    // The capture ends at 20000 samples; the window then waits for the next event.
-    for (int i = 0; i < 30 && (trigger_flags.load() & TRIGGER_CAPTURED); ++i) {
-        receive(1000);
-        window->drain_samples();
-    }
-    EXPECT_EQ(d.SampleCount(), 20000u);
-    EXPECT_EQ(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING), 0u);
-    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_EQ(takeQueued(), std::vector<int>{5});
-    EXPECT_EQ(acquisition_on.load(), 1);
-    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
-}
-
-TEST_F(AcquisitionTest, SingleShotStopsWhenTheDiagramIsFullAndForceMarksTheNextBlock)
-{
-    window->RadioGroup_trigger_type->setItemIndex(2);
-    connectWindow();
-    window->BitBtn_start_CMPClick();
-    takeQueued();
-    window->BitBtn_start_CMP_forceClick();
-    EXPECT_TRUE(trigger_flags.load() & TRIGGER_FORCED);
-
-    // A diagram with fewer than 200 stored samples starts with all of them.
-    receive(20);
-    ring_display = ring_back(ring_write.load(), 20, SAMPLE_RING_SLOTS);
-    trigger_flags.fetch_or(TRIGGER_CAPTURED);
-    window->drain_samples();
-    const Diagramx& d = *live_diagram;
-    EXPECT_EQ(d.SampleCount(), 20u);
-    EXPECT_FALSE(trigger_flags.load() & TRIGGER_FORCED);
-
-    for (int i = 0; i < 30 && acquisition_on.load(); ++i) {
-        receive(997);
-        window->drain_samples();
-    }
-    EXPECT_EQ(d.SampleCount(), 20000u);
-    EXPECT_EQ(acquisition_on.load(), 0);
-    EXPECT_FALSE(window->Timer_Diagram->isActive());
-}
-
-TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
-{
-    link_state_reset();
-    EXPECT_EQ(status_panel_look(0).text, "IP: ---.---.---.---");
-    EXPECT_EQ(status_panel_look(0).color, 0x0000FFu);
-    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
-    EXPECT_EQ(status_panel_look(2).text, "COM Off");
-    EXPECT_TRUE(status_panel_look(2).indicatorIsBackground);
-    EXPECT_EQ(status_panel_look(3).text, "-----");
-    EXPECT_EQ(status_panel_look(3).color, 0x808080u);
-
-    netif_flags = NETIF_SELECTED; // selected, still without an address
-    EXPECT_EQ(status_panel_look(0).indicator, 0x00FFFFu);
-    controller_ip = 0xC0000202; // 192.0.2.2
-    controller_flags = CONTROLLER_KNOWN;
-    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-    EXPECT_EQ(status_panel_look(0).indicator, 0x00FF00u);
-    EXPECT_EQ(status_panel_look(1).text, "IP: 192.0.2.2");
-    EXPECT_EQ(status_panel_look(1).indicator, 0x00FF00u);
-
-    // Connecting blinks between a bold red "COM Error" and nothing.
-    set_connection_state(LINK_CONNECTING);
-    link_status.fetch_or(LINK_BLINK);
-    const StatusPanelLook on = status_panel_look(2);
-    EXPECT_EQ(on.text, "COM Error");
-    EXPECT_TRUE(on.bold);
-    EXPECT_EQ(on.color, 0x0000FFu);
-    link_status.fetch_and(std::uint8_t(~LINK_BLINK));
-    EXPECT_EQ(status_panel_look(2).text, "");
-    set_connection_state(LINK_ERROR);
-    link_status.fetch_or(LINK_BLINK);
-    EXPECT_EQ(status_panel_look(2).text, "COM Error");
-
-    set_connection_state(LINK_CONNECTED);
-    EXPECT_EQ(status_panel_look(2).text, "Connesso");
-    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
+    // What is stored between a Stop and the next Start is skipped (here: the block the
+    // receiver took while acquisition_on was still set).
     acquisition_on = 1;
+    block(5);
+    acquisition.start();
+    block(3);
+    tick();
+    EXPECT_EQ(diagram.back(), sent - 1);
+    EXPECT_EQ(diagram[kFull - 4], sent - 9) << "the five samples before Start are not shown";
+}
+
+TEST_F(AcquisitionTest, RollingTicksFollowTheRateAndFramesComeOncePerDisplayFrame)
+{
+    settings.trigger_mode = 0;
+    acquisition.start();
+
+    // Nothing arriving: once the rate is known the ticks are spaced a few milliseconds apart.
+    EXPECT_EQ(tick().interval, DrainTicks::kMinIntervalMs);
+    advanceMs(DrainTicks::kWindowNs / 1'000'000);
+    EXPECT_EQ(tick().interval, DrainTicks::kQuietIntervalMs);
+    EXPECT_EQ(repaints, 0) << "nothing new, nothing painted";
+
+    // A slow stream (one sample a millisecond) is taken once per display frame; a fast one
+    // (1000 a millisecond) every millisecond. The ticks come as the intervals say.
+    for (int i = 0; i < 50; ++i) {
+        const int ms = last.interval;
+        block(std::uint16_t(ms));
+        advanceMs(ms);
+        tick();
+    }
+    EXPECT_EQ(last.interval, DrainTicks::kMaxIntervalMs);
+    block(1000);
+    advanceMs(1);
+    EXPECT_EQ(tick().interval, DrainTicks::kMinIntervalMs);
+
+    // Samples every millisecond: a frame, then none until a display frame later. A tick
+    // that holds a frame back comes when that frame is due.
+    repaints = 0;
+    advanceMs(FramePacer::kMinIntervalMs);
+    block(10);
+    EXPECT_TRUE(tick().repaint);
+    for (int ms = 1; ms < FramePacer::kMinIntervalMs; ++ms) {
+        block(10);
+        advanceMs(1);
+        EXPECT_FALSE(tick().repaint) << ms;
+        EXPECT_LE(last.interval, FramePacer::kMinIntervalMs - ms) << ms;
+    }
+    advanceMs(1);
+    EXPECT_TRUE(tick().repaint) << "the held-back frame is drawn when due, without new samples";
+    EXPECT_EQ(repaints, 2);
+
+    // Stop draws a frame held back at once.
+    block(10);
+    advanceMs(1);
+    EXPECT_FALSE(tick().repaint);
+    EXPECT_TRUE(stop().repaint);
+    EXPECT_FALSE(stop().repaint) << "only once";
+}
+
+TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearms)
+{
+    settings.trigger_mode = 1;
+    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED; // left from before
+    acquisition.start();
+    EXPECT_EQ(trigger_flags.load(), 0u);
+
+    // Without an event nothing is shown; the ticks stay 1 ms apart.
+    samples(500);
+    EXPECT_EQ(tick().interval, DrainTicks::kMinIntervalMs);
+    EXPECT_TRUE(diagram.empty());
+    EXPECT_FALSE(last.captureStarted);
+
+    // The controller's event: on the next tick the diagram starts afresh with the 200
+    // samples before the newest, the event block among them.
+    diagram.assign(3, -1);
+    block(10, true);
+    tick();
+    EXPECT_TRUE(last.clear && last.captureStarted && !last.rearmed);
+    EXPECT_EQ(diagram.size(), 200u);
+    EXPECT_TRUE(holdsRun(510 - 200));
+    EXPECT_EQ(trigger_flags.load(), TRIGGER_CAPTURED | TRIGGER_SHOWING);
+
+    // An event during the capture is not a new one.
+    block(100, true);
+    tick();
+    EXPECT_FALSE(last.clear || last.captureStarted);
+    EXPECT_EQ(diagram.size(), 300u);
+
+    // The capture ends with exactly 20000 samples; the rest waits for the next capture.
+    for (int i = 0; i < 30 && !last.rearmed; ++i) {
+        samples(997);
+        tick();
+    }
+    EXPECT_TRUE(last.rearmed);
+    EXPECT_TRUE(last.repaint) << "the whole capture is shown at once";
+    ASSERT_EQ(diagram.size(), kFull);
+    EXPECT_TRUE(holdsRun(310));
+    EXPECT_EQ(trigger_flags.load(), 0u);
+    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_TRUE(acquisition.running());
+
+    // Waiting again: the diagram keeps the capture until the next event.
+    samples(300);
+    tick();
+    EXPECT_EQ(diagram.size(), kFull);
+    EXPECT_FALSE(last.captureStarted);
+    block(10, true);
+    tick();
+    EXPECT_TRUE(last.captureStarted);
+    EXPECT_EQ(diagram.size(), 200u);
+    EXPECT_EQ(diagram.back(), sent - 1);
+
+    // Stop ends it where it is.
+    stop();
+    EXPECT_EQ(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED), 0u);
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_FALSE(last.stopped);
+}
+
+TEST_F(AcquisitionTest, SingleShotForcedCaptureEndsTheAcquisitionWhenTheDiagramIsFull)
+{
     settings.trigger_mode = 2;
-    trigger_flags = TRIGGER_CAPTURED;
-    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
-    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
-    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
-    EXPECT_EQ(status_panel_look(3).color, 0xFF0000u);
+    acquisition.start();
+    samples(1000);
+    tick();
+
+    // Force: the next block is taken as the event, and the request is then cleared.
+    trigger_flags.fetch_or(TRIGGER_FORCED);
+    block(40);
+    tick();
+    EXPECT_TRUE(last.captureStarted);
+    EXPECT_EQ(trigger_flags.load() & TRIGGER_FORCED, 0u);
+    EXPECT_TRUE(holdsRun(1040 - 200));
+
+    for (int i = 0; i < 30 && !last.stopped; ++i) {
+        samples(1000);
+        tick();
+    }
+    EXPECT_TRUE(last.stopped);
+    EXPECT_FALSE(last.rearmed);
+    ASSERT_EQ(diagram.size(), kFull);
+    EXPECT_TRUE(holdsRun(840));
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_FALSE(acquisition.running());
+    EXPECT_EQ(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED), 0u);
+
+    // Stopped: blocks are no longer stored, and the Stop that follows changes nothing.
+    const std::uint32_t write = ring_write.load();
+    block(50, true);
+    EXPECT_EQ(ring_write.load(), write);
+    stop();
+    EXPECT_TRUE(last.samples.empty());
+    EXPECT_EQ(diagram.size(), kFull);
+}
+
+// A capture opens with at most 200 samples before the newest, and only with samples stored
+// since Start: never with those an earlier acquisition left in the ring.
+TEST_F(AcquisitionTest, CaptureNeverOpensWithSamplesOfAnEarlierAcquisition)
+{
+    for (const std::uint8_t mode : {1, 2}) {
+        SCOPED_TRACE(int(mode));
+        link_state_reset();
+        diagram.clear();
+        settings.trigger_mode = mode;
+
+        // An acquisition that ends without an event leaves 500 samples in the ring.
+        acquisition.start();
+        samples(500);
+        tick();
+        stop();
+
+        // Forced right after the next Start: the capture opens with the event block alone.
+        acquisition.start();
+        trigger_flags.fetch_or(TRIGGER_FORCED);
+        const std::int64_t first = sent;
+        block(30);
+        tick();
+        ASSERT_TRUE(last.captureStarted);
+        EXPECT_EQ(diagram.size(), 30u);
+        EXPECT_TRUE(holdsRun(first));
+
+        // With what arrived before the event as well, up to 200 in all.
+        stop();
+        acquisition.start();
+        block(60);
+        block(20, true);
+        tick();
+        EXPECT_EQ(diagram.size(), 80u);
+        stop();
+        acquisition.start();
+        samples(300);
+        block(20, true);
+        tick();
+        EXPECT_EQ(diagram.size(), 200u);
+        EXPECT_TRUE(holdsRun(sent - 200));
+        stop();
+    }
+
+    // The link comes back by itself during an acquisition (the ring starts again from 0):
+    // what was stored before and after counts alike.
     link_state_reset();
+    settings.trigger_mode = 1;
+    acquisition.start();
+    samples(3000);
+    tick();
+    stop();
+    acquisition.start(); // at slot 3000
+    block(5);
+    tick();
+    link_connected();
+    acquisition.ringEmptied();
+    samples(3100);
+    block(10, true);
+    tick();
+    EXPECT_EQ(diagram.size(), 200u);
+    EXPECT_TRUE(holdsRun(sent - 200));
 }

@@ -4,9 +4,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <limits>
-#include <thread>
+
+namespace {
+constexpr std::int64_t kMs = 1'000'000;
+}
 
 TEST(FramePacer, SpacesFramesToKeepTheThreadsShareWithinOneAndFourDisplayFrames)
 {
@@ -26,6 +28,20 @@ TEST(FramePacer, SpacesFramesToKeepTheThreadsShareWithinOneAndFourDisplayFrames)
     const double settled = 0.02 + 1.0 / interval;
     EXPECT_NEAR(settled, FramePacer::kCpuShare, 0.005);
     EXPECT_EQ(FramePacer::nextInterval(interval, settled), interval);
+
+    // Over half a second the thread's processor time is measured: at 20 % the frames are
+    // spaced out at the end of it, and frames asked for sooner wait (unless asked for now).
+    FramePacer pacer;
+    std::int64_t wall = 0;
+    EXPECT_TRUE(pacer.startFrame(wall, 0));
+    EXPECT_FALSE(pacer.startFrame(wall + 15 * kMs, 0));
+    EXPECT_EQ(pacer.msUntilDue(wall + 15 * kMs), 1);
+    EXPECT_TRUE(pacer.startFrame(wall + 15 * kMs, 0, true));
+    wall += 500 * kMs;
+    EXPECT_TRUE(pacer.startFrame(wall, 100 * kMs));
+    EXPECT_EQ(pacer.intervalMs(), FramePacer::nextInterval(16, 0.2));
+    EXPECT_FALSE(pacer.startFrame(wall + 20 * kMs, 100 * kMs));
+    EXPECT_TRUE(pacer.startFrame(wall + pacer.intervalMs() * kMs, 100 * kMs));
 }
 
 TEST(DrainTicks, TakeAboutTheSameNumberOfSamplesPerTickFromOneToSixteenMilliseconds)
@@ -42,19 +58,17 @@ TEST(DrainTicks, TakeAboutTheSameNumberOfSamplesPerTickFromOneToSixteenMilliseco
     // A tick that finds part of a block does not space the ticks out: a slower stream is
     // only recognised over a window of ticks.
     DrainTicks ticks;
-    ticks.restart();
-    EXPECT_EQ(ticks.afterTick(1000), 1);
-    EXPECT_EQ(ticks.afterTick(3), 1);
-    EXPECT_EQ(ticks.afterTick(0), 1);
+    std::int64_t t = 0;
+    ticks.restart(t);
+    EXPECT_EQ(ticks.afterTick(1000, t += kMs), 1);
+    EXPECT_EQ(ticks.afterTick(3, t += kMs), 1);
+    EXPECT_EQ(ticks.afterTick(0, t += kMs), 1);
+    // At the window's end: 1003 samples in 100 ms, 10 a millisecond.
+    EXPECT_EQ(ticks.afterTick(0, t = DrainTicks::kWindowNs), DrainTicks::forRate(10.03));
 
-    // A burst on the tick that closes a quiet window is followed at once, not averaged away.
-    // (Should the machine stall past the window before the first tick, that tick closes the
-    // window instead and the burst is still taken from its own rate: the check holds.)
-    ticks.restart();
-    std::this_thread::sleep_for(std::chrono::milliseconds(90));
-    ticks.afterTick(1);
-    std::this_thread::sleep_for(std::chrono::milliseconds(12));
-    // Over the window under 250 samples/ms (2 ms apart); the burst alone over 500 (1 ms)
-    // unless the second pause overran by more than 38 ms.
-    EXPECT_EQ(ticks.afterTick(25000), 1);
+    // A burst on the tick that closes a quiet window is followed at once, not averaged
+    // away: under 250 samples/ms over the window, over 500 on the burst's own.
+    ticks.restart(t = 0);
+    ticks.afterTick(1, t += 90 * kMs);
+    EXPECT_EQ(ticks.afterTick(25000, t += 12 * kMs), 1);
 }

@@ -1,0 +1,285 @@
+// The main window's connection and acquisition commands: the buttons, the status panels and
+// the messages to the controller as the link and the acquisition go through their states.
+// (Which samples reach the diagram is checked in acquisition_test.cpp without a window, and
+// against the simulator in tests/e2e.)
+
+#include "Diagramx.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QToolButton>
+
+#include <vector>
+
+namespace {
+
+class AcquisitionCommandsTest : public OfflineWindowFixture {
+protected:
+    // Takes every queued message off the send queue and returns their types.
+    std::vector<int> takeQueued()
+    {
+        std::vector<int> types;
+        while (queue_count() > 0) {
+            const NetMessage* m = queue_peek();
+            types.push_back((m->bytes[0] << 8) | m->bytes[1]);
+            queue_pop();
+        }
+        return types;
+    }
+    // The receiver's part: n samples stored in the ring, channel 0 carrying a running number.
+    void receive(int n)
+    {
+        for (int i = 0; i < n; ++i) {
+            SampleSlot slot {};
+            slot[0] = std::int16_t(next_value++);
+            ring_append(slot);
+        }
+    }
+    // The receiver marks an event at the first slot of the next n samples.
+    void receiveEvent(int n)
+    {
+        ring_display = ring_write.load();
+        trigger_flags.fetch_or(TRIGGER_CAPTURED);
+        receive(n);
+    }
+    // Connected and idle, as after the socket thread's connect notification.
+    void connectWindow()
+    {
+        adapter_count = 1;
+        netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+        window->BitBtn_connectClick();
+        window->on_connect();
+        takeQueued();
+    }
+    double diagramValue(std::uint32_t i) const
+    {
+        const Diagramx& d = *live_diagram;
+        return d.samples[d.RingAdd(d.head, i)].value[0];
+    }
+
+    int next_value = 0;
+};
+
+} // namespace
+
+// (The buttons' states through connect, start, stop and disconnect, and the save and print
+// lock while acquiring, are checked against the simulator in tests/e2e.)
+TEST_F(AcquisitionCommandsTest, ConnectNeedsASelectedInterfaceThenQueuesTheConfigurationAndEmptiesTheRing)
+{
+    adapter_count = 0;
+    window->BitBtn_connectClick();
+    adapter_count = 2;
+    netif_flags = 0;
+    window->BitBtn_connectClick();
+    const auto got = recorder.messages();
+    ASSERT_EQ(got.size(), 2u);
+    EXPECT_EQ(got[0].text, "Nessuna Interfaccia di Rete Rilevata!");
+    EXPECT_EQ(got[1].text, "Interfaccia di rete non Impostata!");
+    EXPECT_EQ(got[1].icon, MessageIcon::Warning);
+    EXPECT_EQ(connection_state(), LINK_OFF);
+    EXPECT_TRUE(window->BitBtn_connect->isEnabled());
+    EXPECT_TRUE(takeQueued().empty());
+
+    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    window->BitBtn_connectClick();
+    EXPECT_EQ(connection_state(), LINK_CONNECTING);
+    EXPECT_EQ(link_mode.load(), mode_run);
+    EXPECT_FALSE(window->Menu_connect->isEnabled());
+    EXPECT_TRUE(window->Menu_disconnect->isEnabled());
+    EXPECT_EQ(takeQueued(), std::vector<int>{4}); // the channel configuration goes first
+
+    ring_write = 77;
+    window->on_connect();
+    EXPECT_EQ(connection_state(), LINK_CONNECTED);
+    EXPECT_EQ(ring_write.load(), 0u);
+
+    // Changing the event while connected sends the configuration at once.
+    window->ComboBox_event_type->setCurrentIndex(4);
+    window->ComboBox_event_typeChange();
+    EXPECT_EQ(settings.event_channel.load(), 4);
+    EXPECT_EQ(takeQueued(), std::vector<int>{4});
+
+    window->BitBtn_start_CMPClick();
+    window->BitBtn_disconnectClick();
+    EXPECT_EQ(link_mode.load(), mode_hangup);
+    EXPECT_EQ(acquisition_on.load(), 0);
+}
+
+// Disconnect while acquiring, in each trigger mode and phase, ends the acquisition as Stop
+// does: afterwards the controls, the flags and the diagram are as after Stop followed by
+// Disconnect, the samples received until then included.
+TEST_F(AcquisitionCommandsTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStopDoes)
+{
+    auto state = [this] {
+        std::string s;
+        const std::pair<const char*, const QWidget*> controls[] = {
+            {"connect", window->BitBtn_connect},   {"disconnect", window->BitBtn_disconnect},
+            {"port", window->BitBtn_set_port_com}, {"start", window->BitBtn_start_CMP},
+            {"stop", window->BitBtn_stop_CMP},     {"force", window->BitBtn_start_CMP_force},
+            {"trigger", window->RadioGroup_trigger_type}};
+        for (const auto& [name, control] : controls)
+            if (control->isEnabled())
+                s += std::string(name) + " ";
+        s += window->Menu_connect->isEnabled() ? "menu-connect " : "";
+        s += window->Menu_disconnect->isEnabled() ? "menu-disconnect " : "";
+        s += window->Timer_Diagram->isActive() ? "timer " : "";
+        s += "acquiring=" + std::to_string(acquisition_on.load());
+        s += " flags=" + std::to_string(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED));
+        s += " samples=" + std::to_string(live_diagram->SampleCount());
+        return s;
+    };
+    const struct {
+        const char* what;
+        std::uint8_t mode;
+        bool event; // the receiver has marked an event
+    } cases[] = {{"rolling", 0, false},
+                 {"auto trigger, waiting", 1, false},
+                 {"auto trigger, capturing", 1, true},
+                 {"single shot, capturing", 2, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string after[2];
+        for (const bool stopFirst : {true, false}) {
+            live_diagram->Clear();
+            connectWindow();
+            settings.trigger_mode = c.mode;
+            window->BitBtn_start_CMPClick();
+            window->BitBtn_start_CMP_forceClick();
+            receive(30);
+            if (c.event)
+                trigger_flags.fetch_or(TRIGGER_CAPTURED);
+            window->drain_samples();
+            receive(12); // not yet taken in by a tick
+            if (stopFirst)
+                window->BitBtn_stop_CMPClick();
+            window->BitBtn_disconnectClick();
+            after[stopFirst] = state();
+            takeQueued();
+        }
+        EXPECT_EQ(after[false], after[true]);
+        EXPECT_EQ(after[true].rfind("connect port trigger menu-connect acquiring=0 flags=0", 0), 0u)
+            << after[true];
+    }
+    // In rolling mode the diagram ends with the last sample received.
+    settings.trigger_mode = 0;
+    live_diagram->Clear();
+    connectWindow();
+    window->BitBtn_start_CMPClick();
+    receive(40);
+    window->BitBtn_disconnectClick();
+    ASSERT_EQ(live_diagram->SampleCount(), 40u);
+    EXPECT_EQ(diagramValue(39), std::int16_t(next_value - 1));
+}
+
+// What the window makes of Start and of the acquisition's steps in each trigger mode.
+TEST_F(AcquisitionCommandsTest, StartCapturesAndTheirEndSetTheButtonsTheStatusAndTheMessages)
+{
+    // "Rolling Data": the start message alone, ticks every millisecond; Stop sends nothing.
+    connectWindow();
+    window->BitBtn_start_CMPClick();
+    EXPECT_EQ(takeQueued(), std::vector<int>{2});
+    EXPECT_EQ(window->Timer_Diagram->interval(), 1);
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+    window->BitBtn_stop_CMPClick();
+    EXPECT_TRUE(takeQueued().empty());
+
+    // "AutoTrigger-Event ": Start re-arms the controller's event and offers Force.
+    window->RadioGroup_trigger_type->setItemIndex(1);
+    window->BitBtn_start_CMPClick();
+    EXPECT_EQ(takeQueued(), (std::vector<int>{2, 5}));
+    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+    // A capture starts on a cleared diagram: the event re-armed, Force withdrawn.
+    receive(300);
+    receiveEvent(10);
+    window->drain_samples();
+    EXPECT_EQ(live_diagram->SampleCount(), 200u);
+    EXPECT_EQ(live_diagram->samples[live_diagram->head].t, 0.0);
+    EXPECT_EQ(takeQueued(), std::vector<int>{5});
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
+    // The full diagram: re-armed again, Force back, waiting for the next event.
+    for (int i = 0; i < 30 && (trigger_flags.load() & TRIGGER_CAPTURED); ++i) {
+        receive(1000);
+        window->drain_samples();
+    }
+    EXPECT_EQ(live_diagram->SampleCount(), 20000u);
+    EXPECT_EQ(takeQueued(), std::vector<int>{5});
+    EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+    EXPECT_TRUE(window->Timer_Diagram->isActive());
+    window->BitBtn_stop_CMPClick();
+
+    // "Single Shot-Event ": the full diagram ends the acquisition as Stop does.
+    window->RadioGroup_trigger_type->setItemIndex(2);
+    window->BitBtn_start_CMPClick();
+    EXPECT_EQ(takeQueued(), (std::vector<int>{2, 5}));
+    window->BitBtn_start_CMP_forceClick();
+    EXPECT_TRUE(trigger_flags.load() & TRIGGER_FORCED);
+    receive(300);
+    receiveEvent(20);
+    window->drain_samples();
+    EXPECT_EQ(live_diagram->SampleCount(), 200u);
+    EXPECT_EQ(takeQueued(), std::vector<int>{5});
+    for (int i = 0; i < 30 && acquisition_on.load(); ++i) {
+        receive(997);
+        window->drain_samples();
+    }
+    EXPECT_EQ(live_diagram->SampleCount(), 20000u);
+    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_FALSE(window->Timer_Diagram->isActive());
+    EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
+    EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
+    EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
+    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
+    EXPECT_TRUE(takeQueued().empty());
+}
+
+TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
+{
+    link_state_reset();
+    EXPECT_EQ(status_panel_look(0).text, "IP: ---.---.---.---");
+    EXPECT_EQ(status_panel_look(0).color, 0x0000FFu);
+    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
+    EXPECT_EQ(status_panel_look(2).text, "COM Off");
+    EXPECT_TRUE(status_panel_look(2).indicatorIsBackground);
+    EXPECT_EQ(status_panel_look(3).text, "-----");
+    EXPECT_EQ(status_panel_look(3).color, 0x808080u);
+
+    netif_flags = NETIF_SELECTED; // selected, still without an address
+    EXPECT_EQ(status_panel_look(0).indicator, 0x00FFFFu);
+    controller_ip = 0xC0000202; // 192.0.2.2
+    controller_flags = CONTROLLER_KNOWN;
+    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
+    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    EXPECT_EQ(status_panel_look(0).indicator, 0x00FF00u);
+    EXPECT_EQ(status_panel_look(1).text, "IP: 192.0.2.2");
+    EXPECT_EQ(status_panel_look(1).indicator, 0x00FF00u);
+
+    // Connecting blinks between a bold red "COM Error" and nothing.
+    set_connection_state(LINK_CONNECTING);
+    link_status.fetch_or(LINK_BLINK);
+    const StatusPanelLook on = status_panel_look(2);
+    EXPECT_EQ(on.text, "COM Error");
+    EXPECT_TRUE(on.bold);
+    EXPECT_EQ(on.color, 0x0000FFu);
+    link_status.fetch_and(std::uint8_t(~LINK_BLINK));
+    EXPECT_EQ(status_panel_look(2).text, "");
+    set_connection_state(LINK_ERROR);
+    link_status.fetch_or(LINK_BLINK);
+    EXPECT_EQ(status_panel_look(2).text, "COM Error");
+
+    set_connection_state(LINK_CONNECTED);
+    EXPECT_EQ(status_panel_look(2).text, "Connesso");
+    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
+    acquisition_on = 1;
+    settings.trigger_mode = 2;
+    trigger_flags = TRIGGER_CAPTURED;
+    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
+    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
+    EXPECT_EQ(status_panel_look(3).color, 0xFF0000u);
+    link_state_reset();
+}
