@@ -143,7 +143,7 @@ TEST(DrawImageCentered, CentresTheBitmapAndTreatsWhiteAsTransparent)
     EXPECT_EQ(inked(img, 0x00FF00), QRect(QPoint(11, 8), QPoint(16, 11)));
 }
 
-TEST(Canvas, LinesLeaveTheirEndPointCoverEveryPolylinePointAndDotThreeOnThreeOff)
+TEST(Canvas, LinesLeaveTheirEndPointAndPolylinesCoverEveryPoint)
 {
     QImage img = blank(40, 40, clWhite);
     Canvas canvas(&img);
@@ -164,14 +164,7 @@ TEST(Canvas, LinesLeaveTheirEndPointCoverEveryPolylinePointAndDotThreeOnThreeOff
     for (int y = 10; y <= 30; ++y)
         EXPECT_TRUE(has_colour(img, QRect(0, y, 40, 1), clBlack)) << y;
     EXPECT_EQ(inked(img, clWhite), QRect(QPoint(5, 5), QPoint(12, 30)));
-
-    img.fill(Qt::white);
-    canvas.pen.style = PenStyle::Dot;
-    canvas.MoveTo(2, 20);
-    canvas.LineTo(20, 20);
-    canvas.release();
-    for (int x = 2; x <= 20; ++x)
-        EXPECT_EQ(px(img, x, 20), (x - 2) % 6 < 3 && x < 20 ? clBlack : clWhite) << x;
+    // The dotted pen is checked against the stepping below.
 }
 
 namespace {
