@@ -86,24 +86,11 @@ TEST(DiagramRanges, AutomaticAndFixedRanges)
         }
 }
 
-TEST(DiagramRanges, WindowFollowsTailOrStartsAtTheOldestAndZoomPastTheDataIsHeldToIt)
+// The follow window's placement is caught by the range and extreme-data tables.
+TEST(DiagramRanges, ZoomWindowPastTheDataIsHeldToIt)
 {
-    Painted p(20500, [](int c, int i, double) { return c == 0 ? double(i % 100) : 0.0; });
-    p.paint();
+    Painted p(1000, [](int, int i, double) { return double(i); });
     const Diagramx& d = p.d();
-    EXPECT_EQ(d.viewStart, d.RingBack(d.tail, 5000));
-    EXPECT_EQ(d.viewEnd, d.tail);
-    EXPECT_EQ(p.v.viewOffset, 15000u);
-    EXPECT_NEAR(p.v.tMin, 15.5, 1e-9);
-    EXPECT_NEAR(p.v.tMax, 20.499, 1e-9);
-
-    // Fewer samples than the window: from the oldest.
-    p.d().Clear();
-    p.h.append(1000, [](int, int i, double) { return double(i); });
-    p.paint();
-    EXPECT_EQ(d.viewStart, d.head);
-    EXPECT_DOUBLE_EQ(p.v.tMin, 0);
-
     // A zoom window without a value range past the data: the last sample, automatic range.
     p.v = zoomed(d.view, 5000, 5000, 0, 0);
     p.paint();
@@ -148,20 +135,6 @@ TEST(DiagramRanges, SamplesThatAreNotNumbersAreLeftOutAndBreakTheTrace)
     EXPECT_EQ(p.t.px(Scale{p.v}.x(0.02), sc.y(1)), green);
 }
 
-TEST(DiagramRanges, ExtremeValuesAndTimesPaintWithoutHanging)
-{
-    Painted p(50, [](int c, int i, double) {
-        return c == 0 ? (i % 2 ? 1.7e308 : -1.7e308) : (c == 1 ? 1e-300 * i : 0.0);
-    });
-    p.d().samples[49].t = 1.7e308;
-    p.paint();
-    EXPECT_LE(p.d().yTickCount, Diagramx::kMaxTicks);
-    p.h.showOnly(1); // a range of 5e-299
-    p.paint();
-    EXPECT_LT(p.v.yMin, p.v.yMax);
-    EXPECT_GT(p.d().yTickCount, 0);
-}
-
 TEST(DiagramAxes, ZeroToTenTicksFrameGridAndLabels)
 {
     Painted p(11, ramp, 700, 500);
@@ -181,12 +154,11 @@ TEST(DiagramAxes, ZeroToTenTicksFrameGridAndLabels)
         EXPECT_LE(d.tTicks[i].value, v.tMax);
     }
     // The frame around the plot, nothing right of it.
-    const int top = v.plotBottom - v.plotHeight;
-    EXPECT_EQ(p.t.px(v.plotLeft, top + 3), clBlack);
-    EXPECT_EQ(p.t.px(v.plotLeft + v.plotWidth, top + 3), clBlack);
-    EXPECT_EQ(p.t.px(v.plotLeft + 3, v.plotBottom), clBlack);
-    EXPECT_EQ(p.t.px(v.plotLeft + 3, top), clBlack);
-    EXPECT_EQ(p.t.px(v.plotLeft + v.plotWidth + 1, top + 3), kBackground);
+    const int top = v.plotBottom - v.plotHeight, right = v.plotLeft + v.plotWidth;
+    for (QPoint at : {QPoint(v.plotLeft, top + 3), QPoint(right, top + 3), QPoint(v.plotLeft + 3, v.plotBottom),
+                      QPoint(v.plotLeft + 3, top)})
+        EXPECT_EQ(p.t.px(at.x(), at.y()), clBlack) << at.x() << "," << at.y();
+    EXPECT_EQ(p.t.px(right + 1, top + 3), kBackground);
     // A major Y tick reaches left of the frame and into the plot; its grid line is dotted
     // grey; its label, left of it, is dark, and left of the labels only the title.
     const int ty = d.yTicks[1].pixel;

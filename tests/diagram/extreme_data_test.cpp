@@ -30,12 +30,7 @@ struct ExtremeCase {
 // The bounding box of the pixels in colour c.
 QRect ink_of(const QImage& img, Color c)
 {
-    QRect box;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (from_qcolor(img.pixelColor(x, y)) == c)
-                box |= QRect(x, y, 1, 1);
-    return box;
+    return ink_box(img, [c](Color x) { return x == c; });
 }
 
 } // namespace

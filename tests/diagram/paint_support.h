@@ -54,15 +54,21 @@ inline bool has_colour(const QImage& img, const QRect& r, Color c)
     return has_pixel(img, r, [c](QColor q) { return from_qcolor(q) == c; });
 }
 
-// Bounding box of the pixels that differ from the background colour.
-inline QRect inked(const QImage& img, Color background)
+// Bounding box of the pixels whose colour is ink.
+inline QRect ink_box(const QImage& img, const std::function<bool(Color)>& ink)
 {
     QRect box;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
-            if (from_qcolor(img.pixelColor(x, y)) != background)
+            if (ink(from_qcolor(img.pixelColor(x, y))))
                 box |= QRect(x, y, 1, 1);
     return box;
+}
+
+// Bounding box of the pixels that differ from the background colour.
+inline QRect inked(const QImage& img, Color background)
+{
+    return ink_box(img, [background](Color c) { return c != background; });
 }
 
 // Pixels of `want`'s extent that differ in `got`, leaving out those where skip(x, y) holds.

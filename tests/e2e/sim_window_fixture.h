@@ -152,6 +152,14 @@ protected:
         return names;
     }
 
+    // The connection and acquisition panels and the enabled controls, e.g.
+    // "Connesso | CMP-Off | disconnect start trigger".
+    std::string status() const
+    {
+        return (panel(kPanelConnection) + " | " + panel(kPanelAcquisition)).toStdString() + " | "
+            + enabled_controls();
+    }
+
     std::uint64_t sim_messages(int type) const { return simulator->stats().messages_by_type[type]; }
 
     // After Stop no block is acknowledged: the one block in flight then is dropped by the PC

@@ -66,8 +66,7 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
     open_and_connect(paced(c.rate, c.max_block));
     ASSERT_FALSE(HasFatalFailure());
     EXPECT_EQ(panel(0), "IP: 127.0.0.1");
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
+    EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
     // The channel configuration queued by Connect goes first; then the link polls.
     ASSERT_TRUE(pump_until([&] { return sim_messages(1) >= 2; }));
     const sim::Stats stats = simulator->stats();
@@ -85,14 +84,12 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
         << "only " << live_diagram->SampleCount() << " samples reached the diagram";
     EXPECT_GT(live_diagram->paintCount(), paints) << "the picture follows the samples";
     // Saving and printing wait while samples are coming in.
-    EXPECT_FALSE(window->BitBtn_save->isEnabled());
-    EXPECT_FALSE(window->Menu_Stampa->isEnabled());
+    EXPECT_FALSE(window->BitBtn_save->isEnabled() || window->Menu_Stampa->isEnabled());
     EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
 
     click(window->BitBtn_stop_CMP);
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+    EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
     EXPECT_FALSE(window->Timer_Diagram->isActive());
-    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
 
     const std::uint64_t stored = samples_stored_after_stop();
     ASSERT_LT(stored, SAMPLE_RING_SLOTS) << "the test keeps within one turn of the ring";
@@ -157,8 +154,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         const int first = first_position();
         ASSERT_GE(first, 0);
         expect_consecutive(0, kDiagramFull, std::uint64_t(first), 0.0);
-        EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
-        EXPECT_EQ(enabled_controls(), "disconnect stop force");
+        EXPECT_EQ(status(), "Connesso | Trigger-WAIT | disconnect stop force");
         // Event reset when the capture began and again when it ended.
         EXPECT_TRUE(pump_until([&] { return sim_messages(5) >= resets + 2; }));
         // The diagram keeps the capture while the samples go on coming in.
@@ -169,8 +165,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
     }
 
     click(window->BitBtn_stop_CMP);
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
+    EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
 }
 
 TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
@@ -191,9 +186,8 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     EXPECT_TRUE(seen.count("CMP-On"));
 
     // Stopped by the full diagram: back to connected and idle.
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
+    EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
     EXPECT_FALSE(window->Timer_Diagram->isActive());
-    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
     EXPECT_GE(simulator->stats().events, 1u);
 
     // Which of the simulator's samples the diagram holds: the ring was emptied on connecting
@@ -213,22 +207,14 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     EXPECT_GE(sim_messages(5), 2u) << "event reset at Start and when the event was taken";
 }
 
-TEST_F(WindowLinkTest, LinkDroppedOrLostDuringAcquisitionComesBackByItself)
+// The controller going away and coming back, then Disconnect and Connect, all while acquiring.
+// (A connection closed by the controller is among the fault-injection cases.)
+TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
 {
     open_and_connect(paced(1000, 10));
     ASSERT_FALSE(HasFatalFailure());
     click(window->BitBtn_start_CMP);
     ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() >= 200; }));
-
-    // The controller closes the connection while acknowledgements are being exchanged: the
-    // acknowledgement that was on its way is sent again on the new connection, so the
-    // controller goes on sending sample blocks.
-    simulator->drop_connection();
-    ASSERT_TRUE(pump_until([] { return connection_state() != LINK_CONNECTED; }));
-    ASSERT_TRUE(pump_until([] { return connection_state() == LINK_CONNECTED; }));
-    const std::uint32_t after = live_diagram->SampleCount();
-    EXPECT_TRUE(pump_until([after] { return live_diagram->SampleCount() >= after + 300; }))
-        << "no samples after reconnecting: " << live_diagram->SampleCount();
 
     // The controller goes away.
     const std::uint16_t port = simulator->port();
@@ -255,31 +241,18 @@ TEST_F(WindowLinkTest, LinkDroppedOrLostDuringAcquisitionComesBackByItself)
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }))
         << "connection panel shows " << panel(kPanelConnection).toStdString();
     EXPECT_EQ(panel(kPanelController), "IP: 127.0.0.1");
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
-    EXPECT_EQ(enabled_controls(), "disconnect stop");
-    QTest::qWait(100);
+    EXPECT_EQ(status(), "Connesso | CMP-On | disconnect stop");
+    EXPECT_TRUE(pump_until([kept] { return live_diagram->SampleCount() >= kept + 300; }))
+        << "the picture is kept and goes on: " << live_diagram->SampleCount() << " samples, " << kept
+        << " before";
     EXPECT_EQ(sim_messages(2), 0u) << "the window does not start the controller again";
-    EXPECT_GE(live_diagram->SampleCount(), kept) << "the picture is kept";
 
-    click(window->BitBtn_stop_CMP);
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-}
-
-TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBack)
-{
-    open_and_connect(paced(1000, 10));
-    ASSERT_FALSE(HasFatalFailure());
-    click(window->BitBtn_start_CMP);
-    ASSERT_TRUE(pump_until([] { return live_diagram->SampleCount() >= 100; }));
-
+    // Disconnect ends the acquisition as Stop does and closes the link.
     click(window->BitBtn_disconnect);
     EXPECT_EQ(acquisition_on.load(), 0);
     EXPECT_FALSE(window->Timer_Diagram->isActive());
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "COM Off"; }));
-    EXPECT_EQ(panel(kPanelAcquisition), "-----");
-    // The acquisition ended as with Stop: the trigger mode can be chosen again.
-    EXPECT_EQ(enabled_controls(), "connect trigger");
-
+    EXPECT_EQ(status(), "COM Off | ----- | connect trigger");
     // Nothing more goes to the controller.
     const std::uint64_t messages = simulator->stats().messages;
     QTest::qWait(200);
@@ -288,8 +261,7 @@ TEST_F(WindowLinkTest, DisconnectDuringAcquisitionClosesTheLinkAndConnectComesBa
     // Connect again (the controller's address is still known): connected and idle.
     click(window->BitBtn_connect);
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }));
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-Off");
-    EXPECT_EQ(enabled_controls(), "disconnect start trigger");
+    EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
     EXPECT_GE(simulator->stats().connections, 2u);
 }
 

@@ -32,6 +32,11 @@ QString cell(const QTableWidget* view, int row, int column)
     return item ? item->text() : QStringLiteral("<none>");
 }
 
+QString mac_text(const MacAddress& mac)
+{
+    return hardware_address_text(mac.data(), 6);
+}
+
 class NetifSetWindow : public ::testing::Test {
 protected:
     void SetUp() override
@@ -69,13 +74,23 @@ protected:
     }
 
     void highlight(int row) { window->ListView_list_netif->selectRow(row); }
+    void select() { window->BitBtn_NetIF_Select->click(); }
 
-    std::vector<bool> marks() const
+    // What the window and the link show: the marked rows ("010"), the highlighted row, the
+    // remembered adapter's row "address | description", the settings' adapter, the link's
+    // adapter and its flags, e.g. "010 h1 | AC-..-FF | Scheda B | AC-..-FF AC-..-FF 7".
+    std::string state() const
     {
-        std::vector<bool> m;
-        for (int i = 0; i < window->ListView_list_netif->rowCount(); ++i)
-            m.push_back(window->row_marked(i));
-        return m;
+        const QTableWidget* list = window->ListView_list_netif;
+        QString text;
+        for (int i = 0; i < list->rowCount(); ++i)
+            text += window->row_marked(i) ? u'1' : u'0';
+        const auto ranges = list->selectedRanges();
+        text += QStringLiteral(" h%1 | ").arg(ranges.size() == 1 ? ranges.first().topRow() : -1);
+        text += cell(window->ListView_netif_select, 0, 0) + " | " + cell(window->ListView_netif_select, 0, 1);
+        text += " | " + mac_text(settings.mac) + " " + mac_text(netif_mac_copy()) + " "
+            + QString::number(netif_flags.load());
+        return text.toStdString();
     }
 
     QStringList details() const
@@ -86,17 +101,15 @@ protected:
         return values;
     }
 
-    // The row of the remembered adapter: "address | description".
-    QString remembered_row() const
-    {
-        return cell(window->ListView_netif_select, 0, 0) + " | " + cell(window->ListView_netif_select, 0, 1);
-    }
-
     TempWorkingDir dir;
     FixedAdapterSource source;
     std::unique_ptr<TForm_NetifSet> window;
 };
 
+const std::string A = mac_text(mac_a).toStdString(), B = mac_text(mac_b).toStdString(),
+                  C = mac_text(mac_c).toStdString(), none = "-----";
+
+// Faults caught: lower-case or undelimited digits, reading past the record's 8 address bytes.
 TEST(HardwareAddressText, UpperCaseHexJoinedByDashes)
 {
     const std::uint8_t bytes[10] = {0x00, 0x1a, 0xbc, 0xDE, 0x0f, 0xF0, 0x01, 0x02, 0x03, 0x04};
@@ -108,68 +121,48 @@ TEST(HardwareAddressText, UpperCaseHexJoinedByDashes)
     EXPECT_EQ(hardware_address_text(bytes, 4000), "00-1A-BC-DE-0F-F0-01-02");
 }
 
-TEST_F(NetifSetWindow, WindowFrameButtonsAndGlobalPointer)
-{
-    open();
-    EXPECT_EQ(Form_NetifSet, window.get());
-    // Gap = (465 - 100 - 100) / 8 = 33 on both sides, both buttons centred in the 67-pixel panel.
-    EXPECT_EQ(window->BitBtn_NetIF_Select->geometry(), QRect(33, 16, 100, 34));
-    EXPECT_EQ(window->BitBtn_Close->geometry(), QRect(332, 16, 100, 34));
-
-    window->BitBtn_Close->click();
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->result(), QDialog::Rejected);
-    window.reset();
-    EXPECT_EQ(Form_NetifSet, nullptr);
-}
-
+// Faults caught in the rest: the wrong row marked or highlighted, properties of the wrong
+// adapter, a highlight taken for a selection, a selection not saved or saved needlessly,
+// a failure to save kept quiet, rows without a usable adapter selected, a list rebuilt
+// from under the user.
 TEST_F(NetifSetWindow, ListsNumberedAdaptersMarksAndHighlightsTheRemembered)
 {
     remember(mac_b);
     open();
     QTableWidget* list = window->ListView_list_netif;
     ASSERT_EQ(list->rowCount(), 3);
-    for (int i = 0; i < 3; ++i)
-        EXPECT_EQ(cell(list, i, 1), QStringLiteral("[%1]").arg(i + 1));
-    EXPECT_EQ(cell(list, 0, 2), "Scheda A");
-    EXPECT_EQ(cell(list, 2, 2), "Scheda C");
-    EXPECT_EQ(marks(), (std::vector<bool> {false, true, false}));
+    EXPECT_EQ(cell(list, 0, 1) + cell(list, 2, 1) + cell(list, 0, 2) + cell(list, 2, 2), "[1][3]Scheda AScheda C");
+    EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 3");
     EXPECT_FALSE(list->item(1, 0)->icon().isNull());
     EXPECT_TRUE(list->item(0, 0)->icon().isNull());
-    ASSERT_EQ(list->selectedRanges().size(), 1);
-    EXPECT_EQ(list->selectedRanges().first().topRow(), 1);
-
     EXPECT_EQ(details(), (QStringList {"Indirizzo Fisico=AC-DE-48-00-11-FF", "Indirizzo IP=10.0.0.5",
                                        "Subnet Mask=255.0.0.0", "Gateway Predefinito=10.0.0.1",
                                        "Server DHCP=10.0.0.2", "Stato DHCP=Abilitato"}));
 
-    ASSERT_EQ(window->ListView_netif_select->rowCount(), 1);
-    EXPECT_EQ(remembered_row(), "AC-DE-48-00-11-FF | Scheda B");
-
     // Highlighting another row shows its properties only: nothing is selected or saved.
     const Bytes file = read_file(settings_path);
-    const std::uint8_t flags = netif_flags;
     highlight(0);
     EXPECT_EQ(details().value(1), "Indirizzo IP=192.168.1.20");
-    EXPECT_EQ(marks(), (std::vector<bool> {false, true, false}));
-    EXPECT_EQ(netif_mac_copy(), mac_b);
-    EXPECT_EQ(netif_flags, flags);
+    EXPECT_EQ(state(), "010 h0 | " + B + " | Scheda B | " + B + " " + B + " 3");
     EXPECT_EQ(read_file(settings_path), file);
-    EXPECT_EQ(remembered_row(), "AC-DE-48-00-11-FF | Scheda B");
 }
 
 TEST_F(NetifSetWindow, WithoutRememberedAdapterTheFirstRowIsHighlightedAndNothingMarked)
 {
     source.adapters.push_back(AdapterRecord {});  // a record the system left empty
     open();
-    QTableWidget* list = window->ListView_list_netif;
-    ASSERT_EQ(list->rowCount(), 4);
-    EXPECT_EQ(cell(list, 3, 2), "");
-    EXPECT_EQ(marks(), (std::vector<bool>(4, false)));
-    EXPECT_EQ(list->selectedRanges().first().topRow(), 0);
+    EXPECT_EQ(cell(window->ListView_list_netif, 3, 2), "");
+    EXPECT_EQ(state(), "0000 h0 | " + none + " | " + none + " | 00-00-00-00-00-00 00-00-00-00-00-00 0");
     EXPECT_EQ(details().value(0), "Indirizzo Fisico=00-1A-2B-3C-4D-5E");
     EXPECT_EQ(details().value(5), "Stato DHCP=Disabilitato");
-    EXPECT_EQ(remembered_row(), "----- | -----");
+
+    // Close rejects the dialog; the global pointer follows the window's life.
+    EXPECT_EQ(Form_NetifSet, window.get());
+    window->BitBtn_Close->click();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_EQ(window->result(), QDialog::Rejected);
+    window.reset();
+    EXPECT_EQ(Form_NetifSet, nullptr);
 }
 
 TEST_F(NetifSetWindow, RememberedAdapterNotInUseShowsItsAddressOnly)
@@ -178,16 +171,14 @@ TEST_F(NetifSetWindow, RememberedAdapterNotInUseShowsItsAddressOnly)
     settings.mac = mac_c;
     source.adapters.erase(source.adapters.begin() + 2);
     open();
-    EXPECT_EQ(marks(), (std::vector<bool> {false, false}));
-    EXPECT_EQ(remembered_row(), "02-00-00-00-00-0C | -----");
+    EXPECT_EQ(state(), "00 h0 | " + C + " | " + none + " | " + C + " 00-00-00-00-00-00 0");
 
-    // Two records with the remembered address: the last one is marked.
+    // Two records with the remembered address: the last one is marked and highlighted.
     settings.mac = mac_a;
     source.adapters.push_back(adapter("Scheda A bis", mac_a, "0.0.0.0"));
     adapters_enumerate();
     window->Timer_comTimer();
-    EXPECT_EQ(marks(), (std::vector<bool> {true, false, true}));
-    EXPECT_EQ(window->ListView_list_netif->selectedRanges().first().topRow(), 2);
+    EXPECT_EQ(state().substr(0, 6), "101 h2");
 }
 
 TEST_F(NetifSetWindow, SelectingAnAdapterMakesItTheInterfaceAndSavesItWhenItChanged)
@@ -195,25 +186,20 @@ TEST_F(NetifSetWindow, SelectingAnAdapterMakesItTheInterfaceAndSavesItWhenItChan
     remember(mac_a);
     open();
     highlight(1);
-    window->BitBtn_NetIF_Select->click();
-
-    EXPECT_EQ(marks(), (std::vector<bool> {false, true, false}));
-    EXPECT_EQ(settings.mac, mac_b);
+    select();
+    EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 7");
     const Bytes file = read_file(settings_path);
     ASSERT_EQ(file.size(), 29u);
     EXPECT_EQ(Bytes(file.begin() + 1, file.begin() + 7), Bytes(mac_b.begin(), mac_b.end()));
-    EXPECT_EQ(netif_mac_copy(), mac_b);
-    EXPECT_EQ(netif_flags, NETIF_SELECTED | NETIF_HAS_ADDRESS | NETIF_TOGGLE);
-    EXPECT_EQ(remembered_row(), "AC-DE-48-00-11-FF | Scheda B");
 
-    // Selecting the remembered adapter again: whatever is in the file stays there.
+    // Selecting the remembered adapter again: whatever is in the file stays there, the
+    // link's flags are set again.
     const Bytes sentinel {'k', 'e', 'e', 'p'};
     write_file(settings_path, sentinel);
     netif_flags = 0;
-    window->BitBtn_NetIF_Select->click();
+    select();
     EXPECT_EQ(read_file(settings_path), sentinel);
-    EXPECT_EQ(settings.mac, mac_b);
-    EXPECT_EQ(netif_flags, NETIF_SELECTED | NETIF_HAS_ADDRESS | NETIF_TOGGLE);
+    EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 7");
 
     // A double click on a row selects it too; an adapter still without an address gets the
     // selected bit only.
@@ -221,11 +207,7 @@ TEST_F(NetifSetWindow, SelectingAnAdapterMakesItTheInterfaceAndSavesItWhenItChan
     const QPoint at = list->visualItemRect(list->item(2, 2)).center();
     QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
     QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
-    EXPECT_EQ(marks(), (std::vector<bool> {false, false, true}));
-    EXPECT_EQ(settings.mac, mac_c);
-    EXPECT_EQ(read_file(settings_path).size(), 29u);
-    EXPECT_EQ(netif_flags, NETIF_SELECTED | NETIF_TOGGLE);
-    EXPECT_EQ(remembered_row(), "02-00-00-00-00-0C | Scheda C");
+    EXPECT_EQ(state(), "001 h2 | " + C + " | Scheda C | " + C + " " + C + " 5");
 }
 
 // "Seleziona" that cannot write the settings file says so once; the choice holds for the run.
@@ -239,19 +221,15 @@ TEST_F(NetifSetWindow, AChoiceThatCannotBeSavedIsReportedAndKept)
     write_file(dir.path() / "plain", {'x'});
     settings_path = (dir.path() / "plain" / "ethernet_set.dat").string();
     highlight(1);
-    window->BitBtn_NetIF_Select->click();
+    select();
     ASSERT_EQ(recorder.messages().size(), 1u);
     const RecordedMessage m = recorder.messages()[0];
-    EXPECT_EQ(m.title, "Attenzione");
     EXPECT_EQ(m.icon, MessageIcon::Warning);
     EXPECT_TRUE(m.text.contains(QString::fromStdString(settings_path))) << m.text.toStdString();
-    EXPECT_EQ(settings.mac, mac_b);
-    EXPECT_EQ(netif_mac_copy(), mac_b);
-    EXPECT_EQ(marks(), (std::vector<bool> {false, true, false}));
-    EXPECT_EQ(remembered_row(), "AC-DE-48-00-11-FF | Scheda B");
+    EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 7");
 
     // Selecting it again has nothing to save and says nothing.
-    window->BitBtn_NetIF_Select->click();
+    select();
     EXPECT_EQ(recorder.messages().size(), 1u);
 }
 
@@ -261,41 +239,36 @@ TEST_F(NetifSetWindow, RowsThatCannotCarryTheLinkAreNotSelected)
     source.adapters.push_back(AdapterRecord {});
     open();
     const Bytes file = read_file(settings_path);
-    const std::uint8_t flags = netif_flags;
+    const std::string kept = " | " + A + " | Scheda A | " + A + " " + A + " 3";
 
     // A record without a hardware address.
     highlight(3);
-    window->BitBtn_NetIF_Select->click();
-    EXPECT_EQ(settings.mac, mac_a);
+    select();
+    EXPECT_EQ(state(), "1000 h3" + kept);
     EXPECT_EQ(read_file(settings_path), file);
-    EXPECT_EQ(netif_flags, flags);
-    EXPECT_EQ(marks(), (std::vector<bool> {true, false, false, false}));
 
     // A row left over from a longer list, before the next refresh rebuilds it.
     highlight(2);
     source.adapters.resize(1);
     adapters_enumerate();
-    window->BitBtn_NetIF_Select->click();
+    select();
     window->ListView_list_netifDblClick();
     window->ListView_list_netifChange();
-    EXPECT_EQ(settings.mac, mac_a);
-    EXPECT_EQ(netif_flags, flags);
+    EXPECT_EQ(state(), "1000 h2" + kept);
 
     // Nothing highlighted.
     window->Timer_comTimer();
     window->ListView_list_netif->clearSelection();
-    window->BitBtn_NetIF_Select->click();
-    EXPECT_EQ(netif_flags, flags);
+    select();
+    EXPECT_EQ(state(), "1 h-1" + kept);
 
     // No adapters at all: a window opened now lists none and selects none.
     window.reset();
     source.adapters.clear();
     open();
-    EXPECT_EQ(window->ListView_list_netif->rowCount(), 0);
-    window->BitBtn_NetIF_Select->click();
+    select();
     window->ListView_list_netifDblClick();
-    EXPECT_EQ(netif_flags, flags);
-    EXPECT_EQ(settings.mac, mac_a);
+    EXPECT_EQ(state(), " h-1" + kept);
 }
 
 TEST_F(NetifSetWindow, ListIsRebuiltOnlyWhenTheCountChangesToAnotherNonZeroValue)
