@@ -7,6 +7,7 @@
 #include "Netcom.h"
 #include "Scknet.h"
 #include "Settings_file.h"
+#include "WindowShow.h"
 #include "message_box.h"
 
 #include <QCheckBox>
@@ -179,8 +180,8 @@ void TForm_net::FormClose()
 void TForm_net::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    // The window was placed when it was built.
+    window_shown(*this, *event, Centre::None, [this] { FormShow(); });
 }
 
 void TForm_net::closeEvent(QCloseEvent* event)

@@ -7,6 +7,7 @@
 #include "Memo.h"
 #include "Command_icons.h"
 #include "Shortcuts.h"
+#include "WindowShow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,7 +22,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -623,8 +623,5 @@ void TForm_net::place_on_screen()
 {
     // The client area (below the menu bar) is 799 x 682.
     resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    centre_on_screen(*this);
 }

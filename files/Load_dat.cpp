@@ -5,9 +5,9 @@
 
 #include "Diagramx.h"
 #include "Modal.h"
-#include "Print_box.h"
 #include "Print_page.h"
-#include "Print_preview.h"
+#include "Print_prepare.h"
+#include "WindowShow.h"
 #include "message_box.h"
 
 #include <QCheckBox>
@@ -67,8 +67,8 @@ void TForm_load_dat::FormCreate()
 void TForm_load_dat::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    // The window was placed when it was built.
+    window_shown(*this, *event, Centre::None, [this] { FormShow(); });
 }
 
 void TForm_load_dat::FormShow()
@@ -342,30 +342,9 @@ void TForm_load_dat::Timer_set_fix_scaleTimer()
 
 // ---- Print and preview ------------------------------------------------------------------------
 
-bool TForm_load_dat::prepare_printing(std::uint8_t preview)
-{
-    if (!check_printer_present())
-        return false;
-    if (!viewer_diagram || viewer_diagram->SampleCount() == 0) {
-        message_box(QStringLiteral("Nessun dato da Stampare!"), QStringLiteral("Attenzione"),
-                    MessageIcon::Warning);
-        return false;
-    }
-    print_is_preview = preview;
-    Form_Print_Box = new TForm_Print_Box(this);
-    const int result = run_modal(*Form_Print_Box);
-    delete Form_Print_Box;
-    Form_Print_Box = nullptr;
-    if (result != TForm_Print_Box::kResultOk)
-        return false;
-    print_names = loaded_names();
-    print_diagram = viewer_diagram;
-    return true;
-}
-
 void TForm_load_dat::BitBtn_printClick()
 {
-    if (!prepare_printing(0))
+    if (!prepare_printing(this, 0, viewer_diagram, [this] { return loaded_names(); }))
         return;
     // A failing job has been aborted and the cursor restored; the failure goes on to the
     // application's error report.
@@ -374,10 +353,6 @@ void TForm_load_dat::BitBtn_printClick()
 
 void TForm_load_dat::BitBtn_previewClick()
 {
-    if (!prepare_printing(1))
-        return;
-    Form_print_preview = new TForm_print_preview(this);
-    run_modal(*Form_print_preview);
-    delete Form_print_preview;
-    Form_print_preview = nullptr;
+    if (prepare_printing(this, 1, viewer_diagram, [this] { return loaded_names(); }))
+        run_print_preview(this);
 }

@@ -147,9 +147,6 @@ private:
     void build_settings_column();
     void build_menu();
     void bind_handlers();
-    // The checks, the options dialog and what is to be printed; false when the command
-    // stops here.
-    bool prepare_printing(std::uint8_t preview);
 
     char names_[kChannels][kDmgNameSize] = {};
     bool closed_ = false;

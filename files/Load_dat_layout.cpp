@@ -7,6 +7,7 @@
 #include "Command_icons.h"
 #include "EventHook.h"
 #include "Memo.h"
+#include "WindowShow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,7 +21,6 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -148,10 +148,7 @@ void TForm_load_dat::build_layout()
     bind_handlers();
 
     resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    centre_on_screen(*this);
 }
 
 void TForm_load_dat::build_menu()

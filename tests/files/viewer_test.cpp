@@ -588,7 +588,8 @@ TEST_F(Viewer, FilesAtTheEndsOfTheDoublesDrawAcrossThePlotOnScreenAndOnThePage)
                 canvas = std::make_unique<Canvas>(&sheet);
             }
             page.canvas = canvas.get();
-            const PageLayout layout = compose_page(page, &diagram(), window->loaded_names());
+            const PageLayout layout =
+                compose_page(page, &diagram(), window->loaded_names(), print_whole_diagram == 1);
             canvas.reset();
             painter.end();
             const DrawArea& area = diagram().printArea;
