@@ -1,5 +1,6 @@
 #include "Net_cnx.h"
 
+#include "ColumnBinding.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
@@ -96,13 +97,7 @@ void TForm_net::FormCreate()
     live_diagram = new Diagramx(Panel_graph, kChannels, 5000, 20001);
 
     // Each channel row shows the colour of its trace.
-    for (int n = 0; n < kChannels; ++n) {
-        Panel_Dat_Mis_[n]->setColor(live_diagram->channelColor[n]);
-        QPalette p = CheckBox_Dat_Mis_[n]->palette();
-        p.setColor(QPalette::Window, to_qcolor(live_diagram->channelColor[n]));
-        CheckBox_Dat_Mis_[n]->setPalette(p);
-        CheckBox_Dat_Mis_[n]->setAutoFillBackground(true);
-    }
+    v->show_channel_colours(live_diagram->channelColor);
 
     // Row k shows its own quantity.
     for (int n = 0; n < kChannels; ++n) {
@@ -151,9 +146,9 @@ void TForm_net::register_link_hooks()
 
 void TForm_net::FormShow()
 {
-    attach_scale_fields();
-    apply_scale_settings();
-    update_scale_fields();
+    column_binding_->attach_fields();
+    column_binding_->apply();
+    column_binding_->update_fields();
     CheckBox_cursor_asseYClick();
     CheckBox_cursor_asseTClick();
 }
