@@ -108,13 +108,10 @@ TEST(HardwareAddressText, UpperCaseHexJoinedByDashes)
     EXPECT_EQ(hardware_address_text(bytes, 4000), "00-1A-BC-DE-0F-F0-01-02");
 }
 
-TEST_F(NetifSetWindow, WindowFrameButtonsAndGlobalPointer)
+TEST_F(NetifSetWindow, CloseAndGlobalPointer)
 {
     open();
     EXPECT_EQ(Form_NetifSet, window.get());
-    // Gap = (465 - 100 - 100) / 8 = 33 on both sides, both buttons centred in the 67-pixel panel.
-    EXPECT_EQ(window->BitBtn_NetIF_Select->geometry(), QRect(33, 16, 100, 34));
-    EXPECT_EQ(window->BitBtn_Close->geometry(), QRect(332, 16, 100, 34));
 
     window->BitBtn_Close->click();
     EXPECT_FALSE(window->isVisible());
