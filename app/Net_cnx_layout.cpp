@@ -37,10 +37,21 @@ constexpr Color kDarkGreen = 0x008000;
 const char* const kRowNames[SettingsColumnControls::kColumnChannels] = {
     "Panel30", "Panel48", "Panel42", "Panel37", "Panel32", "Panel28", "Panel25", "Panel19"};
 const ColumnStyle kColumnStyle = {
-    "v", kSettingsWidth, 19, false, ColourStates::Enabled,
-    {"GroupBox1", "GroupBox2", "GroupBox4"},
-    ChannelLabel::Choice, kRowNames, 24, Panel::Bevel::Lowered, 24, 20,
-    "Panelx_set_reverse_speed", QStringLiteral("Off"), true,
+    .name = "v",
+    .width = kSettingsWidth,
+    .captionPixelSize = 19,
+    .captionBold = false,
+    .colourStates = ColourStates::Enabled,
+    .groupNames = {"GroupBox1", "GroupBox2", "GroupBox4"},
+    .label = ChannelLabel::Choice,
+    .rowNames = kRowNames,
+    .rowHeight = 24,
+    .swatchBevel = Panel::Bevel::Lowered,
+    .swatchWidth = 24,
+    .swatchHeight = 20,
+    .fixedRowName = "Panelx_set_reverse_speed",
+    .fixedStateCaption = QStringLiteral("Off"),
+    .timeCursorFirst = true,
 };
 
 // The hint is kept with the control; it pops up as a tool tip only where it is shown.

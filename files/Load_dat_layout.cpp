@@ -33,10 +33,21 @@ constexpr int kSwatchWidth = 19;
 // The viewer's settings column: narrower, with small bold captions; each channel row shows
 // the name stored in the file.
 const ColumnStyle kColumnStyle = {
-    "Panel_settings", kSettingsWidth, 13, true, ColourStates::Every,
-    {"GroupBox_canali", "GroupBox_scala", "GroupBox_cursori"},
-    ChannelLabel::Name, nullptr, 22, Panel::Bevel::Raised, kSwatchWidth, 0,
-    nullptr, QString(), false,
+    .name = "Panel_settings",
+    .width = kSettingsWidth,
+    .captionPixelSize = 13,
+    .captionBold = true,
+    .colourStates = ColourStates::Every,
+    .groupNames = {"GroupBox_canali", "GroupBox_scala", "GroupBox_cursori"},
+    .label = ChannelLabel::Name,
+    .rowNames = nullptr, // Panel_row0 .. Panel_row7
+    .rowHeight = 22,
+    .swatchBevel = Panel::Bevel::Raised,
+    .swatchWidth = kSwatchWidth,
+    .swatchHeight = 0,
+    .fixedRowName = nullptr,
+    .fixedStateCaption = QString(), // empty until a file is loaded
+    .timeCursorFirst = false,
 };
 
 } // namespace
