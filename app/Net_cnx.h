@@ -17,13 +17,11 @@
 class ColumnBinding;
 class Diagramx;
 class QAction;
-class QCheckBox;
 class QCloseEvent;
 class QComboBox;
 class QFileDialog;
 class QFrame;
 class QGroupBox;
-class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;

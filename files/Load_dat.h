@@ -17,10 +17,7 @@
 class ColumnBinding;
 class Diagramx;
 class QAction;
-class QCheckBox;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QStatusBar;

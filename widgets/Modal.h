@@ -29,7 +29,6 @@ public:
     ModalWindow(const ModalWindow&) = delete;
     ModalWindow& operator=(const ModalWindow&) = delete;
 
-    Window& window() const { return *window_; }
     int run() { return run_modal(*window_); }
 
 private:
