@@ -1,5 +1,6 @@
 #include "Net_cnx.h"
 
+#include "ColumnBinding.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
@@ -7,6 +8,7 @@
 #include "Netcom.h"
 #include "Scknet.h"
 #include "Settings_file.h"
+#include "WindowShow.h"
 #include "message_box.h"
 
 #include <QCheckBox>
@@ -95,13 +97,7 @@ void TForm_net::FormCreate()
     live_diagram = new Diagramx(Panel_graph, kChannels, 5000, 20001);
 
     // Each channel row shows the colour of its trace.
-    for (int n = 0; n < kChannels; ++n) {
-        Panel_Dat_Mis_[n]->setColor(live_diagram->channelColor[n]);
-        QPalette p = CheckBox_Dat_Mis_[n]->palette();
-        p.setColor(QPalette::Window, to_qcolor(live_diagram->channelColor[n]));
-        CheckBox_Dat_Mis_[n]->setPalette(p);
-        CheckBox_Dat_Mis_[n]->setAutoFillBackground(true);
-    }
+    v->show_channel_colours(live_diagram->channelColor);
 
     // Row k shows its own quantity.
     for (int n = 0; n < kChannels; ++n) {
@@ -150,9 +146,9 @@ void TForm_net::register_link_hooks()
 
 void TForm_net::FormShow()
 {
-    attach_scale_fields();
-    apply_scale_settings();
-    update_scale_fields();
+    column_binding_->attach_fields();
+    column_binding_->apply();
+    column_binding_->update_fields();
     CheckBox_cursor_asseYClick();
     CheckBox_cursor_asseTClick();
 }
@@ -179,8 +175,8 @@ void TForm_net::FormClose()
 void TForm_net::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    // The window was placed when it was built.
+    window_shown(*this, *event, Centre::None, [this] { FormShow(); });
 }
 
 void TForm_net::closeEvent(QCloseEvent* event)

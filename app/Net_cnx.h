@@ -5,6 +5,7 @@
 #include "Acquisition.h"
 #include "Controls.h"
 #include "Globvar.h"
+#include "SettingsColumn.h"
 #include "StatusBarPanels.h"
 #include "TestSignal.h"
 
@@ -13,15 +14,14 @@
 
 #include <cstdint>
 
+class ColumnBinding;
 class Diagramx;
 class QAction;
-class QCheckBox;
 class QCloseEvent;
 class QComboBox;
 class QFileDialog;
 class QFrame;
 class QGroupBox;
-class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QPushButton;
@@ -59,7 +59,7 @@ struct StatusPanelLook {
 // 3 (acquisition) for the present link state.
 StatusPanelLook status_panel_look(int index);
 
-class TForm_net : public QMainWindow {
+class TForm_net : public QMainWindow, public SettingsColumnControls {
     Q_OBJECT
 public:
     static constexpr int kChannels = 8;
@@ -116,34 +116,13 @@ public:
     StatusBarPanels* StatusBar_net_com = nullptr;
 
     Panel* Panel21 = nullptr;
-    QFrame* v = nullptr;
+    // The settings column; its channel, Y-scale and cursor controls are reached through the
+    // pointers this window shares with it (SettingsColumnControls).
+    SettingsColumn* v = nullptr;
     QGroupBox* GroupBox3 = nullptr;
     RadioGroup* RadioGroup_trigger_type = nullptr;
     Panel* Panel_event_type = nullptr;
     QComboBox* ComboBox_event_type = nullptr;
-    QGroupBox* GroupBox1 = nullptr;
-    // Channel rows top to bottom (Panel30, Panel48, Panel42, Panel37, Panel32, Panel28,
-    // Panel25, Panel19) and, per channel n, ComboBox_select_dat_mis<n>, Panel_Dat_Mis_<n>
-    // and CheckBox_Dat_Mis_<n>.
-    Panel* channelRow[kChannels] = {};
-    QComboBox* ComboBox_select_dat_mis[kChannels] = {};
-    Panel* Panel_Dat_Mis_[kChannels] = {};
-    QCheckBox* CheckBox_Dat_Mis_[kChannels] = {};
-    QGroupBox* GroupBox2 = nullptr;
-    Panel* Panelx_set_reverse_speed = nullptr;
-    QCheckBox* CheckBox_scala_asse_y = nullptr;
-    Panel* Panel_scala_asse_y_on_off = nullptr;
-    Panel* Panel_asse_y_max_scale = nullptr;
-    QLineEdit* Memo_asse_y_max_scale = nullptr;
-    UpDown* UpDown_asse_y_max_scale = nullptr;
-    Panel* Panel_asse_y_min_scale = nullptr;
-    QLineEdit* Memo_asse_y_min_scale = nullptr;
-    UpDown* UpDown_asse_y_min_scale = nullptr;
-    QGroupBox* GroupBox4 = nullptr;
-    QCheckBox* CheckBox_cursor_asseT = nullptr;
-    Panel* Panel_cursor_asseT_on_off = nullptr;
-    QCheckBox* CheckBox_cursor_asseY = nullptr;
-    Panel* Panel_cursor_asseY_on_off = nullptr;
 
     Panel* Panel27 = nullptr;
     Panel* Panel_graph = nullptr;
@@ -214,9 +193,6 @@ public:
     void Memo_asse_y_min_scaleExit();
     void Memo_asse_y_min_scaleKeyPress(QChar& key);
     void UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction);
-    void update_scale_fields();
-    void attach_scale_fields();
-    void apply_scale_settings();
     void CheckBox_cursor_asseTClick();
     void CheckBox_cursor_asseYClick();
 
@@ -245,10 +221,13 @@ private:
     void build_tool_bar(QWidget* parent);
     void build_status_bar(QWidget* parent);
     void build_settings_column(QWidget* parent);
+    void build_trigger_group(SettingsColumn& column);
     void build_graph_area(QWidget* parent);
     void build_menu();
     void build_timers();
     void bind_handlers();
+    // Net_cnx_controls.cpp: binds the settings column to the live diagram and the settings.
+    void bind_column();
     void place_on_screen();
 
     // Gives the link thread its connect notification and its error messages.
@@ -263,6 +242,10 @@ private:
 
     void append_test_sample();
     void show_start_stop_caption();
+
+    // The settings column's channel, Y-scale and cursor handlers, on the live diagram and
+    // the settings record (owned by the column).
+    ColumnBinding* column_binding_ = nullptr;
 
     bool closed_ = false;
 };

@@ -11,12 +11,11 @@
 #include "Modal.h"
 #include "Netifset.h"
 #include "Var_dati.h"
-#include "Print_box.h"
 #include "Print_page.h"
-#include "Print_preview.h"
+#include "Print_prepare.h"
+#include "WaitCursor.h"
 #include "message_box.h"
 
-#include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
 
@@ -24,18 +23,6 @@
 
 // The channel names of the printed page: slot n for channel n + 1, zero-padded.
 char print_channel_names[kPrintChannels][kPrintNameSize] = {};
-
-namespace {
-
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
-} // namespace
 
 void TForm_net::BitBtn_saveClick()
 {
@@ -67,39 +54,31 @@ void TForm_net::BitBtn_saveClick()
     message_box(QStringLiteral("Dati Memorizzati!"), QStringLiteral("Salvataggio"), MessageIcon::Information);
 }
 
-// The part that printing and preview share: the checks, the options dialog and what is to
-// be printed. False when the command stops here.
-static bool prepare_printing(TForm_net& window, std::uint8_t preview)
-{
-    if (!check_printer_present())
-        return false;
-    if (!live_diagram || live_diagram->SampleCount() == 0) {
-        message_box(QStringLiteral("Nessun dato da Stampare!"), QStringLiteral("Attenzione"),
-                    MessageIcon::Warning);
-        return false;
-    }
-    print_is_preview = preview;
-    Form_Print_Box = new TForm_Print_Box(&window);
-    const int result = run_modal(*Form_Print_Box);
-    delete Form_Print_Box;
-    Form_Print_Box = nullptr;
-    if (result != TForm_Print_Box::kResultOk)
-        return false;
+namespace {
 
+// The names of the channels' quantities, as the printed legend takes them.
+const char* fill_print_channel_names(const TForm_net& window)
+{
     std::memset(print_channel_names, 0, sizeof print_channel_names);
     for (int i = 0; i < kPrintChannels; ++i) {
         const QByteArray name = window.ComboBox_select_dat_mis[i]->currentText().toLatin1();
         std::memcpy(print_channel_names[i], name.constData(),
                     std::min<std::size_t>(std::size_t(name.size()), kPrintNameSize - 1));
     }
-    print_names = &print_channel_names[0][0];
-    print_diagram = live_diagram;
-    return true;
+    return &print_channel_names[0][0];
 }
+
+bool prepare_live_printing(TForm_net& window, std::uint8_t preview)
+{
+    return prepare_printing(&window, preview, live_diagram,
+                            [&window] { return fill_print_channel_names(window); });
+}
+
+} // namespace
 
 void TForm_net::BitBtn_printClick()
 {
-    if (!prepare_printing(*this, 0))
+    if (!prepare_live_printing(*this, 0))
         return;
     try {
         print_page();
@@ -110,43 +89,25 @@ void TForm_net::BitBtn_printClick()
 
 void TForm_net::BitBtn_previewClick()
 {
-    if (!prepare_printing(*this, 1))
-        return;
-    Form_print_preview = new TForm_print_preview(this);
-    run_modal(*Form_print_preview);
-    delete Form_print_preview;
-    Form_print_preview = nullptr;
+    if (prepare_live_printing(*this, 1))
+        run_print_preview(this);
 }
 
 void TForm_net::BitBtn_load_datClick()
 {
     // The live acquisition goes on while the viewer is open.
-    Form_load_dat = new TForm_load_dat(this);
-    struct Release {
-        ~Release()
-        {
-            delete Form_load_dat;
-            Form_load_dat = nullptr;
-        }
-    } release;
-    run_modal(*Form_load_dat);
+    run_modal_window(Form_load_dat, this);
 }
 
 void TForm_net::BitBtn_set_port_comClick()
 {
     // The window is owned by the application, as a top-level modal window.
-    Form_NetifSet = new TForm_NetifSet(nullptr);
-    run_modal(*Form_NetifSet);
-    delete Form_NetifSet;
-    Form_NetifSet = nullptr;
+    run_modal_window(Form_NetifSet, nullptr);
 }
 
 void TForm_net::BitBtn_var_datiClick()
 {
     // A new grid each time, replacing the hidden one made at start-up; the values it shows
     // are the shared parameter values, kept for the run.
-    Form_var_dati = new TForm_var_dati(nullptr);
-    run_modal(*Form_var_dati);
-    delete Form_var_dati;
-    Form_var_dati = nullptr;
+    run_modal_window(Form_var_dati, nullptr);
 }

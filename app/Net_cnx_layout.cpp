@@ -4,24 +4,19 @@
 #include "Net_cnx.h"
 
 #include "About_box.h"
-#include "Memo.h"
 #include "Command_icons.h"
 #include "Shortcuts.h"
+#include "WindowLook.h"
+#include "WindowShow.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
 #include <QComboBox>
 #include <QEvent>
-#include <QFocusEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QKeyEvent>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -33,34 +28,31 @@ constexpr int kButtonHeight = 36;
 constexpr int kStatusPanelHeight = 31;
 constexpr int kSettingsWidth = 200;
 constexpr int kDebugPanelHeight = 144;
-constexpr Color kGroupCaptionColor = 0x008000; // green
 constexpr Color kNavy = 0x800000;
 constexpr Color kRed = 0x0000FF;
 constexpr Color kDarkGreen = 0x008000;
 
-QFont window_font()
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(11);
-    // Set explicitly, so controls inside a bold captioned panel stay regular.
-    f.setWeight(QFont::Normal);
-    return f;
-}
-
-QFont bold(QFont f)
-{
-    f.setBold(true);
-    return f;
-}
-
-// A text colour for an enabled control; disabled, it keeps the style's greyed text.
-void set_text_color(QWidget* w, QPalette::ColorRole role, Color color)
-{
-    QPalette p = w->palette();
-    p.setColor(QPalette::Active, role, to_qcolor(color));
-    p.setColor(QPalette::Inactive, role, to_qcolor(color));
-    w->setPalette(p);
-}
+// The main window's settings column: wide, with large regular captions; each channel row
+// chooses its quantity.
+const char* const kRowNames[SettingsColumnControls::kColumnChannels] = {
+    "Panel30", "Panel48", "Panel42", "Panel37", "Panel32", "Panel28", "Panel25", "Panel19"};
+const ColumnStyle kColumnStyle = {
+    .name = "v",
+    .width = kSettingsWidth,
+    .captionPixelSize = 19,
+    .captionBold = false,
+    .colourStates = ColourStates::Enabled,
+    .groupNames = {"GroupBox1", "GroupBox2", "GroupBox4"},
+    .label = ChannelLabel::Choice,
+    .rowNames = kRowNames,
+    .rowHeight = 24,
+    .swatchBevel = Panel::Bevel::Lowered,
+    .swatchWidth = 24,
+    .swatchHeight = 20,
+    .fixedRowName = "Panelx_set_reverse_speed",
+    .fixedStateCaption = QStringLiteral("Off"),
+    .timeCursorFirst = true,
+};
 
 // The hint is kept with the control; it pops up as a tool tip only where it is shown.
 void set_hint(QWidget* w, const QString& hint, bool shown)
@@ -68,50 +60,6 @@ void set_hint(QWidget* w, const QString& hint, bool shown)
     w->setProperty("hint", hint);
     if (shown)
         w->setToolTip(hint);
-}
-
-QHBoxLayout* row_layout(QWidget* w, int left, int top, int right, int bottom)
-{
-    auto* layout = new QHBoxLayout(w);
-    layout->setContentsMargins(left, top, right, bottom);
-    layout->setSpacing(2);
-    return layout;
-}
-
-QVBoxLayout* column_layout(QWidget* w, int margin, int spacing)
-{
-    auto* layout = new QVBoxLayout(w);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
-// A group box whose caption is large and green while its controls keep the window's look.
-QGroupBox* settings_group(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    QFont f = window_font();
-    f.setPixelSize(19);
-    box->setFont(f);
-    set_text_color(box, QPalette::WindowText, kGroupCaptionColor);
-    return box;
-}
-
-// Gives a control the window's font and text colour back (inside a group box or a
-// captioned panel that uses its own).
-void keep_window_look(QWidget* w)
-{
-    w->setFont(window_font());
-    set_text_color(w, QPalette::WindowText, from_qcolor(QApplication::palette().color(
-                                                QPalette::WindowText)));
-}
-
-Panel* panel(QWidget* parent, const char* name, const QString& caption = QString())
-{
-    auto* p = new Panel(parent, caption);
-    p->setObjectName(QLatin1String(name));
-    return p;
 }
 
 QFrame* separator(QWidget* parent, const char* name)
@@ -139,7 +87,7 @@ void TForm_net::build_layout()
     build_tool_bar(client);
     layout->addWidget(ControlBar_load_dat);
 
-    Panel21 = panel(client, "Panel21");
+    Panel21 = named_panel(client, "Panel21");
     Panel21->setBevel(Panel::Bevel::None);
     auto* middle = row_layout(Panel21, 0, 0, 0, 0);
     middle->setSpacing(0);
@@ -218,7 +166,7 @@ void TForm_net::build_tool_bar(QWidget* parent)
                              "Stop");
     for (QToolButton* b : {BitBtn_start_CMP_force, BitBtn_start_CMP, BitBtn_stop_CMP}) {
         b->setFont(bold(window_font()));
-        set_text_color(b, QPalette::ButtonText, b == BitBtn_stop_CMP ? kRed : kNavy);
+        set_text_color(b, QPalette::ButtonText, to_qcolor(b == BitBtn_stop_CMP ? kRed : kNavy));
         b->setEnabled(false);
     }
     BitBtn_clear = button("BitBtn_clear", CommandIcon::Clear, "Clear", false);
@@ -243,7 +191,7 @@ void TForm_net::build_tool_bar(QWidget* parent)
     BitBtn_var_dati = push("BitBtn_var_dati", "Dati");
     set_hint(BitBtn_var_dati, "Dati", false);
     Button_start_stop = push("Button_start_stop", "Start");
-    set_text_color(Button_start_stop, QPalette::ButtonText, kDarkGreen);
+    set_text_color(Button_start_stop, QPalette::ButtonText, to_qcolor(kDarkGreen));
     Button_F1 = push("Button_F1", "F1");
     Button_F2 = push("Button_F2", "F2");
     Button_F3 = push("Button_F3", "F3");
@@ -258,7 +206,7 @@ void TForm_net::build_tool_bar(QWidget* parent)
 
 void TForm_net::build_status_bar(QWidget* parent)
 {
-    Panel23 = panel(parent, "Panel23");
+    Panel23 = named_panel(parent, "Panel23");
     Panel23->setBevel(Panel::Bevel::None);
     Panel23->setFixedHeight(kStatusPanelHeight);
     auto* layout = row_layout(Panel23, 0, 1, 0, 1);
@@ -272,13 +220,16 @@ void TForm_net::build_status_bar(QWidget* parent)
 
 void TForm_net::build_settings_column(QWidget* parent)
 {
-    v = new QFrame(parent);
-    v->setObjectName(QStringLiteral("v"));
-    v->setFixedWidth(kSettingsWidth);
-    auto* column = column_layout(v, 2, 3);
+    v = new SettingsColumn(parent, kColumnStyle, [this](SettingsColumn& column) {
+        build_trigger_group(column);
+    });
+    static_cast<SettingsColumnControls&>(*this) = *v;
+}
 
-    // Trigger: mode and event.
-    GroupBox3 = settings_group(v, "GroupBox3", "Trigger");
+// Trigger: mode and event, at the top of the settings column.
+void TForm_net::build_trigger_group(SettingsColumn& column)
+{
+    GroupBox3 = column.group("GroupBox3", "Trigger");
     auto* trigger = column_layout(GroupBox3, 4, 3);
     RadioGroup_trigger_type = new RadioGroup(GroupBox3);
     RadioGroup_trigger_type->setObjectName(QStringLiteral("RadioGroup_trigger_type"));
@@ -287,7 +238,7 @@ void TForm_net::build_settings_column(QWidget* parent)
         {"Rolling Data", "AutoTrigger-Event ", "Single Shot-Event "});
     trigger->addWidget(RadioGroup_trigger_type);
 
-    Panel_event_type = panel(GroupBox3, "Panel_event_type", "Evento");
+    Panel_event_type = named_panel(GroupBox3, "Panel_event_type", "Evento");
     keep_window_look(Panel_event_type);
     Panel_event_type->setFont(bold(window_font()));
     Panel_event_type->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
@@ -301,126 +252,25 @@ void TForm_net::build_settings_column(QWidget* parent)
         ComboBox_event_type->addItem(QStringLiteral("Dat Mis %1").arg(i));
     event->addWidget(ComboBox_event_type);
     trigger->addWidget(Panel_event_type);
-    column->addWidget(GroupBox3);
-
-    // Channels: one row per channel, with its quantity and its trace colour.
-    GroupBox1 = settings_group(v, "GroupBox1", "Canali");
-    auto* channels = column_layout(GroupBox1, 4, 1);
-    static const char* const kRowNames[kChannels] = {"Panel30", "Panel48", "Panel42", "Panel37",
-                                                     "Panel32", "Panel28", "Panel25", "Panel19"};
-    for (int n = 0; n < kChannels; ++n) {
-        Panel* row = channelRow[n] = panel(GroupBox1, kRowNames[n], QString::number(n + 1));
-        keep_window_look(row);
-        row->setFont(bold(window_font()));
-        row->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        row->setFixedHeight(24);
-        auto* rowLayout = row_layout(row, 16, 2, 2, 2);
-
-        auto* combo = ComboBox_select_dat_mis[n] = new QComboBox(row);
-        combo->setObjectName(QStringLiteral("ComboBox_select_dat_mis%1").arg(n));
-        combo->setFont(window_font());
-        for (int i = 1; i <= kChannels; ++i)
-            combo->addItem(QStringLiteral("Dat Mis %1").arg(i));
-        rowLayout->addWidget(combo, 1);
-
-        Panel* swatch = Panel_Dat_Mis_[n] = panel(row, "");
-        swatch->setObjectName(QStringLiteral("Panel_Dat_Mis_%1").arg(n));
-        swatch->setBevel(Panel::Bevel::Lowered);
-        swatch->setFixedSize(24, 20);
-        auto* swatchLayout = row_layout(swatch, 1, 1, 1, 1);
-        auto* check = CheckBox_Dat_Mis_[n] = new QCheckBox(swatch);
-        check->setObjectName(QStringLiteral("CheckBox_Dat_Mis_%1").arg(n));
-        check->setChecked(true);
-        check->setFocusPolicy(Qt::TabFocus);
-        swatchLayout->addWidget(check, 0, Qt::AlignCenter);
-        rowLayout->addWidget(swatch);
-        channels->addWidget(row);
-    }
-    column->addWidget(GroupBox1);
-
-    // Y scale: fixed scale on/off and its limits.
-    GroupBox2 = settings_group(v, "GroupBox2", "Scala Asse y ");
-    auto* scale = column_layout(GroupBox2, 4, 3);
-    Panelx_set_reverse_speed = panel(GroupBox2, "Panelx_set_reverse_speed");
-    keep_window_look(Panelx_set_reverse_speed);
-    Panelx_set_reverse_speed->setBevel(Panel::Bevel::None);
-    auto* fixed = row_layout(Panelx_set_reverse_speed, 2, 0, 2, 0);
-    CheckBox_scala_asse_y = new QCheckBox(QStringLiteral("Scala Fissa"), Panelx_set_reverse_speed);
-    CheckBox_scala_asse_y->setObjectName(QStringLiteral("CheckBox_scala_asse_y"));
-    fixed->addWidget(CheckBox_scala_asse_y, 1);
-    Panel_scala_asse_y_on_off = panel(Panelx_set_reverse_speed, "Panel_scala_asse_y_on_off", "Off");
-    Panel_scala_asse_y_on_off->setBevel(Panel::Bevel::Lowered);
-    Panel_scala_asse_y_on_off->setFixedSize(36, 18);
-    fixed->addWidget(Panel_scala_asse_y_on_off);
-    scale->addWidget(Panelx_set_reverse_speed);
-
-    auto limit = [&](const char* panelName, const QString& caption, const char* memoName,
-                     const char* upDownName, QLineEdit*& memo, UpDown*& upDown) {
-        Panel* p = panel(GroupBox2, panelName, caption);
-        keep_window_look(p);
-        p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        p->setFixedHeight(28);
-        auto* row = row_layout(p, 72, 3, 3, 3);
-        row->setSpacing(0);
-        memo = new QLineEdit(QStringLiteral("0"), p);
-        memo->setObjectName(QLatin1String(memoName));
-        memo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        row->addWidget(memo, 1);
-        upDown = new UpDown(p);
-        upDown->setObjectName(QLatin1String(upDownName));
-        row->addWidget(upDown);
-        scale->addWidget(p);
-        return p;
-    };
-    Panel_asse_y_max_scale = limit("Panel_asse_y_max_scale", "MAX Asse Y", "Memo_asse_y_max_scale",
-                                   "UpDown_asse_y_max_scale", Memo_asse_y_max_scale,
-                                   UpDown_asse_y_max_scale);
-    Panel_asse_y_min_scale = limit("Panel_asse_y_min_scale", "MIN Asse Y", "Memo_asse_y_min_scale",
-                                   "UpDown_asse_y_min_scale", Memo_asse_y_min_scale,
-                                   UpDown_asse_y_min_scale);
-    column->addWidget(GroupBox2);
-
-    // Cursors on the time and Y axes.
-    GroupBox4 = settings_group(v, "GroupBox4", "Cursori");
-    auto* cursors = column_layout(GroupBox4, 4, 3);
-    auto cursorRow = [&](const char* checkName, const QString& caption, const char* labelName,
-                         QCheckBox*& check, Panel*& label) {
-        auto* row = new QWidget(GroupBox4);
-        keep_window_look(row);
-        auto* layout = row_layout(row, 2, 0, 2, 0);
-        check = new QCheckBox(caption, row);
-        check->setObjectName(QLatin1String(checkName));
-        layout->addWidget(check, 1);
-        label = panel(row, labelName, "Off");
-        label->setBevel(Panel::Bevel::Lowered);
-        label->setFixedSize(36, 18);
-        layout->addWidget(label);
-        cursors->addWidget(row);
-    };
-    cursorRow("CheckBox_cursor_asseT", "Cursori Asse T", "Panel_cursor_asseT_on_off",
-              CheckBox_cursor_asseT, Panel_cursor_asseT_on_off);
-    cursorRow("CheckBox_cursor_asseY", "Cursori Asse Y", "Panel_cursor_asseY_on_off",
-              CheckBox_cursor_asseY, Panel_cursor_asseY_on_off);
-    column->addWidget(GroupBox4);
-    column->addStretch(1);
+    column.addGroup(GroupBox3);
 }
 
 void TForm_net::build_graph_area(QWidget* parent)
 {
-    Panel27 = panel(parent, "Panel27");
+    Panel27 = named_panel(parent, "Panel27");
     Panel27->setBevel(Panel::Bevel::None);
     auto* layout = column_layout(Panel27, 0, 0);
 
     // The diagram lays out its own controls in this panel.
-    Panel_graph = panel(Panel27, "Panel_graph");
+    Panel_graph = named_panel(Panel27, "Panel_graph");
     Panel_graph->setBevel(Panel::Bevel::None);
     layout->addWidget(Panel_graph, 1);
 
-    Panel_debugx = panel(Panel27, "Panel_debugx");
+    Panel_debugx = named_panel(Panel27, "Panel_debugx");
     Panel_debugx->setFixedHeight(kDebugPanelHeight);
     layout->addWidget(Panel_debugx);
     auto* debug = column_layout(Panel_debugx, 2, 1);
-    Panel_x1 = panel(Panel_debugx, "Panel_x1");
+    Panel_x1 = named_panel(Panel_debugx, "Panel_x1");
     Panel_x1->setFixedHeight(28);
     auto* tools = row_layout(Panel_x1, 2, 2, 2, 2);
     auto debugButton = [&](const char* name, const QString& caption) {
@@ -433,7 +283,7 @@ void TForm_net::build_graph_area(QWidget* parent)
     };
     BitBtn2 = debugButton("BitBtn2", "Step");
     BitBtn4 = debugButton("BitBtn4", "On/Off");
-    Panel_ledx = panel(Panel_x1, "Panel_ledx");
+    Panel_ledx = named_panel(Panel_x1, "Panel_ledx");
     Panel_ledx->setBevel(Panel::Bevel::Lowered);
     Panel_ledx->setColor(kRed);
     Panel_ledx->setFixedSize(16, 16);
@@ -445,11 +295,11 @@ void TForm_net::build_graph_area(QWidget* parent)
     for (int i = 0; i < 6; ++i) {
         auto* row = new QWidget(Panel_debugx);
         auto* rowLayout = row_layout(row, 0, 0, 0, 0);
-        Panel* label = panel(row, "", QStringLiteral("d%1").arg(i + 1));
+        Panel* label = named_panel(row, "", QStringLiteral("d%1").arg(i + 1));
         label->setObjectName(QStringLiteral("Panel_d%1").arg(i + 1));
         label->setFixedSize(32, 17);
         rowLayout->addWidget(label);
-        Panel* value = Panel_debx[i] = panel(row, "");
+        Panel* value = Panel_debx[i] = named_panel(row, "");
         value->setObjectName(QStringLiteral("Panel_debx%1").arg(i + 1));
         value->setBevel(Panel::Bevel::Lowered);
         value->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -535,10 +385,6 @@ void TForm_net::bind_handlers()
     auto onTrigger = [this](QAction* a, void (TForm_net::*handler)()) {
         connect(a, &QAction::triggered, this, handler);
     };
-    // Check boxes report every change of their state, the window's own included.
-    auto onToggle = [this](QCheckBox* c, void (TForm_net::*handler)()) {
-        connect(c, &QCheckBox::toggled, this, handler);
-    };
 
     onClick(BitBtn_connect, &TForm_net::BitBtn_connectClick);
     onClick(BitBtn_disconnect, &TForm_net::BitBtn_disconnectClick);
@@ -574,44 +420,14 @@ void TForm_net::bind_handlers()
             &TForm_net::RadioGroup_trigger_typeClick);
     // Drop-down lists report only the user's choices.
     connect(ComboBox_event_type, &QComboBox::activated, this, &TForm_net::ComboBox_event_typeChange);
-    for (int n = 0; n < kChannels; ++n) {
+    for (int n = 0; n < kChannels; ++n)
         connect(ComboBox_select_dat_mis[n], &QComboBox::activated, this,
                 [this, n] { ComboBox_select_dat_misChange(n); });
-        connect(CheckBox_Dat_Mis_[n], &QCheckBox::toggled, this,
-                [this, n] { CheckBox_Dat_MisClick(n); });
-    }
-    onToggle(CheckBox_scala_asse_y, &TForm_net::CheckBox_scala_asse_yClick);
-    onToggle(CheckBox_cursor_asseT, &TForm_net::CheckBox_cursor_asseTClick);
-    onToggle(CheckBox_cursor_asseY, &TForm_net::CheckBox_cursor_asseYClick);
 
-    struct LimitHandlers {
-        QLineEdit* memo;
-        UpDown* upDown;
-        void (TForm_net::*change)();
-        void (TForm_net::*enter)();
-        void (TForm_net::*exit)();
-        void (TForm_net::*keyPress)(QChar&);
-        void (TForm_net::*changing)(UpDown::Direction);
-    };
-    const LimitHandlers limits[] = {
-        {Memo_asse_y_max_scale, UpDown_asse_y_max_scale, &TForm_net::Memo_asse_y_max_scaleChange,
-         &TForm_net::Memo_asse_y_max_scaleEnter, &TForm_net::Memo_asse_y_max_scaleExit,
-         &TForm_net::Memo_asse_y_max_scaleKeyPress, &TForm_net::UpDown_asse_y_max_scaleChangingEx},
-        {Memo_asse_y_min_scale, UpDown_asse_y_min_scale, &TForm_net::Memo_asse_y_min_scaleChange,
-         &TForm_net::Memo_asse_y_min_scaleEnter, &TForm_net::Memo_asse_y_min_scaleExit,
-         &TForm_net::Memo_asse_y_min_scaleKeyPress, &TForm_net::UpDown_asse_y_min_scaleChangingEx},
-    };
-    for (const LimitHandlers& h : limits) {
-        connect(h.memo, &QLineEdit::textChanged, this, h.change);
-        connect(h.upDown, &UpDown::changing, this, h.changing);
-        bind_field_events(
-            h.memo, [this, h] { (this->*h.enter)(); }, [this, h] { (this->*h.exit)(); },
-            [this, h](QChar& key) { (this->*h.keyPress)(key); });
-    }
+    bind_column();
 
     connect(Timer_Diagram, &QTimer::timeout, this, &TForm_net::Timer_DiagramTimer);
     connect(Timer_monitor, &QTimer::timeout, this, &TForm_net::Timer_monitorTimer);
-    connect(Timer_set_fix_scale, &QTimer::timeout, this, &TForm_net::Timer_set_fix_scaleTimer);
     connect(Timer_Diagram_Test, &QTimer::timeout, this, &TForm_net::Timer_Diagram_TestTimer);
 
     StatusBar_net_com->onDrawPanel = [this](Canvas& canvas, int index, const QRect& rect) {
@@ -623,8 +439,5 @@ void TForm_net::place_on_screen()
 {
     // The client area (below the menu bar) is 799 x 682.
     resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    centre_on_screen(*this);
 }

@@ -7,18 +7,17 @@
 #include "Dato_short.h"
 #include "Dmg_file.h"
 #include "Panel.h"
+#include "SettingsColumn.h"
 #include "UpDown.h"
 
 #include <QDialog>
 
 #include <cstdint>
 
+class ColumnBinding;
 class Diagramx;
 class QAction;
-class QCheckBox;
-class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QMenu;
 class QMenuBar;
 class QStatusBar;
@@ -30,11 +29,11 @@ class QToolButton;
 extern std::int16_t viewer_y_max;   // fixed Y scale upper limit (2000 at start)
 extern std::int16_t viewer_y_min;   // fixed Y scale lower limit (-2000 at start)
 extern std::uint32_t viewer_flags;  // flags of the last loaded file; bit 0: fixed Y scale on
-extern bool viewer_fields_ready;    // false while the two fields are being set up
+extern std::uint8_t viewer_fields_ready; // 0 while the two fields are being set up
 extern Dato_short viewer_y_max_field; // 1 .. 10000, bound to viewer_y_max
 extern Dato_short viewer_y_min_field; // -10000 .. -1, bound to viewer_y_min
 
-class TForm_load_dat : public QDialog {
+class TForm_load_dat : public QDialog, public SettingsColumnControls {
     Q_OBJECT
 public:
     static constexpr int kClientWidth = 701;
@@ -69,28 +68,9 @@ public:
     QStatusBar* StatusBar_net_com = nullptr;
     QLabel* StatusPanel[3] = {};
 
-    QFrame* Panel_settings = nullptr;
-    QGroupBox* GroupBox_canali = nullptr;
-    Panel* channelRow[kChannels] = {};
-    Panel* Panel_dat_mis[kChannels] = {};  // the channel's name
-    Panel* Panel_Dat_Mis_[kChannels] = {}; // the trace colour, holding the check box
-    QCheckBox* CheckBox_Dat_Mis_[kChannels] = {};
-
-    QGroupBox* GroupBox_scala = nullptr;
-    QCheckBox* CheckBox_scala_asse_y = nullptr;
-    Panel* Panel_scala_asse_y_on_off = nullptr;
-    Panel* Panel_asse_y_max_scale = nullptr;
-    QLineEdit* Memo_asse_y_max_scale = nullptr;
-    UpDown* UpDown_asse_y_max_scale = nullptr;
-    Panel* Panel_asse_y_min_scale = nullptr;
-    QLineEdit* Memo_asse_y_min_scale = nullptr;
-    UpDown* UpDown_asse_y_min_scale = nullptr;
-
-    QGroupBox* GroupBox_cursori = nullptr;
-    QCheckBox* CheckBox_cursor_asseY = nullptr;
-    Panel* Panel_cursor_asseY_on_off = nullptr;
-    QCheckBox* CheckBox_cursor_asseT = nullptr;
-    Panel* Panel_cursor_asseT_on_off = nullptr;
+    // The settings column; its channel, Y-scale and cursor controls are reached through the
+    // pointers this window shares with it (SettingsColumnControls).
+    SettingsColumn* Panel_settings = nullptr;
 
     Panel* Panel_graph = nullptr;
     QTimer* Timer_set_fix_scale = nullptr;
@@ -129,9 +109,6 @@ public:
     void UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction);
     void Timer_set_fix_scaleTimer();
 
-    void attach_viewer_fields();
-    void update_viewer_scale_fields();
-    void apply_viewer_scale_settings();
 
     // The names of the loaded file, as the printed legend takes them: 8 zero-padded slots.
     const char* loaded_names() const { return &names_[0][0]; }
@@ -145,12 +122,15 @@ private:
     void build_layout();
     void build_tool_bar();
     void build_settings_column();
+    // Load_dat.cpp: binds the settings column to the viewer's diagram and values.
+    void bind_column();
+    // The flag and the limits of the loaded file in the diagram and the column.
+    void apply_scale_settings();
     void build_menu();
     void bind_handlers();
-    // The checks, the options dialog and what is to be printed; false when the command
-    // stops here.
-    bool prepare_printing(std::uint8_t preview);
 
+    // Owned by the column.
+    ColumnBinding* column_binding_ = nullptr;
     char names_[kChannels][kDmgNameSize] = {};
     bool closed_ = false;
 };

@@ -6,21 +6,16 @@
 #include "About_box.h"
 #include "Command_icons.h"
 #include "EventHook.h"
-#include "Memo.h"
+#include "WindowLook.h"
+#include "WindowShow.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QFocusEvent>
-#include <QGroupBox>
+#include <QEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QKeySequence>
 #include <QLabel>
-#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QScreen>
 #include <QStatusBar>
 #include <QTimer>
 #include <QToolButton>
@@ -34,66 +29,26 @@ constexpr int kButtonHeight = 36;
 constexpr int kStatusPanelHeight = 31;
 constexpr int kSettingsWidth = 180;
 constexpr int kSwatchWidth = 19;
-constexpr QRgb kGroupCaption = 0x008000; // green, as RGB
 
-QFont window_font()
-{
-    QFont f(QStringLiteral("Tahoma"));
-    f.setPixelSize(11);
-    f.setWeight(QFont::Normal);
-    return f;
-}
-
-QFont bold(QFont f)
-{
-    f.setBold(true);
-    return f;
-}
-
-QHBoxLayout* row_layout(QWidget* w, int left, int top, int right, int bottom)
-{
-    auto* layout = new QHBoxLayout(w);
-    layout->setContentsMargins(left, top, right, bottom);
-    layout->setSpacing(2);
-    return layout;
-}
-
-QVBoxLayout* column_layout(QWidget* w, int margin, int spacing)
-{
-    auto* layout = new QVBoxLayout(w);
-    layout->setContentsMargins(margin, margin, margin, margin);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
-Panel* panel(QWidget* parent, const QString& name, const QString& caption = QString())
-{
-    auto* p = new Panel(parent, caption);
-    p->setObjectName(name);
-    return p;
-}
-
-// A group box with a bold green caption whose controls keep the window's look.
-QGroupBox* settings_group(QWidget* parent, const char* name, const QString& caption)
-{
-    auto* box = new QGroupBox(caption, parent);
-    box->setObjectName(QLatin1String(name));
-    QFont f = bold(window_font());
-    f.setPixelSize(13);
-    box->setFont(f);
-    QPalette p = box->palette();
-    p.setColor(QPalette::WindowText, QColor(kGroupCaption));
-    box->setPalette(p);
-    return box;
-}
-
-void keep_window_look(QWidget* w)
-{
-    w->setFont(window_font());
-    QPalette p = w->palette();
-    p.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
-    w->setPalette(p);
-}
+// The viewer's settings column: narrower, with small bold captions; each channel row shows
+// the name stored in the file.
+const ColumnStyle kColumnStyle = {
+    .name = "Panel_settings",
+    .width = kSettingsWidth,
+    .captionPixelSize = 13,
+    .captionBold = true,
+    .colourStates = ColourStates::Every,
+    .groupNames = {"GroupBox_canali", "GroupBox_scala", "GroupBox_cursori"},
+    .label = ChannelLabel::Name,
+    .rowNames = nullptr, // Panel_row0 .. Panel_row7
+    .rowHeight = 22,
+    .swatchBevel = Panel::Bevel::Raised,
+    .swatchWidth = kSwatchWidth,
+    .swatchHeight = 0,
+    .fixedRowName = nullptr,
+    .fixedStateCaption = QString(), // empty until a file is loaded
+    .timeCursorFirst = false,
+};
 
 } // namespace
 
@@ -117,12 +72,12 @@ void TForm_load_dat::build_layout()
     build_settings_column();
     Panel_settings->setParent(middle);
     row->addWidget(Panel_settings);
-    Panel_graph = panel(middle, QStringLiteral("Panel_graph"));
+    Panel_graph = named_panel(middle, QStringLiteral("Panel_graph"));
     Panel_graph->setBevel(Panel::Bevel::None);
     row->addWidget(Panel_graph, 1);
     layout->addWidget(middle, 1);
 
-    Panel_status = panel(this, QStringLiteral("Panel_status"));
+    Panel_status = named_panel(this, QStringLiteral("Panel_status"));
     Panel_status->setBevel(Panel::Bevel::None);
     Panel_status->setFixedHeight(kStatusPanelHeight);
     auto* status = row_layout(Panel_status, 0, 1, 0, 1);
@@ -148,10 +103,7 @@ void TForm_load_dat::build_layout()
     bind_handlers();
 
     resize(kClientWidth, kClientHeight + MainMenu1->sizeHint().height());
-    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
+    centre_on_screen(*this);
 }
 
 void TForm_load_dat::build_menu()
@@ -247,112 +199,8 @@ void TForm_load_dat::build_tool_bar()
 
 void TForm_load_dat::build_settings_column()
 {
-    Panel_settings = new QFrame(this);
-    Panel_settings->setObjectName(QStringLiteral("Panel_settings"));
-    Panel_settings->setFixedWidth(kSettingsWidth);
-    auto* column = column_layout(Panel_settings, 2, 3);
-
-    // Channels: the name stored in the file, the trace colour and the visibility.
-    GroupBox_canali = settings_group(Panel_settings, "GroupBox_canali", "Canali");
-    auto* channels = column_layout(GroupBox_canali, 4, 1);
-    QFont nameFont(QStringLiteral("Arial"));
-    nameFont.setPixelSize(11);
-    for (int n = 0; n < kChannels; ++n) {
-        Panel* row = channelRow[n] =
-            panel(GroupBox_canali, QStringLiteral("Panel_row%1").arg(n), QString::number(n + 1));
-        keep_window_look(row);
-        row->setFont(bold(window_font()));
-        row->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        row->setFixedHeight(22);
-        auto* rowLayout = row_layout(row, 16, 2, 2, 2);
-
-        Panel* name = Panel_dat_mis[n] = panel(row, QStringLiteral("Panel_dat_mis%1").arg(n));
-        name->setBevel(Panel::Bevel::Lowered);
-        name->setColor(0xFFFFFF);
-        name->setFont(nameFont);
-        name->setCaptionColor(0x000000);
-        name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        rowLayout->addWidget(name, 1);
-
-        Panel* swatch = Panel_Dat_Mis_[n] = panel(row, QStringLiteral("Panel_Dat_Mis_%1").arg(n));
-        swatch->setBevel(Panel::Bevel::Raised);
-        swatch->setFixedWidth(kSwatchWidth);
-        auto* swatchLayout = row_layout(swatch, 1, 1, 1, 1);
-        auto* check = CheckBox_Dat_Mis_[n] = new QCheckBox(swatch);
-        check->setObjectName(QStringLiteral("CheckBox_Dat_Mis_%1").arg(n));
-        check->setChecked(true);
-        check->setFocusPolicy(Qt::TabFocus);
-        swatchLayout->addWidget(check, 0, Qt::AlignCenter);
-        rowLayout->addWidget(swatch);
-        channels->addWidget(row);
-    }
-    column->addWidget(GroupBox_canali);
-
-    // Y scale: fixed scale on/off and its limits.
-    GroupBox_scala = settings_group(Panel_settings, "GroupBox_scala", "Scala Asse y ");
-    auto* scale = column_layout(GroupBox_scala, 4, 3);
-    auto* fixedRow = new QWidget(GroupBox_scala);
-    keep_window_look(fixedRow);
-    auto* fixed = row_layout(fixedRow, 2, 0, 2, 0);
-    CheckBox_scala_asse_y = new QCheckBox(QStringLiteral("Scala Fissa"), fixedRow);
-    CheckBox_scala_asse_y->setObjectName(QStringLiteral("CheckBox_scala_asse_y"));
-    fixed->addWidget(CheckBox_scala_asse_y, 1);
-    // Empty until a file is loaded.
-    Panel_scala_asse_y_on_off = panel(fixedRow, QStringLiteral("Panel_scala_asse_y_on_off"));
-    Panel_scala_asse_y_on_off->setBevel(Panel::Bevel::Lowered);
-    Panel_scala_asse_y_on_off->setFixedSize(36, 18);
-    fixed->addWidget(Panel_scala_asse_y_on_off);
-    scale->addWidget(fixedRow);
-
-    auto limit = [&](const char* panelName, const QString& caption, const char* memoName,
-                     const char* upDownName, QLineEdit*& memo, UpDown*& upDown) {
-        Panel* p = panel(GroupBox_scala, QLatin1String(panelName), caption);
-        keep_window_look(p);
-        p->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-        p->setFixedHeight(28);
-        auto* row = row_layout(p, 72, 3, 3, 3);
-        row->setSpacing(0);
-        memo = new QLineEdit(QStringLiteral("0"), p);
-        memo->setObjectName(QLatin1String(memoName));
-        memo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        row->addWidget(memo, 1);
-        upDown = new UpDown(p);
-        upDown->setObjectName(QLatin1String(upDownName));
-        row->addWidget(upDown);
-        scale->addWidget(p);
-        return p;
-    };
-    Panel_asse_y_max_scale = limit("Panel_asse_y_max_scale", "MAX Asse Y", "Memo_asse_y_max_scale",
-                                   "UpDown_asse_y_max_scale", Memo_asse_y_max_scale,
-                                   UpDown_asse_y_max_scale);
-    Panel_asse_y_min_scale = limit("Panel_asse_y_min_scale", "MIN Asse Y", "Memo_asse_y_min_scale",
-                                   "UpDown_asse_y_min_scale", Memo_asse_y_min_scale,
-                                   UpDown_asse_y_min_scale);
-    column->addWidget(GroupBox_scala);
-
-    // Cursors on the Y and time axes.
-    GroupBox_cursori = settings_group(Panel_settings, "GroupBox_cursori", "Cursori");
-    auto* cursors = column_layout(GroupBox_cursori, 4, 3);
-    auto cursorRow = [&](const char* checkName, const QString& caption, const char* labelName,
-                         QCheckBox*& check, Panel*& label) {
-        auto* row = new QWidget(GroupBox_cursori);
-        keep_window_look(row);
-        auto* layout = row_layout(row, 2, 0, 2, 0);
-        check = new QCheckBox(caption, row);
-        check->setObjectName(QLatin1String(checkName));
-        layout->addWidget(check, 1);
-        label = panel(row, QLatin1String(labelName), QStringLiteral("Off"));
-        label->setBevel(Panel::Bevel::Lowered);
-        label->setFixedSize(36, 18);
-        layout->addWidget(label);
-        cursors->addWidget(row);
-    };
-    cursorRow("CheckBox_cursor_asseY", "Cursori Asse Y", "Panel_cursor_asseY_on_off",
-              CheckBox_cursor_asseY, Panel_cursor_asseY_on_off);
-    cursorRow("CheckBox_cursor_asseT", "Cursori Asse T", "Panel_cursor_asseT_on_off",
-              CheckBox_cursor_asseT, Panel_cursor_asseT_on_off);
-    column->addWidget(GroupBox_cursori);
-    column->addStretch(1);
+    Panel_settings = new SettingsColumn(this, kColumnStyle);
+    static_cast<SettingsColumnControls&>(*this) = *Panel_settings;
 }
 
 void TForm_load_dat::bind_handlers()
@@ -362,10 +210,6 @@ void TForm_load_dat::bind_handlers()
     };
     auto onTrigger = [this](QAction* a, void (TForm_load_dat::*handler)()) {
         connect(a, &QAction::triggered, this, handler);
-    };
-    // Check boxes report every change of their state, the window's own included.
-    auto onToggle = [this](QCheckBox* c, void (TForm_load_dat::*handler)()) {
-        connect(c, &QCheckBox::toggled, this, handler);
     };
 
     onClick(BitBtn_load, &TForm_load_dat::BitBtn_loadClick);
@@ -378,37 +222,5 @@ void TForm_load_dat::bind_handlers()
     onTrigger(Menu_print, &TForm_load_dat::BitBtn_printClick);
     onTrigger(Menu_Print_preview, &TForm_load_dat::BitBtn_previewClick);
 
-    for (int n = 0; n < kChannels; ++n)
-        connect(CheckBox_Dat_Mis_[n], &QCheckBox::toggled, this, [this, n] { CheckBox_Dat_MisClick(n); });
-    onToggle(CheckBox_scala_asse_y, &TForm_load_dat::CheckBox_scala_asse_yClick);
-    onToggle(CheckBox_cursor_asseY, &TForm_load_dat::CheckBox_cursor_asseYClick);
-    onToggle(CheckBox_cursor_asseT, &TForm_load_dat::CheckBox_cursor_asseTClick);
-
-    struct LimitHandlers {
-        QLineEdit* memo;
-        UpDown* upDown;
-        void (TForm_load_dat::*change)();
-        void (TForm_load_dat::*enter)();
-        void (TForm_load_dat::*exit)();
-        void (TForm_load_dat::*keyPress)(QChar&);
-        void (TForm_load_dat::*changing)(UpDown::Direction);
-    };
-    const LimitHandlers limits[] = {
-        {Memo_asse_y_max_scale, UpDown_asse_y_max_scale, &TForm_load_dat::Memo_asse_y_max_scaleChange,
-         &TForm_load_dat::Memo_asse_y_max_scaleEnter, &TForm_load_dat::Memo_asse_y_max_scaleExit,
-         &TForm_load_dat::Memo_asse_y_max_scaleKeyPress,
-         &TForm_load_dat::UpDown_asse_y_max_scaleChangingEx},
-        {Memo_asse_y_min_scale, UpDown_asse_y_min_scale, &TForm_load_dat::Memo_asse_y_min_scaleChange,
-         &TForm_load_dat::Memo_asse_y_min_scaleEnter, &TForm_load_dat::Memo_asse_y_min_scaleExit,
-         &TForm_load_dat::Memo_asse_y_min_scaleKeyPress,
-         &TForm_load_dat::UpDown_asse_y_min_scaleChangingEx},
-    };
-    for (const LimitHandlers& h : limits) {
-        connect(h.memo, &QLineEdit::textChanged, this, h.change);
-        connect(h.upDown, &UpDown::changing, this, h.changing);
-        bind_field_events(
-            h.memo, [this, h] { (this->*h.enter)(); }, [this, h] { (this->*h.exit)(); },
-            [this, h](QChar& key) { (this->*h.keyPress)(key); });
-    }
-    connect(Timer_set_fix_scale, &QTimer::timeout, this, &TForm_load_dat::Timer_set_fix_scaleTimer);
+    bind_column();
 }

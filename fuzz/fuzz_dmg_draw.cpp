@@ -105,7 +105,7 @@ void compose(Diagramx& d, bool onPainter)
         canvas = std::make_unique<Canvas>(&sheet);
     }
     page.canvas = canvas.get();
-    compose_page(page, &d, &names[0][0]);
+    compose_page(page, &d, &names[0][0], print_whole_diagram == 1);
     check_view(d.printView);
 }
 

@@ -3,6 +3,7 @@
 #include "Fz_netif.h"
 #include "Globvar.h"
 #include "message_box.h"
+#include "WindowShow.h"
 
 #include <QApplication>
 #include <QFile>
@@ -15,7 +16,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -313,14 +313,7 @@ void TForm_NetifSet::bind_handlers()
 void TForm_NetifSet::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (const QScreen* screen = this->screen()) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
-    FormShow();
+    window_shown(*this, *event, Centre::Frame, [this] { FormShow(); });
 }
 
 void TForm_NetifSet::FormCreate()

@@ -7,6 +7,7 @@
 #include "Param_names.h"
 #include "Param_text.h"
 #include "message_box.h"
+#include "WindowShow.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -19,7 +20,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QScreen>
 #include <QStatusBar>
 #include <QStyledItemDelegate>
 #include <QTableWidget>
@@ -329,13 +329,7 @@ void TForm_var_dati::FormCreate()
 void TForm_var_dati::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
-    FormShow();
+    window_shown(*this, *event, Centre::Window, [this] { FormShow(); });
 }
 
 void TForm_var_dati::FormShow()

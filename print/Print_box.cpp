@@ -1,13 +1,13 @@
 #include "Print_box.h"
 
 #include "Print_page.h"
+#include "WindowShow.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QShowEvent>
 #include <QSignalBlocker>
 #include <QStatusBar>
@@ -84,13 +84,7 @@ TForm_Print_Box::TForm_Print_Box(QWidget* owner) : QDialog(owner)
 void TForm_Print_Box::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
-    FormShow();
+    window_shown(*this, *event, Centre::Window, [this] { FormShow(); });
 }
 
 void TForm_Print_Box::FormShow()

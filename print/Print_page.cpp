@@ -1,9 +1,9 @@
 #include "Print_page.h"
 
 #include "Diagramx.h"
+#include "WaitCursor.h"
 #include "message_box.h"
 
-#include <QApplication>
 #include <QDateTime>
 #include <QFontMetricsF>
 #include <QLocale>
@@ -172,43 +172,51 @@ QString slot_name(const char* names, int i)
 
 } // namespace
 
-PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names)
+namespace {
+
+// Where the page is drawn: the resolution, the sheet's top-left on the canvas, the printable
+// size and the margins, in the canvas's pixels.
+struct PageFrame {
+    int dpi = 96;
+    int ox = 0, oy = 0; // the sheet's top-left (the preview's image) or 0 (a printer page)
+    int pw = 0, ph = 0; // printable width and height
+    int mx = 0, my = 0; // left and top margin from the canvas's origin
+    int mm(int n) const { return mm_to_px(n, dpi); }
+};
+
+// Resolution, origin and geometry; the printer's canvas begins at the printable corner of
+// the sheet. A printer page is cleared first.
+PageFrame page_frame(PageTarget& target, Canvas& canvas)
 {
-    if (!target.canvas)
-        throw std::runtime_error("La pagina non ha dove essere disegnata.");
-    if (!diagram)
-        throw std::runtime_error("Nessun diagramma da stampare.");
-    Canvas& canvas = *target.canvas;
-    PageLayout layout;
-
-    // 1. Resolution and origin.
-    int dpi, ox, oy;
+    PageFrame f;
     if (target.onPrinter) {
-        dpi = target.device.logPixelsX > 0 ? target.device.logPixelsX : 96;
+        f.dpi = target.device.logPixelsX > 0 ? target.device.logPixelsX : 96;
         FillCanvas(canvas, clWhite);
-        ox = oy = 0;
     } else {
-        dpi = target.dpi > 0 ? target.dpi : 96;
-        ox = target.origin_x;
-        oy = target.origin_y;
+        f.dpi = target.dpi > 0 ? target.dpi : 96;
+        f.ox = target.origin_x;
+        f.oy = target.origin_y;
     }
-    canvas.font.pixelsPerInch = dpi; // point sizes follow the page's resolution
-    auto mm = [dpi](int n) { return mm_to_px(n, dpi); };
+    canvas.font.pixelsPerInch = f.dpi; // point sizes follow the page's resolution
 
-    // 2. Geometry; the printer's canvas begins at the printable corner of the sheet.
-    page_geometry(dpi, target);
-    const int pw = target.printable_w;
-    const int ph = target.printable_h;
-    int mx = target.margin_x;
-    int my = target.margin_y;
+    page_geometry(f.dpi, target);
+    f.pw = target.printable_w;
+    f.ph = target.printable_h;
+    f.mx = target.margin_x;
+    f.my = target.margin_y;
     if (target.onPrinter) {
-        mx -= target.off_left;
-        my -= target.off_top;
+        f.mx -= target.off_left;
+        f.my -= target.off_top;
     }
+    return f;
+}
 
-    // 3. Header: time at the left edge, date at the right edge.
-    int x0 = mx + ox;
-    int y = my + oy;
+// The header (time at the left edge, date at the right edge), the rule under it and the
+// rule at the bottom of the printable area.
+void draw_header(Canvas& canvas, const PageFrame& f, PageLayout& layout)
+{
+    const int x0 = f.mx + f.ox;
+    int y = f.my + f.oy;
     canvas.brushColor = clWhite;
     set_font(canvas, 9, false, clBlack);
     const QDateTime now = QDateTime::currentDateTime();
@@ -220,59 +228,69 @@ PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names
     const int timeW = canvas.TextWidth(time);
     const int dateW = canvas.TextWidth(date);
     DrawText(canvas, rect_ltrb(x0, y, x0 + timeW, y + th), 2, time);
-    DrawText(canvas, rect_ltrb(x0 + pw - dateW, y, x0 + pw, y + th), 2, date);
-    layout.header = rect_ltrb(x0, y, x0 + pw, y + th);
+    DrawText(canvas, rect_ltrb(x0 + f.pw - dateW, y, x0 + f.pw, y + th), 2, date);
+    layout.header = rect_ltrb(x0, y, x0 + f.pw, y + th);
 
-    // 4. Rules under the header and at the bottom of the printable area.
-    y = y + th + mm(1);
+    y = y + th + f.mm(1);
     canvas.pen = CanvasPen{clGray, 1, PenStyle::Solid};
     canvas.MoveTo(x0, y);
-    canvas.LineTo(x0 + pw, y);
-    canvas.MoveTo(mx + ox, my + oy + ph);
-    canvas.LineTo(mx + ox + pw, my + oy + ph);
+    canvas.LineTo(x0 + f.pw, y);
+    canvas.MoveTo(x0, f.my + f.oy + f.ph);
+    canvas.LineTo(x0 + f.pw, f.my + f.oy + f.ph);
     layout.topRule = y;
-    layout.bottomRule = my + oy + ph;
+    layout.bottomRule = f.my + f.oy + f.ph;
+}
 
-    // 5. Title box.
+// The "DATA DIAGRAM" box under the top rule.
+QRect draw_title(Canvas& canvas, const PageFrame& f, int topRule)
+{
+    const int x0 = f.mx + f.ox;
     set_font(canvas, 14, true, 0x800000);
-    const int t = y + mm(1);
-    const QRect title = rect_ltrb(x0, t, x0 + pw, t + 2 * canvas.TextHeight(QStringLiteral("DATA DIAGRAM")));
+    const int t = topRule + f.mm(1);
+    const QRect title = rect_ltrb(x0, t, x0 + f.pw, t + 2 * canvas.TextHeight(QStringLiteral("DATA DIAGRAM")));
     DrawText(canvas, title, 2, QStringLiteral("DATA DIAGRAM"));
     frame(canvas, title);
-    layout.title = title;
+    return title;
+}
 
-    // 6. Diagram box.
-    const int ix = mm(4), iy = mm(4);
-    x0 = mx + ox;
-    y = title.top() + title.height() + mm(1);
-    const int bw = pw;
-    const int bh = ph * 60 / 100;
+// The diagram under the title, as shown on screen or with every sample it holds (`whole`),
+// in a framed box; returns the box.
+QRect draw_diagram_box(Canvas& canvas, const PageFrame& f, const QRect& title, Diagramx& diagram,
+                       bool whole)
+{
+    const int ix = f.mm(4), iy = f.mm(4);
+    const int x0 = f.mx + f.ox;
+    const int y = title.top() + title.height() + f.mm(1);
+    const int bw = f.pw;
+    const int bh = f.ph * 60 / 100;
 
-    // 7. The diagram, as shown on screen or with every sample it holds.
-    diagram->printView = diagram->view;
-    if (print_whole_diagram == 1) {
-        diagram->printView.followLatest = 1;
-        diagram->printView.windowSamples = diagram->capacity;
+    diagram.printView = diagram.view;
+    if (whole) {
+        diagram.printView.followLatest = 1;
+        diagram.printView.windowSamples = diagram.capacity;
     }
-    DrawArea& area = diagram->printArea;
+    DrawArea& area = diagram.printArea;
     area.canvas = &canvas;
     area.left = x0 + ix;
     area.top = y + iy;
     area.width = bw - 2 * ix;
     area.height = bh - 2 * iy;
-    diagram->printView.background = clWhite;
-    diagram->Paint(area, diagram->printView);
+    diagram.printView.background = clWhite;
+    diagram.Paint(area, diagram.printView);
 
-    // 8. Frame around the diagram.
     const QRect box = rect_ltrb(x0, y, x0 + bw, y + bh);
     frame(canvas, box);
-    layout.diagramBox = box;
+    return box;
+}
 
-    // 9. Legend: two rows of four cells with number, colour and name.
-    const int cw = (pw - 3 * mm(2)) / 4;
+// The legend under the diagram box: two rows of four cells with number, colour and name.
+void draw_legend(Canvas& canvas, const PageFrame& f, const QRect& box, const Diagramx& diagram,
+                 const char* names, PageLayout& layout)
+{
+    const int cw = (f.pw - 3 * f.mm(2)) / 4;
     set_font(canvas, 10, false, clBlack);
-    int x = mx + ox;
-    y = box.top() + box.height() + mm(3);
+    int x = f.mx + f.ox;
+    int y = box.top() + box.height() + f.mm(3);
     for (int i = 0; i < kPrintChannels; ++i) {
         set_font(canvas, 10, false, clBlack);
         const QString name = slot_name(names, i);
@@ -286,11 +304,11 @@ PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names
         canvas.brushColor = clWhite;
         DrawText(canvas, number, 2, QString::number(i + 1));
 
-        const int sl = number.left() + number.width() + mm(1);
+        const int sl = number.left() + number.width() + f.mm(1);
         const QRect swatch = rect_ltrb(sl, number.top(), sl + h, number.top() + number.height());
-        const Color face = i < diagram->channelCount ? diagram->channelColor[i] : clWhite;
+        const Color face = i < diagram.channelCount ? diagram.channelColor[i] : clWhite;
         DrawBevelBox(canvas, swatch.left(), swatch.top(), swatch.left() + swatch.width(),
-                     swatch.top() + swatch.height(), face, std::uint8_t(7 * dpi / 254), 1, 1, 2,
+                     swatch.top() + swatch.height(), face, std::uint8_t(7 * f.dpi / 254), 1, 1, 2,
                      QString());
         layout.legendSwatch[i] = swatch;
 
@@ -298,35 +316,43 @@ PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names
         // Its box holds the whole name: the text starts one pixel in from the box's left
         // edge, and at a small size a glyph's ink may end past the text's advance width, so
         // a box only as wide as the advance would clip the last letter on the preview.
-        const int nl = swatch.left() + swatch.width() + mm(1);
+        const int nl = swatch.left() + swatch.width() + f.mm(1);
         const int nr = std::min(nl + 1 + text_extent(canvas, name) + 1, cell.left() + cell.width() - 1);
         canvas.brushColor = clWhite;
         if (nr > nl)
             DrawText(canvas, rect_ltrb(nl, swatch.top(), nr, swatch.top() + swatch.height()), 0, name);
 
         if (i == 3) {
-            x = mx + ox;
-            y = y + h + 2 * q + mm(2);
+            x = f.mx + f.ox;
+            y = y + h + 2 * q + f.mm(2);
         } else {
-            x = x + cw + mm(2);
+            x = x + cw + f.mm(2);
         }
     }
     canvas.brushColor = clWhite;
+}
+
+} // namespace
+
+PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names, bool whole)
+{
+    if (!target.canvas)
+        throw std::runtime_error("La pagina non ha dove essere disegnata.");
+    if (!diagram)
+        throw std::runtime_error("Nessun diagramma da stampare.");
+    Canvas& canvas = *target.canvas;
+    PageLayout layout;
+    const PageFrame f = page_frame(target, canvas);
+    draw_header(canvas, f, layout);
+    layout.title = draw_title(canvas, f, layout.topRule);
+    layout.diagramBox = draw_diagram_box(canvas, f, layout.title, *diagram, whole);
+    draw_legend(canvas, f, layout.diagramBox, *diagram, names, layout);
     return layout;
 }
 
 // ---- Print job --------------------------------------------------------------------------------
 
 namespace {
-
-// The hourglass while a job runs; the normal cursor again however the job ends.
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 // Puts the page target back as it was (the preview keeps its canvas in it).
 class TargetGuard {
@@ -349,6 +375,7 @@ private:
 
 void print_page_on(QPrinter& printer)
 {
+    // The hourglass while a job runs; the normal cursor again however the job ends.
     WaitCursor hourglass;
     TargetGuard keepTarget;
     printer.setPageOrientation(QPageLayout::Portrait);
@@ -370,7 +397,7 @@ void print_page_on(QPrinter& printer)
     print_target.canvas = &canvas;
     print_target.onPrinter = true;
     try {
-        compose_page(print_target, print_diagram, print_names);
+        compose_page(print_target, print_diagram, print_names, print_whole_diagram == 1);
     } catch (...) {
         printer.abort();
         painter.end();

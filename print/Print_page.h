@@ -92,9 +92,10 @@ struct PageLayout {
 
 // Draws one page: header with time and date, rules, title box, the diagram in its frame and
 // the legend of the eight channels. names points to 8 slots of 50 bytes; each name is read
-// up to its zero byte and never beyond its slot. Throws std::runtime_error when there is no
-// diagram or canvas to draw.
-PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names);
+// up to its zero byte and never beyond its slot. `whole`: every sample the diagram holds
+// ("Grafico Completo"), else the diagram as displayed. Throws std::runtime_error when there
+// is no diagram or canvas to draw.
+PageLayout compose_page(PageTarget& target, Diagramx* diagram, const char* names, bool whole);
 
 // ---- The print job ----------------------------------------------------------------------------
 

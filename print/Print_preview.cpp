@@ -3,6 +3,7 @@
 #include "EventHook.h"
 #include "ImageControl.h"
 #include "Print_page.h"
+#include "WindowShow.h"
 
 #include <QApplication>
 #include <QHBoxLayout>
@@ -10,7 +11,6 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QShowEvent>
 #include <QSignalBlocker>
@@ -271,13 +271,7 @@ void TForm_print_preview::FormCreate()
 void TForm_print_preview::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    if (event->spontaneous())
-        return;
-    if (const QScreen* screen = this->screen()) {
-        const QRect area = screen->availableGeometry();
-        move(area.center() - QPoint(width() / 2, height() / 2));
-    }
-    FormShow();
+    window_shown(*this, *event, Centre::Window, [this] { FormShow(); });
 }
 
 void TForm_print_preview::Image_previewWheel(QWheelEvent* event)
@@ -468,7 +462,7 @@ bool TForm_print_preview::refresh_preview()
     print_target.canvas = &Image_preview->canvas();
     print_target.onPrinter = false;
     if (print_diagram)
-        compose_page(print_target, print_diagram, print_names);
+        compose_page(print_target, print_diagram, print_names, print_whole_diagram == 1);
     Image_preview->update();
     ++paintCount_;
     return true;

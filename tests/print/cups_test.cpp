@@ -96,7 +96,7 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
         t.device = device;
         t.canvas = &canvas;
         t.onPrinter = true;
-        printed = compose_page(t, host.d.get(), print_names);
+        printed = compose_page(t, host.d.get(), print_names, print_whole_diagram == 1);
     }
     ASSERT_NEAR(rendered.width(), device.physicalWidth * dpi / device.logPixelsX, 2);
     const QTransform toRendered = QTransform::fromTranslate(device.physicalOffsetX, device.physicalOffsetY)

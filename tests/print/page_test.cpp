@@ -94,7 +94,7 @@ TEST(ComposePage, PreviewPageHasItsPartsWhereTheLayoutPutsThem)
     page.target.dpi = 96;
     page.target.origin_x = 40;
     page.target.origin_y = 25;
-    const PageLayout l = compose_page(page.target, host.d.get(), print_names);
+    const PageLayout l = compose_page(page.target, host.d.get(), print_names, false);
     const QImage& img = page.picture();
 
     const int mx = 37 + 40, my = 37 + 25; // 10 mm at 96 dpi, plus the origin
@@ -140,7 +140,7 @@ TEST(ComposePage, PrinterPageStartsAtThePrintableCornerAndIsFilledWhite)
     // 150 dpi, left strip 12.7 mm (wider than the 10 mm margin), top strip 5 mm.
     const DeviceMeasures d = a4(150, 75, 30, 20, 30);
     PagePicture page(d, true, d.horzRes, d.vertRes);
-    const PageLayout l = compose_page(page.target, host.d.get(), print_names);
+    const PageLayout l = compose_page(page.target, host.d.get(), print_names, false);
     const QImage& img = page.picture();
     // The margins less the strips: the page begins at the printable corner.
     EXPECT_EQ(l.header.topLeft(), QPoint(0, mm_to_px(10, 150) - 30));
@@ -158,7 +158,7 @@ TEST(ComposePage, NamesAreReadInsideTheirSlotsAndKeptInsideTheirCells)
     std::memset(names, 'W', sizeof names); // no zero byte anywhere
     PagePicture page(a4(), false, 840, 1200);
     page.target.dpi = 96;
-    const PageLayout l = compose_page(page.target, host.d.get(), &names[0][0]);
+    const PageLayout l = compose_page(page.target, host.d.get(), &names[0][0], false);
     const QImage& img = page.picture();
     // The 2 mm gap between cells 1 and 2 stays white along the name's row.
     const int gapX = l.legendCell[0].right() + 3;
@@ -187,8 +187,7 @@ TEST(ComposePage, WholeDiagramPrintsEverySampleWhileTheScreenIsZoomed)
     PagePicture page(a4(), false, 840, 1200);
     page.target.dpi = 96;
     PrintSettingsReset reset;
-    print_whole_diagram = 1;
-    compose_page(page.target, &d, print_names);
+    compose_page(page.target, &d, print_names, true);
     EXPECT_EQ(d.printView.windowSamples, d.capacity);
     EXPECT_DOUBLE_EQ(d.printView.tMin, d.samples[d.head].t);
     EXPECT_DOUBLE_EQ(d.printView.tMax, d.samples[d.RingBack(d.tail, 1)].t);
@@ -197,8 +196,7 @@ TEST(ComposePage, WholeDiagramPrintsEverySampleWhileTheScreenIsZoomed)
     EXPECT_EQ(d.view.followLatest, 0);
     EXPECT_EQ(d.view.viewOffset, 4000u);
 
-    print_whole_diagram = 0;
-    compose_page(page.target, &d, print_names);
+    compose_page(page.target, &d, print_names, false);
     EXPECT_DOUBLE_EQ(d.printView.tMin, d.samples[d.RingAdd(d.head, 4000)].t);
     EXPECT_DOUBLE_EQ(d.printView.tMax, d.samples[d.RingAdd(d.head, 4500)].t);
     EXPECT_DOUBLE_EQ(d.printView.yMax, 50);
@@ -277,8 +275,8 @@ TEST(ComposePage, LegendNamesAreDrawnWholeAtEveryZoom)
         const int w = 4960 * dpi / 600, h = 7016 * dpi / 600;
         PagePicture named(a4(), false, w, h), bare(a4(), false, w, h);
         named.target.dpi = bare.target.dpi = std::uint16_t(dpi);
-        const PageLayout l = compose_page(named.target, host.d.get(), print_names);
-        compose_page(bare.target, host.d.get(), &blank[0][0]);
+        const PageLayout l = compose_page(named.target, host.d.get(), print_names, false);
+        compose_page(bare.target, host.d.get(), &blank[0][0], false);
 
         QFont font(QStringLiteral("Arial"));
         font.setPixelSize((10 * dpi + 36) / 72);
@@ -332,7 +330,7 @@ TEST(ComposePage, YTitleKeepsClearOfLongLabelsAtEverySize)
         const int dpi = c.device.logPixelsX;
         // The left part of the page is enough: it holds the title and the labels.
         PagePicture page(c.device, true, c.device.horzRes / 3, c.device.vertRes * 3 / 4);
-        compose_page(page.target, host.d.get(), print_names);
+        compose_page(page.target, host.d.get(), print_names, false);
         const QImage& img = page.picture();
         const DrawArea& area = host.d->printArea;
         const int bottom = std::min(area.top + area.height, img.height());

@@ -1,0 +1,113 @@
+// A window run modally through its owner: published through its global pointer during the
+// run, and deleted with the pointer reset afterwards, however the run ends.
+
+#include "Modal.h"
+#include "WaitCursor.h"
+#include "WindowShow.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QScreen>
+#include <QShowEvent>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace {
+
+class Probe : public QDialog {
+public:
+    explicit Probe(QWidget* owner, int tag) : QDialog(owner), tag(tag) {}
+    int tag;
+};
+
+Probe* probe_slot = nullptr;
+
+struct HookGuard {
+    ~HookGuard() { run_modal_hook = nullptr; }
+};
+
+TEST(ModalWindow, PublishesTheWindowForItsRunAndReleasesItHoweverTheRunEnds)
+{
+    HookGuard restore;
+    QWidget owner;
+    QPointer<QDialog> seen;
+    run_modal_hook = [&](QDialog& dialog) {
+        seen = &dialog;
+        EXPECT_EQ(probe_slot, &dialog);
+        EXPECT_EQ(dialog.parentWidget(), &owner);
+        EXPECT_EQ(probe_slot->tag, 7);
+        return 3;
+    };
+    EXPECT_EQ(run_modal_window(probe_slot, &owner, 7), 3);
+    EXPECT_TRUE(seen.isNull()); // deleted
+    EXPECT_EQ(probe_slot, nullptr);
+
+    // A run that throws: the window goes and the pointer is reset before the exception
+    // reaches the caller.
+    run_modal_hook = [&](QDialog& dialog) -> int {
+        seen = &dialog;
+        throw std::runtime_error("handler failed");
+    };
+    EXPECT_THROW(run_modal_window(probe_slot, &owner, 1), std::runtime_error);
+    EXPECT_TRUE(seen.isNull());
+    EXPECT_EQ(probe_slot, nullptr);
+}
+
+TEST(WaitCursor, IsShownWhileItLivesAndGoneAfterAnException)
+{
+    try {
+        WaitCursor hourglass;
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        throw std::runtime_error("step failed");
+    } catch (const std::runtime_error&) {
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+// A window that runs its show steps as the program's windows do.
+class Shown : public QDialog {
+public:
+    explicit Shown(Centre centre) : centre_(centre) { resize(300, 200); }
+    int shows = 0;
+
+protected:
+    void showEvent(QShowEvent* event) override
+    {
+        QDialog::showEvent(event);
+        window_shown(*this, *event, centre_, [this] { ++shows; });
+    }
+
+private:
+    Centre centre_;
+};
+
+TEST(WindowShown, EveryShowRunsTheShowStepsAndCentresAsAsked)
+{
+    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
+    const struct {
+        Centre centre;
+        bool centred;
+    } cases[] = {{Centre::Window, true}, {Centre::Frame, true}, {Centre::None, false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(int(c.centre));
+        Shown window(c.centre);
+        window.move(3, 4);
+        for (int round = 1; round <= 2; ++round) {
+            window.show();
+            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+            EXPECT_EQ(window.shows, round);
+            const QRect where = c.centre == Centre::Frame ? window.frameGeometry() : window.geometry();
+            if (c.centred)
+                EXPECT_LE((where.center() - middle).manhattanLength(), 2);
+            else
+                EXPECT_EQ(window.pos(), QPoint(3, 4));
+            window.hide();
+        }
+    }
+}
+
+} // namespace
