@@ -4,6 +4,7 @@
 
 #include "Globvar.h"
 #include "Link_config.h"
+#include "Frame_layout.h"
 #include "Netcom.h"
 #include "Reply_reader.h"
 #include "Wire.h"
@@ -49,9 +50,9 @@ int pending_bytes(int fd)
 
 bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length)
 {
-    if (bytes == nullptr || length < 8)
+    if (bytes == nullptr || length < wire::discovery_answer::kMinSize)
         return false;
-    const std::uint32_t address = get_u32_be(bytes + 4);
+    const std::uint32_t address = get_u32_be(bytes + wire::discovery_answer::kAddress);
     // 0.x.x.x ("this host": 0.0.0.0 would connect to the PC itself), multicast (224/4) and
     // the reserved block 240/4, which holds the broadcast address, name no controller.
     const std::uint32_t first = address >> 24;
