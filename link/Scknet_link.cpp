@@ -188,19 +188,19 @@ void SckTrd::ConnectPass()
         LinkError();
         return;
     }
-    if (Pause(std::chrono::milliseconds(50)))
+    if (Pause(link_config.connect_settle_pause))
         return;
 
     int error = 0;
     socklen_t size = sizeof error;
     if (::getsockopt(sock_tcp, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-        if (!Pause(std::chrono::milliseconds(100)))
+        if (!Pause(link_config.connect_retry_pause))
             LinkError();
         return;
     }
     if (error != 0) {
         LinkError();
-        Pause(std::chrono::milliseconds(100));
+        Pause(link_config.connect_retry_pause);
         return;
     }
     tcp_connected = true;
