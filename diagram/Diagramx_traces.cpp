@@ -6,6 +6,7 @@
 #include "Diagramx.h"
 
 #include "AxisScale.h"
+#include "Ring_index.h"
 
 #include <cmath>
 #include <cstdlib>
@@ -144,7 +145,7 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
     const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin) &&
                           std::isfinite(v.yMax - v.yMin) && usable_scale(tScale) &&
                           usable_scale(yScale);
-    for (std::uint32_t k = viewStart; shortcut && k != tail; k = k + 1 == capacity ? 0 : k + 1) {
+    for (std::uint32_t k = viewStart; shortcut && k != tail; k = ring_next(k, capacity)) {
         const double t = samples[k].t;
         if (!(t >= tMin && t <= tMax)) // also a time that is not a number
             break;
@@ -214,7 +215,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             if (!(first >= yMin && first <= yMax)) // also a value that is not a number
                 break;
             double low = first, high = first, last = first, lastT = samples[k].t;
-            k = k + 1 == capacity ? 0 : k + 1;
+            k = ring_next(k, capacity);
             for (++i; i < n && column[i] == x; ++i) {
                 const Sample& s = samples[k];
                 const double y = s.value[channel];
@@ -226,7 +227,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
                 high = y > high ? y : high;
                 last = y;
                 lastT = s.t;
-                k = k + 1 == capacity ? 0 : k + 1;
+                k = ring_next(k, capacity);
             }
             sink.add(QPoint(x, inRow(first)));
             sink.add(QPoint(x, inRow(high)));
@@ -243,7 +244,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             // A gap in the data: the trace stops here and starts again at the next number.
             sink.finish();
             restart = true;
-            k = k + 1 == capacity ? 0 : k + 1;
+            k = ring_next(k, capacity);
             continue;
         }
         double t = s.t;
@@ -254,7 +255,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             P = Point2{t, y};
             tc = t;
             stay = 0;
-            k = k + 1 == capacity ? 0 : k + 1;
+            k = ring_next(k, capacity);
             continue;
         }
         if (restart) {
@@ -281,7 +282,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             // Interpolate between this sample and the next at tMin (this sample's own value:
             // for the first sample shown it is also the previous point, and for a sample
             // further back in time it keeps the interpolation between real samples).
-            const std::uint32_t kn = k + 1 == capacity ? 0 : k + 1;
+            const std::uint32_t kn = ring_next(k, capacity);
             if (kn != tail && finite(samples[kn])) {
                 const Sample& next = samples[kn];
                 const double own = s.value[channel];
@@ -338,7 +339,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
         if (!advance && ++stay < 4)
             continue;
         stay = 0;
-        k = k + 1 == capacity ? 0 : k + 1;
+        k = ring_next(k, capacity);
     }
     sink.finish();
 }
