@@ -166,8 +166,8 @@ extern std::array<float, PARAM_COUNT> param_values;  // last values entered, 0 a
 // ---- Link plumbing -----------------------------------------------------------------------
 
 // The socket thread object (its `mode` byte takes the mode_* values above); null until the
-// link is started and after it is shut down. The send queue, its lock and the standing
-// messages live in Netcom.h.
+// link is started and after it is shut down. A view only: link_start() and link_shutdown()
+// own the object. The send queue, its lock and the standing messages live in Netcom.h.
 class SckTrd;
 extern std::atomic<SckTrd*> link_thread;
 // The socket thread's `mode` byte (mode_* above): the main window writes its commands here and

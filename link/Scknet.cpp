@@ -405,20 +405,30 @@ void SckTrd::SendTcp(const std::uint8_t* bytes, std::uint16_t length)
 
 // ---- Start and shutdown of the link -------------------------------------------------------
 
+namespace {
+
+// The running socket thread (main thread only); link_thread is the view the rest of the
+// program steers it through.
+std::unique_ptr<SckTrd> running_thread;
+
+} // namespace
+
 void link_start()
 {
-    if (link_thread.load() != nullptr)
+    if (running_thread)
         return;
     send_queue_lock_create();
-    link_thread = new SckTrd(link_hooks);
+    running_thread = std::make_unique<SckTrd>(link_hooks);
+    link_thread = running_thread.get();
 }
 
 void link_shutdown()
 {
-    if (SckTrd* thread = link_thread.exchange(nullptr)) {
-        thread->Stop();
-        thread->Join();  // the queue and its lock outlive the thread
-        delete thread;
+    if (running_thread) {
+        link_thread = nullptr;
+        running_thread->Stop();
+        running_thread->Join();  // the queue and its lock outlive the thread
+        running_thread.reset();
     }
     queue_flush();
     send_queue_lock_close();
