@@ -88,8 +88,8 @@ constexpr std::size_t kIndex = 4;  // u16
 
 // The datagram answering a discovery message.
 namespace wire::discovery_answer {
-constexpr std::size_t kAddress = 4;      // controller address, 4 bytes, first octet first
-constexpr std::size_t kMinSize = 8;      // shorter datagrams are no answer
+constexpr std::size_t kAddress = 4;  // controller address, 4 bytes, first octet first
+constexpr std::size_t kMinSize = 8;  // shorter datagrams are no answer
 } // namespace wire::discovery_answer
 
 namespace wire::poll_reply {
@@ -125,3 +125,28 @@ namespace wire::status_word_reply {
 constexpr std::size_t kValue = 4;  // u16
 constexpr std::uint32_t kMinSize = 6;
 } // namespace wire::status_word_reply
+
+// Each frame's fields follow one another without gaps and end where the frame does.
+namespace wire {
+static_assert(discovery_msg::kMask == discovery_msg::kLocalIp + 4
+              && discovery_msg::kGateway == discovery_msg::kMask + 4
+              && discovery_msg::kMac == discovery_msg::kGateway + 4
+              && discovery_msg::kSize == discovery_msg::kMac + 6);
+static_assert(block_ack_msg::kSize == block_ack_msg::kCounter + 2);
+static_assert(channel_config_msg::kEventChannel == channel_config_msg::kChannels + 8
+              && channel_config_msg::kSize == channel_config_msg::kEventChannel + 1);
+static_assert(param_write_msg::kValue == param_write_msg::kIndex + 2
+              && param_write_msg::kSize == param_write_msg::kValue + 4);
+static_assert(param_request_msg::kSize == param_request_msg::kIndex + 2);
+static_assert(discovery_answer::kMinSize == discovery_answer::kAddress + 4);
+static_assert(poll_reply::kSecondWord == poll_reply::kFirstWord + 2
+              && poll_reply::kMinSize == poll_reply::kSecondWord + 2);
+static_assert(start_reply::kMinSize == start_reply::kModulus + 2);
+static_assert(sample_block::kCount == sample_block::kSequence + 2
+              && sample_block::kEvent == sample_block::kCount + 2
+              && sample_block::kSamples == sample_block::kEvent + 1
+              && sample_block::kSampleSize == 8 * 2);
+static_assert(param_reply::kValue == param_reply::kIndex + 2
+              && param_reply::kMinSize == param_reply::kValue + 4);
+static_assert(status_word_reply::kMinSize == status_word_reply::kValue + 2);
+} // namespace wire
