@@ -1,6 +1,7 @@
 #include "Diagramx.h"
 
 #include "ImageControl.h"
+#include "Ring_index.h"
 #include "message_box.h"
 
 #include <QFrame>
@@ -203,26 +204,17 @@ Diagramx::~Diagramx()
 
 std::uint32_t Diagramx::RingDistance(std::uint32_t from, std::uint32_t to) const
 {
-    if (from == 0 && to == 0)
-        return 0;
-    if (from < to)
-        return to - from;
-    return to + capacity - from;
+    return ring_distance(from, to, capacity);
 }
 
 std::uint32_t Diagramx::RingAdd(std::uint32_t index, std::uint32_t n) const
 {
-    std::uint32_t r = index + n;
-    if (r >= capacity)
-        r -= capacity;
-    return r;
+    return ring_advance(index, n, capacity);
 }
 
 std::uint32_t Diagramx::RingBack(std::uint32_t index, std::uint32_t n) const
 {
-    if (index < n)
-        return index + capacity - n;
-    return index - n;
+    return ring_back(index, n, capacity);
 }
 
 void Diagramx::AddSample(double t, const double* values, std::uint8_t count)
@@ -235,9 +227,9 @@ void Diagramx::AddSample(double t, const double* values, std::uint8_t count)
     Sample& s = samples[tail];
     s.t = t;
     std::copy(values, values + count, s.value);
-    tail = tail + 1 == capacity ? 0 : tail + 1;
+    tail = ring_next(tail, capacity);
     if (tail == head)
-        head = head + 1 == capacity ? 0 : head + 1;
+        head = ring_next(head, capacity);
 }
 
 void Diagramx::Clear()

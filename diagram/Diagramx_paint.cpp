@@ -5,6 +5,7 @@
 #include "Diagramx.h"
 
 #include "ImageControl.h"
+#include "Ring_index.h"
 
 #include <algorithm>
 #include <cfloat>
@@ -87,7 +88,7 @@ bool Diagramx::DataRange(std::uint32_t start, std::uint32_t end, double& tLo, do
     tLo = tHi = yLo = yHi = 0;
     if (start >= capacity || end >= capacity)
         return false;
-    for (std::uint32_t k = start; k != end; k = k + 1 == capacity ? 0 : k + 1) {
+    for (std::uint32_t k = start; k != end; k = ring_next(k, capacity)) {
         const Sample& s = samples[k];
         if (std::isfinite(s.t)) {
             if (!haveT) {

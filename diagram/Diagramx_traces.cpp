@@ -6,6 +6,7 @@
 #include "Diagramx.h"
 
 #include "AxisScale.h"
+#include "Ring_index.h"
 #include "TraceClip.h"
 
 #include <cmath>
@@ -128,7 +129,7 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
     const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin) &&
                           std::isfinite(v.yMax - v.yMin) && usable_scale(tScale) &&
                           usable_scale(yScale);
-    for (std::uint32_t k = viewStart; shortcut && k != tail; k = k + 1 == capacity ? 0 : k + 1) {
+    for (std::uint32_t k = viewStart; shortcut && k != tail; k = ring_next(k, capacity)) {
         const double t = samples[k].t;
         if (!(t >= tMin && t <= tMax)) // also a time that is not a number
             break;
@@ -198,7 +199,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             if (!(first >= yMin && first <= yMax)) // also a value that is not a number
                 break;
             double low = first, high = first, last = first, lastT = samples[k].t;
-            k = k + 1 == capacity ? 0 : k + 1;
+            k = ring_next(k, capacity);
             for (++i; i < n && column[i] == x; ++i) {
                 const Sample& s = samples[k];
                 const double y = s.value[channel];
@@ -210,7 +211,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
                 high = y > high ? y : high;
                 last = y;
                 lastT = s.t;
-                k = k + 1 == capacity ? 0 : k + 1;
+                k = ring_next(k, capacity);
             }
             sink.add(QPoint(x, inRow(first)));
             sink.add(QPoint(x, inRow(high)));
@@ -227,7 +228,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             // A gap in the data: the trace stops here and starts again at the next number.
             sink.finish();
             restart = true;
-            k = k + 1 == capacity ? 0 : k + 1;
+            k = ring_next(k, capacity);
             continue;
         }
         const double t = s.t;
@@ -238,7 +239,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             clip.previous = TracePoint{t, y};
             tc = t;
             stay = 0;
-            k = k + 1 == capacity ? 0 : k + 1;
+            k = ring_next(k, capacity);
             continue;
         }
         if (restart) {
@@ -246,7 +247,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
             restart = false;
         }
 
-        const std::uint32_t kn = k + 1 == capacity ? 0 : k + 1;
+        const std::uint32_t kn = ring_next(k, capacity);
         const bool nextUsable = kn != tail && finite(samples[kn]);
         const TracePoint next =
             nextUsable ? TracePoint{samples[kn].t, samples[kn].value[channel]} : TracePoint{0, 0};
@@ -263,7 +264,7 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
         if (!step.advance && ++stay < 4)
             continue;
         stay = 0;
-        k = k + 1 == capacity ? 0 : k + 1;
+        k = ring_next(k, capacity);
     }
     sink.finish();
 }

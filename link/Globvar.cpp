@@ -101,12 +101,12 @@ RingSnapshot ring_snapshot()
 std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot, std::vector<SampleSlot>& out)
 {
     const std::uint32_t to = snapshot.write;
-    const std::uint32_t count = from == to ? 0 : (to + SAMPLE_RING_SLOTS - from) % SAMPLE_RING_SLOTS;
+    const std::uint32_t count = ring_span(from, to, SAMPLE_RING_SLOTS);
     out.resize(count);
     std::uint32_t slot = from;
     for (std::uint32_t i = 0; i < count; ++i) {
         out[i] = sample_ring[slot].load();
-        slot = ring_advance(slot, 1, SAMPLE_RING_SLOTS);
+        slot = ring_next(slot, SAMPLE_RING_SLOTS);
     }
     // Any value copied above that the writer stored after the snapshot comes with the count
     // it stored before it (the writer's release fence pairs with this acquire fence).
@@ -118,7 +118,7 @@ std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot, std::v
     // slots `to`, `to` + 1, ... in turn; the copied slot k places after `to` is safe only
     // when fewer than k + 1 of them were begun.
     const std::uint64_t begun_since = begun - snapshot.begun + 1;
-    const std::uint32_t first_offset = (from + SAMPLE_RING_SLOTS - to) % SAMPLE_RING_SLOTS;
+    const std::uint32_t first_offset = ring_span(to, from, SAMPLE_RING_SLOTS);
     if (count == 0 || begun_since <= first_offset)
         return 0;
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(begun_since - first_offset, count));

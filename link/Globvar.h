@@ -17,6 +17,7 @@
 #pragma once
 
 #include "Link_types.h"
+#include "Ring_index.h"
 
 #include <array>
 #include <atomic>
@@ -165,39 +166,13 @@ extern std::array<float, PARAM_COUNT> param_values;  // last values entered, 0 a
 // ---- Link plumbing -----------------------------------------------------------------------
 
 // The socket thread object (its `mode` byte takes the mode_* values above); null until the
-// link is started and after it is shut down. The send queue, its lock and the standing
-// messages live in Netcom.h.
+// link is started and after it is shut down. A view only: link_start() and link_shutdown()
+// own the object. The send queue, its lock and the standing messages live in Netcom.h.
 class SckTrd;
 extern std::atomic<SckTrd*> link_thread;
 // The socket thread's `mode` byte (mode_* above): the main window writes its commands here and
 // the thread loop reads them. mode_stop until the thread is constructed.
 extern std::atomic<std::uint8_t> link_mode;
-
-// ---- Ring helpers ------------------------------------------------------------------------
-
-// pos + step, wrapped once into 0..size-1.
-constexpr std::uint32_t ring_advance(std::uint32_t pos, std::uint32_t step, std::uint32_t size)
-{
-    const std::uint32_t sum = pos + step;
-    return sum >= size ? sum - size : sum;
-}
-
-// pos - step, wrapped once into 0..size-1.
-constexpr std::uint32_t ring_back(std::uint32_t pos, std::uint32_t step, std::uint32_t size)
-{
-    return pos >= step ? pos - step : size - (step - pos);
-}
-
-// Slots from `from` up to `to`: 0 when both are 0; equal non-zero positions give size
-// (a full turn).
-constexpr std::uint32_t ring_distance(std::uint32_t from, std::uint32_t to, std::uint32_t size)
-{
-    if (from == 0 && to == 0)
-        return 0;
-    if (from < to)
-        return to - from;
-    return size - from + to;
-}
 
 // ---- Writing and reading the ring ----------------------------------------------------------
 
@@ -213,11 +188,11 @@ inline void ring_append(const SampleSlot& values)
     std::atomic_thread_fence(std::memory_order_release);
     const std::uint32_t write = ring_write.load(std::memory_order_relaxed);
     sample_ring[write].store(values);
-    const std::uint32_t next = ring_advance(write, 1, SAMPLE_RING_SLOTS);
+    const std::uint32_t next = ring_next(write, SAMPLE_RING_SLOTS);
     ring_write.store(next, std::memory_order_release);
     const std::uint32_t oldest = ring_oldest.load(std::memory_order_relaxed);
     if (oldest == next)
-        ring_oldest.store(ring_advance(oldest, 1, SAMPLE_RING_SLOTS), std::memory_order_relaxed);
+        ring_oldest.store(ring_next(oldest, SAMPLE_RING_SLOTS), std::memory_order_relaxed);
 }
 
 // The display's view of the ring at one moment: the count of slot writes begun, then the

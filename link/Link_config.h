@@ -15,6 +15,8 @@ struct LinkConfig {
     std::chrono::milliseconds reply_wait {1000};          // wait for each controller reply
     std::chrono::milliseconds idle_pause {5};             // pause of an idle thread loop pass
     std::chrono::milliseconds poll_pause {50};            // pause before a poll message
+    std::chrono::milliseconds connect_settle_pause {50};  // after the connection is writable
+    std::chrono::milliseconds connect_retry_pause {100};  // after a failed connection
     std::chrono::milliseconds queue_lock_wait {20};       // one attempt at the send-queue lock
     int queue_lock_attempts = 3;                          // attempts before a queue call gives up
 };

@@ -1,39 +1,15 @@
 // The controller protocol: the messages the PC sends, the queue of outgoing messages, the
 // standing poll and discovery messages, and the handlers that turn controller replies into
-// link state (Globvar.h).
-//
-// Every frame, in both directions: u16 type, u16 total length (header included), payload;
-// all multi-byte fields big-endian.
+// link state (Globvar.h). The frames themselves are laid out in Frame_layout.h.
 #pragma once
+
+#include "Frame_layout.h"
 
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 // ---- Messages ----------------------------------------------------------------------------
-
-// Types of the messages the PC sends.
-constexpr std::uint16_t MSG_DISCOVERY = 0;       // 22 bytes: IPv4, mask, gateway, MAC
-constexpr std::uint16_t MSG_POLL = 1;            // 4 bytes
-constexpr std::uint16_t MSG_START = 2;           // 4 bytes
-constexpr std::uint16_t MSG_BLOCK_ACK = 3;       // 6 bytes: block_counter
-constexpr std::uint16_t MSG_CHANNEL_CONFIG = 4;  // 13 bytes: channel_select[8], event_channel
-constexpr std::uint16_t MSG_EVENT_RESET = 5;     // 4 bytes
-constexpr std::uint16_t MSG_PARAM_WRITE = 6;     // 10 bytes: index, IEEE single
-constexpr std::uint16_t MSG_PARAM_REQUEST = 7;   // 6 bytes: index
-
-// Types of the replies the controller sends (0..10).
-constexpr std::uint16_t REPLY_POLL = 1;
-constexpr std::uint16_t REPLY_START = 2;
-constexpr std::uint16_t REPLY_SAMPLE_BLOCK = 3;
-constexpr std::uint16_t REPLY_PARAM_WRITE = 6;
-constexpr std::uint16_t REPLY_PARAM_REQUEST = 7;
-constexpr std::uint16_t REPLY_STATUS_WORD = 10;
-constexpr std::uint16_t FRAME_TYPE_COUNT = 11;
-
-constexpr std::uint32_t FRAME_HEADER_SIZE = 4;
-constexpr std::uint32_t SAMPLE_BLOCK_HEADER_SIZE = 9;  // header, sequence, count, event flag
-constexpr std::uint32_t SAMPLE_SIZE = 16;              // 8 x int16
 
 // One outgoing frame. `length` equals bytes.size().
 struct NetMessage {

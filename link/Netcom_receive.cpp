@@ -22,14 +22,15 @@ bool frame_is_whole(const std::uint8_t* bytes, std::uint32_t length)
 {
     // Part of a frame, or more than one, is not a frame.
     return bytes != nullptr && length >= FRAME_HEADER_SIZE
-        && get_u16_be(bytes) < FRAME_TYPE_COUNT && get_u16_be(bytes + 2) == length;
+        && get_u16_be(bytes + wire::header::kType) < FRAME_TYPE_COUNT
+        && get_u16_be(bytes + wire::header::kLength) == length;
 }
 
 void on_frame(const std::uint8_t* bytes, std::uint32_t length)
 {
     if (!frame_is_whole(bytes, length))
         return;  // the whole read is dropped
-    frame_handlers[get_u16_be(bytes)](bytes, length);
+    frame_handlers[get_u16_be(bytes + wire::header::kType)](bytes, length);
 }
 
 void ignore_frame(const std::uint8_t*, std::uint32_t) {}
@@ -39,17 +40,18 @@ void ignore_frame(const std::uint8_t*, std::uint32_t) {}
 
 void on_poll_reply(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (length < 8)
+    if (length < wire::poll_reply::kMinSize)
         return;
-    poll_reply_words[0] = static_cast<std::int16_t>(get_u16_be(bytes + 4));
-    poll_reply_words[1] = static_cast<std::int16_t>(get_u16_be(bytes + 6));
+    using namespace wire::poll_reply;
+    poll_reply_words[0] = static_cast<std::int16_t>(get_u16_be(bytes + kFirstWord));
+    poll_reply_words[1] = static_cast<std::int16_t>(get_u16_be(bytes + kSecondWord));
 }
 
 void on_start_reply(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (length < 6)
+    if (length < wire::start_reply::kMinSize)
         return;
-    block_modulus = get_u16_be(bytes + 4);
+    block_modulus = get_u16_be(bytes + wire::start_reply::kModulus);
     block_counter = 0;
     send_block_ack();
 }
@@ -59,8 +61,9 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
     // A block must hold the samples it announces; a controller may pad its frames, so bytes
     // after them are ignored. A block that claims more than it holds is dropped whole: no
     // counter change, nothing stored.
-    const bool complete = length >= SAMPLE_BLOCK_HEADER_SIZE
-        && SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * std::uint32_t(get_u16_be(bytes + 6)) <= length;
+    using namespace wire::sample_block;
+    const bool complete = length >= kSamples
+        && kSamples + kSampleSize * std::uint32_t(get_u16_be(bytes + kCount)) <= length;
     if (!complete) {
         dropped_blocks.fetch_add(1, std::memory_order_relaxed);
         // The acknowledgement that asked for it has been answered: ask again from the same
@@ -69,8 +72,8 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
             send_block_ack();
         return;
     }
-    // bytes 4..5: the controller's block sequence number, not used.
-    const std::uint16_t n = get_u16_be(bytes + 6);
+    // The controller's block sequence number (kSequence) is not used.
+    const std::uint16_t n = get_u16_be(bytes + kCount);
 
     // Running counter, 16-bit, reduced once by the modulus (which is 0 until the first start
     // reply, so the counter then only adds up).
@@ -80,7 +83,7 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
         counter = static_cast<std::uint16_t>(counter - modulus);
     block_counter = counter;
     block_count = n;
-    const std::uint8_t event = bytes[8];
+    const std::uint8_t event = bytes[kEvent];
     block_event = event;
 
     if (acquisition_on.load() == 0) {
@@ -101,7 +104,7 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
         }
     }
 
-    const std::uint8_t* p = bytes + SAMPLE_BLOCK_HEADER_SIZE;
+    const std::uint8_t* p = bytes + kSamples;
     for (std::uint16_t i = 0; i < n; ++i) {
         SampleSlot values;
         for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch, p += 2)
@@ -119,7 +122,8 @@ void on_unusable_reply(const NetMessage& sent)
     // was lost with the reply. Asking again with the same counter has the controller send
     // from there again. Nothing else is sent again: a start, a parameter write or a
     // configuration the controller has received must not reach it twice.
-    if (sent.length >= FRAME_HEADER_SIZE && get_u16_be(sent.bytes.data()) == MSG_BLOCK_ACK
+    if (sent.length >= FRAME_HEADER_SIZE
+        && get_u16_be(sent.bytes.data() + wire::header::kType) == MSG_BLOCK_ACK
         && acquisition_on.load() != 0)
         send_block_ack();
 }
@@ -129,23 +133,24 @@ void on_unusable_reply(const NetMessage& sent)
 
 void on_param_write_reply(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (length < 10)
+    if (length < wire::param_reply::kMinSize)
         return;
-    [[maybe_unused]] const std::uint16_t index = get_u16_be(bytes + 4);
-    [[maybe_unused]] const std::uint32_t value = get_u32_be(bytes + 6);
+    [[maybe_unused]] const std::uint16_t index = get_u16_be(bytes + wire::param_reply::kIndex);
+    [[maybe_unused]] const std::uint32_t value = get_u32_be(bytes + wire::param_reply::kValue);
 }
 
 void on_param_request_reply(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (length < 10)
+    if (length < wire::param_reply::kMinSize)
         return;
-    [[maybe_unused]] const std::uint16_t index = get_u16_be(bytes + 4);
-    [[maybe_unused]] const std::uint32_t value = get_u32_be(bytes + 6);
+    [[maybe_unused]] const std::uint16_t index = get_u16_be(bytes + wire::param_reply::kIndex);
+    [[maybe_unused]] const std::uint32_t value = get_u32_be(bytes + wire::param_reply::kValue);
 }
 
 void on_status_word(const std::uint8_t* bytes, std::uint32_t length)
 {
-    if (length < 6)
+    if (length < wire::status_word_reply::kMinSize)
         return;
-    [[maybe_unused]] const std::uint16_t value = get_u16_be(bytes + 4);
+    [[maybe_unused]] const std::uint16_t value =
+        get_u16_be(bytes + wire::status_word_reply::kValue);
 }

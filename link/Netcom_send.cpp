@@ -10,15 +10,6 @@ std::unique_ptr<NetMessage> discovery_message;
 
 namespace {
 
-constexpr std::uint16_t POLL_LENGTH = 4;
-constexpr std::uint16_t DISCOVERY_LENGTH = 22;
-constexpr std::uint16_t START_LENGTH = 4;
-constexpr std::uint16_t BLOCK_ACK_LENGTH = 6;
-constexpr std::uint16_t CHANNEL_CONFIG_LENGTH = 13;
-constexpr std::uint16_t EVENT_RESET_LENGTH = 4;
-constexpr std::uint16_t PARAM_WRITE_LENGTH = 10;
-constexpr std::uint16_t PARAM_REQUEST_LENGTH = 6;
-
 // Writes an IPv4 word kept in dotted order in memory as its four address bytes.
 void put_dotted(std::uint8_t* p, std::uint32_t address)
 {
@@ -30,10 +21,10 @@ void fill_discovery_payload(NetMessage& message)
 {
     std::lock_guard guard(netif_lock);
     std::uint8_t* p = message.bytes.data();
-    put_dotted(p + 4, netif_local_ip.load());
-    put_dotted(p + 8, netif_mask.load());
-    put_dotted(p + 12, netif_gateway.load());
-    std::memcpy(p + 16, netif_mac.data(), netif_mac.size());
+    put_dotted(p + wire::discovery_msg::kLocalIp, netif_local_ip.load());
+    put_dotted(p + wire::discovery_msg::kMask, netif_mask.load());
+    put_dotted(p + wire::discovery_msg::kGateway, netif_gateway.load());
+    std::memcpy(p + wire::discovery_msg::kMac, netif_mac.data(), netif_mac.size());
 }
 
 } // namespace
@@ -44,8 +35,8 @@ std::unique_ptr<NetMessage> make_message(std::uint16_t type, std::uint16_t lengt
     message->length = length;
     message->bytes.assign(length, 0);
     if (length >= FRAME_HEADER_SIZE) {
-        put_u16_be(message->bytes.data(), type);
-        put_u16_be(message->bytes.data() + 2, length);
+        put_u16_be(message->bytes.data() + wire::header::kType, type);
+        put_u16_be(message->bytes.data() + wire::header::kLength, length);
     }
     return message;
 }
@@ -53,14 +44,14 @@ std::unique_ptr<NetMessage> make_message(std::uint16_t type, std::uint16_t lengt
 void build_poll_message()
 {
     if (!poll_message)
-        poll_message = make_message(MSG_POLL, POLL_LENGTH);
+        poll_message = make_message(MSG_POLL, wire::poll_msg::kSize);
 }
 
 void build_discovery_message()
 {
     if (discovery_message)
         return;
-    discovery_message = make_message(MSG_DISCOVERY, DISCOVERY_LENGTH);
+    discovery_message = make_message(MSG_DISCOVERY, wire::discovery_msg::kSize);
     fill_discovery_payload(*discovery_message);
 }
 
@@ -78,27 +69,28 @@ void free_standing_messages()
 
 void send_start_acquisition()
 {
-    queue_push(make_message(MSG_START, START_LENGTH));
+    queue_push(make_message(MSG_START, wire::start_msg::kSize));
 }
 
 void send_block_ack()
 {
-    auto message = make_message(MSG_BLOCK_ACK, BLOCK_ACK_LENGTH);
-    put_u16_be(message->bytes.data() + 4, block_counter.load());
+    auto message = make_message(MSG_BLOCK_ACK, wire::block_ack_msg::kSize);
+    put_u16_be(message->bytes.data() + wire::block_ack_msg::kCounter, block_counter.load());
     queue_push(std::move(message));
 }
 
 void send_channel_config()
 {
-    auto message = make_message(MSG_CHANNEL_CONFIG, CHANNEL_CONFIG_LENGTH);
-    std::memcpy(message->bytes.data() + 4, channel_select.data(), channel_select.size());
-    message->bytes[12] = settings.event_channel.load();
+    auto message = make_message(MSG_CHANNEL_CONFIG, wire::channel_config_msg::kSize);
+    std::memcpy(message->bytes.data() + wire::channel_config_msg::kChannels, channel_select.data(),
+                channel_select.size());
+    message->bytes[wire::channel_config_msg::kEventChannel] = settings.event_channel.load();
     queue_push(std::move(message));
 }
 
 void send_event_reset()
 {
-    queue_push(make_message(MSG_EVENT_RESET, EVENT_RESET_LENGTH));
+    queue_push(make_message(MSG_EVENT_RESET, wire::event_reset_msg::kSize));
 }
 
 void send_param_write(const float& entry)
@@ -114,15 +106,16 @@ void send_param_write(const float& entry)
     }
     if (index == PARAM_COUNT)
         return;
-    auto message = make_message(MSG_PARAM_WRITE, PARAM_WRITE_LENGTH);
-    put_u16_be(message->bytes.data() + 4, static_cast<std::uint16_t>(index));
-    put_f32_be(message->bytes.data() + 6, entry);
+    auto message = make_message(MSG_PARAM_WRITE, wire::param_write_msg::kSize);
+    put_u16_be(message->bytes.data() + wire::param_write_msg::kIndex,
+               static_cast<std::uint16_t>(index));
+    put_f32_be(message->bytes.data() + wire::param_write_msg::kValue, entry);
     queue_push(std::move(message));
 }
 
 void send_param_request(std::uint16_t index)
 {
-    auto message = make_message(MSG_PARAM_REQUEST, PARAM_REQUEST_LENGTH);
-    put_u16_be(message->bytes.data() + 4, index);
+    auto message = make_message(MSG_PARAM_REQUEST, wire::param_request_msg::kSize);
+    put_u16_be(message->bytes.data() + wire::param_request_msg::kIndex, index);
     queue_push(std::move(message));
 }

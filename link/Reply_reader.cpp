@@ -1,5 +1,6 @@
 #include "Reply_reader.h"
 
+#include "Frame_layout.h"
 #include "Netcom.h"
 #include "Wire.h"
 
@@ -28,7 +29,7 @@ ReplyReader::Result ReplyReader::read(ReplySource& source,
             drop(source, source.pending());
             return Result::Reply;
         }
-        if (have >= FRAME_HEADER_SIZE && have >= get_u16_be(buffer_.data() + 2))
+        if (have >= FRAME_HEADER_SIZE && have >= get_u16_be(buffer_.data() + wire::header::kLength))
             return Result::Reply;
 
         switch (source.wait(deadline)) {

@@ -39,6 +39,11 @@ bool parse_ip(const std::string& text, in_addr& out)
     return inet_pton(AF_INET, text.c_str(), &out) == 1;
 }
 
+bool set_nonblocking(int s)
+{
+    return ::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK) == 0;
+}
+
 std::uint16_t local_port(int s)
 {
     sockaddr_in a {};
@@ -57,19 +62,19 @@ SckTrd::SckTrd(LinkHooks hooks) : hooks_(std::move(hooks))
     // The thread starts behind a closed gate; it runs only once the set-up below succeeded.
     thread_ = std::thread([this] { Execute(); });
 
-    stop_fd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-    if (stop_fd_ < 0) {
+    stop_fd_.reset(eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK));
+    if (!stop_fd_) {
         ShowError("Error create event socket");
         return;
     }
 
-    tcp_connected = false;
-    tcp_local_port = 0;
-    tcp_remote_port = link_config.controller_port;
-    udp_local_port = 0;
-    udp_remote_port = link_config.controller_port;
+    tcp_connected_ = false;
+    tcp_local_port_ = 0;
+    tcp_remote_port_ = link_config.controller_port;
+    udp_local_port_ = 0;
+    udp_remote_port_ = link_config.controller_port;
 
-    sock_udp = CreateUdpSocket();
+    sock_udp_ = CreateUdpSocket();
 
     link_mode = mode_discover;
     Resume();
@@ -79,8 +84,6 @@ SckTrd::~SckTrd()
 {
     Stop();
     Join();
-    if (stop_fd_ >= 0)
-        ::close(stop_fd_);
 }
 
 void SckTrd::Stop()
@@ -99,9 +102,9 @@ void SckTrd::Stop()
         pending->cancelled = true;
         pending->cv.notify_all();
     }
-    if (stop_fd_ >= 0) {
+    if (stop_fd_) {
         const std::uint64_t one = 1;
-        [[maybe_unused]] const ssize_t n = ::write(stop_fd_, &one, sizeof one);
+        [[maybe_unused]] const ssize_t n = ::write(stop_fd_.get(), &one, sizeof one);
     }
 }
 
@@ -170,7 +173,7 @@ SckTrd::Wait SckTrd::WaitSocket(int fd, short events, std::chrono::milliseconds 
 {
     if (Stopping())
         return Wait::Stopped;
-    pollfd fds[2] = {{stop_fd_, POLLIN, 0}, {fd, events, 0}};
+    pollfd fds[2] = {{stop_fd_.get(), POLLIN, 0}, {fd, events, 0}};
     const nfds_t count = fd >= 0 ? 2 : 1;
     const auto deadline = std::chrono::steady_clock::now() + timeout;
     for (;;) {
@@ -214,7 +217,7 @@ void SckTrd::Execute()
             break;
         case mode_discover:
             set_connection_state(LINK_OFF);
-            if (netif_ready() && sock_udp >= 0) {
+            if (netif_ready() && sock_udp_) {
                 DiscoverStep();
                 if (controller_flags.load() & CONTROLLER_KNOWN)
                     Suspend(mode_discover);
@@ -227,7 +230,7 @@ void SckTrd::Execute()
                 Pause(link_config.idle_pause);
             else if (controller_flags.load() & CONTROLLER_KNOWN)
                 LinkStep();
-            else if (sock_udp >= 0)
+            else if (sock_udp_)
                 DiscoverStep();
             else
                 Pause(link_config.idle_pause);  // no datagram socket: do not spin
@@ -242,49 +245,41 @@ void SckTrd::Execute()
 
 void SckTrd::CloseAll()
 {
-    if (sock_tcp >= 0) {
-        if (tcp_connected)
-            ::shutdown(sock_tcp, SHUT_RDWR);
-        ::close(sock_tcp);
-        sock_tcp = -1;
-        tcp_connected = false;
-    }
-    if (sock_udp >= 0) {
-        ::close(sock_udp);
-        sock_udp = -1;
-    }
+    if (sock_tcp_ && tcp_connected_)
+        ::shutdown(sock_tcp_.get(), SHUT_RDWR);
+    sock_tcp_.reset();
+    tcp_connected_ = false;
+    sock_udp_.reset();
 }
 
 // ---- Socket set-up --------------------------------------------------------------------------
 
-// Sets a socket option; a failure is shown and the socket closed.
+// Sets a socket option; a failure is shown (the caller then gives the socket up).
 bool SckTrd::SetOption(int s, int level, int option, int value, const char* name)
 {
     if (::setsockopt(s, level, option, &value, sizeof value) == 0)
         return true;
     ShowError(std::string("Error set ") + name + " (er-code): " + std::to_string(errno));
-    ::close(s);
     return false;
 }
 
-int SckTrd::CreateUdpSocket()
+UniqueFd SckTrd::CreateUdpSocket()
 {
     udp_bound_ = false;
-    const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    if (s < 0) {
+    UniqueFd s(::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0));
+    if (!s) {
         ShowError("Error create socket, (er-code): " + std::to_string(errno));
-        return -1;
+        return {};
     }
     // IP_PKTINFO: each datagram read tells the interface it arrived on.
-    if (!SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
-        !SetOption(s, SOL_SOCKET, SO_BROADCAST, 1, "SO_BROADCAST") ||
-        !SetOption(s, IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO"))
-        return -1;
+    if (!SetOption(s.get(), SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
+        !SetOption(s.get(), SOL_SOCKET, SO_BROADCAST, 1, "SO_BROADCAST") ||
+        !SetOption(s.get(), IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO"))
+        return {};
     // Readiness is watched with poll(); reads never block.
-    if (::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK) != 0) {
+    if (!set_nonblocking(s.get())) {
         ShowError("Error set WSAEventSelect (er-code): " + std::to_string(errno));
-        ::close(s);
-        return -1;
+        return {};
     }
     return s;
 }
@@ -294,9 +289,9 @@ int SckTrd::CreateUdpSocket()
 // socket, as the interface is chosen per datagram sent and checked per datagram read.
 void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
 {
-    const bool new_address = local_ip != udp_local_ip;
-    udp_local_ip = local_ip;
-    udp_local_port = port;
+    const bool new_address = local_ip != udp_local_ip_;
+    udp_local_ip_ = local_ip;
+    udp_local_port_ = port;
     in_addr address {};
     if (!parse_ip(local_ip, address)) {
         if (new_address)
@@ -307,13 +302,11 @@ void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
         return;
     // A socket that failed to bind may have sent meanwhile from a port the system picked,
     // which pins it to that port: a fresh one is bound instead.
-    if (sock_udp >= 0 && local_port(sock_udp) != 0) {
-        ::close(sock_udp);
-        sock_udp = -1;
-    }
-    if (sock_udp < 0)
-        sock_udp = CreateUdpSocket();
-    if (sock_udp < 0) {
+    if (sock_udp_ && local_port(sock_udp_.get()) != 0)
+        sock_udp_.reset();
+    if (!sock_udp_)
+        sock_udp_ = CreateUdpSocket();
+    if (!sock_udp_) {
         ShowError("Error Create Socket!");
         return;
     }
@@ -323,56 +316,53 @@ void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
     local.sin_addr.s_addr = htonl(INADDR_ANY);
     // A failed bind (the port taken) is not reported: the question still goes out, and the
     // bind is tried again on the next pass.
-    udp_bound_ = ::bind(sock_udp, reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
+    udp_bound_ = ::bind(sock_udp_.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) == 0;
 }
 
 void SckTrd::DropStaleAnswers()
 {
-    if (!drop_answers_.load() || !drop_answers_.exchange(false) || sock_udp < 0)
+    if (!drop_answers_.load() || !drop_answers_.exchange(false) || !sock_udp_)
         return;
     // Bounded, so that a flood of datagrams cannot hold the thread here.
     for (int k = 0; k < 1024; ++k) {
         std::uint8_t byte;
-        if (::recv(sock_udp, &byte, 1, MSG_DONTWAIT) < 0)
+        if (::recv(sock_udp_.get(), &byte, 1, MSG_DONTWAIT) < 0)
             break;
     }
 }
 
-int SckTrd::CreateTcpSocket()
+UniqueFd SckTrd::CreateTcpSocket()
 {
-    tcp_connected = false;
-    const int s = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (s < 0) {
+    tcp_connected_ = false;
+    UniqueFd s(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0));
+    if (!s) {
         ShowError("Error create socket, (er-code): " + std::to_string(errno));
-        return -1;
+        return {};
     }
-    if (!SetOption(s, SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
-        !SetOption(s, SOL_SOCKET, SO_KEEPALIVE, 0, "SO_KEEPALIVE"))
-        return -1;
+    if (!SetOption(s.get(), SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
+        !SetOption(s.get(), SOL_SOCKET, SO_KEEPALIVE, 0, "SO_KEEPALIVE"))
+        return {};
     sockaddr_in local {};
     local.sin_family = AF_INET;
-    local.sin_port = htons(tcp_local_port);
-    parse_ip(tcp_local_ip, local.sin_addr);
-    if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
+    local.sin_port = htons(tcp_local_port_);
+    parse_ip(tcp_local_ip_, local.sin_addr);
+    if (::bind(s.get(), reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
         ShowError("Error Bind (er-code): " + std::to_string(errno));
-        ::close(s);
-        return -1;
+        return {};
     }
-    if (::fcntl(s, F_SETFL, ::fcntl(s, F_GETFL) | O_NONBLOCK) != 0) {
+    if (!set_nonblocking(s.get())) {
         ShowError("Error set WSAEventSelect (er-code): " + std::to_string(errno));
-        ::close(s);
-        return -1;
+        return {};
     }
     return s;
 }
 
 void SckTrd::CloseTcp()
 {
-    if (sock_tcp < 0)
+    if (!sock_tcp_)
         return;
-    ::close(sock_tcp);  // a close error changes nothing here
-    tcp_connected = false;
-    sock_tcp = -1;
+    sock_tcp_.reset();  // a close error changes nothing here
+    tcp_connected_ = false;
 }
 
 void SckTrd::ConnectTcp(const std::string& remote_ip, std::uint16_t remote_port,
@@ -384,13 +374,13 @@ void SckTrd::ConnectTcp(const std::string& remote_ip, std::uint16_t remote_port,
         ShowError("Invalid IP Address!");
         return;
     }
-    tcp_remote_ip = remote_ip;
-    tcp_remote_port = remote_port;
-    tcp_local_ip = local_ip;
-    tcp_local_port = local_port;
-    if (sock_tcp < 0)
-        sock_tcp = CreateTcpSocket();
-    if (sock_tcp < 0) {
+    tcp_remote_ip_ = remote_ip;
+    tcp_remote_port_ = remote_port;
+    tcp_local_ip_ = local_ip;
+    tcp_local_port_ = local_port;
+    if (!sock_tcp_)
+        sock_tcp_ = CreateTcpSocket();
+    if (!sock_tcp_) {
         ShowError("Error Create Socket!");
         return;
     }
@@ -399,36 +389,46 @@ void SckTrd::ConnectTcp(const std::string& remote_ip, std::uint16_t remote_port,
     to.sin_port = htons(remote_port);
     to.sin_addr = remote;
     // Non-blocking: "in progress" is the normal answer; completion shows as writability.
-    if (::connect(sock_tcp, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0
+    if (::connect(sock_tcp_.get(), reinterpret_cast<sockaddr*>(&to), sizeof to) != 0
         && errno != EINPROGRESS && errno != EINTR)
         CloseTcp();
 }
 
 void SckTrd::SendTcp(const std::uint8_t* bytes, std::uint16_t length)
 {
-    if (sock_tcp < 0)
+    if (!sock_tcp_)
         return;
     // A failed send is not retried: the missing reply becomes a link error.
     [[maybe_unused]] const ssize_t n =
-        ::send(sock_tcp, bytes, length, MSG_DONTROUTE | MSG_NOSIGNAL);
+        ::send(sock_tcp_.get(), bytes, length, MSG_DONTROUTE | MSG_NOSIGNAL);
 }
 
 // ---- Start and shutdown of the link -------------------------------------------------------
 
+namespace {
+
+// The running socket thread (main thread only); link_thread is the view the rest of the
+// program steers it through.
+std::unique_ptr<SckTrd> running_thread;
+
+} // namespace
+
 void link_start()
 {
-    if (link_thread.load() != nullptr)
+    if (running_thread)
         return;
     send_queue_lock_create();
-    link_thread = new SckTrd(link_hooks);
+    running_thread = std::make_unique<SckTrd>(link_hooks);
+    link_thread = running_thread.get();
 }
 
 void link_shutdown()
 {
-    if (SckTrd* thread = link_thread.exchange(nullptr)) {
-        thread->Stop();
-        thread->Join();  // the queue and its lock outlive the thread
-        delete thread;
+    if (running_thread) {
+        link_thread = nullptr;
+        running_thread->Stop();
+        running_thread->Join();  // the queue and its lock outlive the thread
+        running_thread.reset();
     }
     queue_flush();
     send_queue_lock_close();

@@ -13,6 +13,8 @@
 // wait at once.
 #pragma once
 
+#include "Unique_fd.h"
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -84,21 +86,8 @@ public:
     // True while the thread waits at its suspend gate.
     bool Suspended() const;
 
-    // Fields, named as the window and the tests know them. Written by the socket thread.
-    int sock_tcp = -1;                     // stream socket to the controller; -1 = none
-    bool tcp_connected = false;            // connect completed: shut down before closing
-    std::uint16_t tcp_local_port = 0;      // always 0: the system picks one
-    std::uint16_t tcp_remote_port = 1645;  // controller's stream port
-    std::string tcp_local_ip;              // PC address the stream socket binds to
-    std::string tcp_remote_ip;             // controller address
-    std::uint32_t tcp_rx_size = 0;         // bytes of the last reply
-    std::vector<std::uint8_t> tcp_rx_buf;  // the last reply (kept from read to read, bounded)
-    int sock_udp = -1;                     // datagram socket for discovery; -1 = none
-    std::uint16_t udp_local_port = 0;      // local datagram port once bound
-    std::uint16_t udp_remote_port = 1645;  // controller's datagram port
-    std::string udp_local_ip;              // adapter address the datagram socket serves
-    std::uint32_t udp_rx_size = 0;         // bytes of the last datagram read
-    std::vector<std::uint8_t> udp_rx_buf;  // the last datagram read
+    // Capacity of the buffer the replies are read into; only after Join().
+    std::size_t reply_buffer_capacity() const { return tcp_rx_buf_.capacity(); }
 
 private:
     enum class Wait { Ready, TimedOut, Stopped, Failed };
@@ -118,9 +107,9 @@ private:
     void Execute();
     void CloseAll();
 
-    int CreateUdpSocket();
+    UniqueFd CreateUdpSocket();
     void BindUdp(const std::string& local_ip, std::uint16_t port);
-    int CreateTcpSocket();
+    UniqueFd CreateTcpSocket();
     void CloseTcp();
     void ConnectTcp(const std::string& remote_ip, std::uint16_t remote_port,
                     std::uint16_t local_port, const std::string& local_ip);
@@ -149,7 +138,25 @@ private:
     bool SetOption(int s, int level, int option, int value, const char* name);
 
     LinkHooks hooks_;
-    int stop_fd_ = -1;  // eventfd, signalled for good by Stop()
+    UniqueFd stop_fd_;  // eventfd, signalled for good by Stop()
+
+    // The sockets and what the thread keeps about them: set up by the constructor before
+    // the thread runs, then the socket thread's alone.
+    UniqueFd sock_tcp_;                     // stream socket to the controller, if any
+    bool tcp_connected_ = false;            // connect completed: shut down before closing
+    std::uint16_t tcp_local_port_ = 0;      // always 0: the system picks one
+    std::uint16_t tcp_remote_port_ = 1645;  // controller's stream port
+    std::string tcp_local_ip_;              // PC address the stream socket binds to
+    std::string tcp_remote_ip_;             // controller address
+    std::uint32_t tcp_rx_size_ = 0;         // bytes of the last reply
+    std::vector<std::uint8_t> tcp_rx_buf_;  // the last reply (kept from read to read, bounded)
+    UniqueFd sock_udp_;                     // datagram socket for discovery, if any
+    std::uint16_t udp_local_port_ = 0;      // local datagram port once bound
+    std::uint16_t udp_remote_port_ = 1645;  // controller's datagram port
+    std::string udp_local_ip_;              // adapter address the datagram socket serves
+    std::uint32_t udp_rx_size_ = 0;         // bytes of the last datagram read
+    std::vector<std::uint8_t> udp_rx_buf_;  // the last datagram read
+
     // The discovery socket is bound to the any-address on the discovery port, so that it
     // hears answers however they are addressed; it takes only those that arrive on the
     // selected interface.

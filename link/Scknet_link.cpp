@@ -4,6 +4,7 @@
 
 #include "Globvar.h"
 #include "Link_config.h"
+#include "Frame_layout.h"
 #include "Netcom.h"
 #include "Reply_reader.h"
 #include "Wire.h"
@@ -49,9 +50,9 @@ int pending_bytes(int fd)
 
 bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length)
 {
-    if (bytes == nullptr || length < 8)
+    if (bytes == nullptr || length < wire::discovery_answer::kMinSize)
         return false;
-    const std::uint32_t address = get_u32_be(bytes + 4);
+    const std::uint32_t address = get_u32_be(bytes + wire::discovery_answer::kAddress);
     // 0.x.x.x ("this host": 0.0.0.0 would connect to the PC itself), multicast (224/4) and
     // the reserved block 240/4, which holds the broadcast address, name no controller.
     const std::uint32_t first = address >> 24;
@@ -64,14 +65,14 @@ bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length)
 
 void SckTrd::DiscoverStep()
 {
-    if (sock_udp < 0)
+    if (!sock_udp_)
         return;
 
     const AdapterRecord adapter = netif_adapter_copy();
     const std::string local_ip = adapter.IpAddressList.IpAddress;
-    if (local_ip != udp_local_ip || !udp_bound_)
+    if (local_ip != udp_local_ip_ || !udp_bound_)
         BindUdp(local_ip, link_config.discovery_local_port);
-    if (sock_udp < 0)
+    if (!sock_udp_)
         return;
     DropStaleAnswers();
 
@@ -82,7 +83,7 @@ void SckTrd::DiscoverStep()
     if (discovery_message && inet_pton(AF_INET, local_ip.c_str(), &through.ipi_spec_dst) == 1) {
         sockaddr_in to {};
         to.sin_family = AF_INET;
-        to.sin_port = htons(udp_remote_port);
+        to.sin_port = htons(udp_remote_port_);
         inet_pton(AF_INET, link_config.discovery_address.c_str(), &to.sin_addr);
         iovec iov {discovery_message->bytes.data(), discovery_message->length};
         alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
@@ -98,7 +99,7 @@ void SckTrd::DiscoverStep()
         c->cmsg_type = IP_PKTINFO;
         c->cmsg_len = CMSG_LEN(sizeof through);
         std::memcpy(CMSG_DATA(c), &through, sizeof through);
-        [[maybe_unused]] const ssize_t n = ::sendmsg(sock_udp, &msg, MSG_DONTROUTE);
+        [[maybe_unused]] const ssize_t n = ::sendmsg(sock_udp_.get(), &msg, MSG_DONTROUTE);
     }
 
     // The answer is the first datagram within the wait that arrives on the selected
@@ -108,18 +109,18 @@ void SckTrd::DiscoverStep()
     const auto deadline = Clock::now() + link_config.discovery_wait;
     for (;;) {
         short revents = 0;
-        if (WaitSocket(sock_udp, POLLIN, left_until(deadline), &revents) != Wait::Ready)
+        if (WaitSocket(sock_udp_.get(), POLLIN, left_until(deadline), &revents) != Wait::Ready)
             return;
         if ((revents & POLLIN) == 0) {
             int error = 0;
             socklen_t size = sizeof error;
-            ::getsockopt(sock_udp, SOL_SOCKET, SO_ERROR, &error, &size);  // clears it
+            ::getsockopt(sock_udp_.get(), SOL_SOCKET, SO_ERROR, &error, &size);  // clears it
             return;
         }
-        udp_rx_size = static_cast<std::uint32_t>(pending_bytes(sock_udp));
-        udp_rx_buf.assign(std::size_t(udp_rx_size) + 10, 0);
+        udp_rx_size_ = static_cast<std::uint32_t>(pending_bytes(sock_udp_.get()));
+        udp_rx_buf_.assign(std::size_t(udp_rx_size_) + 10, 0);
         sockaddr_in from {};
-        iovec iov {udp_rx_buf.data(), udp_rx_size};
+        iovec iov {udp_rx_buf_.data(), udp_rx_size_};
         alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))];
         msghdr msg {};
         msg.msg_name = &from;
@@ -128,7 +129,7 @@ void SckTrd::DiscoverStep()
         msg.msg_iovlen = 1;
         msg.msg_control = control;
         msg.msg_controllen = sizeof control;
-        const ssize_t n = ::recvmsg(sock_udp, &msg, 0);
+        const ssize_t n = ::recvmsg(sock_udp_.get(), &msg, 0);
         if (n < 0) {
             if (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)
                 return;
@@ -141,8 +142,8 @@ void SckTrd::DiscoverStep()
                 std::memcpy(&info, CMSG_DATA(c), sizeof info);
                 arrived_on = info.ipi_ifindex;
             }
-        if (arrived_on == through.ipi_ifindex && ntohs(from.sin_port) == udp_remote_port
-            && take_discovery_answer(udp_rx_buf.data(), std::size_t(n)))
+        if (arrived_on == through.ipi_ifindex && ntohs(from.sin_port) == udp_remote_port_
+            && take_discovery_answer(udp_rx_buf_.data(), std::size_t(n)))
             return;
     }
 }
@@ -175,34 +176,34 @@ void SckTrd::LinkError()
 void SckTrd::ConnectPass()
 {
     CloseTcp();
-    tcp_remote_ip = dotted(controller_ip.load());
-    ConnectTcp(tcp_remote_ip, tcp_remote_port, 0, netif_ip_text());
+    tcp_remote_ip_ = dotted(controller_ip.load());
+    ConnectTcp(tcp_remote_ip_, tcp_remote_port_, 0, netif_ip_text());
 
     // Without a socket the wait only times out, into a link error.
     short revents = 0;
-    const Wait wait = WaitSocket(sock_tcp, POLLOUT, link_config.connect_wait, &revents);
+    const Wait wait = WaitSocket(sock_tcp_.get(), POLLOUT, link_config.connect_wait, &revents);
     if (wait == Wait::Stopped)
         return;
     if (wait != Wait::Ready) {
         LinkError();
         return;
     }
-    if (Pause(std::chrono::milliseconds(50)))
+    if (Pause(link_config.connect_settle_pause))
         return;
 
     int error = 0;
     socklen_t size = sizeof error;
-    if (::getsockopt(sock_tcp, SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
-        if (!Pause(std::chrono::milliseconds(100)))
+    if (::getsockopt(sock_tcp_.get(), SOL_SOCKET, SO_ERROR, &error, &size) != 0) {
+        if (!Pause(link_config.connect_retry_pause))
             LinkError();
         return;
     }
     if (error != 0) {
         LinkError();
-        Pause(std::chrono::milliseconds(100));
+        Pause(link_config.connect_retry_pause);
         return;
     }
-    tcp_connected = true;
+    tcp_connected_ = true;
     DeliverConnect();
 }
 
@@ -254,11 +255,14 @@ class SckTrd::StreamSource : public ReplySource {
 public:
     explicit StreamSource(SckTrd& thread) : thread_(thread) {}
 
-    std::size_t pending() override { return static_cast<std::size_t>(pending_bytes(thread_.sock_tcp)); }
+    std::size_t pending() override
+    {
+        return static_cast<std::size_t>(pending_bytes(thread_.sock_tcp_.get()));
+    }
 
     long receive(std::uint8_t* into, std::size_t most) override
     {
-        const ssize_t n = ::recv(thread_.sock_tcp, into, most, 0);
+        const ssize_t n = ::recv(thread_.sock_tcp_.get(), into, most, 0);
         if (n >= 0)
             return static_cast<long>(n);
         return errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR ? kNothing : kBroken;
@@ -267,7 +271,8 @@ public:
     Wait wait(Clock::time_point deadline) override
     {
         short revents = 0;
-        switch (thread_.WaitSocket(thread_.sock_tcp, POLLIN, left_until(deadline), &revents)) {
+        const int fd = thread_.sock_tcp_.get();
+        switch (thread_.WaitSocket(fd, POLLIN, left_until(deadline), &revents)) {
         case SckTrd::Wait::Ready:
             return Wait::Ready;
         case SckTrd::Wait::Stopped:
@@ -298,7 +303,7 @@ void SckTrd::ExchangeCycle()
     const auto deadline = Clock::now() + link_config.reply_wait;
 
     short revents = 0;
-    const Wait wait = WaitSocket(sock_tcp, POLLIN, link_config.reply_wait, &revents);
+    const Wait wait = WaitSocket(sock_tcp_.get(), POLLIN, link_config.reply_wait, &revents);
     if (wait == Wait::Stopped)
         return;
     if (wait != Wait::Ready) {
@@ -314,10 +319,10 @@ void SckTrd::ExchangeCycle()
     // The reply settles the message: once a reply has come, readable or not, the message
     // has reached the controller and leaves the queue; without one it stays at the head.
     StreamSource source(*this);
-    ReplyReader reader(tcp_rx_buf);
+    ReplyReader reader(tcp_rx_buf_);
     const ExchangeEnd end =
         finish_exchange(source, reader, deadline, *message, head != nullptr, hooks_.on_data);
-    tcp_rx_size = reader.size();
+    tcp_rx_size_ = reader.size();
     if (end == ExchangeEnd::NoReply)
         LinkError();
 }

@@ -11,6 +11,11 @@ TEST(RingHelpers, DistanceAdvanceAndBackAtTheEdges)
     EXPECT_EQ(ring_back(5, 5, S), 0u);
     EXPECT_EQ(ring_advance(20000, 1, S), 0u);
     EXPECT_EQ(ring_advance(19998, 5, S), 2u);
+    EXPECT_EQ(ring_next(19999, S), 20000u);
+    EXPECT_EQ(ring_next(20000, S), 0u);
+    EXPECT_EQ(ring_span(7, 7, S), 0u);  // unlike ring_distance: nothing left to read
+    EXPECT_EQ(ring_span(20000, 3, S), 4u);
+    EXPECT_EQ(ring_span(3, 20000, S), 19997u);
 }
 
 using SampleRing = LinkTest;

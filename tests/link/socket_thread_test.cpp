@@ -398,7 +398,7 @@ TEST_F(SocketThreadTest, AStreamOfJunkKeepsTheBufferSmallAndTheSamplesComeAgain)
     SckTrd* thread = link_thread.load();
     thread->Stop();
     thread->Join();
-    EXPECT_LE(thread->tcp_rx_buf.capacity(), ReplyReader::kKeptBuffer);
+    EXPECT_LE(thread->reply_buffer_capacity(), ReplyReader::kKeptBuffer);
 }
 
 TEST_F(SocketThreadTest, BrokenRepliesAndClosedConnectionsEndInReconnects)

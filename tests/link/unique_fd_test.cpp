@@ -1,0 +1,87 @@
+// The owning file descriptor: each descriptor is closed once, by its last owner.
+#include "Unique_fd.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <utility>
+
+namespace {
+
+bool is_open(int fd)
+{
+    return ::fcntl(fd, F_GETFD) != -1;
+}
+
+// Both ends of a fresh pipe, each owned.
+std::pair<UniqueFd, UniqueFd> make_pipe()
+{
+    int fds[2];
+    if (::pipe2(fds, O_CLOEXEC) != 0)
+        return {};
+    return {UniqueFd(fds[0]), UniqueFd(fds[1])};
+}
+
+} // namespace
+
+TEST(UniqueFd, ClosesOnceWhenItsLastOwnerGoesAway)
+{
+    auto [read_end, write_end] = make_pipe();
+    ASSERT_TRUE(read_end.valid());
+    const int fd = read_end.get();
+    std::pair<UniqueFd, UniqueFd> reused;
+    {
+        UniqueFd moved(std::move(read_end));
+        EXPECT_FALSE(read_end.valid());
+        EXPECT_EQ(read_end.get(), -1);
+        UniqueFd assigned;
+        assigned = std::move(moved);
+        EXPECT_FALSE(moved);
+        EXPECT_EQ(assigned.get(), fd);
+        assigned.reset();
+        EXPECT_FALSE(is_open(fd));
+        // The system gives the lowest free number: the new pipe takes the closed one.
+        reused = make_pipe();
+        ASSERT_EQ(reused.first.get(), fd);
+        // `moved` goes here, after the number has been given again: it must not close it.
+    }
+    read_end = UniqueFd();  // likewise the first owner, left empty by the move
+    EXPECT_TRUE(is_open(fd));
+    EXPECT_TRUE(is_open(write_end.get()));
+}
+
+TEST(UniqueFd, ResetAndAssignmentCloseWhatWasHeld)
+{
+    auto [a, b] = make_pipe();
+    const int first = a.get();
+    const int second = b.get();
+    a = std::move(b);  // `first` goes, `second` now belongs to a
+    EXPECT_FALSE(is_open(first));
+    EXPECT_EQ(a.get(), second);
+    UniqueFd& same = a;
+    a = std::move(same);  // moving onto itself keeps it
+    EXPECT_EQ(a.get(), second);
+    EXPECT_TRUE(is_open(second));
+    a.reset(second);  // taking the same descriptor again does not close it
+    EXPECT_TRUE(is_open(second));
+    a.reset();
+    EXPECT_FALSE(is_open(second));
+    EXPECT_FALSE(a);
+}
+
+TEST(UniqueFd, ReleaseHandsTheDescriptorOverOpen)
+{
+    auto [read_end, write_end] = make_pipe();
+    const int fd = read_end.get();
+    {
+        UniqueFd owner(std::move(read_end));
+        EXPECT_EQ(owner.release(), fd);
+        EXPECT_FALSE(owner.valid());
+    }
+    EXPECT_TRUE(is_open(fd));
+    UniqueFd again(fd);
+    again.reset();
+    EXPECT_FALSE(is_open(fd));
+}
