@@ -7,7 +7,7 @@ Acquisition::Acquisition(PaceClock clock) : clock_(std::move(clock)) {}
 
 int Acquisition::start()
 {
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     running_ = true;
     ticks_.restart(clock_.wallNs());
     // A capture may open with samples stored from here on, not with those of an earlier
@@ -15,18 +15,18 @@ int Acquisition::start()
     const RingSnapshot snapshot = ring_snapshot();
     seenWrite_ = snapshot.write;
     storedSinceStart_ = 0;
-    if (settings.trigger_mode.load() == 0) {
-        ring_display = snapshot.write; // only what arrives from now on is shown
+    if (link_state.settings.trigger_mode.load() == TriggerRolling) {
+        link_state.ring_display = snapshot.write; // only what arrives from now on is shown
         displayBegun_ = snapshot.begun;
     } else {
-        trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED));
+        link_state.trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED));
     }
     return DrainTicks::kMinIntervalMs;
 }
 
 int Acquisition::resume()
 {
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     running_ = true;
     ticks_.restart(clock_.wallNs());
     return DrainTicks::kMinIntervalMs;
@@ -34,14 +34,14 @@ int Acquisition::resume()
 
 void Acquisition::pause()
 {
-    acquisition_on = 0;
+    link_state.acquisition_on = 0;
     running_ = false;
 }
 
 void Acquisition::ringEmptied()
 {
     seenWrite_ = 0;
-    displayBegun_ = ring_writes_begun.load();
+    displayBegun_ = link_state.ring_writes_begun.load();
 }
 
 AcquisitionStep Acquisition::tick(DiagramFill fill)
@@ -51,7 +51,7 @@ AcquisitionStep Acquisition::tick(DiagramFill fill)
     // Samples stored after this moment wait for the next tick.
     const RingSnapshot snapshot = ring_snapshot();
     countStored(snapshot.write);
-    if (settings.trigger_mode.load() == 0)
+    if (link_state.settings.trigger_mode.load() == TriggerRolling)
         rolling(snapshot, step);
     else
         capture(snapshot, fill, step);
@@ -60,13 +60,13 @@ AcquisitionStep Acquisition::tick(DiagramFill fill)
 
 AcquisitionStep Acquisition::stop(DiagramFill fill)
 {
-    trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_FORCED));
-    acquisition_on = 0;
+    link_state.trigger_flags.fetch_and(~(TRIGGER_CAPTURED | TRIGGER_FORCED));
+    link_state.acquisition_on = 0;
     // In "Rolling Data" the ticks can be up to a display frame apart: what arrived since the
     // last one is taken in, so that the diagram ends with the last sample received. (In the
     // event modes the ticks stay 1 ms apart and a capture ends on its own.)
     AcquisitionStep step;
-    if (running_ && settings.trigger_mode.load() == 0)
+    if (running_ && link_state.settings.trigger_mode.load() == TriggerRolling)
         step = tick(fill);
     running_ = false;
     if (repaintPending_)
@@ -86,16 +86,16 @@ void Acquisition::countStored(std::uint32_t write)
 void Acquisition::rolling(const RingSnapshot& snapshot, AcquisitionStep& step)
 {
     const std::uint32_t w = snapshot.write;
-    std::uint32_t display = ring_display.load();
+    std::uint32_t display = link_state.ring_display.load();
     // A display lapped by the receiver (more than a whole ring behind) goes on from the
     // oldest sample still stored instead of reading overwritten slots. The positions alone
     // cannot tell a whole turn more or less; the count of writes since the display last
     // caught up can (it may count one write still under way, hence the turn and one).
     if (snapshot.begun - displayBegun_ >= SAMPLE_RING_SLOTS)
-        display = ring_oldest.load();
+        display = link_state.ring_oldest.load();
     else if (display != w && ring_distance(display, w, SAMPLE_RING_SLOTS) >
-                                 ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS))
-        display = ring_oldest.load();
+                                 ring_distance(link_state.ring_oldest.load(), w, SAMPLE_RING_SLOTS))
+        display = link_state.ring_oldest.load();
     if (display == w) {
         if (repaintPending_)
             step.repaint = frame(false);
@@ -106,7 +106,7 @@ void Acquisition::rolling(const RingSnapshot& snapshot, AcquisitionStep& step)
     // receiver may have written the oldest ones again meanwhile, and those are skipped.
     const std::uint32_t overwritten = ring_copy(display, snapshot, slots_);
     step.samples = std::span<const SampleSlot>(slots_).subspan(overwritten);
-    ring_display = w;
+    link_state.ring_display = w;
     displayBegun_ = snapshot.begun;
     step.repaint = frame(false);
     step.interval = spaceTicks(std::uint32_t(slots_.size()));
@@ -115,24 +115,24 @@ void Acquisition::rolling(const RingSnapshot& snapshot, AcquisitionStep& step)
 void Acquisition::capture(const RingSnapshot& snapshot, DiagramFill fill, AcquisitionStep& step)
 {
     const std::uint32_t w = snapshot.write;
-    std::uint32_t display = ring_display.load();
-    if ((trigger_flags.load() & TRIGGER_CAPTURED) == 0 || display == w) {
+    std::uint32_t display = link_state.ring_display.load();
+    if ((link_state.trigger_flags.load() & TRIGGER_CAPTURED) == 0 || display == w) {
         if (repaintPending_)
             step.repaint = frame(false);
         return;
     }
 
-    if ((trigger_flags.load() & TRIGGER_SHOWING) == 0) {
+    if ((link_state.trigger_flags.load() & TRIGGER_SHOWING) == 0) {
         // First tick after the event: start afresh with up to 200 samples before the newest,
         // all of them stored since Start.
-        trigger_flags.fetch_or(TRIGGER_SHOWING);
+        link_state.trigger_flags.fetch_or(TRIGGER_SHOWING);
         step.clear = true;
         step.captureStarted = true;
         fill.samples = 0;
-        const std::uint32_t valid = ring_distance(ring_oldest.load(), w, SAMPLE_RING_SLOTS);
+        const std::uint32_t valid = ring_distance(link_state.ring_oldest.load(), w, SAMPLE_RING_SLOTS);
         const std::uint32_t before = std::min({valid, storedSinceStart_, kPreEventSamples});
         display = ring_back(w, before, SAMPLE_RING_SLOTS);
-        trigger_flags.fetch_and(~TRIGGER_FORCED);
+        link_state.trigger_flags.fetch_and(~TRIGGER_FORCED);
     }
 
     // Copied and checked as above; the slots written again meanwhile are passed over.
@@ -143,7 +143,7 @@ void Acquisition::capture(const RingSnapshot& snapshot, DiagramFill fill, Acquis
     const std::uint32_t room = fill.full > fill.samples ? fill.full - fill.samples : 1;
     if (fresh.size() < room) {
         step.samples = fresh;
-        ring_display = w;
+        link_state.ring_display = w;
         step.repaint = frame(false);
         return;
     }
@@ -151,16 +151,16 @@ void Acquisition::capture(const RingSnapshot& snapshot, DiagramFill fill, Acquis
     // The capture is complete. The display index is handed back before the captured bit is
     // cleared: from then on the receiver may set it to the next event's slot.
     step.samples = fresh.first(room);
-    ring_display = ring_advance(display, room, SAMPLE_RING_SLOTS);
-    trigger_flags.fetch_and(~TRIGGER_CAPTURED);
+    link_state.ring_display = ring_advance(display, room, SAMPLE_RING_SLOTS);
+    link_state.trigger_flags.fetch_and(~TRIGGER_CAPTURED);
     step.repaint = frame(true); // the whole capture is shown at once
-    if (settings.trigger_mode.load() == 1) {
+    if (link_state.settings.trigger_mode.load() == TriggerAuto) {
         // AutoTrigger: wait for the next event.
-        trigger_flags.fetch_and(~TRIGGER_SHOWING);
+        link_state.trigger_flags.fetch_and(~TRIGGER_SHOWING);
         step.rearmed = true;
     } else {
-        trigger_flags.fetch_and(~TRIGGER_FORCED);
-        acquisition_on = 0;
+        link_state.trigger_flags.fetch_and(~TRIGGER_FORCED);
+        link_state.acquisition_on = 0;
         running_ = false;
         step.stopped = true;
     }

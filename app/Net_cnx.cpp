@@ -79,8 +79,8 @@ void TForm_net::FormCreate()
 {
     // Nothing is known yet of the PC interface or the controller.
     netif_block_clear();
-    controller_ip = 0;
-    controller_flags = 0;
+    link_state.controller_ip = 0;
+    link_state.controller_flags = 0;
 
     // Test controls stay hidden: they have no effect for the user.
     Button_F1->hide();
@@ -101,8 +101,8 @@ void TForm_net::FormCreate()
 
     // Row k shows its own quantity.
     for (int n = 0; n < kChannels; ++n) {
-        channel_select[n] = std::uint8_t(n);
-        ComboBox_select_dat_mis[n]->setCurrentIndex(channel_select[n]);
+        link_state.channel_select[n] = std::uint8_t(n);
+        ComboBox_select_dat_mis[n]->setCurrentIndex(link_state.channel_select[n]);
     }
 
     fields_ready = 0;
@@ -111,8 +111,8 @@ void TForm_net::FormCreate()
     for (int i = 1; i <= 20; ++i)
         ComboBox_event_type->addItem(QStringLiteral("Envet-Type %1").arg(i, 2, 10, QChar('0')));
 
-    ComboBox_event_type->setCurrentIndex(settings.event_channel);
-    RadioGroup_trigger_type->setItemIndex(settings.trigger_mode);
+    ComboBox_event_type->setCurrentIndex(link_state.settings.event_channel);
+    RadioGroup_trigger_type->setItemIndex(link_state.settings.trigger_mode);
     update_event_controls();
 
     fields_ready = 1;
@@ -208,13 +208,13 @@ void TForm_net::RadioGroup_trigger_typeClick()
     if (index < 0)
         return;
     // The new mode takes effect at the next Start; nothing is sent now.
-    settings.trigger_mode = std::uint8_t(index);
+    link_state.settings.trigger_mode = std::uint8_t(index);
     update_event_controls();
 }
 
 void TForm_net::update_event_controls()
 {
-    const bool eventMode = settings.trigger_mode != 0;
+    const bool eventMode = link_state.settings.trigger_mode != TriggerRolling;
     Panel_event_type->setEnabled(eventMode);
     ComboBox_event_type->setEnabled(eventMode);
     Panel_event_type->setCaptionColor(eventMode ? clBlack : clGray);
@@ -230,9 +230,9 @@ void TForm_net::Timer_Diagram_TestTimer() {}
 
 void TForm_net::show_start_stop_caption()
 {
-    Button_start_stop->setText(acquisition_on ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    Button_start_stop->setText(link_state.acquisition_on ? QStringLiteral("Stop") : QStringLiteral("Start"));
     QPalette p = Button_start_stop->palette();
-    const QColor color = to_qcolor(acquisition_on ? kRed : kDarkGreen);
+    const QColor color = to_qcolor(link_state.acquisition_on ? kRed : kDarkGreen);
     p.setColor(QPalette::Active, QPalette::ButtonText, color);
     p.setColor(QPalette::Inactive, QPalette::ButtonText, color);
     Button_start_stop->setPalette(p);
@@ -241,7 +241,7 @@ void TForm_net::show_start_stop_caption()
 void TForm_net::Button_start_stopClick()
 {
     // Acquires without telling the controller.
-    if (acquisition_on) {
+    if (link_state.acquisition_on) {
         acquisition_.pause();
         Timer_Diagram->stop();
     } else {

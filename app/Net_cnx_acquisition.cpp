@@ -16,17 +16,17 @@
 
 void TForm_net::BitBtn_connectClick()
 {
-    if (adapter_count == 0) {
+    if (link_state.adapter_count == 0) {
         message_box(QStringLiteral("Nessuna Interfaccia di Rete Rilevata!"),
                     QStringLiteral("Attenzione"), MessageIcon::Warning);
         return;
     }
-    if ((netif_flags.load() & NETIF_SELECTED) == 0) {
+    if ((link_state.netif_flags.load() & NETIF_SELECTED) == 0) {
         message_box(QStringLiteral("Interfaccia di rete non Impostata!"),
                     QStringLiteral("Attenzione"), MessageIcon::Warning);
         return;
     }
-    acquisition_on = 0;
+    link_state.acquisition_on = 0;
     send_channel_config();
     BitBtn_connect->setEnabled(false);
     BitBtn_set_port_com->setEnabled(false);
@@ -34,8 +34,8 @@ void TForm_net::BitBtn_connectClick()
     Menu_connect->setEnabled(false);
     Menu_disconnect->setEnabled(true);
     set_connection_state(LINK_CONNECTING);
-    link_mode = mode_run;
-    if (SckTrd* thread = link_thread.load()) {
+    link_state.link_mode = mode_run;
+    if (SckTrd* thread = link_state.link_thread.load()) {
         thread->ResetUdpEvent();
         thread->Resume();
     }
@@ -51,7 +51,7 @@ void TForm_net::on_connect()
     link_connected(); // connection state 2, the ring emptied
     acquisition_.ringEmptied();
     // A reconnect during an acquisition leaves the buttons as they are.
-    if (acquisition_on.load() == 0) {
+    if (link_state.acquisition_on.load() == 0) {
         BitBtn_start_CMP->setEnabled(true);
         BitBtn_start_CMP_force->setEnabled(false);
         BitBtn_stop_CMP->setEnabled(false);
@@ -63,7 +63,7 @@ void TForm_net::BitBtn_disconnectClick()
     // An acquisition that runs ends first as Stop ends it (the samples received so far are
     // taken in), so that the trigger mode can be chosen again and Start comes back with the
     // next connection.
-    if (acquisition_on.load() != 0 || Timer_Diagram->isActive())
+    if (link_state.acquisition_on.load() != 0 || Timer_Diagram->isActive())
         stop_acquisition();
     BitBtn_connect->setEnabled(true);
     BitBtn_disconnect->setEnabled(false);
@@ -77,7 +77,7 @@ void TForm_net::BitBtn_disconnectClick()
     // acquisition_on cleared, and a repaint held back is made now.
     apply_acquisition_step(acquisition_.stop(diagram_fill()));
     // The thread closes the connection, shows the link as off and waits.
-    link_mode = mode_hangup;
+    link_state.link_mode = mode_hangup;
 }
 
 void TForm_net::BitBtn_start_CMPClick()
@@ -88,7 +88,7 @@ void TForm_net::BitBtn_start_CMPClick()
     Timer_Diagram->setInterval(acquisition_.start());
     Timer_Diagram->start();
     send_start_acquisition();
-    if (settings.trigger_mode.load() != 0) {
+    if (link_state.settings.trigger_mode.load() != TriggerRolling) {
         BitBtn_start_CMP_force->setEnabled(true);
         send_event_reset();
     }
@@ -115,7 +115,7 @@ void TForm_net::BitBtn_stop_CMPClick()
 void TForm_net::BitBtn_start_CMP_forceClick()
 {
     // The receiver takes the next sample block as the event.
-    trigger_flags.fetch_or(TRIGGER_FORCED);
+    link_state.trigger_flags.fetch_or(TRIGGER_FORCED);
     StatusBar_net_com->update();
 }
 
@@ -124,7 +124,7 @@ void TForm_net::ComboBox_event_typeChange()
     const int index = ComboBox_event_type->currentIndex();
     if (index < 0)
         return;
-    settings.event_channel = std::uint8_t(index);
+    link_state.settings.event_channel = std::uint8_t(index);
     if (connection_state() == LINK_CONNECTED)
         send_channel_config();
 }

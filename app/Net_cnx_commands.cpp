@@ -40,9 +40,9 @@ void TForm_net::BitBtn_saveClick()
     DmgDisplaySettings display;
     for (int i = 0; i < kChannels; ++i)
         display.names[i] = ComboBox_select_dat_mis[i]->currentText();
-    display.y_max = settings.y_max;
-    display.y_min = settings.y_min;
-    display.flags = settings.view_flags;
+    display.y_max = link_state.settings.y_max;
+    display.y_min = link_state.settings.y_min;
+    display.flags = link_state.settings.view_flags;
     try {
         WaitCursor hourglass;
         dmg_write(path, *live_diagram, display);

@@ -13,8 +13,8 @@
 namespace {
 
 // The fixed Y scale limits, bound to the settings record from program start on.
-Dato_short y_max_field(settings.y_max, 10000, 1, 0);
-Dato_short y_min_field(settings.y_min, -1, -10000, 0);
+Dato_short y_max_field(link_state.settings.y_max, 10000, 1, 0);
+Dato_short y_min_field(link_state.settings.y_min, -1, -10000, 0);
 
 } // namespace
 
@@ -22,7 +22,7 @@ void TForm_net::bind_column()
 {
     column_binding_ = new ColumnBinding(
         *v, live_diagram, *Timer_set_fix_scale,
-        ScaleValues{settings.view_flags, settings.y_max, settings.y_min, y_max_field, y_min_field,
+        ScaleValues{link_state.settings.view_flags, link_state.settings.y_max, link_state.settings.y_min, y_max_field, y_min_field,
                     fields_ready});
 }
 
@@ -39,7 +39,7 @@ void TForm_net::ComboBox_select_dat_misChange(int channel)
     const int index = ComboBox_select_dat_mis[channel]->currentIndex();
     if (index < 0)
         return;
-    channel_select[std::size_t(channel)] = std::uint8_t(index);
+    link_state.channel_select[std::size_t(channel)] = std::uint8_t(index);
     send_channel_config();
 }
 

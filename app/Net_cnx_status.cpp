@@ -100,7 +100,7 @@ QString dotted(std::uint32_t ip)
 
 StatusPanelLook status_panel_look(int index)
 {
-    const std::uint8_t nflags = netif_flags.load();
+    const std::uint8_t nflags = link_state.netif_flags.load();
     const std::uint8_t state = connection_state();
     const QString noAddress = QStringLiteral("IP: ---.---.---.---");
     switch (index) {
@@ -110,25 +110,25 @@ StatusPanelLook status_panel_look(int index)
                     (nflags & NETIF_HAS_ADDRESS) ? kGreen : kYellow};
         return {noAddress, kRed, false, kRed};
     case 1:
-        if ((controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
+        if ((link_state.controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
             (nflags & NETIF_HAS_ADDRESS))
-            return {QStringLiteral("IP: ") + dotted(controller_ip.load()), kBlack, false, kGreen};
+            return {QStringLiteral("IP: ") + dotted(link_state.controller_ip.load()), kBlack, false, kGreen};
         return {noAddress, kRed, false, kRed};
     case 2:
         if (state == LINK_OFF)
             return {QStringLiteral("COM Off"), kBlack, false, 0, true};
         if (state == LINK_CONNECTED)
             return {QStringLiteral("Connesso"), kBlack, false, kGreen};
-        if (link_status.load() & LINK_BLINK)
+        if (link_state.link_status.load() & LINK_BLINK)
             return {QStringLiteral("COM Error"), kRed, true, kRed};
         return {QString(), kBlack, false, 0, true};
     case 3:
         if (state != LINK_CONNECTED)
             return {QStringLiteral("-----"), kGrey, false, 0, true};
-        if (!acquisition_on.load())
+        if (!link_state.acquisition_on.load())
             return {QStringLiteral("CMP-Off"), kBlack, false, 0, true};
-        if (settings.trigger_mode.load() == 0 ||
-            (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
+        if (link_state.settings.trigger_mode.load() == TriggerRolling ||
+            (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
                 (TRIGGER_CAPTURED | TRIGGER_SHOWING))
             return {QStringLiteral("CMP-On"), kBlue, true, kGreen};
         return {QStringLiteral("Trigger-WAIT"), kBlack, true, kYellow};
@@ -147,19 +147,19 @@ void TForm_net::Timer_monitorTimer()
     // The debug panel's texts (the panel itself stays hidden): the counter acknowledged, the
     // sample blocks dropped as inconsistent, the replies that were of no use, the samples
     // in the last block.
-    Panel_debx[0]->setCaption(QString::number(block_counter.load()));
-    Panel_debx[1]->setCaption(QString::number(dropped_blocks.load()));
-    Panel_debx[2]->setCaption(QString::number(unusable_replies.load()));
+    Panel_debx[0]->setCaption(QString::number(link_state.block_counter.load()));
+    Panel_debx[1]->setCaption(QString::number(link_state.dropped_blocks.load()));
+    Panel_debx[2]->setCaption(QString::number(link_state.unusable_replies.load()));
     for (int i = 3; i <= 4; ++i)
         Panel_debx[i]->setCaption(QStringLiteral("0"));
-    Panel_debx[5]->setCaption(QString::number(block_count.load()));
+    Panel_debx[5]->setCaption(QString::number(link_state.block_count.load()));
 }
 
 void TForm_net::monitor_link_state()
 {
-    const std::uint8_t status = link_status.load();
+    const std::uint8_t status = link_state.link_status.load();
     if (((status >> 2) & LINK_STATE_MASK) != (status & LINK_STATE_MASK)) {
-        link_status.store(std::uint8_t((status & ~LINK_SHOWN_MASK) | ((status & LINK_STATE_MASK) << 2)));
+        link_state.link_status.store(std::uint8_t((status & ~LINK_SHOWN_MASK) | ((status & LINK_STATE_MASK) << 2)));
         StatusBar_net_com->update();
     }
 
@@ -182,12 +182,12 @@ void TForm_net::monitor_link_state()
     }
 
     // While connecting, the connection panel blinks about twice a second.
-    SckTrd* thread = link_thread.load();
-    if (thread && link_mode.load() == mode_run && connection_state() != LINK_CONNECTED) {
+    SckTrd* thread = link_state.link_thread.load();
+    if (thread && link_state.link_mode.load() == mode_run && connection_state() != LINK_CONNECTED) {
         const std::uint32_t now = tick_count();
         if (now - blink_tick > kBlinkMs) {
             blink_tick = now;
-            link_status.fetch_xor(LINK_BLINK);
+            link_state.link_status.fetch_xor(LINK_BLINK);
             StatusBar_net_com->update();
         }
     }
@@ -195,17 +195,17 @@ void TForm_net::monitor_link_state()
 
 void TForm_net::monitor_discovery()
 {
-    const std::uint8_t flags = controller_flags.load();
-    const std::uint32_t ip = controller_ip.load();
+    const std::uint8_t flags = link_state.controller_flags.load();
+    const std::uint32_t ip = link_state.controller_ip.load();
     if (controller_flags_shown != flags || controller_ip_shown != ip) {
         controller_flags_shown = flags;
         controller_ip_shown = ip;
         StatusBar_net_com->update();
     }
     // After a disconnect that lost the controller's address, look for it again.
-    SckTrd* thread = link_thread.load();
-    if (thread && (flags & CONTROLLER_KNOWN) == 0 && link_mode.load() == mode_hangup) {
-        link_mode = mode_discover;
+    SckTrd* thread = link_state.link_thread.load();
+    if (thread && (flags & CONTROLLER_KNOWN) == 0 && link_state.link_mode.load() == mode_hangup) {
+        link_state.link_mode = mode_discover;
         thread->Resume();
     }
 }
@@ -220,7 +220,7 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
     const StatusPanelLook look = status_panel_look(index);
     // The controller's address means nothing without a usable interface: it is forgotten.
     if (index == 1 && look.indicator == kRed)
-        controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
+        link_state.controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
     const Color background = StatusBar_net_com->backgroundColor();
 
     // The status bar's own font, in the look the table asks for.

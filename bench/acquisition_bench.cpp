@@ -193,7 +193,7 @@ public:
         live_diagram->plotImage->installEventFilter(&paints);
 
         window->RadioGroup_trigger_type->setItemIndex(0);
-        if (!pump_until([] { return (controller_flags.load() & CONTROLLER_KNOWN) != 0; }, 10s)) {
+        if (!pump_until([] { return (link_state.controller_flags.load() & CONTROLLER_KNOWN) != 0; }, 10s)) {
             r.error = "controller not found";
             return finish(r, sim, previous, window.get());
         }
@@ -206,7 +206,7 @@ public:
         QTest::mouseClick(window->BitBtn_start_CMP, Qt::LeftButton);
         // The simulator's clock starts with its answer to the start message; what is due is
         // counted from the first sample received.
-        if (!pump_until([] { return ring_write.load() != 0; }, 5s)) {
+        if (!pump_until([] { return link_state.ring_write.load() != 0; }, 5s)) {
             r.error = "no samples after Start";
             return finish(r, sim, previous, window.get());
         }
@@ -223,7 +223,7 @@ public:
         QTimer probe;
         probe.setTimerType(Qt::PreciseTimer);
         QObject::connect(&probe, &QTimer::timeout, [&] {
-            const std::uint32_t b = ring_gap(ring_display.load(), ring_write.load());
+            const std::uint32_t b = ring_gap(link_state.ring_display.load(), link_state.ring_write.load());
             r.backlog_max = std::max(r.backlog_max, b);
             backlog_sum += b;
             ++backlog_samples;
@@ -255,17 +255,17 @@ public:
         // stored, not acknowledged) has been handled by then.
         QTest::mouseClick(window->BitBtn_stop_CMP, Qt::LeftButton);
         r.due = std::uint64_t(double(rate) * seconds_since(started));
-        poll_reply_words[0] = -1;
-        poll_reply_words[1] = -1;
-        if (!pump_until([] { return poll_reply_words[0].load() != -1 || poll_reply_words[1].load() != -1; },
+        link_state.poll_reply_words[0] = -1;
+        link_state.poll_reply_words[1] = -1;
+        if (!pump_until([] { return link_state.poll_reply_words[0].load() != -1 || link_state.poll_reply_words[1].load() != -1; },
                         5s)) {
             r.error = "no poll after Stop";
             return finish(r, sim, previous, window.get());
         }
         r.shown = std::uint64_t(std::llround(live_diagram->nextTime / live_diagram->samplePeriod));
-        r.undrawn = ring_gap(ring_display.load(), ring_write.load());
+        r.undrawn = ring_gap(link_state.ring_display.load(), link_state.ring_write.load());
         r.breaks = sequence_breaks();
-        const std::uint32_t dropped_block = block_count.load();
+        const std::uint32_t dropped_block = link_state.block_count.load();
 
         window->close();
         window.reset();

@@ -55,12 +55,12 @@ void prepare_link(std::uint16_t controller_port)
     link_config.discovery_local_port = free_udp_port();
     link_config.controller_port = controller_port;
     {
-        std::lock_guard guard(netif_lock);
-        netif_adapter.Index = ::if_nametoindex("lo");
-        set_text(netif_adapter.IpAddressList.IpAddress, "127.0.0.1");
-        netif_local_ip = htonl(INADDR_LOOPBACK);
+        std::lock_guard guard(link_state.netif_lock);
+        link_state.netif_adapter.Index = ::if_nametoindex("lo");
+        set_text(link_state.netif_adapter.IpAddressList.IpAddress, "127.0.0.1");
+        link_state.netif_local_ip = htonl(INADDR_LOOPBACK);
     }
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     build_poll_message();
     build_discovery_message();
 }
@@ -69,9 +69,9 @@ void connect_command()
 {
     send_channel_config();
     set_connection_state(LINK_CONNECTING);
-    link_thread.load()->ResetUdpEvent();
-    link_mode = mode_run;
-    link_thread.load()->Resume();
+    link_state.link_thread.load()->ResetUdpEvent();
+    link_state.link_mode = mode_run;
+    link_state.link_thread.load()->Resume();
 }
 
 double median(std::vector<double> v)
@@ -147,7 +147,7 @@ int main(int argc, char** argv)
         connect_command();
         if (!wait_until([] { return connection_state() == LINK_CONNECTED; }))
             return 1;
-        acquisition_on = 1;
+        link_state.acquisition_on = 1;
         send_start_acquisition();
         std::this_thread::sleep_for(200ms);
 

@@ -140,7 +140,7 @@ int main(int argc, char** argv)
 
     auto window = std::make_unique<TForm_net>();
     window->show();
-    if (!pump_until([] { return (controller_flags.load() & CONTROLLER_KNOWN) != 0; }, 10s)) {
+    if (!pump_until([] { return (link_state.controller_flags.load() & CONTROLLER_KNOWN) != 0; }, 10s)) {
         std::fprintf(stderr, "soak: controller not found\n");
         return 1;
     }
@@ -179,7 +179,7 @@ int main(int argc, char** argv)
     heartbeat.start(50);
     tour.on_held_loop = [&] { since_tick.invalidate(); };
 
-    if (!tour.start_rolling() || !pump_until([] { return ring_write.load() != 0; }, 5s)) {
+    if (!tour.start_rolling() || !pump_until([] { return link_state.ring_write.load() != 0; }, 5s)) {
         std::fprintf(stderr, "soak: no samples after Start\n");
         return 1;
     }

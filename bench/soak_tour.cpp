@@ -58,7 +58,7 @@ QSet<int> print_jobs(const QString& queue)
 
 bool captured_or_showing()
 {
-    return (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) != 0;
+    return (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) != 0;
 }
 
 std::uint32_t full_diagram()
@@ -126,7 +126,7 @@ bool SoakTour::choose_mode(int mode)
         return false;
     }
     QTest::mouseClick(radios[mode], Qt::LeftButton);
-    if (settings.trigger_mode.load() != mode) {
+    if (link_state.settings.trigger_mode.load() != mode) {
         fail(QStringLiteral("trigger mode %1 not taken").arg(mode));
         return false;
     }
@@ -137,10 +137,10 @@ bool SoakTour::choose_mode(int mode)
 // acknowledged, and then only poll replies: once a poll is answered nothing more comes.
 bool SoakTour::settle_after_stop()
 {
-    poll_reply_words[0] = -1;
-    poll_reply_words[1] = -1;
+    link_state.poll_reply_words[0] = -1;
+    link_state.poll_reply_words[1] = -1;
     const bool polled = run_until([] {
-        return poll_reply_words[0].load() != -1 || poll_reply_words[1].load() != -1;
+        return link_state.poll_reply_words[0].load() != -1 || link_state.poll_reply_words[1].load() != -1;
     }, 20s);
     if (on_held_loop)
         on_held_loop();
@@ -172,8 +172,8 @@ void SoakTour::stop_rolling()
     RollingFigures& r = rolling_figures;
     r.sent = r.sent + (sim_.figures() - stretch_sent_);
     r.shown += SequenceWatch::shown_count() - stretch_shown_;
-    r.undrawn += ring_gap(ring_display.load(), ring_write.load());
-    r.after_stop += settled ? block_count.load() : 0;
+    r.undrawn += ring_gap(link_state.ring_display.load(), link_state.ring_write.load());
+    r.after_stop += settled ? link_state.block_count.load() : 0;
     r.unsettled += settled ? 0 : 1;
     ++r.stretches;
 }
@@ -336,7 +336,7 @@ void SoakTour::event_acquisition(int mode)
         if (wait_capture("on the event", true))
             check_capture(mode);
         faults_allowed_ = false;
-        if (acquisition_on.load() != 0)
+        if (link_state.acquisition_on.load() != 0)
             click(window_.BitBtn_stop_CMP, "Stop");
     }
     if (!settle_after_stop())
@@ -348,7 +348,7 @@ void SoakTour::event_acquisition(int mode)
 // allow_event_first: the controller's event starts it; without one in 30 s, Force does.
 bool SoakTour::wait_capture(const char* what, bool allow_event_first)
 {
-    const int mode = settings.trigger_mode.load();
+    const int mode = link_state.settings.trigger_mode.load();
     bool cleared = false;
     auto done = [&] {
         const std::uint32_t n = live_diagram->SampleCount();
@@ -356,7 +356,7 @@ bool SoakTour::wait_capture(const char* what, bool allow_event_first)
             cleared = true;
         if (!cleared || n < full_diagram())
             return false;
-        return mode == 1 ? !captured_or_showing() : acquisition_on.load() == 0;
+        return mode == 1 ? !captured_or_showing() : link_state.acquisition_on.load() == 0;
     };
     if (allow_event_first) {
         if (run_until([&] { return captured_or_showing(); }, 30s)) {

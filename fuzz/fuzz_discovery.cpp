@@ -26,20 +26,20 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
-    controller_ip = 0;
-    controller_flags = 0;
-    link_status = 0;
+    link_state.controller_ip = 0;
+    link_state.controller_flags = 0;
+    link_state.link_status = 0;
 
     const bool taken = take_discovery_answer(size ? data : nullptr, size);
 
     const bool unicast = size >= 8 && data[4] != 0 && data[4] < 224;
     check(taken == unicast);
-    check(link_status == 0);
+    check(link_state.link_status == 0);
     if (taken) {
-        check(controller_ip == get_u32_be(data + 4));
-        check(controller_flags == CONTROLLER_KNOWN);
+        check(link_state.controller_ip == get_u32_be(data + 4));
+        check(link_state.controller_flags == CONTROLLER_KNOWN);
     } else {
-        check(controller_ip == 0 && controller_flags == 0);
+        check(link_state.controller_ip == 0 && link_state.controller_flags == 0);
     }
     return 0;
 }

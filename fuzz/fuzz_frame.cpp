@@ -30,7 +30,7 @@ void check(bool ok)
 bool sample_matches(std::uint32_t slot, const std::uint8_t* p)
 {
     for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch)
-        if (sample_ring[slot][ch] != static_cast<std::int16_t>(get_u16_be(p + 2 * ch)))
+        if (link_state.sample_ring[slot][ch] != static_cast<std::int16_t>(get_u16_be(p + 2 * ch)))
             return false;
     return true;
 }
@@ -58,14 +58,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint8_t mode = (state >> 1) & 0x03;
     if (mode == 3)
         mode = 1;
-    acquisition_on = acquiring ? 1 : 0;
-    settings.trigger_mode = mode;
+    link_state.acquisition_on = acquiring ? 1 : 0;
+    link_state.settings.trigger_mode = mode;
     std::uint32_t flags0 = 0;
     if (state & 0x08)
         flags0 |= TRIGGER_FORCED;
     if (state & 0x10)
         flags0 |= TRIGGER_CAPTURED | TRIGGER_SHOWING;
-    trigger_flags = flags0;
+    link_state.trigger_flags = flags0;
     std::uint32_t write0 = 0;
     std::uint32_t oldest0 = 0;
     if (state & 0x20) {
@@ -74,25 +74,25 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } else if (state & 0x80) {
         write0 = SAMPLE_RING_SLOTS - 3;
     }
-    ring_write = write0;
-    ring_oldest = oldest0;
-    ring_display = oldest0;
+    link_state.ring_write = write0;
+    link_state.ring_oldest = oldest0;
+    link_state.ring_display = oldest0;
     std::uint16_t modulus0 = 0;
     std::uint16_t counter0 = 0;
     if (state & 0x40) {
         modulus0 = 100;
         counter0 = 95;
     }
-    block_modulus = modulus0;
-    block_counter = counter0;
+    link_state.block_modulus = modulus0;
+    link_state.block_counter = counter0;
     const std::uint32_t stored0 = ring_distance(oldest0, write0, SAMPLE_RING_SLOTS);
 
     on_frame(length ? bytes : nullptr, length);
 
     // Indices always inside the ring, the ring never holding more than it can.
-    check(ring_write < SAMPLE_RING_SLOTS && ring_oldest < SAMPLE_RING_SLOTS
-          && ring_display < SAMPLE_RING_SLOTS);
-    check(ring_distance(ring_oldest, ring_write, SAMPLE_RING_SLOTS) < SAMPLE_RING_SLOTS);
+    check(link_state.ring_write < SAMPLE_RING_SLOTS && link_state.ring_oldest < SAMPLE_RING_SLOTS
+          && link_state.ring_display < SAMPLE_RING_SLOTS);
+    check(ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS) < SAMPLE_RING_SLOTS);
     check(queue_count() <= SEND_QUEUE_MAX);
 
     // What the read should have done.
@@ -108,21 +108,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool poll = type == REPLY_POLL && length >= 8;
 
     if (poll) {
-        check(poll_reply_words[0] == static_cast<std::int16_t>(get_u16_be(bytes + 4)));
-        check(poll_reply_words[1] == static_cast<std::int16_t>(get_u16_be(bytes + 6)));
+        check(link_state.poll_reply_words[0] == static_cast<std::int16_t>(get_u16_be(bytes + 4)));
+        check(link_state.poll_reply_words[1] == static_cast<std::int16_t>(get_u16_be(bytes + 6)));
     } else {
-        check(poll_reply_words[0] == 0 && poll_reply_words[1] == 0);
+        check(link_state.poll_reply_words[0] == 0 && link_state.poll_reply_words[1] == 0);
     }
 
     if (start) {
-        check(block_modulus == get_u16_be(bytes + 4));
-        check(block_counter == 0);
+        check(link_state.block_modulus == get_u16_be(bytes + 4));
+        check(link_state.block_counter == 0);
         check(queue_count() == 1);  // the acknowledgement
     } else if (dropped) {
         // Counted, nothing else changes; while acquiring the unchanged counter is asked for
         // again.
-        check(block_modulus == modulus0 && block_counter == counter0 && block_count == 0);
-        check(dropped_blocks == 1);
+        check(link_state.block_modulus == modulus0 && link_state.block_counter == counter0 && link_state.block_count == 0);
+        check(link_state.dropped_blocks == 1);
         check(queue_count() == (acquiring ? 1 : 0));
         if (acquiring) {
             const NetMessage* ack = queue_peek();
@@ -131,14 +131,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         }
     } else if (!block) {
         // Anything else leaves every counter and the ring as they were and sends nothing.
-        check(block_modulus == modulus0 && block_counter == counter0 && block_count == 0);
+        check(link_state.block_modulus == modulus0 && link_state.block_counter == counter0 && link_state.block_count == 0);
         check(queue_count() == 0);
     }
     if (!dropped)
-        check(dropped_blocks == 0);
+        check(link_state.dropped_blocks == 0);
     if (!block) {
-        check(ring_write == write0 && ring_oldest == oldest0 && ring_display == oldest0);
-        check(trigger_flags == flags0);
+        check(link_state.ring_write == write0 && link_state.ring_oldest == oldest0 && link_state.ring_display == oldest0);
+        check(link_state.trigger_flags == flags0);
         return 0;
     }
 
@@ -146,38 +146,38 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint16_t counter = static_cast<std::uint16_t>(counter0 + n);
     if (counter >= modulus0)
         counter = static_cast<std::uint16_t>(counter - modulus0);
-    check(block_counter == counter);
-    check(block_count == n);
-    check(block_event == bytes[8]);
-    check(block_modulus == modulus0);
+    check(link_state.block_counter == counter);
+    check(link_state.block_count == n);
+    check(link_state.block_event == bytes[8]);
+    check(link_state.block_modulus == modulus0);
 
     if (!acquiring) {
-        check(ring_write == write0 && ring_oldest == oldest0 && ring_display == oldest0);
-        check(trigger_flags == flags0);
+        check(link_state.ring_write == write0 && link_state.ring_oldest == oldest0 && link_state.ring_display == oldest0);
+        check(link_state.trigger_flags == flags0);
         check(queue_count() == (bytes[8] == 1 ? 1 : 0));  // an event reset, or nothing
         return 0;
     }
 
     check(queue_count() == 1);  // the acknowledgement
-    check(ring_write == ring_advance(write0, n, SAMPLE_RING_SLOTS));
+    check(link_state.ring_write == ring_advance(write0, n, SAMPLE_RING_SLOTS));
     const std::uint32_t most = SAMPLE_RING_SLOTS - 1;
     const std::uint32_t stored = stored0 + n < most ? stored0 + n : most;
-    check(ring_distance(ring_oldest, ring_write, SAMPLE_RING_SLOTS) == stored);
+    check(ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS) == stored);
     if (n > 0) {
         const std::uint8_t* samples = bytes + SAMPLE_BLOCK_HEADER_SIZE;
         check(sample_matches(write0, samples));
-        check(sample_matches(ring_back(ring_write, 1, SAMPLE_RING_SLOTS),
+        check(sample_matches(ring_back(link_state.ring_write, 1, SAMPLE_RING_SLOTS),
                              samples + SAMPLE_SIZE * (n - 1)));
     }
 
     const bool wanted = mode != 0 && (bytes[8] != 0 || (flags0 & TRIGGER_FORCED) != 0)
         && (flags0 & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
     if (wanted) {
-        check(trigger_flags == (flags0 | TRIGGER_CAPTURED));
-        check(ring_display == write0);
+        check(link_state.trigger_flags == (flags0 | TRIGGER_CAPTURED));
+        check(link_state.ring_display == write0);
     } else {
-        check(trigger_flags == flags0);
-        check(ring_display == oldest0);
+        check(link_state.trigger_flags == flags0);
+        check(link_state.ring_display == oldest0);
     }
     return 0;
 }

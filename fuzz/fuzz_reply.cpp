@@ -90,7 +90,7 @@ void queue_from_window(std::uint8_t what)
         send_start_acquisition();
         break;
     case 2:
-        send_param_write(param_values[what]);
+        send_param_write(link_state.param_values[what]);
         break;
     case 3:
         send_event_reset();
@@ -105,9 +105,9 @@ void queue_from_window(std::uint8_t what)
 
 bool ring_valid()
 {
-    return ring_write < SAMPLE_RING_SLOTS && ring_oldest < SAMPLE_RING_SLOTS
-        && ring_display < SAMPLE_RING_SLOTS
-        && ring_distance(ring_oldest, ring_write, SAMPLE_RING_SLOTS) < SAMPLE_RING_SLOTS;
+    return link_state.ring_write < SAMPLE_RING_SLOTS && link_state.ring_oldest < SAMPLE_RING_SLOTS
+        && link_state.ring_display < SAMPLE_RING_SLOTS
+        && ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS) < SAMPLE_RING_SLOTS;
 }
 
 } // namespace
@@ -130,16 +130,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     link_state_reset();
     queue_flush();
-    acquisition_on = state & 0x01;
-    settings.trigger_mode = (state & 0x02) ? 1 : 0;
+    link_state.acquisition_on = state & 0x01;
+    link_state.settings.trigger_mode = (state & 0x02) ? 1 : 0;
     if (state & 0x04) {
-        ring_write = SAMPLE_RING_SLOTS - 5;
-        ring_oldest = SAMPLE_RING_SLOTS - 4;
-        ring_display = ring_oldest.load();
+        link_state.ring_write = SAMPLE_RING_SLOTS - 5;
+        link_state.ring_oldest = SAMPLE_RING_SLOTS - 4;
+        link_state.ring_display = link_state.ring_oldest.load();
     }
     if (state & 0x08) {
-        block_modulus = 100;
-        block_counter = 95;
+        link_state.block_modulus = 100;
+        link_state.block_counter = 95;
     }
 
     std::vector<std::uint8_t> buffer;
@@ -148,9 +148,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             queue_from_window(script[exchange % script_size]);
         NetMessage* const head = queue_peek();
         const std::uint16_t queued = queue_count();
-        const std::uint32_t unusable = unusable_replies;
-        const std::uint32_t write = ring_write;
-        const std::uint64_t begun = ring_writes_begun;
+        const std::uint32_t unusable = link_state.unusable_replies;
+        const std::uint32_t write = link_state.ring_write;
+        const std::uint64_t begun = link_state.ring_writes_begun;
 
         ReplyReader reader(buffer);
         const ExchangeEnd end = finish_exchange(stream, reader, std::chrono::steady_clock::now(),
@@ -159,13 +159,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(buffer.capacity() <= ReplyReader::kMaxBuffer);
         check(ring_valid());
         // Every slot written was counted before it was written, and only those.
-        check((ring_writes_begun - begun) % SAMPLE_RING_SLOTS
-              == (ring_write + SAMPLE_RING_SLOTS - write) % SAMPLE_RING_SLOTS);
-        check(unusable_replies - unusable <= 1);
+        check((link_state.ring_writes_begun - begun) % SAMPLE_RING_SLOTS
+              == (link_state.ring_write + SAMPLE_RING_SLOTS - write) % SAMPLE_RING_SLOTS);
+        check(link_state.unusable_replies - unusable <= 1);
         if (end != ExchangeEnd::Answered) {
             // No reply: the message is still at the head, nothing was read into the link.
             check(queue_count() == queued && queue_peek() == head);
-            check(ring_write == write && unusable_replies == unusable);
+            check(link_state.ring_write == write && link_state.unusable_replies == unusable);
             break;
         }
         // A reply takes the message it answers off the queue and adds at most one (the

@@ -80,13 +80,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string path = folder + "/" + SETTINGS_FILE_NAME;
     write_file(path, data, size);
-    settings = EthernetSettings {};
-    settings.trigger_mode = 0x5A;  // anything the load does not set shows
+    link_state.settings = EthernetSettings {};
+    link_state.settings.trigger_mode = 0x5A;  // anything the load does not set shows
 
     settings_load();
 
-    check(settings_path == path);
-    const auto record = settings_encode(settings);
+    check(link_state.settings_path == path);
+    const auto record = settings_encode(link_state.settings);
     std::uint8_t check_byte = 0;
     for (std::size_t i = 0; i < size; ++i)
         check_byte ^= data[i];

@@ -2,90 +2,49 @@
 
 #include <algorithm>
 
-std::atomic<std::uint8_t> link_status {0};
-std::atomic<std::uint8_t> controller_flags {0};
-std::atomic<std::uint32_t> controller_ip {0};
-
-std::atomic<std::uint8_t> netif_flags {0};
-std::uint8_t netif_flags_shown = 0;
-std::atomic<std::uint32_t> netif_local_ip {0};
-std::atomic<std::uint32_t> netif_mask {0};
-std::atomic<std::uint32_t> netif_gateway {0};
-MacAddress netif_mac {};
-AdapterRecord netif_adapter {};
-std::mutex netif_lock;
-
-std::vector<AdapterRecord> adapter_list;
-std::uint16_t adapter_count = 0;
-std::uint32_t adapter_count_seen = 0;
-
-EthernetSettings settings;
-std::string settings_dir;
-std::string settings_path;
-
-std::array<std::uint8_t, 8> channel_select {};
-
-std::atomic<std::uint8_t> acquisition_on {0};
-std::atomic<std::uint32_t> trigger_flags {0};
-std::array<RingSlot, SAMPLE_RING_SLOTS> sample_ring {};
-std::atomic<std::uint32_t> ring_write {0};
-std::atomic<std::uint32_t> ring_oldest {0};
-std::atomic<std::uint32_t> ring_display {0};
-std::atomic<std::uint8_t> block_event {0};
-std::atomic<std::uint32_t> block_count {0};
-std::atomic<std::uint16_t> block_counter {0};
-std::atomic<std::uint16_t> block_modulus {0};
-std::atomic<std::uint64_t> ring_writes_begun {0};
-std::atomic<std::uint32_t> dropped_blocks {0};
-std::atomic<std::uint32_t> unusable_replies {0};
-std::array<std::atomic<std::int16_t>, 2> poll_reply_words {};
-
-std::array<float, PARAM_COUNT> param_values {};
-
-std::atomic<SckTrd*> link_thread {nullptr};
-std::atomic<std::uint8_t> link_mode {mode_stop};
+LinkState link_state;
 
 std::uint8_t connection_state()
 {
-    return link_status.load() & LINK_STATE_MASK;
+    return link_state.link_status.load() & LINK_STATE_MASK;
 }
 
 void set_connection_state(std::uint8_t state)
 {
-    std::uint8_t old = link_status.load();
-    while (!link_status.compare_exchange_weak(
+    std::uint8_t old = link_state.link_status.load();
+    while (!link_state.link_status.compare_exchange_weak(
         old, static_cast<std::uint8_t>((old & ~LINK_STATE_MASK) | (state & LINK_STATE_MASK)))) {
     }
 }
 
 MacAddress netif_mac_copy()
 {
-    std::lock_guard guard(netif_lock);
-    return netif_mac;
+    std::lock_guard guard(link_state.netif_lock);
+    return link_state.netif_mac;
 }
 
 AdapterRecord netif_adapter_copy()
 {
-    std::lock_guard guard(netif_lock);
-    return netif_adapter;
+    std::lock_guard guard(link_state.netif_lock);
+    return link_state.netif_adapter;
 }
 
 std::string netif_ip_text()
 {
-    std::lock_guard guard(netif_lock);
-    return std::string(netif_adapter.IpAddressList.IpAddress);
+    std::lock_guard guard(link_state.netif_lock);
+    return std::string(link_state.netif_adapter.IpAddressList.IpAddress);
 }
 
 void netif_block_clear()
 {
-    std::lock_guard guard(netif_lock);
-    netif_local_ip = 0;
-    netif_mask = 0;
-    netif_gateway = 0;
-    netif_mac = {};
-    netif_adapter = AdapterRecord {};
-    netif_flags = 0;
-    netif_flags_shown = 0;
+    std::lock_guard guard(link_state.netif_lock);
+    link_state.netif_local_ip = 0;
+    link_state.netif_mask = 0;
+    link_state.netif_gateway = 0;
+    link_state.netif_mac = {};
+    link_state.netif_adapter = AdapterRecord {};
+    link_state.netif_flags = 0;
+    link_state.netif_flags_shown = 0;
 }
 
 RingSnapshot ring_snapshot()
@@ -93,8 +52,8 @@ RingSnapshot ring_snapshot()
     // In this order: a count that includes every slot before the write index read next
     // (see ring_append), at most one more.
     RingSnapshot snapshot;
-    snapshot.begun = ring_writes_begun.load(std::memory_order_acquire);
-    snapshot.write = ring_write.load(std::memory_order_acquire);
+    snapshot.begun = link_state.ring_writes_begun.load(std::memory_order_acquire);
+    snapshot.write = link_state.ring_write.load(std::memory_order_acquire);
     return snapshot;
 }
 
@@ -105,13 +64,13 @@ std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot, std::v
     out.resize(count);
     std::uint32_t slot = from;
     for (std::uint32_t i = 0; i < count; ++i) {
-        out[i] = sample_ring[slot].load();
+        out[i] = link_state.sample_ring[slot].load();
         slot = ring_next(slot, SAMPLE_RING_SLOTS);
     }
     // Any value copied above that the writer stored after the snapshot comes with the count
     // it stored before it (the writer's release fence pairs with this acquire fence).
     std::atomic_thread_fence(std::memory_order_acquire);
-    const std::uint64_t begun = ring_writes_begun.load(std::memory_order_relaxed);
+    const std::uint64_t begun = link_state.ring_writes_begun.load(std::memory_order_relaxed);
 
     // Writes begun since the write index of the snapshot was published: the snapshot's count
     // may already include the write of that slot itself, hence one more. They went to the
@@ -126,37 +85,37 @@ std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot, std::v
 
 void link_state_reset()
 {
-    link_status = 0;
-    controller_flags = 0;
-    controller_ip = 0;
+    link_state.link_status = 0;
+    link_state.controller_flags = 0;
+    link_state.controller_ip = 0;
 
     netif_block_clear();
-    adapter_list.clear();
-    adapter_count = 0;
-    adapter_count_seen = 0;
+    link_state.adapter_list.clear();
+    link_state.adapter_count = 0;
+    link_state.adapter_count_seen = 0;
 
-    settings = EthernetSettings {};
-    settings_dir.clear();
-    settings_path.clear();
+    link_state.settings = EthernetSettings {};
+    link_state.settings_dir.clear();
+    link_state.settings_path.clear();
 
-    channel_select = {};
+    link_state.channel_select = {};
 
-    acquisition_on = 0;
-    trigger_flags = 0;
-    for (RingSlot& slot : sample_ring)
+    link_state.acquisition_on = 0;
+    link_state.trigger_flags = 0;
+    for (RingSlot& slot : link_state.sample_ring)
         slot.fill(0);
-    ring_write = 0;
-    ring_oldest = 0;
-    ring_display = 0;
-    block_event = 0;
-    block_count = 0;
-    block_counter = 0;
-    block_modulus = 0;
-    ring_writes_begun = 0;
-    dropped_blocks = 0;
-    unusable_replies = 0;
-    for (auto& word : poll_reply_words)
+    link_state.ring_write = 0;
+    link_state.ring_oldest = 0;
+    link_state.ring_display = 0;
+    link_state.block_event = 0;
+    link_state.block_count = 0;
+    link_state.block_counter = 0;
+    link_state.block_modulus = 0;
+    link_state.ring_writes_begun = 0;
+    link_state.dropped_blocks = 0;
+    link_state.unusable_replies = 0;
+    for (auto& word : link_state.poll_reply_words)
         word = 0;
 
-    param_values = {};
+    link_state.param_values = {};
 }

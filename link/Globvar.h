@@ -92,33 +92,81 @@ struct RingSlot {
 };
 static_assert(sizeof(RingSlot) == sizeof(SampleSlot), "a ring slot is 16 bytes");
 
-// ---- Connection --------------------------------------------------------------------------
+// ---- The link state ----------------------------------------------------------------------
 
-extern std::atomic<std::uint8_t> link_status;       // see LINK_* above
-extern std::atomic<std::uint8_t> controller_flags;  // see CONTROLLER_KNOWN
-extern std::atomic<std::uint32_t> controller_ip;    // first address byte most significant
+class SckTrd;
+
+// Every process-wide variable of the link, in one object (`link_state`). The names inside
+// are the link's own; the rules at the top of this file say which thread may touch which.
+struct LinkState {
+    // Connection
+    std::atomic<std::uint8_t> link_status {0};       // see LINK_* above
+    std::atomic<std::uint8_t> controller_flags {0};  // see CONTROLLER_KNOWN
+    std::atomic<std::uint32_t> controller_ip {0};    // first address byte most significant
+
+    // PC interface
+    std::atomic<std::uint8_t> netif_flags {0};   // see NETIF_* above
+    std::uint8_t netif_flags_shown = 0;           // netif_flags at the last status-bar repaint
+    // Address, mask and gateway with the four address bytes in dotted order in memory (the
+    // value inet_pton/inet_addr give), so copying the word's bytes yields a.b.c.d.
+    std::atomic<std::uint32_t> netif_local_ip {0};
+    std::atomic<std::uint32_t> netif_mask {0};
+    std::atomic<std::uint32_t> netif_gateway {0};
+    MacAddress netif_mac {};
+    AdapterRecord netif_adapter {};              // copy of the selected adapter's record
+    std::mutex netif_lock;                    // guards netif_mac and netif_adapter
+    std::vector<AdapterRecord> adapter_list;  // the last enumeration
+    std::uint16_t adapter_count = 0;              // records in adapter_list; 0 = no interface
+    std::uint32_t adapter_count_seen = 0;         // interface count at the last enumeration
+
+    // Settings
+    EthernetSettings settings;
+    std::string settings_dir;   // working directory at start-up
+    std::string settings_path;  // settings_dir + "/ethernet_set.dat"
+
+    // Display channels
+    // Quantity index (0..7) shown on each display channel; sent in the channel configuration.
+    std::array<std::uint8_t, 8> channel_select {};
+
+    // Acquisition
+    std::atomic<std::uint8_t> acquisition_on {0};   // 1 while an acquisition runs
+    std::atomic<std::uint32_t> trigger_flags {0};   // see TRIGGER_* above
+    std::array<RingSlot, SAMPLE_RING_SLOTS> sample_ring {};
+    std::atomic<std::uint32_t> ring_write {0};      // next slot the receiver fills
+    std::atomic<std::uint32_t> ring_oldest {0};     // oldest slot still valid
+    std::atomic<std::uint32_t> ring_display {0};    // next slot the display timer consumes
+    std::atomic<std::uint8_t> block_event {0};      // event flag of the last sample block
+    std::atomic<std::uint32_t> block_count {0};     // samples in the last sample block
+    std::atomic<std::uint16_t> block_counter {0};   // running counter acknowledged to the controller
+    std::atomic<std::uint16_t> block_modulus {0};   // modulus announced by the controller
+    // Slot writes the receiver has begun since the start of the run; it only grows (the ring
+    // indices go back to 0 at every connect, this count does not).
+    std::atomic<std::uint64_t> ring_writes_begun {0};
+    // Sample blocks dropped because they claim more samples than they hold, and replies that
+    // were no use at all (not one whole frame of a known type); shown in the debug panel.
+    std::atomic<std::uint32_t> dropped_blocks {0};
+    std::atomic<std::uint32_t> unusable_replies {0};
+    std::array<std::atomic<std::int16_t>, 2> poll_reply_words {};  // words of the last poll reply
+
+    // Parameters
+    std::array<float, PARAM_COUNT> param_values {};  // last values entered, 0 at start
+
+    // Link plumbing
+    // The socket thread object (its `mode` byte takes the mode_* values above); null until the
+    // link is started and after it is shut down. A view only: link_start() and link_shutdown()
+    // own the object. The send queue, its lock and the standing messages live in Netcom.h.
+    std::atomic<SckTrd*> link_thread {nullptr};
+    // The socket thread's `mode` byte (mode_* above): the main window writes its commands here and
+    // the thread loop reads them. mode_stop until the thread is constructed.
+    std::atomic<std::uint8_t> link_mode {mode_stop};
+};
+extern LinkState link_state;
+
+// ---- Helpers over the link state ---------------------------------------------------------
 
 // Connection state (bits 0-1 of link_status); the setter keeps the other bits.
 std::uint8_t connection_state();
 void set_connection_state(std::uint8_t state);
-
-// ---- PC interface ------------------------------------------------------------------------
-
-extern std::atomic<std::uint8_t> netif_flags;   // see NETIF_* above
-extern std::uint8_t netif_flags_shown;           // netif_flags at the last status-bar repaint
-// Address, mask and gateway with the four address bytes in dotted order in memory (the
-// value inet_pton/inet_addr give), so copying the word's bytes yields a.b.c.d.
-extern std::atomic<std::uint32_t> netif_local_ip;
-extern std::atomic<std::uint32_t> netif_mask;
-extern std::atomic<std::uint32_t> netif_gateway;
-extern MacAddress netif_mac;
-extern AdapterRecord netif_adapter;              // copy of the selected adapter's record
-extern std::mutex netif_lock;                    // guards netif_mac and netif_adapter
-
-extern std::vector<AdapterRecord> adapter_list;  // the last enumeration
-extern std::uint16_t adapter_count;              // records in adapter_list; 0 = no interface
-extern std::uint32_t adapter_count_seen;         // interface count at the last enumeration
-
 // Copies for a thread other than the main one.
 MacAddress netif_mac_copy();
 AdapterRecord netif_adapter_copy();
@@ -126,53 +174,6 @@ AdapterRecord netif_adapter_copy();
 std::string netif_ip_text();
 // Clears the interface block: addresses, MAC, adapter copy, netif_flags and netif_flags_shown.
 void netif_block_clear();
-
-// ---- Settings ----------------------------------------------------------------------------
-
-extern EthernetSettings settings;
-extern std::string settings_dir;   // working directory at start-up
-extern std::string settings_path;  // settings_dir + "/ethernet_set.dat"
-
-// ---- Display channels --------------------------------------------------------------------
-
-// Quantity index (0..7) shown on each display channel; sent in the channel configuration.
-extern std::array<std::uint8_t, 8> channel_select;
-
-// ---- Acquisition -------------------------------------------------------------------------
-
-extern std::atomic<std::uint8_t> acquisition_on;   // 1 while an acquisition runs
-extern std::atomic<std::uint32_t> trigger_flags;   // see TRIGGER_* above
-extern std::array<RingSlot, SAMPLE_RING_SLOTS> sample_ring;
-extern std::atomic<std::uint32_t> ring_write;      // next slot the receiver fills
-extern std::atomic<std::uint32_t> ring_oldest;     // oldest slot still valid
-extern std::atomic<std::uint32_t> ring_display;    // next slot the display timer consumes
-extern std::atomic<std::uint8_t> block_event;      // event flag of the last sample block
-extern std::atomic<std::uint32_t> block_count;     // samples in the last sample block
-extern std::atomic<std::uint16_t> block_counter;   // running counter acknowledged to the controller
-extern std::atomic<std::uint16_t> block_modulus;   // modulus announced by the controller
-// Slot writes the receiver has begun since the start of the run; it only grows (the ring
-// indices go back to 0 at every connect, this count does not).
-extern std::atomic<std::uint64_t> ring_writes_begun;
-// Sample blocks dropped because they claim more samples than they hold, and replies that
-// were no use at all (not one whole frame of a known type); shown in the debug panel.
-extern std::atomic<std::uint32_t> dropped_blocks;
-extern std::atomic<std::uint32_t> unusable_replies;
-extern std::array<std::atomic<std::int16_t>, 2> poll_reply_words;  // words of the last poll reply
-
-// ---- Parameters --------------------------------------------------------------------------
-
-extern std::array<float, PARAM_COUNT> param_values;  // last values entered, 0 at start
-
-// ---- Link plumbing -----------------------------------------------------------------------
-
-// The socket thread object (its `mode` byte takes the mode_* values above); null until the
-// link is started and after it is shut down. A view only: link_start() and link_shutdown()
-// own the object. The send queue, its lock and the standing messages live in Netcom.h.
-class SckTrd;
-extern std::atomic<SckTrd*> link_thread;
-// The socket thread's `mode` byte (mode_* above): the main window writes its commands here and
-// the thread loop reads them. mode_stop until the thread is constructed.
-extern std::atomic<std::uint8_t> link_mode;
 
 // ---- Writing and reading the ring ----------------------------------------------------------
 
@@ -183,16 +184,16 @@ extern std::atomic<std::uint8_t> link_mode;
 // the count that announced them.
 inline void ring_append(const SampleSlot& values)
 {
-    ring_writes_begun.store(ring_writes_begun.load(std::memory_order_relaxed) + 1,
+    link_state.ring_writes_begun.store(link_state.ring_writes_begun.load(std::memory_order_relaxed) + 1,
                             std::memory_order_release);
     std::atomic_thread_fence(std::memory_order_release);
-    const std::uint32_t write = ring_write.load(std::memory_order_relaxed);
-    sample_ring[write].store(values);
+    const std::uint32_t write = link_state.ring_write.load(std::memory_order_relaxed);
+    link_state.sample_ring[write].store(values);
     const std::uint32_t next = ring_next(write, SAMPLE_RING_SLOTS);
-    ring_write.store(next, std::memory_order_release);
-    const std::uint32_t oldest = ring_oldest.load(std::memory_order_relaxed);
+    link_state.ring_write.store(next, std::memory_order_release);
+    const std::uint32_t oldest = link_state.ring_oldest.load(std::memory_order_relaxed);
     if (oldest == next)
-        ring_oldest.store(ring_next(oldest, SAMPLE_RING_SLOTS), std::memory_order_relaxed);
+        link_state.ring_oldest.store(ring_next(oldest, SAMPLE_RING_SLOTS), std::memory_order_relaxed);
 }
 
 // The display's view of the ring at one moment: the count of slot writes begun, then the

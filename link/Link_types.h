@@ -16,6 +16,9 @@ using MacAddress = std::array<std::uint8_t, 6>;
 //
 // trigger_mode and event_channel are read by the receive handlers on the socket thread while
 // the main window's controls change them, hence atomic; the record stays copyable.
+// The trigger modes, numbered as the settings file and the mode's radio group number them.
+enum TriggerMode : std::uint8_t { TriggerRolling = 0, TriggerAuto = 1, TriggerSingleShot = 2 };
+
 struct EthernetSettings {
     MacAddress mac {};                     // remembered adapter; all zero = none
     std::uint32_t server_ip = 0;           // first octet most significant; written only
@@ -24,7 +27,7 @@ struct EthernetSettings {
     std::int16_t y_min = 0;                // fixed Y scale minimum
     std::array<std::uint8_t, 4> reserved_16 {};
     std::uint32_t view_flags = 0;          // bit 0: fixed Y scale on
-    std::atomic<std::uint8_t> trigger_mode {0};   // 0 Rolling, 1 AutoTrigger, 2 Single Shot
+    std::atomic<std::uint8_t> trigger_mode {TriggerRolling}; // a TriggerMode
     std::atomic<std::uint8_t> event_channel {0};  // event selection index
     std::array<std::uint8_t, 2> reserved_26 {};
 

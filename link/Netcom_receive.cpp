@@ -43,16 +43,16 @@ void on_poll_reply(const std::uint8_t* bytes, std::uint32_t length)
     if (length < wire::poll_reply::kMinSize)
         return;
     using namespace wire::poll_reply;
-    poll_reply_words[0] = static_cast<std::int16_t>(get_u16_be(bytes + kFirstWord));
-    poll_reply_words[1] = static_cast<std::int16_t>(get_u16_be(bytes + kSecondWord));
+    link_state.poll_reply_words[0] = static_cast<std::int16_t>(get_u16_be(bytes + kFirstWord));
+    link_state.poll_reply_words[1] = static_cast<std::int16_t>(get_u16_be(bytes + kSecondWord));
 }
 
 void on_start_reply(const std::uint8_t* bytes, std::uint32_t length)
 {
     if (length < wire::start_reply::kMinSize)
         return;
-    block_modulus = get_u16_be(bytes + wire::start_reply::kModulus);
-    block_counter = 0;
+    link_state.block_modulus = get_u16_be(bytes + wire::start_reply::kModulus);
+    link_state.block_counter = 0;
     send_block_ack();
 }
 
@@ -65,10 +65,10 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
     const bool complete = length >= kSamples
         && kSamples + kSampleSize * std::uint32_t(get_u16_be(bytes + kCount)) <= length;
     if (!complete) {
-        dropped_blocks.fetch_add(1, std::memory_order_relaxed);
+        link_state.dropped_blocks.fetch_add(1, std::memory_order_relaxed);
         // The acknowledgement that asked for it has been answered: ask again from the same
         // counter, or nothing would ask the controller for samples any more.
-        if (acquisition_on.load() != 0)
+        if (link_state.acquisition_on.load() != 0)
             send_block_ack();
         return;
     }
@@ -77,16 +77,16 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
 
     // Running counter, 16-bit, reduced once by the modulus (which is 0 until the first start
     // reply, so the counter then only adds up).
-    std::uint16_t counter = static_cast<std::uint16_t>(block_counter.load() + n);
-    const std::uint16_t modulus = block_modulus.load();
+    std::uint16_t counter = static_cast<std::uint16_t>(link_state.block_counter.load() + n);
+    const std::uint16_t modulus = link_state.block_modulus.load();
     if (counter >= modulus)
         counter = static_cast<std::uint16_t>(counter - modulus);
-    block_counter = counter;
-    block_count = n;
+    link_state.block_counter = counter;
+    link_state.block_count = n;
     const std::uint8_t event = bytes[kEvent];
-    block_event = event;
+    link_state.block_event = event;
 
-    if (acquisition_on.load() == 0) {
+    if (link_state.acquisition_on.load() == 0) {
         if (event == 1)
             send_event_reset();
         return;
@@ -95,12 +95,12 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
     // Event capture in the event modes: the event slot is the first slot of this block.
     // ring_display is set before the captured bit is published; the display timer does not
     // consume the ring while that bit is clear.
-    if (settings.trigger_mode.load() != 0) {
-        const std::uint32_t flags = trigger_flags.load();
+    if (link_state.settings.trigger_mode.load() != TriggerRolling) {
+        const std::uint32_t flags = link_state.trigger_flags.load();
         const bool wanted = event != 0 || (flags & TRIGGER_FORCED) != 0;
         if (wanted && (flags & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0) {
-            ring_display = ring_write.load();
-            trigger_flags.fetch_or(TRIGGER_CAPTURED);
+            link_state.ring_display = link_state.ring_write.load();
+            link_state.trigger_flags.fetch_or(TRIGGER_CAPTURED);
         }
     }
 
@@ -117,14 +117,14 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
 
 void on_unusable_reply(const NetMessage& sent)
 {
-    unusable_replies.fetch_add(1, std::memory_order_relaxed);
+    link_state.unusable_replies.fetch_add(1, std::memory_order_relaxed);
     // An acknowledgement asks the controller for the next sample block; the block it sent
     // was lost with the reply. Asking again with the same counter has the controller send
     // from there again. Nothing else is sent again: a start, a parameter write or a
     // configuration the controller has received must not reach it twice.
     if (sent.length >= FRAME_HEADER_SIZE
         && get_u16_be(sent.bytes.data() + wire::header::kType) == MSG_BLOCK_ACK
-        && acquisition_on.load() != 0)
+        && link_state.acquisition_on.load() != 0)
         send_block_ack();
 }
 

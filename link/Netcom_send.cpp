@@ -19,12 +19,12 @@ void put_dotted(std::uint8_t* p, std::uint32_t address)
 // Under netif_lock, so an adapter selection on the main thread is seen whole.
 void fill_discovery_payload(NetMessage& message)
 {
-    std::lock_guard guard(netif_lock);
+    std::lock_guard guard(link_state.netif_lock);
     std::uint8_t* p = message.bytes.data();
-    put_dotted(p + wire::discovery_msg::kLocalIp, netif_local_ip.load());
-    put_dotted(p + wire::discovery_msg::kMask, netif_mask.load());
-    put_dotted(p + wire::discovery_msg::kGateway, netif_gateway.load());
-    std::memcpy(p + wire::discovery_msg::kMac, netif_mac.data(), netif_mac.size());
+    put_dotted(p + wire::discovery_msg::kLocalIp, link_state.netif_local_ip.load());
+    put_dotted(p + wire::discovery_msg::kMask, link_state.netif_mask.load());
+    put_dotted(p + wire::discovery_msg::kGateway, link_state.netif_gateway.load());
+    std::memcpy(p + wire::discovery_msg::kMac, link_state.netif_mac.data(), link_state.netif_mac.size());
 }
 
 } // namespace
@@ -75,16 +75,16 @@ void send_start_acquisition()
 void send_block_ack()
 {
     auto message = make_message(MSG_BLOCK_ACK, wire::block_ack_msg::kSize);
-    put_u16_be(message->bytes.data() + wire::block_ack_msg::kCounter, block_counter.load());
+    put_u16_be(message->bytes.data() + wire::block_ack_msg::kCounter, link_state.block_counter.load());
     queue_push(std::move(message));
 }
 
 void send_channel_config()
 {
     auto message = make_message(MSG_CHANNEL_CONFIG, wire::channel_config_msg::kSize);
-    std::memcpy(message->bytes.data() + wire::channel_config_msg::kChannels, channel_select.data(),
-                channel_select.size());
-    message->bytes[wire::channel_config_msg::kEventChannel] = settings.event_channel.load();
+    std::memcpy(message->bytes.data() + wire::channel_config_msg::kChannels, link_state.channel_select.data(),
+                link_state.channel_select.size());
+    message->bytes[wire::channel_config_msg::kEventChannel] = link_state.settings.event_channel.load();
     queue_push(std::move(message));
 }
 
@@ -99,7 +99,7 @@ void send_param_write(const float& entry)
     // pointer outside the array.
     std::size_t index = PARAM_COUNT;
     for (std::size_t i = 0; i < PARAM_COUNT; ++i) {
-        if (&param_values[i] == &entry) {
+        if (&link_state.param_values[i] == &entry) {
             index = i;
             break;
         }

@@ -21,9 +21,9 @@ LinkHooks link_hooks;
 void link_connected()
 {
     set_connection_state(LINK_CONNECTED);
-    ring_display = 0;
-    ring_write = 0;
-    ring_oldest = 0;
+    link_state.ring_display = 0;
+    link_state.ring_write = 0;
+    link_state.ring_oldest = 0;
 }
 
 namespace {
@@ -31,7 +31,7 @@ namespace {
 bool netif_ready()
 {
     constexpr std::uint8_t both = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-    return (netif_flags.load() & both) == both;
+    return (link_state.netif_flags.load() & both) == both;
 }
 
 bool parse_ip(const std::string& text, in_addr& out)
@@ -76,7 +76,7 @@ SckTrd::SckTrd(LinkHooks hooks) : hooks_(std::move(hooks))
 
     sock_udp_ = CreateUdpSocket();
 
-    link_mode = mode_discover;
+    link_state.link_mode = mode_discover;
     Resume();
 }
 
@@ -88,7 +88,7 @@ SckTrd::~SckTrd()
 
 void SckTrd::Stop()
 {
-    link_mode = mode_stop;
+    link_state.link_mode = mode_stop;
     std::shared_ptr<PendingCall> pending;
     {
         std::lock_guard lock(gate_mutex_);
@@ -144,7 +144,7 @@ bool SckTrd::Stopping() const
 void SckTrd::Suspend(std::uint8_t mode)
 {
     std::unique_lock lock(gate_mutex_);
-    if (terminated_ || link_mode.load() != mode)
+    if (terminated_ || link_state.link_mode.load() != mode)
         return;
     suspended_ = true;
     WaitGate(lock);
@@ -209,7 +209,7 @@ void SckTrd::Execute()
     }
     while (!Stopping()) {
         DropStaleAnswers();
-        switch (link_mode.load()) {
+        switch (link_state.link_mode.load()) {
         case mode_hangup:
             set_connection_state(LINK_OFF);
             CloseTcp();
@@ -219,7 +219,7 @@ void SckTrd::Execute()
             set_connection_state(LINK_OFF);
             if (netif_ready() && sock_udp_) {
                 DiscoverStep();
-                if (controller_flags.load() & CONTROLLER_KNOWN)
+                if (link_state.controller_flags.load() & CONTROLLER_KNOWN)
                     Suspend(mode_discover);
             } else {
                 Pause(link_config.idle_pause);
@@ -228,7 +228,7 @@ void SckTrd::Execute()
         case mode_run:
             if (!netif_ready())
                 Pause(link_config.idle_pause);
-            else if (controller_flags.load() & CONTROLLER_KNOWN)
+            else if (link_state.controller_flags.load() & CONTROLLER_KNOWN)
                 LinkStep();
             else if (sock_udp_)
                 DiscoverStep();
@@ -419,13 +419,13 @@ void link_start()
         return;
     send_queue_lock_create();
     running_thread = std::make_unique<SckTrd>(link_hooks);
-    link_thread = running_thread.get();
+    link_state.link_thread = running_thread.get();
 }
 
 void link_shutdown()
 {
     if (running_thread) {
-        link_thread = nullptr;
+        link_state.link_thread = nullptr;
         running_thread->Stop();
         running_thread->Join();  // the queue and its lock outlive the thread
         running_thread.reset();

@@ -58,8 +58,8 @@ bool take_discovery_answer(const std::uint8_t* bytes, std::size_t length)
     const std::uint32_t first = address >> 24;
     if (first == 0 || first >= 224)
         return false;
-    controller_ip = address;
-    controller_flags.fetch_or(CONTROLLER_KNOWN);
+    link_state.controller_ip = address;
+    link_state.controller_flags.fetch_or(CONTROLLER_KNOWN);
     return true;
 }
 
@@ -170,13 +170,13 @@ void SckTrd::LinkStep()
 void SckTrd::LinkError()
 {
     set_connection_state(LINK_ERROR);
-    controller_flags.fetch_and(static_cast<std::uint8_t>(~CONTROLLER_KNOWN));
+    link_state.controller_flags.fetch_and(static_cast<std::uint8_t>(~CONTROLLER_KNOWN));
 }
 
 void SckTrd::ConnectPass()
 {
     CloseTcp();
-    tcp_remote_ip_ = dotted(controller_ip.load());
+    tcp_remote_ip_ = dotted(link_state.controller_ip.load());
     ConnectTcp(tcp_remote_ip_, tcp_remote_port_, 0, netif_ip_text());
 
     // Without a socket the wait only times out, into a link error.

@@ -64,9 +64,9 @@ std::uint32_t ip_text_to_addr(const char* text)
 
 void adapters_free()
 {
-    adapter_list.clear();
-    adapter_list.shrink_to_fit();
-    adapter_count = 0;
+    link_state.adapter_list.clear();
+    link_state.adapter_list.shrink_to_fit();
+    link_state.adapter_count = 0;
 }
 
 void adapters_enumerate()
@@ -82,8 +82,8 @@ void adapters_enumerate()
         adapters_free();
         return;
     }
-    adapter_list = std::move(list);
-    adapter_count = static_cast<std::uint16_t>(n);
+    link_state.adapter_list = std::move(list);
+    link_state.adapter_count = static_cast<std::uint16_t>(n);
 }
 
 bool adapter_select(const AdapterRecord& chosen)
@@ -95,20 +95,20 @@ bool adapter_select(const AdapterRecord& chosen)
     netif_block_clear();
 
     bool saved = true;
-    if (!mac_equal(record.Address, settings.mac.data())) {
-        std::copy_n(record.Address, 6, settings.mac.begin());
+    if (!mac_equal(record.Address, link_state.settings.mac.data())) {
+        std::copy_n(record.Address, 6, link_state.settings.mac.begin());
         saved = settings_save();
     }
 
     const std::uint32_t local_ip = ip_text_to_addr(record.IpAddressList.IpAddress);
     {
-        std::lock_guard guard(netif_lock);
-        std::copy_n(record.Address, 6, netif_mac.begin());
-        netif_local_ip = local_ip;
-        netif_mask = ip_text_to_addr(record.IpAddressList.IpMask);
-        netif_gateway = ip_text_to_addr(record.GatewayList.IpAddress);
-        netif_adapter = record;
-        netif_flags = local_ip != 0 ? (NETIF_SELECTED | NETIF_HAS_ADDRESS) : NETIF_SELECTED;
+        std::lock_guard guard(link_state.netif_lock);
+        std::copy_n(record.Address, 6, link_state.netif_mac.begin());
+        link_state.netif_local_ip = local_ip;
+        link_state.netif_mask = ip_text_to_addr(record.IpAddressList.IpMask);
+        link_state.netif_gateway = ip_text_to_addr(record.GatewayList.IpAddress);
+        link_state.netif_adapter = record;
+        link_state.netif_flags = local_ip != 0 ? (NETIF_SELECTED | NETIF_HAS_ADDRESS) : NETIF_SELECTED;
     }
     return saved;
 }
@@ -116,26 +116,26 @@ bool adapter_select(const AdapterRecord& chosen)
 void adapters_match_saved()
 {
     constexpr std::uint8_t selection_bits = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-    if (adapter_count == 0) {
-        netif_flags &= static_cast<std::uint8_t>(~selection_bits);
+    if (link_state.adapter_count == 0) {
+        link_state.netif_flags &= static_cast<std::uint8_t>(~selection_bits);
         return;
     }
 
-    if (mac_is_zero(settings.mac.data())) {
-        const auto it = std::find_if(adapter_list.begin(), adapter_list.end(), usable);
-        if (it != adapter_list.end())
+    if (mac_is_zero(link_state.settings.mac.data())) {
+        const auto it = std::find_if(link_state.adapter_list.begin(), link_state.adapter_list.end(), usable);
+        if (it != link_state.adapter_list.end())
             adapter_select(*it);
         return;
     }
 
-    const auto it = std::find_if(adapter_list.begin(), adapter_list.end(), [](const AdapterRecord& r) {
-        return usable(r) && mac_equal(r.Address, settings.mac.data());
+    const auto it = std::find_if(link_state.adapter_list.begin(), link_state.adapter_list.end(), [](const AdapterRecord& r) {
+        return usable(r) && mac_equal(r.Address, link_state.settings.mac.data());
     });
-    if (it == adapter_list.end()) {
-        netif_flags &= static_cast<std::uint8_t>(~selection_bits);
+    if (it == link_state.adapter_list.end()) {
+        link_state.netif_flags &= static_cast<std::uint8_t>(~selection_bits);
         return;
     }
-    const std::uint8_t flags = netif_flags.load();
+    const std::uint8_t flags = link_state.netif_flags.load();
     if ((flags & NETIF_SELECTED) == 0
         || (ip_text_to_addr(it->IpAddressList.IpAddress) != 0 && (flags & NETIF_HAS_ADDRESS) == 0))
         adapter_select(*it);
@@ -144,17 +144,17 @@ void adapters_match_saved()
 bool netif_poll()
 {
     const std::uint32_t n = netif_interface_count();
-    const std::uint8_t flags = netif_flags.load();
+    const std::uint8_t flags = link_state.netif_flags.load();
     const bool waiting_for_address = (flags & NETIF_SELECTED) != 0 && (flags & NETIF_HAS_ADDRESS) == 0;
-    if (n != adapter_count_seen || waiting_for_address) {
+    if (n != link_state.adapter_count_seen || waiting_for_address) {
         adapters_enumerate();
-        adapter_count_seen = adapter_count;
+        link_state.adapter_count_seen = link_state.adapter_count;
         adapters_match_saved();
     }
 
-    const std::uint8_t now = netif_flags.load();
-    if (now == netif_flags_shown)
+    const std::uint8_t now = link_state.netif_flags.load();
+    if (now == link_state.netif_flags_shown)
         return false;
-    netif_flags_shown = now;
+    link_state.netif_flags_shown = now;
     return true;
 }

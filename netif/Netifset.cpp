@@ -342,20 +342,20 @@ void TForm_NetifSet::Timer_comTimer()
 
 void TForm_NetifSet::refresh_adapter_list()
 {
-    const auto count = std::uint32_t(std::min<std::size_t>(adapter_count, adapter_list.size()));
+    const auto count = std::uint32_t(std::min<std::size_t>(link_state.adapter_count, link_state.adapter_list.size()));
     if (count != 0 && count != list_count_shown) {
         list_count_shown = count;
         int highlight = 0;
         // An all-zero address means no adapter is remembered; it does not mark the empty
         // records the system may leave at the end of the list.
-        const bool remembered = !mac_is_zero(settings.mac.data());
+        const bool remembered = !mac_is_zero(link_state.settings.mac.data());
         {
             // The list is being rebuilt: its change handler has nothing to show yet.
             const QSignalBlocker quiet(ListView_list_netif);
             ListView_list_netif->clearContents();
             ListView_list_netif->setRowCount(int(count));
             for (std::uint32_t i = 0; i < count; ++i) {
-                const AdapterRecord& record = adapter_list[i];
+                const AdapterRecord& record = link_state.adapter_list[i];
                 const int row = int(i);
                 ListView_list_netif->setItem(row, kColMark, text_item(QString()));
                 ListView_list_netif->setItem(row, kColNumber,
@@ -364,7 +364,7 @@ void TForm_NetifSet::refresh_adapter_list()
                 QTableWidgetItem* item = text_item(description);
                 item->setToolTip(description);
                 ListView_list_netif->setItem(row, kColDescription, item);
-                if (remembered && mac_equal(record.Address, settings.mac.data())) {
+                if (remembered && mac_equal(record.Address, link_state.settings.mac.data())) {
                     set_row_mark(row, true);
                     highlight = row;
                 }
@@ -373,7 +373,7 @@ void TForm_NetifSet::refresh_adapter_list()
             ListView_list_netif->setCurrentCell(highlight, kColDescription);
         }
         ListView_list_netif->scrollToItem(ListView_list_netif->item(highlight, kColDescription));
-        show_adapter_details(adapter_list[std::size_t(highlight)]);
+        show_adapter_details(link_state.adapter_list[std::size_t(highlight)]);
     } else if (count == 0 && ListView_list_netif->rowCount() > 0) {
         {
             const QSignalBlocker quiet(ListView_list_netif);
@@ -407,10 +407,10 @@ void TForm_NetifSet::show_selected_interface()
 {
     QString address = kNone;
     QString description = kNone;
-    if (!mac_is_zero(settings.mac.data())) {
-        address = hardware_address_text(settings.mac.data(), settings.mac.size());
+    if (!mac_is_zero(link_state.settings.mac.data())) {
+        address = hardware_address_text(link_state.settings.mac.data(), link_state.settings.mac.size());
         const AdapterRecord adapter = netif_adapter_copy();
-        if (mac_equal(adapter.Address, settings.mac.data()))
+        if (mac_equal(adapter.Address, link_state.settings.mac.data()))
             description = fixed_text(adapter.Description);
     }
     ListView_netif_select->clearContents();
@@ -429,7 +429,7 @@ int TForm_NetifSet::highlighted_adapter() const
     const int row = ranges.first().topRow();
     // Between two refreshes the list may still show rows of an enumeration that has since
     // been replaced by a shorter one.
-    const std::size_t count = std::min<std::size_t>(adapter_count, adapter_list.size());
+    const std::size_t count = std::min<std::size_t>(link_state.adapter_count, link_state.adapter_list.size());
     if (row < 0 || row >= ListView_list_netif->rowCount() || std::size_t(row) >= count)
         return -1;
     return row;
@@ -455,7 +455,7 @@ void TForm_NetifSet::select_listed_adapter()
     const int row = highlighted_adapter();
     if (row < 0)
         return;
-    const AdapterRecord record = adapter_list[std::size_t(row)];
+    const AdapterRecord record = link_state.adapter_list[std::size_t(row)];
     // Only an adapter with an Ethernet hardware address can carry the link; taking one
     // without would forget the remembered adapter and store an empty address instead.
     if (record.AddressLength != 6)
@@ -464,14 +464,14 @@ void TForm_NetifSet::select_listed_adapter()
     for (int i = 0; i < ListView_list_netif->rowCount(); ++i)
         set_row_mark(i, i == row);
     const bool saved = adapter_select(record);
-    netif_flags ^= NETIF_TOGGLE;
+    link_state.netif_flags ^= NETIF_TOGGLE;
     show_selected_interface();
     // The choice holds for this run either way; the user learns that the next start will not
     // find it (a read-only settings file or folder).
     if (!saved)
         message_box(QStringLiteral("Impossibile salvare l'interfaccia scelta nel file\n%1\n"
                                    "L'interfaccia resta selezionata fino alla chiusura del programma.")
-                        .arg(QFile::decodeName(settings_path.c_str())),
+                        .arg(QFile::decodeName(link_state.settings_path.c_str())),
                     QStringLiteral("Attenzione"), MessageIcon::Warning);
 }
 
@@ -489,7 +489,7 @@ void TForm_NetifSet::ListView_list_netifChange()
 {
     const int row = highlighted_adapter();
     if (row >= 0)
-        show_adapter_details(adapter_list[std::size_t(row)]);
+        show_adapter_details(link_state.adapter_list[std::size_t(row)]);
 }
 
 void TForm_NetifSet::BitBtn_CloseClick()

@@ -126,7 +126,7 @@ EthernetSettings settings_decode(const std::uint8_t* b)
     record.view_flags = get_u32_le(b + 20);
     // A mode or event the window has no item for (a file written by hand or by another
     // program) is taken as the first item instead of leaving no item selected.
-    record.trigger_mode = b[24] < SETTINGS_TRIGGER_MODES ? b[24] : 0;
+    record.trigger_mode = b[24] < SETTINGS_TRIGGER_MODES ? b[24] : std::uint8_t(TriggerRolling);
     record.event_channel = b[25] < SETTINGS_EVENT_CHANNELS ? b[25] : 0;
     std::memcpy(record.reserved_26.data(), b + 26, 2);
     return record;
@@ -142,15 +142,15 @@ std::uint8_t settings_check_byte(const std::uint8_t* bytes)
 
 void settings_load()
 {
-    settings_dir = current_directory();
-    settings_path = (settings_dir == "/" ? std::string() : settings_dir) + "/" + SETTINGS_FILE_NAME;
+    link_state.settings_dir = current_directory();
+    link_state.settings_path = (link_state.settings_dir == "/" ? std::string() : link_state.settings_dir) + "/" + SETTINGS_FILE_NAME;
 
     std::uint8_t file[SETTINGS_FILE_SIZE] {};
-    if (!read_settings_file(settings_path, file) || (file[0] ^ settings_check_byte(file + 1)) != 0) {
+    if (!read_settings_file(link_state.settings_path, file) || (file[0] ^ settings_check_byte(file + 1)) != 0) {
         settings_reset_defaults();
         return;
     }
-    settings = settings_decode(file + 1);
+    link_state.settings = settings_decode(file + 1);
 }
 
 void settings_reset_defaults()
@@ -161,30 +161,30 @@ void settings_reset_defaults()
     defaults.y_max = DEFAULT_Y_MAX;
     defaults.y_min = DEFAULT_Y_MIN;
     defaults.view_flags &= ~VIEW_FIXED_SCALE;
-    defaults.trigger_mode = 0;
+    defaults.trigger_mode = TriggerRolling;
     defaults.event_channel = 0;
-    settings = defaults;
+    link_state.settings = defaults;
     settings_save();
 }
 
 bool settings_save()
 {
-    if (settings_path.empty())
+    if (link_state.settings_path.empty())
         return false;
 
     // A file the user made read-only is left alone (replacing it by rename would not ask).
-    if (::access(settings_path.c_str(), F_OK) == 0 && ::access(settings_path.c_str(), W_OK) != 0)
+    if (::access(link_state.settings_path.c_str(), F_OK) == 0 && ::access(link_state.settings_path.c_str(), W_OK) != 0)
         return false;
 
     std::uint8_t file[SETTINGS_FILE_SIZE];
-    const auto record = settings_encode(settings);
+    const auto record = settings_encode(link_state.settings);
     file[0] = settings_check_byte(record.data());
     std::memcpy(file + 1, record.data(), SETTINGS_RECORD_SIZE);
 
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder_of(settings_path) + "/.ethernet_set.dat." + std::to_string(::getpid()) + "."
+        temp = folder_of(link_state.settings_path) + "/.ethernet_set.dat." + std::to_string(::getpid()) + "."
             + std::to_string(++temp_serial);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
@@ -195,7 +195,7 @@ bool settings_save()
     bool ok = write_all(fd, file, sizeof file) && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     if (ok)
-        ok = ::rename(temp.c_str(), settings_path.c_str()) == 0;
+        ok = ::rename(temp.c_str(), link_state.settings_path.c_str()) == 0;
     if (!ok)
         ::unlink(temp.c_str());
     return ok;

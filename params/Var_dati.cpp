@@ -353,7 +353,7 @@ void TForm_var_dati::FormShow()
                 grid->setItem(i, c, fixed);
             }
         }
-        setCellText(kValueColumn, i + 1, param_value_text(param_values[std::size_t(i)]));
+        setCellText(kValueColumn, i + 1, param_value_text(link_state.param_values[std::size_t(i)]));
     }
     loading_ = false;
 
@@ -398,7 +398,7 @@ bool TForm_var_dati::StringGrid_var_datiKeyPress(QChar key)
         refuse_value_text();  // the cell keeps its text, the stored value stays
         return true;
     }
-    float& entry = param_values[std::size_t(grid_row - 1)];
+    float& entry = link_state.param_values[std::size_t(grid_row - 1)];
     entry = *value;
     send_param_write(entry);
     return true;
@@ -437,7 +437,7 @@ void TForm_var_dati::StringGrid_var_datiDrawCell(Canvas& canvas, int column, int
         f.size = kGridFontPoints;
         f.color = clBlack;
         canvas.font = f;
-        const QString text = param_value_text(param_values[std::size_t(row - 1)]);
+        const QString text = param_value_text(link_state.param_values[std::size_t(row - 1)]);
         // A value wider than its cell is drawn smaller rather than cut: the sign and the
         // leading digits are the ones that matter.
         const int room = right - kValueRightGap - left - 1;
@@ -499,5 +499,5 @@ void TForm_var_dati::valueCellChanged(int row, int column)
     if (loading_ || column != kValueColumn || row < 0 || row >= int(PARAM_COUNT))
         return;
     if (const std::optional<float> value = param_text_value(cellText(kValueColumn, row + 1)))
-        param_values[std::size_t(row)] = *value;
+        link_state.param_values[std::size_t(row)] = *value;
 }

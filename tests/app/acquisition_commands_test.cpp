@@ -39,15 +39,15 @@ protected:
     // The receiver marks an event at the first slot of the next n samples.
     void receiveEvent(int n)
     {
-        ring_display = ring_write.load();
-        trigger_flags.fetch_or(TRIGGER_CAPTURED);
+        link_state.ring_display = link_state.ring_write.load();
+        link_state.trigger_flags.fetch_or(TRIGGER_CAPTURED);
         receive(n);
     }
     // Connected and idle, as after the socket thread's connect notification.
     void connectWindow()
     {
-        adapter_count = 1;
-        netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+        link_state.adapter_count = 1;
+        link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
         window->BitBtn_connectClick();
         window->on_connect();
         takeQueued();
@@ -67,10 +67,10 @@ protected:
 // lock while acquiring, are checked against the simulator in tests/e2e.)
 TEST_F(AcquisitionCommandsTest, ConnectNeedsASelectedInterfaceThenQueuesTheConfigurationAndEmptiesTheRing)
 {
-    adapter_count = 0;
+    link_state.adapter_count = 0;
     window->BitBtn_connectClick();
-    adapter_count = 2;
-    netif_flags = 0;
+    link_state.adapter_count = 2;
+    link_state.netif_flags = 0;
     window->BitBtn_connectClick();
     const auto got = recorder.messages();
     ASSERT_EQ(got.size(), 2u);
@@ -81,29 +81,29 @@ TEST_F(AcquisitionCommandsTest, ConnectNeedsASelectedInterfaceThenQueuesTheConfi
     EXPECT_TRUE(window->BitBtn_connect->isEnabled());
     EXPECT_TRUE(takeQueued().empty());
 
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     window->BitBtn_connectClick();
     EXPECT_EQ(connection_state(), LINK_CONNECTING);
-    EXPECT_EQ(link_mode.load(), mode_run);
+    EXPECT_EQ(link_state.link_mode.load(), mode_run);
     EXPECT_FALSE(window->Menu_connect->isEnabled());
     EXPECT_TRUE(window->Menu_disconnect->isEnabled());
     EXPECT_EQ(takeQueued(), std::vector<int>{4}); // the channel configuration goes first
 
-    ring_write = 77;
+    link_state.ring_write = 77;
     window->on_connect();
     EXPECT_EQ(connection_state(), LINK_CONNECTED);
-    EXPECT_EQ(ring_write.load(), 0u);
+    EXPECT_EQ(link_state.ring_write.load(), 0u);
 
     // Changing the event while connected sends the configuration at once.
     window->ComboBox_event_type->setCurrentIndex(4);
     window->ComboBox_event_typeChange();
-    EXPECT_EQ(settings.event_channel.load(), 4);
+    EXPECT_EQ(link_state.settings.event_channel.load(), 4);
     EXPECT_EQ(takeQueued(), std::vector<int>{4});
 
     window->BitBtn_start_CMPClick();
     window->BitBtn_disconnectClick();
-    EXPECT_EQ(link_mode.load(), mode_hangup);
-    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_EQ(link_state.link_mode.load(), mode_hangup);
+    EXPECT_EQ(link_state.acquisition_on.load(), 0);
 }
 
 // Disconnect while acquiring, in each trigger mode and phase, ends the acquisition as Stop
@@ -124,8 +124,8 @@ TEST_F(AcquisitionCommandsTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStop
         s += window->Menu_connect->isEnabled() ? "menu-connect " : "";
         s += window->Menu_disconnect->isEnabled() ? "menu-disconnect " : "";
         s += window->Timer_Diagram->isActive() ? "timer " : "";
-        s += "acquiring=" + std::to_string(acquisition_on.load());
-        s += " flags=" + std::to_string(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED));
+        s += "acquiring=" + std::to_string(link_state.acquisition_on.load());
+        s += " flags=" + std::to_string(link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED));
         s += " samples=" + std::to_string(live_diagram->SampleCount());
         return s;
     };
@@ -143,12 +143,12 @@ TEST_F(AcquisitionCommandsTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStop
         for (const bool stopFirst : {true, false}) {
             live_diagram->Clear();
             connectWindow();
-            settings.trigger_mode = c.mode;
+            link_state.settings.trigger_mode = c.mode;
             window->BitBtn_start_CMPClick();
             window->BitBtn_start_CMP_forceClick();
             receive(30);
             if (c.event)
-                trigger_flags.fetch_or(TRIGGER_CAPTURED);
+                link_state.trigger_flags.fetch_or(TRIGGER_CAPTURED);
             window->drain_samples();
             receive(12); // not yet taken in by a tick
             if (stopFirst)
@@ -162,7 +162,7 @@ TEST_F(AcquisitionCommandsTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStop
             << after[true];
     }
     // In rolling mode the diagram ends with the last sample received.
-    settings.trigger_mode = 0;
+    link_state.settings.trigger_mode = 0;
     live_diagram->Clear();
     connectWindow();
     window->BitBtn_start_CMPClick();
@@ -200,7 +200,7 @@ TEST_F(AcquisitionCommandsTest, StartCapturesAndTheirEndSetTheButtonsTheStatusAn
     EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
     EXPECT_EQ(status_panel_look(3).text, "CMP-On");
     // The full diagram: re-armed again, Force back, waiting for the next event.
-    for (int i = 0; i < 30 && (trigger_flags.load() & TRIGGER_CAPTURED); ++i) {
+    for (int i = 0; i < 30 && (link_state.trigger_flags.load() & TRIGGER_CAPTURED); ++i) {
         receive(1000);
         window->drain_samples();
     }
@@ -216,18 +216,18 @@ TEST_F(AcquisitionCommandsTest, StartCapturesAndTheirEndSetTheButtonsTheStatusAn
     window->BitBtn_start_CMPClick();
     EXPECT_EQ(takeQueued(), (std::vector<int>{2, 5}));
     window->BitBtn_start_CMP_forceClick();
-    EXPECT_TRUE(trigger_flags.load() & TRIGGER_FORCED);
+    EXPECT_TRUE(link_state.trigger_flags.load() & TRIGGER_FORCED);
     receive(300);
     receiveEvent(20);
     window->drain_samples();
     EXPECT_EQ(live_diagram->SampleCount(), 200u);
     EXPECT_EQ(takeQueued(), std::vector<int>{5});
-    for (int i = 0; i < 30 && acquisition_on.load(); ++i) {
+    for (int i = 0; i < 30 && link_state.acquisition_on.load(); ++i) {
         receive(997);
         window->drain_samples();
     }
     EXPECT_EQ(live_diagram->SampleCount(), 20000u);
-    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_EQ(link_state.acquisition_on.load(), 0);
     EXPECT_FALSE(window->Timer_Diagram->isActive());
     EXPECT_TRUE(window->BitBtn_start_CMP->isEnabled());
     EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
@@ -248,37 +248,37 @@ TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
     EXPECT_EQ(status_panel_look(3).text, "-----");
     EXPECT_EQ(status_panel_look(3).color, 0x808080u);
 
-    netif_flags = NETIF_SELECTED; // selected, still without an address
+    link_state.netif_flags = NETIF_SELECTED; // selected, still without an address
     EXPECT_EQ(status_panel_look(0).indicator, 0x00FFFFu);
-    controller_ip = 0xC0000202; // 192.0.2.2
-    controller_flags = CONTROLLER_KNOWN;
+    link_state.controller_ip = 0xC0000202; // 192.0.2.2
+    link_state.controller_flags = CONTROLLER_KNOWN;
     EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     EXPECT_EQ(status_panel_look(0).indicator, 0x00FF00u);
     EXPECT_EQ(status_panel_look(1).text, "IP: 192.0.2.2");
     EXPECT_EQ(status_panel_look(1).indicator, 0x00FF00u);
 
     // Connecting blinks between a bold red "COM Error" and nothing.
     set_connection_state(LINK_CONNECTING);
-    link_status.fetch_or(LINK_BLINK);
+    link_state.link_status.fetch_or(LINK_BLINK);
     const StatusPanelLook on = status_panel_look(2);
     EXPECT_EQ(on.text, "COM Error");
     EXPECT_TRUE(on.bold);
     EXPECT_EQ(on.color, 0x0000FFu);
-    link_status.fetch_and(std::uint8_t(~LINK_BLINK));
+    link_state.link_status.fetch_and(std::uint8_t(~LINK_BLINK));
     EXPECT_EQ(status_panel_look(2).text, "");
     set_connection_state(LINK_ERROR);
-    link_status.fetch_or(LINK_BLINK);
+    link_state.link_status.fetch_or(LINK_BLINK);
     EXPECT_EQ(status_panel_look(2).text, "COM Error");
 
     set_connection_state(LINK_CONNECTED);
     EXPECT_EQ(status_panel_look(2).text, "Connesso");
     EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
-    acquisition_on = 1;
-    settings.trigger_mode = 2;
-    trigger_flags = TRIGGER_CAPTURED;
+    link_state.acquisition_on = 1;
+    link_state.settings.trigger_mode = 2;
+    link_state.trigger_flags = TRIGGER_CAPTURED;
     EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
-    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
+    link_state.trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
     EXPECT_EQ(status_panel_look(3).text, "CMP-On");
     EXPECT_EQ(status_panel_look(3).color, 0xFF0000u);
     link_state_reset();

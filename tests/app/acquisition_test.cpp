@@ -82,11 +82,11 @@ protected:
 
 TEST_F(AcquisitionTest, RollingShowsEverySampleAfterStartOnceAndInOrder)
 {
-    settings.trigger_mode = 0;
+    link_state.settings.trigger_mode = 0;
     block(50); // not acquiring: the receiver drops it
-    EXPECT_EQ(ring_write.load(), 0u);
+    EXPECT_EQ(link_state.ring_write.load(), 0u);
     EXPECT_EQ(acquisition.start(), DrainTicks::kMinIntervalMs);
-    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_EQ(link_state.acquisition_on.load(), 1);
     sent = 0;
 
     // Many ticks of uneven size, the ring wrapping several times.
@@ -102,7 +102,7 @@ TEST_F(AcquisitionTest, RollingShowsEverySampleAfterStartOnceAndInOrder)
     ASSERT_GT(total, 2 * std::int64_t(SAMPLE_RING_SLOTS));
     ASSERT_EQ(diagram.size(), kFull);
     EXPECT_TRUE(holdsRun(total - kFull));
-    EXPECT_EQ(ring_display.load(), ring_write.load());
+    EXPECT_EQ(link_state.ring_display.load(), link_state.ring_write.load());
 
     // A display more than a whole ring behind goes on from the oldest sample still stored.
     samples(25000);
@@ -114,14 +114,14 @@ TEST_F(AcquisitionTest, RollingShowsEverySampleAfterStartOnceAndInOrder)
     block(7);
     stop();
     EXPECT_EQ(diagram.back(), sent - 1);
-    EXPECT_EQ(ring_display.load(), ring_write.load());
-    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_EQ(link_state.ring_display.load(), link_state.ring_write.load());
+    EXPECT_EQ(link_state.acquisition_on.load(), 0);
     EXPECT_FALSE(acquisition.running());
     EXPECT_FALSE(last.captureStarted || last.rearmed || last.stopped);
 
     // What is stored between a Stop and the next Start is skipped (here: the block the
     // receiver took while acquisition_on was still set).
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     block(5);
     acquisition.start();
     block(3);
@@ -132,7 +132,7 @@ TEST_F(AcquisitionTest, RollingShowsEverySampleAfterStartOnceAndInOrder)
 
 TEST_F(AcquisitionTest, RollingTicksFollowTheRateAndFramesComeOncePerDisplayFrame)
 {
-    settings.trigger_mode = 0;
+    link_state.settings.trigger_mode = 0;
     acquisition.start();
 
     // Nothing arriving: once the rate is known the ticks are spaced a few milliseconds apart.
@@ -180,10 +180,10 @@ TEST_F(AcquisitionTest, RollingTicksFollowTheRateAndFramesComeOncePerDisplayFram
 
 TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearms)
 {
-    settings.trigger_mode = 1;
-    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED; // left from before
+    link_state.settings.trigger_mode = 1;
+    link_state.trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED; // left from before
     acquisition.start();
-    EXPECT_EQ(trigger_flags.load(), 0u);
+    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
 
     // Without an event nothing is shown; the ticks stay 1 ms apart.
     samples(500);
@@ -199,7 +199,7 @@ TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearm
     EXPECT_TRUE(last.clear && last.captureStarted && !last.rearmed);
     EXPECT_EQ(diagram.size(), 200u);
     EXPECT_TRUE(holdsRun(510 - 200));
-    EXPECT_EQ(trigger_flags.load(), TRIGGER_CAPTURED | TRIGGER_SHOWING);
+    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_CAPTURED | TRIGGER_SHOWING);
 
     // An event during the capture is not a new one.
     block(100, true);
@@ -216,8 +216,8 @@ TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearm
     EXPECT_TRUE(last.repaint) << "the whole capture is shown at once";
     ASSERT_EQ(diagram.size(), kFull);
     EXPECT_TRUE(holdsRun(310));
-    EXPECT_EQ(trigger_flags.load(), 0u);
-    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
+    EXPECT_EQ(link_state.acquisition_on.load(), 1);
     EXPECT_TRUE(acquisition.running());
 
     // Waiting again: the diagram keeps the capture until the next event.
@@ -233,24 +233,24 @@ TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearm
 
     // Stop ends it where it is.
     stop();
-    EXPECT_EQ(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED), 0u);
-    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_EQ(link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED), 0u);
+    EXPECT_EQ(link_state.acquisition_on.load(), 0);
     EXPECT_FALSE(last.stopped);
 }
 
 TEST_F(AcquisitionTest, SingleShotForcedCaptureEndsTheAcquisitionWhenTheDiagramIsFull)
 {
-    settings.trigger_mode = 2;
+    link_state.settings.trigger_mode = 2;
     acquisition.start();
     samples(1000);
     tick();
 
     // Force: the next block is taken as the event, and the request is then cleared.
-    trigger_flags.fetch_or(TRIGGER_FORCED);
+    link_state.trigger_flags.fetch_or(TRIGGER_FORCED);
     block(40);
     tick();
     EXPECT_TRUE(last.captureStarted);
-    EXPECT_EQ(trigger_flags.load() & TRIGGER_FORCED, 0u);
+    EXPECT_EQ(link_state.trigger_flags.load() & TRIGGER_FORCED, 0u);
     EXPECT_TRUE(holdsRun(1040 - 200));
 
     for (int i = 0; i < 30 && !last.stopped; ++i) {
@@ -261,14 +261,14 @@ TEST_F(AcquisitionTest, SingleShotForcedCaptureEndsTheAcquisitionWhenTheDiagramI
     EXPECT_FALSE(last.rearmed);
     ASSERT_EQ(diagram.size(), kFull);
     EXPECT_TRUE(holdsRun(840));
-    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_EQ(link_state.acquisition_on.load(), 0);
     EXPECT_FALSE(acquisition.running());
-    EXPECT_EQ(trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED), 0u);
+    EXPECT_EQ(link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED), 0u);
 
     // Stopped: blocks are no longer stored, and the Stop that follows changes nothing.
-    const std::uint32_t write = ring_write.load();
+    const std::uint32_t write = link_state.ring_write.load();
     block(50, true);
-    EXPECT_EQ(ring_write.load(), write);
+    EXPECT_EQ(link_state.ring_write.load(), write);
     stop();
     EXPECT_TRUE(last.samples.empty());
     EXPECT_EQ(diagram.size(), kFull);
@@ -282,7 +282,7 @@ TEST_F(AcquisitionTest, CaptureNeverOpensWithSamplesOfAnEarlierAcquisition)
         SCOPED_TRACE(int(mode));
         link_state_reset();
         diagram.clear();
-        settings.trigger_mode = mode;
+        link_state.settings.trigger_mode = mode;
 
         // An acquisition that ends without an event leaves 500 samples in the ring.
         acquisition.start();
@@ -292,7 +292,7 @@ TEST_F(AcquisitionTest, CaptureNeverOpensWithSamplesOfAnEarlierAcquisition)
 
         // Forced right after the next Start: the capture opens with the event block alone.
         acquisition.start();
-        trigger_flags.fetch_or(TRIGGER_FORCED);
+        link_state.trigger_flags.fetch_or(TRIGGER_FORCED);
         const std::int64_t first = sent;
         block(30);
         tick();
@@ -320,7 +320,7 @@ TEST_F(AcquisitionTest, CaptureNeverOpensWithSamplesOfAnEarlierAcquisition)
     // The link comes back by itself during an acquisition (the ring starts again from 0):
     // what was stored before and after counts alike.
     link_state_reset();
-    settings.trigger_mode = 1;
+    link_state.settings.trigger_mode = 1;
     acquisition.start();
     samples(3000);
     tick();

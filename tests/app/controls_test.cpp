@@ -33,14 +33,14 @@ protected:
 TEST_F(ControlsTest, SettingsColumnIsBoundToTheLiveDiagramAndTheSettings)
 {
     window->CheckBox_scala_asse_y->click();
-    EXPECT_EQ(settings.view_flags & 1u, 1u);
+    EXPECT_EQ(link_state.settings.view_flags & 1u, 1u);
     EXPECT_EQ(live_diagram->view.fixedScale, 1);
     typeInto(window->Memo_asse_y_max_scale, "350");
     settleScale();
-    EXPECT_EQ(settings.y_max, 350);
+    EXPECT_EQ(link_state.settings.y_max, 350);
     EXPECT_EQ(live_diagram->view.fixedYMax, 350);
     window->UpDown_asse_y_min_scaleChangingEx(UpDown::Direction::Up);
-    EXPECT_EQ(settings.y_min, -1999);
+    EXPECT_EQ(link_state.settings.y_min, -1999);
 
     window->CheckBox_Dat_Mis_[2]->click();
     EXPECT_EQ(live_diagram->channelVisible[2], 0);
@@ -56,12 +56,12 @@ TEST_F(ControlsTest, ChannelRowsChooseQuantitiesOnlyWhileConnected)
     // Not connected: the row shows the new item, nothing is sent or kept.
     window->ComboBox_select_dat_mis[5]->setCurrentIndex(1);
     window->ComboBox_select_dat_misChange(5);
-    EXPECT_EQ(channel_select[5], 5);
+    EXPECT_EQ(link_state.channel_select[5], 5);
     EXPECT_EQ(queued(), 0);
 
     set_connection_state(LINK_CONNECTED);
     window->ComboBox_select_dat_misChange(5);
-    EXPECT_EQ(channel_select[5], 1);
+    EXPECT_EQ(link_state.channel_select[5], 1);
     EXPECT_EQ(queued(), 1);
 }
 
@@ -70,10 +70,10 @@ TEST_F(ControlsTest, ClearAndRefreshActOnTheDiagram)
     double values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
     for (int i = 0; i < 100; ++i)
         live_diagram->AddSample(i * 0.001, values, 8);
-    ring_write = 40;
+    link_state.ring_write = 40;
     window->BitBtn_clearClick();
     EXPECT_EQ(live_diagram->SampleCount(), 0u);
-    EXPECT_EQ(ring_write.load(), 40u); // the shared ring is not touched
+    EXPECT_EQ(link_state.ring_write.load(), 40u); // the shared ring is not touched
 
     live_diagram->view.followLatest = 0;
     const auto before = live_diagram->paintCount();

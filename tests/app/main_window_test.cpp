@@ -98,7 +98,7 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
     for (int n = 0; n < 8; ++n) {
         SCOPED_TRACE(n);
         EXPECT_EQ(window->ComboBox_select_dat_mis[n]->currentIndex(), n);
-        EXPECT_EQ(channel_select[n], n);
+        EXPECT_EQ(link_state.channel_select[n], n);
         const QColor trace = to_qcolor(live_diagram->channelColor[n]);
         EXPECT_EQ(window->Panel_Dat_Mis_[n]->grab().toImage().pixelColor(2, 2), trace);
     }
@@ -118,7 +118,7 @@ TEST_F(MainWindowTest, EventControlsFollowTheTriggerModeOnceTheFieldsAreFilled)
     for (int mode : {1, 2, 0, 2}) {
         SCOPED_TRACE(mode);
         QTest::mouseClick(radios[mode], Qt::LeftButton, {}, QPoint(5, radios[mode]->height() / 2));
-        EXPECT_EQ(settings.trigger_mode, mode);
+        EXPECT_EQ(link_state.settings.trigger_mode, mode);
         EXPECT_EQ(panel->isEnabled(), mode != 0);
         EXPECT_EQ(combo->isEnabled(), mode != 0);
         EXPECT_EQ(panel->captionColor(), mode != 0 ? clBlack : clGray);
@@ -128,10 +128,10 @@ TEST_F(MainWindowTest, EventControlsFollowTheTriggerModeOnceTheFieldsAreFilled)
     // guarded: a user's choice always counts.
     fields_ready = 0;
     window->RadioGroup_trigger_type->setItemIndex(0);
-    EXPECT_EQ(settings.trigger_mode, 2);
+    EXPECT_EQ(link_state.settings.trigger_mode, 2);
     combo->setCurrentIndex(7);
     emit combo->activated(7);
-    EXPECT_EQ(settings.event_channel, 7);
+    EXPECT_EQ(link_state.settings.event_channel, 7);
     fields_ready = 1;
 }
 
@@ -183,7 +183,7 @@ TEST_F(MainWindowTest, TestButtonsFeedTheDiagramAndClosingStopsEveryTimer)
     EXPECT_DOUBLE_EQ(d->nextTime, 0.0);
 
     window->Button_start_stopClick();
-    EXPECT_EQ(acquisition_on, 1);
+    EXPECT_EQ(link_state.acquisition_on, 1);
     EXPECT_TRUE(window->Timer_Diagram->isActive());
     EXPECT_EQ(window->Button_start_stop->text(), "Stop");
     window->Timer_Diagram_Test->start();

@@ -61,7 +61,7 @@ TEST(ViewerAlone, AFileOnTheCommandLineOpensOnlyTheViewer)
         // Nothing of the acquisition side exists, so nothing is ever sent.
         EXPECT_EQ(w.main, nullptr);
         EXPECT_EQ(Form_net, nullptr);
-        EXPECT_EQ(link_thread.load(), nullptr);
+        EXPECT_EQ(link_state.link_thread.load(), nullptr);
         ASSERT_NE(w.viewer, nullptr);
         EXPECT_EQ(Form_load_dat, w.viewer.get());
         EXPECT_TRUE(w.viewer->isVisible());

@@ -53,19 +53,19 @@ int main(int argc, char** argv)
     // settings_path stays empty: selecting the interface saves no settings file.
     adapters_enumerate();
     const AdapterRecord* found = nullptr;
-    for (const AdapterRecord& r : adapter_list)
+    for (const AdapterRecord& r : link_state.adapter_list)
         if (name == r.AdapterName)
             found = &r;
     if (!found) {
         std::printf("FAIL interface %s not enumerated (%u adapters)\n", name.c_str(),
-                    unsigned(adapter_count));
+                    unsigned(link_state.adapter_count));
         return 1;
     }
     adapter_select(*found);
     std::printf("interface %s address %s\n", found->AdapterName, netif_ip_text().c_str());
 
-    for (std::size_t i = 0; i < channel_select.size(); ++i)
-        channel_select[i] = std::uint8_t(i);
+    for (std::size_t i = 0; i < link_state.channel_select.size(); ++i)
+        link_state.channel_select[i] = std::uint8_t(i);
     build_poll_message();
     build_discovery_message();
     link_hooks.on_connect = [] { link_connected(); };
@@ -74,8 +74,8 @@ int main(int argc, char** argv)
     if (no_answer) {
         const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(silence_ms);
         while (std::chrono::steady_clock::now() < end) {
-            if (controller_flags.load() & CONTROLLER_KNOWN) {
-                const std::uint32_t ip = controller_ip.load();
+            if (link_state.controller_flags.load() & CONTROLLER_KNOWN) {
+                const std::uint32_t ip = link_state.controller_ip.load();
                 std::printf("FAIL answer taken: controller %u.%u.%u.%u\n", ip >> 24,
                             (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
                 link_shutdown();
@@ -88,31 +88,31 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    if (!wait_until([] { return link_thread.load()->Suspended(); }, std::chrono::seconds(10)))
+    if (!wait_until([] { return link_state.link_thread.load()->Suspended(); }, std::chrono::seconds(10)))
         return fail("no discovery answer");
-    const std::uint32_t ip = controller_ip.load();
+    const std::uint32_t ip = link_state.controller_ip.load();
     std::printf("controller %u.%u.%u.%u\n", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF,
                 ip & 0xFF);
 
     send_channel_config();
     set_connection_state(LINK_CONNECTING);
-    link_thread.load()->ResetUdpEvent();
-    link_mode = mode_run;
-    link_thread.load()->Resume();
+    link_state.link_thread.load()->ResetUdpEvent();
+    link_state.link_mode = mode_run;
+    link_state.link_thread.load()->Resume();
     if (!wait_until([] { return connection_state() == LINK_CONNECTED; }, std::chrono::seconds(10)))
         return fail("no connection");
 
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     send_start_acquisition();
-    if (!wait_until([&] { return ring_write.load() >= min_samples; }, std::chrono::seconds(20)))
+    if (!wait_until([&] { return link_state.ring_write.load() >= min_samples; }, std::chrono::seconds(20)))
         return fail("too few samples");
     if (connection_state() != LINK_CONNECTED)
         return fail("link error during the exchange");
     // The first sample: the simulator's square wave starts high, its ramp at the bottom.
-    if (sample_ring[0][3] != 15000 || sample_ring[0][4] != -30000)
+    if (link_state.sample_ring[0][3] != 15000 || link_state.sample_ring[0][4] != -30000)
         return fail("sample contents");
 
-    const unsigned samples = ring_write.load();
+    const unsigned samples = link_state.ring_write.load();
     link_shutdown();
     free_standing_messages();
     std::printf("OK samples %u\n", samples);

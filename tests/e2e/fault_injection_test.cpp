@@ -51,11 +51,11 @@ protected:
         std::vector<Sample> kept;
         for (std::uint32_t k = 0; k < live_diagram->SampleCount(); ++k)
             kept.push_back(diagram_sample(k));
-        for (std::uint32_t s = ring_display.load(); s != ring_write.load();
+        for (std::uint32_t s = link_state.ring_display.load(); s != link_state.ring_write.load();
              s = ring_advance(s, 1, SAMPLE_RING_SLOTS)) {
             Sample sample {};
             for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch)
-                sample.value[ch] = sample_ring[s][ch];
+                sample.value[ch] = link_state.sample_ring[s][ch];
             kept.push_back(sample);
         }
         return kept;

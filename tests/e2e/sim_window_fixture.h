@@ -124,7 +124,7 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->RadioGroup_trigger_type->setItemIndex(trigger_mode);
-        ASSERT_EQ(settings.trigger_mode.load(), trigger_mode);
+        ASSERT_EQ(link_state.settings.trigger_mode.load(), trigger_mode);
         ASSERT_TRUE(pump_until([] { return panel(kPanelController) == "IP: 127.0.0.1"; }))
             << "controller not found; controller panel shows "
             << panel(kPanelController).toStdString();
@@ -171,7 +171,7 @@ protected:
         const std::uint64_t polls = sim_messages(1);
         EXPECT_TRUE(pump_until([&] { return sim_messages(1) > polls; }))
             << "no poll after Stop";
-        return simulator->stats().samples - block_count.load();
+        return simulator->stats().samples - link_state.block_count.load();
     }
 
     QTemporaryDir folder;

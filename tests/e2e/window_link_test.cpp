@@ -73,7 +73,7 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
     ASSERT_FALSE(stats.recent_types.empty());
     EXPECT_EQ(stats.recent_types.front(), 4);
     EXPECT_EQ(stats.last_channel_config,
-              (std::vector<std::uint8_t> {0, 1, 2, 3, 4, 5, 6, 7, settings.event_channel.load()}));
+              (std::vector<std::uint8_t> {0, 1, 2, 3, 4, 5, 6, 7, link_state.settings.event_channel.load()}));
     EXPECT_EQ(stats.messages_by_type[2], 0u) << "nothing is started before Start";
     ASSERT_EQ(live_diagram->SampleCount(), 0u);
 
@@ -93,11 +93,11 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
 
     const std::uint64_t stored = samples_stored_after_stop();
     ASSERT_LT(stored, SAMPLE_RING_SLOTS) << "the test keeps within one turn of the ring";
-    EXPECT_EQ(ring_write.load(), stored) << "every sample received while on was stored";
+    EXPECT_EQ(link_state.ring_write.load(), stored) << "every sample received while on was stored";
     const std::uint32_t shown = live_diagram->SampleCount();
     ASSERT_LT(shown, kDiagramFull);
     // Stop ends the display timer at once; at most the last tick's samples stay undrawn.
-    EXPECT_EQ(shown, ring_display.load());
+    EXPECT_EQ(shown, link_state.ring_display.load());
     EXPECT_LE(stored - shown, std::uint64_t(c.rate)) << "more than a second's samples left undrawn";
     expect_consecutive(0, shown, 0, 0.0);
     EXPECT_TRUE(window->BitBtn_save->isEnabled()) << "saving is allowed again after Stop";
@@ -126,7 +126,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
     EXPECT_EQ(enabled_controls(), "disconnect stop force");
     // Samples come in (the display ticking all the while), but nothing is shown before the
     // event.
-    ASSERT_TRUE(pump_until([] { return ring_write.load() > 3000; }));
+    ASSERT_TRUE(pump_until([] { return link_state.ring_write.load() > 3000; }));
     EXPECT_EQ(live_diagram->SampleCount(), 0u);
     EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
     EXPECT_GE(sim_messages(5), 1u) << "Start re-arms the controller's event";
@@ -135,7 +135,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         SCOPED_TRACE("capture " + std::to_string(capture));
         const std::uint64_t resets = sim_messages(5);
         click(window->BitBtn_start_CMP_force);
-        ASSERT_TRUE(pump_until([] { return (trigger_flags.load() & TRIGGER_SHOWING) != 0; }));
+        ASSERT_TRUE(pump_until([] { return (link_state.trigger_flags.load() & TRIGGER_SHOWING) != 0; }));
         // The capture starts on a cleared diagram, timed from 0 again. (How many samples it
         // holds by now depends on how busy the machine is: a catching-up controller sends
         // up to 100 a millisecond.)
@@ -145,7 +145,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         std::set<QString> seen;
         ASSERT_TRUE(pump_until([&] {
             seen.insert(panel(kPanelAcquisition));
-            return (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
+            return (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
         }, 30s)) << "capture did not end; " << live_diagram->SampleCount() << " samples";
         EXPECT_TRUE(seen.count("CMP-On"));
 
@@ -158,8 +158,8 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         // Event reset when the capture began and again when it ended.
         EXPECT_TRUE(pump_until([&] { return sim_messages(5) >= resets + 2; }));
         // The diagram keeps the capture while the samples go on coming in.
-        const std::uint64_t writes = ring_writes_begun.load();
-        ASSERT_TRUE(pump_until([&] { return ring_writes_begun.load() > writes + 2000; }));
+        const std::uint64_t writes = link_state.ring_writes_begun.load();
+        ASSERT_TRUE(pump_until([&] { return link_state.ring_writes_begun.load() > writes + 2000; }));
         EXPECT_EQ(live_diagram->SampleCount(), kDiagramFull);
         EXPECT_EQ(diagram_sample(0).t, 0.0);
     }
@@ -181,7 +181,7 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     std::set<QString> seen;
     ASSERT_TRUE(pump_until([&] {
         seen.insert(panel(kPanelAcquisition));
-        return acquisition_on.load() == 0;
+        return link_state.acquisition_on.load() == 0;
     }, 30s)) << "no capture; " << live_diagram->SampleCount() << " samples";
     EXPECT_TRUE(seen.count("CMP-On"));
 
@@ -196,7 +196,7 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     const std::uint64_t stored = samples_stored_after_stop();
     ASSERT_EQ(live_diagram->SampleCount(), kDiagramFull);
     const std::uint64_t undrawn =
-        (ring_write.load() + SAMPLE_RING_SLOTS - ring_display.load()) % SAMPLE_RING_SLOTS;
+        (link_state.ring_write.load() + SAMPLE_RING_SLOTS - link_state.ring_display.load()) % SAMPLE_RING_SLOTS;
     ASSERT_GE(stored, kDiagramFull + undrawn);
     const std::uint64_t first = stored - undrawn - kDiagramFull;
     expect_consecutive(0, kDiagramFull, first, 0.0);
@@ -230,7 +230,7 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
     }, 5s)) << "the connection panel does not blink";
     EXPECT_EQ(panel(kPanelController), "IP: ---.---.---.---");
     EXPECT_EQ(panel(kPanelAcquisition), "-----");
-    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_EQ(link_state.acquisition_on.load(), 1);
     EXPECT_EQ(enabled_controls(), "disconnect stop");
     const std::uint32_t kept = live_diagram->SampleCount();
 
@@ -249,7 +249,7 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
 
     // Disconnect ends the acquisition as Stop does and closes the link.
     click(window->BitBtn_disconnect);
-    EXPECT_EQ(acquisition_on.load(), 0);
+    EXPECT_EQ(link_state.acquisition_on.load(), 0);
     EXPECT_FALSE(window->Timer_Diagram->isActive());
     ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "COM Off"; }));
     EXPECT_EQ(status(), "COM Off | ----- | connect trigger");

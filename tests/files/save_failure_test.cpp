@@ -75,8 +75,8 @@ QString save_diagram(DiagramHost& host, const QString& path, int round)
 
 QString save_settings(const QString& path, int round)
 {
-    settings_path = QFile::encodeName(path).toStdString();
-    settings.y_max = std::int16_t(round);
+    link_state.settings_path = QFile::encodeName(path).toStdString();
+    link_state.settings.y_max = std::int16_t(round);
     return settings_save() ? QString() : QStringLiteral("not saved");
 }
 

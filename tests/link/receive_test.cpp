@@ -18,11 +18,11 @@ struct Snapshot {
 
     static Snapshot take()
     {
-        return {ring_write.load(),    ring_oldest.load(),   ring_display.load(),
-                trigger_flags.load(), block_count.load(),   block_counter.load(),
-                block_modulus.load(), queue_count(),        block_event.load(),
-                poll_reply_words[0].load(), poll_reply_words[1].load(), sample_ring[0].load(),
-                dropped_blocks.load()};
+        return {link_state.ring_write.load(),    link_state.ring_oldest.load(),   link_state.ring_display.load(),
+                link_state.trigger_flags.load(), link_state.block_count.load(),   link_state.block_counter.load(),
+                link_state.block_modulus.load(), queue_count(),        link_state.block_event.load(),
+                link_state.poll_reply_words[0].load(), link_state.poll_reply_words[1].load(), link_state.sample_ring[0].load(),
+                link_state.dropped_blocks.load()};
     }
     bool operator==(const Snapshot&) const = default;
 };
@@ -32,10 +32,10 @@ TEST_F(Receive, PollReplyKeepsBothWordsBlockCounterWrapsOnceByTheStartReplysModu
     // A poll reply sends nothing; every block, even an empty one, and the start reply are
     // acknowledged with the counter.
     deliver(reply(REPLY_POLL, {0xFF, 0xFE, 0x01, 0x02}));
-    EXPECT_EQ(poll_reply_words[0].load(), -2);
-    EXPECT_EQ(poll_reply_words[1].load(), 0x0102);
-    acquisition_on = 1;
-    block_counter = 65530;
+    EXPECT_EQ(link_state.poll_reply_words[0].load(), -2);
+    EXPECT_EQ(link_state.poll_reply_words[1].load(), 0x0102);
+    link_state.acquisition_on = 1;
+    link_state.block_counter = 65530;
     deliver(sample_block(10, 0));  // no modulus yet: a plain 16-bit sum
     deliver(sample_block(0, 0));
     deliver(reply(REPLY_START, {0x03, 0xE8}));  // modulus 1000, counter back to 0
@@ -45,75 +45,75 @@ TEST_F(Receive, PollReplyKeepsBothWordsBlockCounterWrapsOnceByTheStartReplysModu
     deliver(sample_block(1, 0));
     EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(4), ack_frame(4), ack_frame(0), ack_frame(990),
                                                  ack_frame(10), ack_frame(999), ack_frame(0)}));
-    EXPECT_EQ(ring_write.load(), 2010u);
+    EXPECT_EQ(link_state.ring_write.load(), 2010u);
 }
 
 TEST_F(Receive, WhileAcquisitionIsOffBlocksAreCountedButNotStoredNorAcknowledged)
 {
-    block_modulus = 1000;
-    block_counter = 990;
+    link_state.block_modulus = 1000;
+    link_state.block_counter = 990;
     deliver(sample_block(20, 0, 5));
-    EXPECT_EQ(block_counter.load(), 10);
-    EXPECT_EQ(block_count.load(), 20u);
-    EXPECT_EQ(ring_write.load(), 0u);
-    EXPECT_EQ(sample_ring[0][0], 0);
+    EXPECT_EQ(link_state.block_counter.load(), 10);
+    EXPECT_EQ(link_state.block_count.load(), 20u);
+    EXPECT_EQ(link_state.ring_write.load(), 0u);
+    EXPECT_EQ(link_state.sample_ring[0][0], 0);
     EXPECT_EQ(queue_count(), 0u);
 
     // Only event flag 1 re-arms the controller.
     deliver(sample_block(1, 2));
-    EXPECT_EQ(block_event.load(), 2);
+    EXPECT_EQ(link_state.block_event.load(), 2);
     EXPECT_EQ(queue_count(), 0u);
     deliver(sample_block(1, 1));
-    EXPECT_EQ(block_event.load(), 1);
+    EXPECT_EQ(link_state.block_event.load(), 1);
     EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x05, 0x00, 0x04}}));
-    EXPECT_EQ(trigger_flags.load(), 0u);
+    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
 }
 
 TEST_F(Receive, EventSlotIsTheFirstSlotOfTheEventBlock)
 {
-    acquisition_on = 1;
-    settings.trigger_mode = 0; // rolling mode never captures an event
+    link_state.acquisition_on = 1;
+    link_state.settings.trigger_mode = 0; // rolling mode never captures an event
     deliver(sample_block(3, 1));
-    EXPECT_EQ(trigger_flags.load(), 0u);
-    ring_write = 0;
-    settings.trigger_mode = 1;
+    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
+    link_state.ring_write = 0;
+    link_state.settings.trigger_mode = 1;
     deliver(sample_block(5, 0));
-    EXPECT_EQ(trigger_flags.load(), 0u);
+    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
     deliver(sample_block(4, 1));
-    EXPECT_EQ(trigger_flags.load(), TRIGGER_CAPTURED);
-    EXPECT_EQ(ring_display.load(), 5u);
-    EXPECT_EQ(ring_write.load(), 9u);
+    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_CAPTURED);
+    EXPECT_EQ(link_state.ring_display.load(), 5u);
+    EXPECT_EQ(link_state.ring_write.load(), 9u);
 
     // Captured (bit 0) or already showing (bit 1): later events leave the slot alone.
     deliver(sample_block(2, 1));
-    EXPECT_EQ(ring_display.load(), 5u);
-    trigger_flags = TRIGGER_SHOWING;
+    EXPECT_EQ(link_state.ring_display.load(), 5u);
+    link_state.trigger_flags = TRIGGER_SHOWING;
     deliver(sample_block(2, 1));
-    EXPECT_EQ(ring_display.load(), 5u);
-    EXPECT_EQ(trigger_flags.load(), TRIGGER_SHOWING);
+    EXPECT_EQ(link_state.ring_display.load(), 5u);
+    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_SHOWING);
 
     // Once both are clear again the next event is taken.
-    trigger_flags = 0;
+    link_state.trigger_flags = 0;
     deliver(sample_block(1, 3));
-    EXPECT_EQ(trigger_flags.load(), TRIGGER_CAPTURED);
-    EXPECT_EQ(ring_display.load(), 13u);
+    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_CAPTURED);
+    EXPECT_EQ(link_state.ring_display.load(), 13u);
 
     // A forced event is captured without an event flag, at the last slot too.
-    settings.trigger_mode = 2;
-    ring_write = 20000;
-    trigger_flags = TRIGGER_FORCED;
+    link_state.settings.trigger_mode = 2;
+    link_state.ring_write = 20000;
+    link_state.trigger_flags = TRIGGER_FORCED;
     deliver(sample_block(2, 0));
-    EXPECT_EQ(trigger_flags.load(), TRIGGER_FORCED | TRIGGER_CAPTURED);
-    EXPECT_EQ(ring_display.load(), 20000u);
+    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_FORCED | TRIGGER_CAPTURED);
+    EXPECT_EQ(link_state.ring_display.load(), 20000u);
 }
 
 TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
 {
-    acquisition_on = 1;
-    settings.trigger_mode = 1;
-    block_modulus = 500;
-    block_counter = 5;
-    poll_reply_words[0] = 3;
+    link_state.acquisition_on = 1;
+    link_state.settings.trigger_mode = 1;
+    link_state.block_modulus = 500;
+    link_state.block_counter = 5;
+    link_state.poll_reply_words[0] = 3;
     const Snapshot before = Snapshot::take();
 
     const Bytes block = sample_block(2, 1, 42);
@@ -140,8 +140,8 @@ TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
     EXPECT_EQ(Snapshot::take(), before);
 
     deliver(block);  // the same block in one piece is taken
-    EXPECT_EQ(ring_write.load(), 2u);
-    EXPECT_EQ(block_counter.load(), 7);
+    EXPECT_EQ(link_state.ring_write.load(), 2u);
+    EXPECT_EQ(link_state.block_counter.load(), 7);
 }
 
 TEST_F(Receive, PaddedBlocksAreStoredBlocksClaimingMoreThanTheyHoldAreAskedForAgain)
@@ -174,15 +174,15 @@ TEST_F(Receive, PaddedBlocksAreStoredBlocksClaimingMoreThanTheyHoldAreAskedForAg
     };
     for (const Case& c : cases) {
         link_state_reset();
-        acquisition_on = c.acquiring;
-        block_counter = 100;
+        link_state.acquisition_on = c.acquiring;
+        link_state.block_counter = 100;
         deliver(c.read);
         EXPECT_EQ(take_queue(), c.queued) << c.name;
-        EXPECT_EQ(ring_write.load(), c.stored) << c.name;
-        EXPECT_EQ(dropped_blocks.load(), c.dropped) << c.name;
-        EXPECT_EQ(block_counter.load(), 100 + c.stored) << c.name;
+        EXPECT_EQ(link_state.ring_write.load(), c.stored) << c.name;
+        EXPECT_EQ(link_state.dropped_blocks.load(), c.dropped) << c.name;
+        EXPECT_EQ(link_state.block_counter.load(), 100 + c.stored) << c.name;
         if (c.stored) {  // the samples, not the padding
-            EXPECT_EQ(sample_ring[1].load(), (SampleSlot {50, 51, 52, 53, 54, 55, 56, 57})) << c.name;
+            EXPECT_EQ(link_state.sample_ring[1].load(), (SampleSlot {50, 51, 52, 53, 54, 55, 56, 57})) << c.name;
         }
     }
 }
@@ -192,7 +192,7 @@ TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)
     // The receiver stores numbered samples as fast as it can while this thread takes them as
     // the display does, slowly enough to be lapped again and again. Every sample it keeps
     // must be whole (all channels of one sample) and newer than the one kept before it.
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     constexpr std::uint32_t total = 400000;
     std::atomic<bool> done {false};
     std::thread receiver([&] {
@@ -218,14 +218,14 @@ TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)
     std::uint64_t kept = 0;
     bool whole = true, in_order = true;
     std::uint32_t display = 0;
-    while (!done || display != ring_write.load()) {
+    while (!done || display != link_state.ring_write.load()) {
         std::this_thread::sleep_for(std::chrono::microseconds(500));
         const RingSnapshot snapshot = ring_snapshot();
         if (display == snapshot.write)
             continue;  // nothing new (equal positions would count as a whole ring)
         if (ring_distance(display, snapshot.write, SAMPLE_RING_SLOTS)
-            > ring_distance(ring_oldest.load(), snapshot.write, SAMPLE_RING_SLOTS))
-            display = ring_oldest.load();
+            > ring_distance(link_state.ring_oldest.load(), snapshot.write, SAMPLE_RING_SLOTS))
+            display = link_state.ring_oldest.load();
         const std::uint32_t overwritten = ring_copy(display, snapshot, copy);
         for (std::size_t k = overwritten; k < copy.size(); ++k) {
             const SampleSlot& s = copy[k];

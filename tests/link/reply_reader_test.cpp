@@ -136,9 +136,9 @@ TEST_F(Exchange, AReplyReadableOrNotRemovesItsMessageNoReplyKeepsIt)
     for (const Case& c : cases) {
         queue_flush();
         handled.clear();
-        unusable_replies = 0;
-        acquisition_on = c.acquiring;
-        block_counter = 7;
+        link_state.unusable_replies = 0;
+        link_state.acquisition_on = c.acquiring;
+        link_state.block_counter = 7;
         if (c.head == Start)
             send_start_acquisition();
         if (c.head == Ack)
@@ -153,7 +153,7 @@ TEST_F(Exchange, AReplyReadableOrNotRemovesItsMessageNoReplyKeepsIt)
             EXPECT_EQ(handled[0], poll_reply) << c.name;
         }
         const bool unusable = c.end == ExchangeEnd::Answered && !c.handled;
-        EXPECT_EQ(unusable_replies.load(), unusable ? 1u : 0u) << c.name;
+        EXPECT_EQ(link_state.unusable_replies.load(), unusable ? 1u : 0u) << c.name;
     }
 }
 
@@ -172,7 +172,7 @@ TEST_F(Exchange, TheBufferStaysBoundedAndShrinksBackAfterALargeReply)
 
     // The largest block a controller sends, in 1000-byte pieces, is read whole; the buffer
     // grows for it, within the bound, and shrinks back after the next small reply.
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     const Bytes block = sample_block(4000, 0);
     std::vector<Bytes> pieces;
     for (std::size_t at = 0; at < block.size(); at += 1000)

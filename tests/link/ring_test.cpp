@@ -22,54 +22,54 @@ using SampleRing = LinkTest;
 
 TEST_F(SampleRing, BlocksAreStoredInOrderWithChannelOneFirst)
 {
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     deliver(sample_block(2, 0, -4));
     deliver(sample_block(1, 0, 100));
-    EXPECT_EQ(ring_write.load(), 3u);
-    EXPECT_EQ((SampleSlot {-4, -3, -2, -1, 0, 1, 2, 3}), sample_ring[0].load());
-    EXPECT_EQ((SampleSlot {4, 5, 6, 7, 8, 9, 10, 11}), sample_ring[1].load());
-    EXPECT_EQ((SampleSlot {100, 101, 102, 103, 104, 105, 106, 107}), sample_ring[2].load());
+    EXPECT_EQ(link_state.ring_write.load(), 3u);
+    EXPECT_EQ((SampleSlot {-4, -3, -2, -1, 0, 1, 2, 3}), link_state.sample_ring[0].load());
+    EXPECT_EQ((SampleSlot {4, 5, 6, 7, 8, 9, 10, 11}), link_state.sample_ring[1].load());
+    EXPECT_EQ((SampleSlot {100, 101, 102, 103, 104, 105, 106, 107}), link_state.sample_ring[2].load());
 
     // Negative values keep their sign.
     Bytes block = sample_block(1, 0);
     put_u16_be(block.data() + 9, 0x8000);  // channel 1: -32768
     put_u16_be(block.data() + 23, 0xFFFF); // channel 8: -1
     deliver(block);
-    EXPECT_EQ(sample_ring[3][0], -32768);
-    EXPECT_EQ(sample_ring[3][7], -1);
+    EXPECT_EQ(link_state.sample_ring[3][0], -32768);
+    EXPECT_EQ(link_state.sample_ring[3][7], -1);
 }
 
 TEST_F(SampleRing, HoldsAtMost20000Samples)
 {
     // 20001 samples from an empty ring: the write index wraps to 0 and the oldest sample,
     // slot 0, has been overwritten.
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     for (int i = 0; i < 20; ++i)
         deliver(sample_block(1000, 0));
-    EXPECT_EQ(ring_write.load(), 20000u);
-    EXPECT_EQ(ring_oldest.load(), 0u);
+    EXPECT_EQ(link_state.ring_write.load(), 20000u);
+    EXPECT_EQ(link_state.ring_oldest.load(), 0u);
     deliver(sample_block(1, 0, 555));
-    EXPECT_EQ(ring_write.load(), 0u);
-    EXPECT_EQ(ring_oldest.load(), 1u);
-    EXPECT_EQ(sample_ring[20000][0], 555);
-    EXPECT_EQ(ring_distance(ring_oldest.load(), ring_write.load(), SAMPLE_RING_SLOTS), 20000u);
+    EXPECT_EQ(link_state.ring_write.load(), 0u);
+    EXPECT_EQ(link_state.ring_oldest.load(), 1u);
+    EXPECT_EQ(link_state.sample_ring[20000][0], 555);
+    EXPECT_EQ(ring_distance(link_state.ring_oldest.load(), link_state.ring_write.load(), SAMPLE_RING_SLOTS), 20000u);
 
     // From then on the oldest stays one slot after the write index.
     deliver(sample_block(7, 0));
-    EXPECT_EQ(ring_write.load(), 7u);
-    EXPECT_EQ(ring_oldest.load(), 8u);
+    EXPECT_EQ(link_state.ring_write.load(), 7u);
+    EXPECT_EQ(link_state.ring_oldest.load(), 8u);
 }
 
 TEST_F(SampleRing, ABlockCrossingTheEndWrapsSlotBySlot)
 {
-    acquisition_on = 1;
-    ring_write = 19999;
+    link_state.acquisition_on = 1;
+    link_state.ring_write = 19999;
     deliver(sample_block(3, 0, 10));
-    EXPECT_EQ(ring_write.load(), 1u);
-    EXPECT_EQ(ring_oldest.load(), 2u);
-    EXPECT_EQ(sample_ring[19999][0], 10);
-    EXPECT_EQ(sample_ring[20000][0], 18);
-    EXPECT_EQ(sample_ring[0][0], 26);
+    EXPECT_EQ(link_state.ring_write.load(), 1u);
+    EXPECT_EQ(link_state.ring_oldest.load(), 2u);
+    EXPECT_EQ(link_state.sample_ring[19999][0], 10);
+    EXPECT_EQ(link_state.sample_ring[20000][0], 18);
+    EXPECT_EQ(link_state.sample_ring[0][0], 26);
 }
 
 TEST_F(SampleRing, ACopyTheWriterHasCaughtUpWithIsCutFromItsOldestEnd)
@@ -78,14 +78,14 @@ TEST_F(SampleRing, ACopyTheWriterHasCaughtUpWithIsCutFromItsOldestEnd)
     // oldest sample at 101. While the display copies from the oldest sample on, the writer
     // has begun `written` more slots (100, 101, ...): those copies, and one more (whether the
     // write of slot 100 had begun when the display looked is not known), are cut.
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     for (int i = 0; i < 20; ++i)
         deliver(sample_block(1000, 0));
     deliver(sample_block(101, 0));
-    ASSERT_EQ(ring_write.load(), 100u);
-    ASSERT_EQ(ring_oldest.load(), 101u);
+    ASSERT_EQ(link_state.ring_write.load(), 100u);
+    ASSERT_EQ(link_state.ring_oldest.load(), 101u);
     for (std::uint32_t s = 0; s < SAMPLE_RING_SLOTS; ++s)
-        sample_ring[s].fill(std::int16_t(s % 30000));
+        link_state.sample_ring[s].fill(std::int16_t(s % 30000));
 
     struct Case {
         std::uint32_t from, written, cut;
@@ -95,7 +95,7 @@ TEST_F(SampleRing, ACopyTheWriterHasCaughtUpWithIsCutFromItsOldestEnd)
         const RingSnapshot taken = ring_snapshot();
         RingSnapshot later = taken;
         later.begun += c.written;  // as if the writer had begun them while the copy went on
-        ring_writes_begun = later.begun;
+        link_state.ring_writes_begun = later.begun;
         std::vector<SampleSlot> copy;
         EXPECT_EQ(ring_copy(c.from, taken, copy), c.cut) << c.from << " " << c.written;
         EXPECT_EQ(copy.size(), ring_distance(c.from, 100, SAMPLE_RING_SLOTS));

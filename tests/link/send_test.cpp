@@ -12,18 +12,18 @@ using Send = LinkTest;
 
 TEST_F(Send, EveryQueuedMessageHasItsExactBytes)
 {
-    channel_select = {7, 6, 5, 4, 3, 2, 1, 0};
-    settings.event_channel = 19;
-    block_counter = 0x1234;
-    param_values[0] = 1.0f;
-    param_values[200] = -2.5f;
+    link_state.channel_select = {7, 6, 5, 4, 3, 2, 1, 0};
+    link_state.settings.event_channel = 19;
+    link_state.block_counter = 0x1234;
+    link_state.param_values[0] = 1.0f;
+    link_state.param_values[200] = -2.5f;
 
     send_start_acquisition();
     send_block_ack();
     send_channel_config();
     send_event_reset();
-    send_param_write(param_values[0]);
-    send_param_write(param_values[200]);
+    send_param_write(link_state.param_values[0]);
+    send_param_write(link_state.param_values[200]);
     const float stray = 1.0f; // equal to a table value, but not in the table: nothing sent
     send_param_write(stray);
     send_param_request(20);
@@ -59,11 +59,11 @@ TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
     EXPECT_EQ(queue_count(), 0u);
 
     {
-        std::lock_guard guard(netif_lock);
-        netif_local_ip = inet_addr("192.168.10.20");
-        netif_mask = inet_addr("255.255.255.0");
-        netif_gateway = inet_addr("192.168.10.1");
-        netif_mac = {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
+        std::lock_guard guard(link_state.netif_lock);
+        link_state.netif_local_ip = inet_addr("192.168.10.20");
+        link_state.netif_mask = inet_addr("255.255.255.0");
+        link_state.netif_gateway = inet_addr("192.168.10.1");
+        link_state.netif_mac = {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
     }
     build_discovery_message();  // already built: unchanged until refreshed
     EXPECT_EQ(discovery_message->bytes, expected);

@@ -98,14 +98,14 @@ inline std::chrono::steady_clock::duration shutdown_time()
 inline void select_interface(const char* ip_text)
 {
     {
-        std::lock_guard guard(netif_lock);
-        netif_adapter.Index = ::if_nametoindex("lo");
-        set_text(netif_adapter.IpAddressList.IpAddress, ip_text);
-        set_text(netif_adapter.IpAddressList.IpMask, "255.0.0.0");
+        std::lock_guard guard(link_state.netif_lock);
+        link_state.netif_adapter.Index = ::if_nametoindex("lo");
+        set_text(link_state.netif_adapter.IpAddressList.IpAddress, ip_text);
+        set_text(link_state.netif_adapter.IpAddressList.IpMask, "255.0.0.0");
         in_addr address {};
-        netif_local_ip = inet_pton(AF_INET, ip_text, &address) == 1 ? address.s_addr : 0;
+        link_state.netif_local_ip = inet_pton(AF_INET, ip_text, &address) == 1 ? address.s_addr : 0;
     }
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
 }
 
 class SocketThreadTest : public ::testing::Test {
@@ -117,8 +117,8 @@ protected:
         free_standing_messages();
         link_config.discovery_address = "127.0.0.1";
         link_config.discovery_local_port = free_udp_port();
-        for (std::size_t i = 0; i < channel_select.size(); ++i)
-            channel_select[i] = std::uint8_t(i);
+        for (std::size_t i = 0; i < link_state.channel_select.size(); ++i)
+            link_state.channel_select[i] = std::uint8_t(i);
         select_interface("127.0.0.1");
         build_poll_message();
         build_discovery_message();
@@ -160,9 +160,9 @@ protected:
     {
         send_channel_config();
         set_connection_state(LINK_CONNECTING);
-        SckTrd* thread = link_thread.load();
+        SckTrd* thread = link_state.link_thread.load();
         thread->ResetUdpEvent();
-        link_mode = mode_run;
+        link_state.link_mode = mode_run;
         thread->Resume();
     }
 
@@ -170,7 +170,7 @@ protected:
     static void start_discovered()
     {
         link_start();
-        ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+        ASSERT_TRUE(wait_until([] { return link_state.link_thread.load()->Suspended(); }));
     }
 
     // Discovery, then Connect, up to the connected state.

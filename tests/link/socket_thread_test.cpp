@@ -37,18 +37,18 @@ struct StateWatch {
 TEST_F(SocketThreadTest, DiscoveryWaitsForAnAddressThenSuspendsUntilConnect)
 {
     sim::Simulator& s = start_simulator();
-    netif_flags = NETIF_SELECTED;  // selected, but no IPv4 address: nothing is sent
+    link_state.netif_flags = NETIF_SELECTED;  // selected, but no IPv4 address: nothing is sent
     link_start();
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(s.stats().discovery_answers, 0u);
-    EXPECT_FALSE(controller_flags & CONTROLLER_KNOWN);
-    EXPECT_FALSE(link_thread.load()->Suspended());
+    EXPECT_FALSE(link_state.controller_flags & CONTROLLER_KNOWN);
+    EXPECT_FALSE(link_state.link_thread.load()->Suspended());
 
     // The address arrives: discovery goes ahead.
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-    ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
-    EXPECT_TRUE(controller_flags & CONTROLLER_KNOWN);
-    EXPECT_EQ(controller_ip.load(), 0x7F000001u);  // 127.0.0.1, first byte most significant
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    ASSERT_TRUE(wait_until([] { return link_state.link_thread.load()->Suspended(); }));
+    EXPECT_TRUE(link_state.controller_flags & CONTROLLER_KNOWN);
+    EXPECT_EQ(link_state.controller_ip.load(), 0x7F000001u);  // 127.0.0.1, first byte most significant
     EXPECT_EQ(connection_state(), LINK_OFF);
     // Suspended: no further broadcasts, and no stream connection before Connect. (The
     // simulator counts an answer just after sending it.)
@@ -69,13 +69,13 @@ TEST_F(SocketThreadTest, AnAnswerIsTakenWhereverItIsAddressed)
          {sim::AnswerTo::Unicast, sim::AnswerTo::Subnet, sim::AnswerTo::Broadcast}) {
         SCOPED_TRACE(testing::Message() << "answer to " << int(to));
         link_shutdown();
-        controller_flags = 0;
-        controller_ip = 0;
+        link_state.controller_flags = 0;
+        link_state.controller_ip = 0;
         sim::Options options;
         options.answer_to = to;
         start_simulator(options);
         ASSERT_NO_FATAL_FAILURE(start_discovered());
-        EXPECT_EQ(controller_ip.load(), 0x7F000001u);
+        EXPECT_EQ(link_state.controller_ip.load(), 0x7F000001u);
     }
 }
 
@@ -103,11 +103,11 @@ TEST(DiscoveryAnswer, OnlyAUnicastAddressIsTaken)
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "answer of " << row.bytes.size() << " bytes, row "
                                         << (&row - rows));
-        controller_ip = 0;
-        controller_flags = 0;
+        link_state.controller_ip = 0;
+        link_state.controller_flags = 0;
         EXPECT_EQ(take_discovery_answer(row.bytes.data(), row.bytes.size()), row.address != 0);
-        EXPECT_EQ(controller_ip.load(), row.address);
-        EXPECT_EQ(controller_flags.load(), row.address ? CONTROLLER_KNOWN : 0);
+        EXPECT_EQ(link_state.controller_ip.load(), row.address);
+        EXPECT_EQ(link_state.controller_flags.load(), row.address ? CONTROLLER_KNOWN : 0);
     }
 }
 
@@ -178,8 +178,8 @@ TEST_F(SocketThreadTest, AnswersThatCannotBeTheControllersArePassedOver)
     EXPECT_EQ(first_question[1], 0);   // type 0
     EXPECT_EQ(first_question[3], 22);  // length 22
     EXPECT_EQ(first_question[4], 127); // the interface address, dotted order
-    EXPECT_TRUE(wait_until([] { return (controller_flags & CONTROLLER_KNOWN) != 0; }));
-    EXPECT_EQ(controller_ip.load(), 0x0A010203u);
+    EXPECT_TRUE(wait_until([] { return (link_state.controller_flags & CONTROLLER_KNOWN) != 0; }));
+    EXPECT_EQ(link_state.controller_ip.load(), 0x0A010203u);
 }
 
 TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDiscovery)
@@ -212,7 +212,7 @@ TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDisco
     ASSERT_TRUE(wait_until([&] {
         return s.stats().connections >= 2 && connection_state() == LINK_CONNECTED;
     }));
-    EXPECT_EQ(controller_ip.load(), 0x7F000001u);
+    EXPECT_EQ(link_state.controller_ip.load(), 0x7F000001u);
     pollfd waiting {decoy, POLLIN, 0};
     EXPECT_EQ(::poll(&waiting, 1, 0), 0) << "the link connected to the stale address";
     ::close(decoy);
@@ -223,11 +223,11 @@ TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDisco
 TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfigurationFirstThenPolls)
 {
     sim::Simulator& s = start_simulator();
-    channel_select = {7, 6, 5, 4, 3, 2, 1, 0};
-    settings.event_channel = 9;
-    ring_write = 123;
-    ring_oldest = 124;
-    ring_display = 5;
+    link_state.channel_select = {7, 6, 5, 4, 3, 2, 1, 0};
+    link_state.settings.event_channel = 9;
+    link_state.ring_write = 123;
+    link_state.ring_oldest = 124;
+    link_state.ring_display = 5;
     std::atomic<std::thread::id> connect_thread {};
     std::atomic<std::uint64_t> messages_during_notification {99};
     link_hooks.on_connect = [&] {
@@ -242,9 +242,9 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
 
     EXPECT_EQ(connect_thread.load(), main.id());
     EXPECT_EQ(messages_during_notification.load(), 0u);
-    EXPECT_EQ(ring_write.load(), 0u);
-    EXPECT_EQ(ring_oldest.load(), 0u);
-    EXPECT_EQ(ring_display.load(), 0u);
+    EXPECT_EQ(link_state.ring_write.load(), 0u);
+    EXPECT_EQ(link_state.ring_oldest.load(), 0u);
+    EXPECT_EQ(link_state.ring_display.load(), 0u);
 
     ASSERT_TRUE(wait_until([&] { return s.stats().messages_by_type[1] >= 6; }));
     const auto t = s.stats().recent_types;
@@ -263,7 +263,7 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
     const auto polls = s.stats().messages_by_type[1] - before;
     EXPECT_LE(polls, 13u);
     EXPECT_GE(polls, 3u);
-    EXPECT_TRUE(wait_until([] { return poll_reply_words[0].load() != 0; }));  // replies reach the handler
+    EXPECT_TRUE(wait_until([] { return link_state.poll_reply_words[0].load() != 0; }));  // replies reach the handler
 }
 
 TEST_F(SocketThreadTest, PaddedSampleBlocksWholeOrSplitByTcpAreStoredAndAcknowledged)
@@ -276,32 +276,32 @@ TEST_F(SocketThreadTest, PaddedSampleBlocksWholeOrSplitByTcpAreStoredAndAcknowle
     options.modulus = 1000;
     sim::Simulator& s = start_simulator(options);
     start_connected();
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     send_start_acquisition();
 
     ASSERT_TRUE(wait_until([&] { return s.stats().blocks >= 10; }));
     // Blocks stop being stored; the one being stored is finished (its samples are written
     // one by one, so the write index is a whole number of blocks only between blocks).
-    acquisition_on = 0;
-    std::uint32_t settled = ring_write.load();
+    link_state.acquisition_on = 0;
+    std::uint32_t settled = link_state.ring_write.load();
     ASSERT_TRUE(wait_until([&] {
         std::this_thread::sleep_for(20ms);
-        const std::uint32_t now = ring_write.load();
+        const std::uint32_t now = link_state.ring_write.load();
         return std::exchange(settled, now) == now;
     }));
     const auto st = s.stats();
     EXPECT_EQ(st.connections, 1u);  // no link error
     EXPECT_EQ(st.messages_by_type[2], 1u);
     EXPECT_GE(st.messages_by_type[3], 10u);  // each block is asked for by an acknowledgement
-    EXPECT_GE(ring_write.load(), 2700u);
-    EXPECT_EQ(ring_write.load() % 300, 0u);
+    EXPECT_GE(link_state.ring_write.load(), 2700u);
+    EXPECT_EQ(link_state.ring_write.load() % 300, 0u);
     // The first block starts the simulator's waveforms: square high, ramp at its bottom,
     // the ramp rising 60 per sample across the boundary of the first two blocks.
-    EXPECT_EQ(sample_ring[0][0], 0);
-    EXPECT_EQ(sample_ring[0][3], 15000);
-    EXPECT_EQ(sample_ring[0][4], -30000);
-    EXPECT_EQ(sample_ring[299][4], -12060);
-    EXPECT_EQ(sample_ring[300][4], -12000);
+    EXPECT_EQ(link_state.sample_ring[0][0], 0);
+    EXPECT_EQ(link_state.sample_ring[0][3], 15000);
+    EXPECT_EQ(link_state.sample_ring[0][4], -30000);
+    EXPECT_EQ(link_state.sample_ring[299][4], -12060);
+    EXPECT_EQ(link_state.sample_ring[300][4], -12000);
 }
 
 // ---- Faults ---------------------------------------------------------------------------------
@@ -336,7 +336,7 @@ TEST_F(SocketThreadTest, TwoRepliesInOneReadAreDroppedAndTheLinkGoesOn)
     sim::Simulator& s = start_simulator(options);
     start_connected();
     ASSERT_TRUE(wait_until([&] { return s.stats().messages_by_type[1] >= 5; }));
-    EXPECT_EQ(poll_reply_words[0].load(), 0);  // never taken
+    EXPECT_EQ(link_state.poll_reply_words[0].load(), 0);  // never taken
     EXPECT_EQ(connection_state(), LINK_CONNECTED);
     EXPECT_EQ(s.stats().connections, 1u);
 }
@@ -354,12 +354,12 @@ TEST_F(SocketThreadTest, NoMessageReachesTheControllerTwiceAndUnusableRepliesDoN
     sim::Simulator& s = start_simulator(options);
     start_discovered();
     for (int i = 0; i < 4; ++i)
-        send_param_write(param_values[std::size_t(i)]);
-    acquisition_on = 1;
+        send_param_write(link_state.param_values[std::size_t(i)]);
+    link_state.acquisition_on = 1;
     send_start_acquisition();
     connect_command();
-    ASSERT_TRUE(wait_until([] { return ring_write.load() >= 2000; }));
-    acquisition_on = 0;
+    ASSERT_TRUE(wait_until([] { return link_state.ring_write.load() >= 2000; }));
+    link_state.acquisition_on = 0;
 
     const std::vector<sim::MessageRecord> got = s.take_messages();
     ASSERT_GT(got.size(), 100u);
@@ -387,15 +387,15 @@ TEST_F(SocketThreadTest, AStreamOfJunkKeepsTheBufferSmallAndTheSamplesComeAgain)
     options.max_block = 20;
     sim::Simulator& s = start_simulator(options);
     start_connected();
-    acquisition_on = 1;
+    link_state.acquisition_on = 1;
     send_start_acquisition();
-    ASSERT_TRUE(wait_until([] { return ring_write.load() >= 200; }));
+    ASSERT_TRUE(wait_until([] { return link_state.ring_write.load() >= 200; }));
     s.inject(sim::Fault::Junk);
     ASSERT_TRUE(wait_until([&] { return s.stats().faults == 1; }));
-    const std::uint32_t stored = ring_write.load();
-    ASSERT_TRUE(wait_until([&] { return ring_write.load() >= stored + 2000; }, 20s));
-    acquisition_on = 0;
-    SckTrd* thread = link_thread.load();
+    const std::uint32_t stored = link_state.ring_write.load();
+    ASSERT_TRUE(wait_until([&] { return link_state.ring_write.load() >= stored + 2000; }, 20s));
+    link_state.acquisition_on = 0;
+    SckTrd* thread = link_state.link_thread.load();
     thread->Stop();
     thread->Join();
     EXPECT_LE(thread->reply_buffer_capacity(), ReplyReader::kKeptBuffer);
@@ -455,7 +455,7 @@ TEST_F(SocketThreadTest, ShutdownEndsEveryWaitAtOnce)
     link_start();
     std::this_thread::sleep_for(100ms);
     EXPECT_LT(shutdown_time(), 1s);
-    EXPECT_EQ(link_thread.load(), nullptr);
+    EXPECT_EQ(link_state.link_thread.load(), nullptr);
 
     // Waiting for a reply the controller delays.
     sim::Options options;
@@ -494,7 +494,7 @@ TEST_F(SocketThreadTest, ShutdownAtAnyMomentOfARunningLink)
     for (int round = 0; round < 25; ++round) {
         link_state_reset();
         select_interface("127.0.0.1");
-        acquisition_on = 1;
+        link_state.acquisition_on = 1;
         link_start();
         send_start_acquisition();
         connect_command();

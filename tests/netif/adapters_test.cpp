@@ -17,7 +17,7 @@ const Bytes file_mac_a(mac_a.begin(), mac_a.end());
 // The adapter remembered in the settings file.
 Bytes file_mac()
 {
-    const Bytes b = read_file(settings_path);
+    const Bytes b = read_file(link_state.settings_path);
     return b.size() == 29 ? Bytes(b.begin() + 1, b.begin() + 7) : Bytes {};
 }
 
@@ -54,19 +54,19 @@ TEST_F(Adapters, WithoutARememberedAdapterTheFirstEthernetOneIsSelectedAndSaved)
                        adapter("eth0", mac_a, "192.168.10.20", "255.255.255.0", "192.168.10.1"),
                        adapter("eth1", mac_b, "10.0.0.5")};
     EXPECT_TRUE(netif_poll());  // flags changed: repaint
-    EXPECT_EQ(adapter_count, 3);
-    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED | NETIF_HAS_ADDRESS);
-    EXPECT_EQ(netif_flags_shown, netif_flags.load());
+    EXPECT_EQ(link_state.adapter_count, 3);
+    EXPECT_EQ(link_state.netif_flags.load(), NETIF_SELECTED | NETIF_HAS_ADDRESS);
+    EXPECT_EQ(link_state.netif_flags_shown, link_state.netif_flags.load());
     EXPECT_EQ(file_mac(), file_mac_a);  // written at once
-    EXPECT_EQ(netif_mac, mac_a);
-    EXPECT_EQ((std::array {netif_local_ip.load(), netif_mask.load(), netif_gateway.load()}),
+    EXPECT_EQ(link_state.netif_mac, mac_a);
+    EXPECT_EQ((std::array {link_state.netif_local_ip.load(), link_state.netif_mask.load(), link_state.netif_gateway.load()}),
               (std::array {inet_addr("192.168.10.20"), inet_addr("255.255.255.0"), inet_addr("192.168.10.1")}));
-    EXPECT_STREQ(netif_adapter.AdapterName, "eth0");
+    EXPECT_STREQ(link_state.netif_adapter.AdapterName, "eth0");
 
     // Nothing changed: no enumeration, no repaint.
     set_text(source.adapters[1].Description, "changed");
     EXPECT_FALSE(netif_poll());
-    EXPECT_STREQ(adapter_list[1].Description, "eth0");
+    EXPECT_STREQ(link_state.adapter_list[1].Description, "eth0");
 }
 
 TEST_F(Adapters, AdapterWithoutAddressWaitsUntilItGetsOne)
@@ -74,28 +74,28 @@ TEST_F(Adapters, AdapterWithoutAddressWaitsUntilItGetsOne)
     // An address text that does not convert counts as no address.
     source.adapters = {adapter("eth0", mac_a, "garbage", "0.0.0.0")};
     EXPECT_TRUE(netif_poll());
-    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED);
-    EXPECT_EQ(netif_local_ip.load(), 0u);
+    EXPECT_EQ(link_state.netif_flags.load(), NETIF_SELECTED);
+    EXPECT_EQ(link_state.netif_local_ip.load(), 0u);
 
     // Still no address: re-enumerated on every tick (the list follows the source), flags as before.
     set_text(source.adapters[0].Description, "renamed");
     EXPECT_FALSE(netif_poll());
-    EXPECT_STREQ(adapter_list[0].Description, "renamed");
-    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED);
+    EXPECT_STREQ(link_state.adapter_list[0].Description, "renamed");
+    EXPECT_EQ(link_state.netif_flags.load(), NETIF_SELECTED);
 
     set_text(source.adapters[0].IpAddressList.IpAddress, "192.168.10.20");
     EXPECT_TRUE(netif_poll());
-    EXPECT_EQ(netif_flags.load(), NETIF_SELECTED | NETIF_HAS_ADDRESS);
-    EXPECT_EQ(netif_local_ip.load(), inet_addr("192.168.10.20"));
+    EXPECT_EQ(link_state.netif_flags.load(), NETIF_SELECTED | NETIF_HAS_ADDRESS);
+    EXPECT_EQ(link_state.netif_local_ip.load(), inet_addr("192.168.10.20"));
 }
 
 TEST_F(Adapters, NoUsableAdapterLeavesNothingSelected)
 {
     source.adapters = {adapter("tun0", {}, "10.8.0.2")};
     netif_poll();
-    EXPECT_EQ(adapter_count, 1);
-    EXPECT_EQ(netif_flags.load(), 0);
-    EXPECT_EQ(settings.mac, MacAddress {});
+    EXPECT_EQ(link_state.adapter_count, 1);
+    EXPECT_EQ(link_state.netif_flags.load(), 0);
+    EXPECT_EQ(link_state.settings.mac, MacAddress {});
 
     // The source reports two interfaces but fills one record: the other stays zero and is
     // skipped.
@@ -105,42 +105,42 @@ TEST_F(Adapters, NoUsableAdapterLeavesNothingSelected)
     short_source.adapters = {adapter("tun0", {}, "10.8.0.2")};
     adapter_source_set(&short_source);
     adapters_enumerate();
-    ASSERT_EQ(adapter_count, 2);
-    EXPECT_EQ(adapter_list[1].AddressLength, 0u);
-    EXPECT_STREQ(adapter_list[1].Description, "");
+    ASSERT_EQ(link_state.adapter_count, 2);
+    EXPECT_EQ(link_state.adapter_list[1].AddressLength, 0u);
+    EXPECT_STREQ(link_state.adapter_list[1].Description, "");
     adapters_match_saved();
-    EXPECT_EQ(netif_flags.load(), 0);
+    EXPECT_EQ(link_state.netif_flags.load(), 0);
 }
 
 TEST_F(Adapters, FailedQueryOrRememberedAdapterAbsentClearsTheSelectionUntilItIsBack)
 {
     source.adapters = {adapter("eth0", mac_a, "192.168.10.20")};
     netif_poll();
-    ASSERT_EQ(netif_flags.load(), 3);
+    ASSERT_EQ(link_state.netif_flags.load(), 3);
 
     // A failed query empties the list; the next tick tries again.
     source.adapters.push_back(adapter("eth1", mac_b, "10.0.0.5"));
     source.fail = true;
     EXPECT_TRUE(netif_poll());
-    EXPECT_EQ(adapter_count, 0);
-    EXPECT_EQ(netif_flags.load() & 3, 0);
+    EXPECT_EQ(link_state.adapter_count, 0);
+    EXPECT_EQ(link_state.netif_flags.load() & 3, 0);
     source.fail = false;
     EXPECT_TRUE(netif_poll());
-    EXPECT_EQ(adapter_count, 2);
-    EXPECT_EQ(netif_flags.load(), 3);
+    EXPECT_EQ(link_state.adapter_count, 2);
+    EXPECT_EQ(link_state.netif_flags.load(), 3);
 
     // The adapter goes away, others appear in its place: none of them is taken instead.
     source.adapters = {adapter("eth1", mac_b, "10.0.0.5"), adapter("wlan0", {2, 1, 2, 3, 4, 5}, "10.0.1.5"),
                        adapter("eth2", {2, 1, 2, 3, 4, 6}, "10.0.2.5")};
     EXPECT_TRUE(netif_poll());
-    EXPECT_EQ(netif_flags.load() & 3, 0);
-    EXPECT_EQ(settings.mac, mac_a);  // still remembered, not replaced
+    EXPECT_EQ(link_state.netif_flags.load() & 3, 0);
+    EXPECT_EQ(link_state.settings.mac, mac_a);  // still remembered, not replaced
     EXPECT_EQ(file_mac(), file_mac_a);
 
     // It comes back, last in the list: selected again.
     source.adapters.push_back(adapter("eth0", mac_a, "192.168.10.21"));
     EXPECT_TRUE(netif_poll());
-    EXPECT_EQ(netif_mac, mac_a);
-    EXPECT_EQ(netif_flags.load(), 3);
+    EXPECT_EQ(link_state.netif_mac, mac_a);
+    EXPECT_EQ(link_state.netif_flags.load(), 3);
     EXPECT_EQ(netif_ip_text(), "192.168.10.21");
 }

@@ -60,7 +60,7 @@ protected:
     // Remembers an adapter as the program start would: in the settings and selected.
     void remember(const MacAddress& mac)
     {
-        settings.mac = mac;
+        link_state.settings.mac = mac;
         ASSERT_TRUE(settings_save());
         adapters_enumerate();
         adapters_match_saved();
@@ -88,8 +88,8 @@ protected:
         const auto ranges = list->selectedRanges();
         text += QStringLiteral(" h%1 | ").arg(ranges.size() == 1 ? ranges.first().topRow() : -1);
         text += cell(window->ListView_netif_select, 0, 0) + " | " + cell(window->ListView_netif_select, 0, 1);
-        text += " | " + mac_text(settings.mac) + " " + mac_text(netif_mac_copy()) + " "
-            + QString::number(netif_flags.load());
+        text += " | " + mac_text(link_state.settings.mac) + " " + mac_text(netif_mac_copy()) + " "
+            + QString::number(link_state.netif_flags.load());
         return text.toStdString();
     }
 
@@ -140,11 +140,11 @@ TEST_F(NetifSetWindow, ListsNumberedAdaptersMarksAndHighlightsTheRemembered)
                                        "Server DHCP=10.0.0.2", "Stato DHCP=Abilitato"}));
 
     // Highlighting another row shows its properties only: nothing is selected or saved.
-    const Bytes file = read_file(settings_path);
+    const Bytes file = read_file(link_state.settings_path);
     highlight(0);
     EXPECT_EQ(details().value(1), "Indirizzo IP=192.168.1.20");
     EXPECT_EQ(state(), "010 h0 | " + B + " | Scheda B | " + B + " " + B + " 3");
-    EXPECT_EQ(read_file(settings_path), file);
+    EXPECT_EQ(read_file(link_state.settings_path), file);
 }
 
 TEST_F(NetifSetWindow, WithoutRememberedAdapterTheFirstRowIsHighlightedAndNothingMarked)
@@ -168,13 +168,13 @@ TEST_F(NetifSetWindow, WithoutRememberedAdapterTheFirstRowIsHighlightedAndNothin
 TEST_F(NetifSetWindow, RememberedAdapterNotInUseShowsItsAddressOnly)
 {
     // Remembered, but the link's interface is another one (or none at all).
-    settings.mac = mac_c;
+    link_state.settings.mac = mac_c;
     source.adapters.erase(source.adapters.begin() + 2);
     open();
     EXPECT_EQ(state(), "00 h0 | " + C + " | " + none + " | " + C + " 00-00-00-00-00-00 0");
 
     // Two records with the remembered address: the last one is marked and highlighted.
-    settings.mac = mac_a;
+    link_state.settings.mac = mac_a;
     source.adapters.push_back(adapter("Scheda A bis", mac_a, "0.0.0.0"));
     adapters_enumerate();
     window->Timer_comTimer();
@@ -188,17 +188,17 @@ TEST_F(NetifSetWindow, SelectingAnAdapterMakesItTheInterfaceAndSavesItWhenItChan
     highlight(1);
     select();
     EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 7");
-    const Bytes file = read_file(settings_path);
+    const Bytes file = read_file(link_state.settings_path);
     ASSERT_EQ(file.size(), 29u);
     EXPECT_EQ(Bytes(file.begin() + 1, file.begin() + 7), Bytes(mac_b.begin(), mac_b.end()));
 
     // Selecting the remembered adapter again: whatever is in the file stays there, the
     // link's flags are set again.
     const Bytes sentinel {'k', 'e', 'e', 'p'};
-    write_file(settings_path, sentinel);
-    netif_flags = 0;
+    write_file(link_state.settings_path, sentinel);
+    link_state.netif_flags = 0;
     select();
-    EXPECT_EQ(read_file(settings_path), sentinel);
+    EXPECT_EQ(read_file(link_state.settings_path), sentinel);
     EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 7");
 
     // A double click on a row selects it too; an adapter still without an address gets the
@@ -219,13 +219,13 @@ TEST_F(NetifSetWindow, AChoiceThatCannotBeSavedIsReportedAndKept)
     // The file's folder is taken by a plain file: nothing can be written there, by root
     // neither.
     write_file(dir.path() / "plain", {'x'});
-    settings_path = (dir.path() / "plain" / "ethernet_set.dat").string();
+    link_state.settings_path = (dir.path() / "plain" / "ethernet_set.dat").string();
     highlight(1);
     select();
     ASSERT_EQ(recorder.messages().size(), 1u);
     const RecordedMessage m = recorder.messages()[0];
     EXPECT_EQ(m.icon, MessageIcon::Warning);
-    EXPECT_TRUE(m.text.contains(QString::fromStdString(settings_path))) << m.text.toStdString();
+    EXPECT_TRUE(m.text.contains(QString::fromStdString(link_state.settings_path))) << m.text.toStdString();
     EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 7");
 
     // Selecting it again has nothing to save and says nothing.
@@ -238,14 +238,14 @@ TEST_F(NetifSetWindow, RowsThatCannotCarryTheLinkAreNotSelected)
     remember(mac_a);
     source.adapters.push_back(AdapterRecord {});
     open();
-    const Bytes file = read_file(settings_path);
+    const Bytes file = read_file(link_state.settings_path);
     const std::string kept = " | " + A + " | Scheda A | " + A + " " + A + " 3";
 
     // A record without a hardware address.
     highlight(3);
     select();
     EXPECT_EQ(state(), "1000 h3" + kept);
-    EXPECT_EQ(read_file(settings_path), file);
+    EXPECT_EQ(read_file(link_state.settings_path), file);
 
     // A row left over from a longer list, before the next refresh rebuilds it.
     highlight(2);
@@ -305,7 +305,7 @@ TEST_F(NetifSetWindow, ListIsRebuiltOnlyWhenTheCountChangesToAnotherNonZeroValue
     open();
     list = window->ListView_list_netif;
     EXPECT_EQ(list->rowCount(), 4);
-    EXPECT_EQ(adapter_count, 4);
+    EXPECT_EQ(link_state.adapter_count, 4);
 
     // ...and its own timer picks up the next change of the number.
     source.adapters.resize(2);

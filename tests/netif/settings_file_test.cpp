@@ -28,7 +28,7 @@ Bytes default_file()
 // The file the settings in memory make (every field of the record).
 Bytes file_of_settings()
 {
-    const auto record = settings_encode(settings);
+    const auto record = settings_encode(link_state.settings);
     Bytes b(1 + record.size(), settings_check_byte(record.data()));
     std::copy(record.begin(), record.end(), b.begin() + 1);
     return b;
@@ -53,8 +53,8 @@ protected:
 TEST_F(SettingsFile, MissingFileIsCreatedWithTheDefaults)
 {
     settings_load();
-    EXPECT_EQ(fs::path(settings_dir), fs::current_path());
-    EXPECT_EQ(fs::path(settings_path), file());
+    EXPECT_EQ(fs::path(link_state.settings_dir), fs::current_path());
+    EXPECT_EQ(fs::path(link_state.settings_path), file());
     EXPECT_EQ(file_of_settings(), default_file());
     EXPECT_EQ(read_file(file()), default_file());
     EXPECT_EQ(entries_in(dir.path()), 1u);  // no temporary file left behind
@@ -63,16 +63,16 @@ TEST_F(SettingsFile, MissingFileIsCreatedWithTheDefaults)
 TEST_F(SettingsFile, SavedRecordLoadsBackFieldForField)
 {
     settings_load();
-    settings.mac = {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
-    settings.server_ip = 0x0A000001;
-    settings.server_port = 0xBEEF;
-    settings.y_max = -5;
-    settings.y_min = -32768;
-    settings.reserved_16 = {1, 2, 3, 4};
-    settings.view_flags = VIEW_FIXED_SCALE;
-    settings.trigger_mode = 2;
-    settings.event_channel = 19;
-    settings.reserved_26 = {0xFE, 0xFF};
+    link_state.settings.mac = {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
+    link_state.settings.server_ip = 0x0A000001;
+    link_state.settings.server_port = 0xBEEF;
+    link_state.settings.y_max = -5;
+    link_state.settings.y_min = -32768;
+    link_state.settings.reserved_16 = {1, 2, 3, 4};
+    link_state.settings.view_flags = VIEW_FIXED_SCALE;
+    link_state.settings.trigger_mode = 2;
+    link_state.settings.event_channel = 19;
+    link_state.settings.reserved_26 = {0xFE, 0xFF};
     ASSERT_TRUE(settings_save());
 
     // The fields at their places; the check byte is proven by the load below taking it.
@@ -83,18 +83,18 @@ TEST_F(SettingsFile, SavedRecordLoadsBackFieldForField)
     EXPECT_EQ(Bytes(bytes.begin() + 13, bytes.begin() + 17), (Bytes {0xFB, 0xFF, 0x00, 0x80}));
     EXPECT_EQ(Bytes(bytes.begin() + 21, bytes.begin() + 27), (Bytes {0x01, 0, 0, 0, 2, 19}));
 
-    settings = EthernetSettings {};
+    link_state.settings = EthernetSettings {};
     settings_load();
     EXPECT_EQ(file_of_settings(), bytes);
 
     // A sound file with a trigger mode or event the window has no item for: first items.
-    settings.trigger_mode = 3;
-    settings.event_channel = 20;
+    link_state.settings.trigger_mode = 3;
+    link_state.settings.event_channel = 20;
     ASSERT_TRUE(settings_save());
     settings_load();
-    EXPECT_EQ(settings.trigger_mode.load(), 0);
-    EXPECT_EQ(settings.event_channel.load(), 0);
-    EXPECT_EQ(settings.server_port, 0xBEEF);
+    EXPECT_EQ(link_state.settings.trigger_mode.load(), 0);
+    EXPECT_EQ(link_state.settings.event_channel.load(), 0);
+    EXPECT_EQ(link_state.settings.server_port, 0xBEEF);
 }
 
 TEST_F(SettingsFile, WrongSizeOrCheckByteIsReplacedByTheDefaults)
@@ -108,7 +108,7 @@ TEST_F(SettingsFile, WrongSizeOrCheckByteIsReplacedByTheDefaults)
 
     for (const Bytes& content : {bad_check, Bytes(good.begin(), good.end() - 1), long_file, Bytes {}}) {
         write_file(file(), content);
-        settings.y_max = 1;
+        link_state.settings.y_max = 1;
         settings_load();
         EXPECT_EQ(file_of_settings(), default_file());
         EXPECT_EQ(read_file(file()), default_file());
@@ -116,10 +116,10 @@ TEST_F(SettingsFile, WrongSizeOrCheckByteIsReplacedByTheDefaults)
 
     write_file(file(), good);
     settings_load();
-    EXPECT_EQ(settings.mac[0], 0x11);
+    EXPECT_EQ(link_state.settings.mac[0], 0x11);
     // All zero is a valid file too (the check byte matches): read, not rewritten.
     write_file(file(), Bytes(29, 0));
-    settings.y_max = 123;
+    link_state.settings.y_max = 123;
     settings_load();
     EXPECT_EQ(file_of_settings(), Bytes(29, 0));
     EXPECT_EQ(read_file(file()), Bytes(29, 0));
@@ -139,7 +139,7 @@ TEST_F(SettingsFile, FolderInPlaceOfTheFileIsLeftAlone)
 TEST_F(SettingsFile, FifoInPlaceOfTheFileIsNeverWaitedOn)
 {
     ASSERT_EQ(::mkfifo(file().c_str(), 0644), 0);
-    settings.y_max = 1;
+    link_state.settings.y_max = 1;
     auto load = std::async(std::launch::async, [] { settings_load(); });
     // A load stuck on the FIFO is released by a writer that comes and goes, so that the
     // test fails instead of hanging.

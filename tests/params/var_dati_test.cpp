@@ -106,7 +106,7 @@ TEST_F(VarDatiTest, OpensOnTheFirstValueCellAndOnlyValueCellsTakeTheCursor)
     EXPECT_EQ(window->grid_row, 5);
     QTest::keyClicks(&editor(), "8");
     EXPECT_EQ(window->cellText(2, 5), "8");
-    EXPECT_EQ(param_values[4], 8.0f);
+    EXPECT_EQ(link_state.param_values[4], 8.0f);
 
     // Tab leaves the grid for the button and comes back to the editor, on the same cell.
     ASSERT_TRUE(editor().hasFocus());
@@ -122,7 +122,7 @@ TEST_F(VarDatiTest, OpensOnTheFirstValueCellAndOnlyValueCellsTakeTheCursor)
 TEST_F(VarDatiTest, EnterSendsTheCellsParameterWriteButNeverAnIncompleteText)
 {
     MessageRecorder recorder;
-    param_values[4] = 7.0f;
+    link_state.param_values[4] = 7.0f;
     open();
     type("1");
     enter();
@@ -138,9 +138,9 @@ TEST_F(VarDatiTest, EnterSendsTheCellsParameterWriteButNeverAnIncompleteText)
     EXPECT_EQ(editor().text(), "-");
     enter();
 
-    EXPECT_EQ(param_values[0], 1.0f);
-    EXPECT_EQ(param_values[200], -2.5f);
-    EXPECT_EQ(param_values[4], 7.0f);
+    EXPECT_EQ(link_state.param_values[0], 1.0f);
+    EXPECT_EQ(link_state.param_values[200], -2.5f);
+    EXPECT_EQ(link_state.param_values[4], 7.0f);
     EXPECT_EQ(recorder.messages().size(), 1u);
     EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00},
                                                  {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00}}));
@@ -155,7 +155,7 @@ TEST_F(VarDatiTest, CommaLocaleTypesAndShowsWithTheComma)
 {
     MessageRecorder recorder;
     QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-    param_values[1] = 0.5f;
+    link_state.param_values[1] = 0.5f;
     open();
     EXPECT_EQ(window->cellText(2, 2), "0,5");
     type("1.5"); // the point is not this locale's separator
@@ -163,7 +163,7 @@ TEST_F(VarDatiTest, CommaLocaleTypesAndShowsWithTheComma)
     type("1,5,");
     EXPECT_EQ(editor().text(), "1,5");
     enter();
-    EXPECT_EQ(param_values[0], 1.5f);
+    EXPECT_EQ(link_state.param_values[0], 1.5f);
     window->selectValueCell(2);
     enter(); // the shown "0,5" converts back
     EXPECT_TRUE(recorder.messages().empty());
@@ -176,7 +176,7 @@ TEST_F(VarDatiTest, CommaLocaleTypesAndShowsWithTheComma)
 TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
 {
     MessageRecorder recorder;
-    param_values[1] = 1e20f; // shown as "1.00000002004088E20"
+    link_state.param_values[1] = 1e20f; // shown as "1.00000002004088E20"
     open();
     QGuiApplication::clipboard()->setText("abc");
     const struct {
@@ -210,12 +210,12 @@ TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
         window->selectValueCell(c.row);
         c.edit();
         const QString shown = window->cellText(2, c.row);
-        const float stored = param_values[std::size_t(c.row - 1)];
+        const float stored = link_state.param_values[std::size_t(c.row - 1)];
         recorder.clear();
         enter();
         EXPECT_EQ(queue_count(), 0) << c.what;
         EXPECT_EQ(window->cellText(2, c.row), shown) << c.what;
-        EXPECT_EQ(param_values[std::size_t(c.row - 1)], stored) << c.what;
+        EXPECT_EQ(link_state.param_values[std::size_t(c.row - 1)], stored) << c.what;
         const auto messages = recorder.messages();
         ASSERT_EQ(messages.size(), 1u) << c.what;
         EXPECT_EQ(messages[0].title + ": " + messages[0].text,
@@ -223,7 +223,7 @@ TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
                   "[-3.40282346638529E38  e  3.40282346638529E38] !");
     }
     EXPECT_EQ(window->cellText(2, 2), "E40");
-    EXPECT_NE(param_values[1], 0.0f) << "a refused text is not stored as 0 while it is typed";
+    EXPECT_NE(link_state.param_values[1], 0.0f) << "a refused text is not stored as 0 while it is typed";
 
     // What the key filter cleans is a number and goes out.
     recorder.clear();
@@ -232,19 +232,19 @@ TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
     EXPECT_EQ(editor().text(), "1.23");
     enter();
     EXPECT_TRUE(recorder.messages().empty());
-    EXPECT_EQ(param_values[0], 1.23f);
+    EXPECT_EQ(link_state.param_values[0], 1.23f);
     EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x9D, 0x70, 0xA4}}));
 }
 
 TEST_F(VarDatiTest, HiddenInstanceTouchesNothing)
 {
-    param_values[7] = 3.0f;
+    link_state.param_values[7] = 3.0f;
     {
         TForm_var_dati hidden;
         Form_var_dati = &hidden;
     }
     EXPECT_EQ(Form_var_dati, nullptr) << "the pointer is reset when its window goes";
-    EXPECT_EQ(param_values[7], 3.0f);
+    EXPECT_EQ(link_state.param_values[7], 3.0f);
     EXPECT_EQ(queue_count(), 0);
 }
 
@@ -269,8 +269,8 @@ auto darker(int lightness)
 
 TEST_F(VarDatiTest, DrawsHeaderNamesAndValues)
 {
-    param_values[1] = -2.5f;
-    param_values[2] = -FLT_MAX;
+    link_state.param_values[1] = -2.5f;
+    link_state.param_values[2] = -FLT_MAX;
     open();
     QTableWidget* grid = window->StringGrid_var_dati;
     const QImage shot = grid->grab().toImage();

@@ -128,12 +128,12 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
     // Discovery on loopback finds the simulator; then no new socket can be made, so every
     // connect pass fails to create its stream socket.
     {
-        std::lock_guard guard(netif_lock);
-        netif_adapter = loopback_adapter();
-        netif_adapter.Index = ::if_nametoindex("lo");
+        std::lock_guard guard(link_state.netif_lock);
+        link_state.netif_adapter = loopback_adapter();
+        link_state.netif_adapter.Index = ::if_nametoindex("lo");
     }
-    netif_local_ip = htonl(INADDR_LOOPBACK);
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    link_state.netif_local_ip = htonl(INADDR_LOOPBACK);
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     build_poll_message();
     build_discovery_message();
 
@@ -145,13 +145,13 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
         message_box(QString::fromStdString(text), QStringLiteral("Error"), MessageIcon::Stop);
     };
     link_start();
-    ASSERT_TRUE(wait_until([] { return link_thread.load()->Suspended(); }));
+    ASSERT_TRUE(wait_until([] { return link_state.link_thread.load()->Suspended(); }));
     const FileLimit no_new_files;
     // The window's Connect.
     send_channel_config();
     set_connection_state(LINK_CONNECTING);
-    link_mode = mode_run;
-    link_thread.load()->Resume();
+    link_state.link_mode = mode_run;
+    link_state.link_thread.load()->Resume();
 
     const std::vector<std::string> once = {"Error create socket, (er-code): " + std::to_string(EMFILE),
                                            "Error Create Socket!"};
