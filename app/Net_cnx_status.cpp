@@ -5,7 +5,7 @@
 
 #include "Fz_netif.h"
 #include "Globvar.h"
-#include "Graph_draw.h"
+#include "Canvas.h"
 #include "Scknet.h"
 
 #include <QAction>
@@ -20,12 +20,6 @@
 
 namespace {
 
-constexpr Color kRed = 0x0000FF;
-constexpr Color kGreen = 0x00FF00;
-constexpr Color kYellow = 0x00FFFF;
-constexpr Color kBlue = 0xFF0000;
-constexpr Color kGrey = 0x808080;
-constexpr Color kBlack = 0x000000;
 constexpr int kPictureColumn = 28; // left part of panels 0 and 1 holding their picture
 constexpr int kIndicatorWidth = 12;
 constexpr std::uint32_t kBlinkMs = 500;
@@ -106,32 +100,32 @@ StatusPanelLook status_panel_look(int index)
     switch (index) {
     case 0:
         if (nflags & NETIF_SELECTED)
-            return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), kBlack, false,
-                    (nflags & NETIF_HAS_ADDRESS) ? kGreen : kYellow};
-        return {noAddress, kRed, false, kRed};
+            return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), clBlack, false,
+                    (nflags & NETIF_HAS_ADDRESS) ? clLime : clYellow};
+        return {noAddress, clRed, false, clRed};
     case 1:
         if ((controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
             (nflags & NETIF_HAS_ADDRESS))
-            return {QStringLiteral("IP: ") + dotted(controller_ip.load()), kBlack, false, kGreen};
-        return {noAddress, kRed, false, kRed};
+            return {QStringLiteral("IP: ") + dotted(controller_ip.load()), clBlack, false, clLime};
+        return {noAddress, clRed, false, clRed};
     case 2:
         if (state == LINK_OFF)
-            return {QStringLiteral("COM Off"), kBlack, false, 0, true};
+            return {QStringLiteral("COM Off"), clBlack, false, 0, true};
         if (state == LINK_CONNECTED)
-            return {QStringLiteral("Connesso"), kBlack, false, kGreen};
+            return {QStringLiteral("Connesso"), clBlack, false, clLime};
         if (link_status.load() & LINK_BLINK)
-            return {QStringLiteral("COM Error"), kRed, true, kRed};
-        return {QString(), kBlack, false, 0, true};
+            return {QStringLiteral("COM Error"), clRed, true, clRed};
+        return {QString(), clBlack, false, 0, true};
     case 3:
         if (state != LINK_CONNECTED)
-            return {QStringLiteral("-----"), kGrey, false, 0, true};
+            return {QStringLiteral("-----"), clGray, false, 0, true};
         if (!acquisition_on.load())
-            return {QStringLiteral("CMP-Off"), kBlack, false, 0, true};
+            return {QStringLiteral("CMP-Off"), clBlack, false, 0, true};
         if (settings.trigger_mode.load() == 0 ||
             (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
                 (TRIGGER_CAPTURED | TRIGGER_SHOWING))
-            return {QStringLiteral("CMP-On"), kBlue, true, kGreen};
-        return {QStringLiteral("Trigger-WAIT"), kBlack, true, kYellow};
+            return {QStringLiteral("CMP-On"), clBlue, true, clLime};
+        return {QStringLiteral("Trigger-WAIT"), clBlack, true, clYellow};
     default:
         return {};
     }
@@ -219,7 +213,7 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
         return; // the two plain panels stay empty
     const StatusPanelLook look = status_panel_look(index);
     // The controller's address means nothing without a usable interface: it is forgotten.
-    if (index == 1 && look.indicator == kRed)
+    if (index == 1 && look.indicator == clRed)
         controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
     const Color background = StatusBar_net_com->backgroundColor();
 

@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr Color kTitleBlue = 0xFF0000;
-constexpr Color kTitleNavy = 0x800000;
 constexpr int kHalfCursorHandle = 10;
 // Left of the plot, in screen pixels: the Y title's inset from the area's left edge, the gap
 // between the title and the labels, and the gap between the labels and the ticks.
@@ -44,10 +42,10 @@ const QString& Diagramx::LabelText(double value, const QString& format)
 bool Diagramx::LayoutPlot(DrawArea& area, ViewState& v)
 {
     Canvas& canvas = *area.canvas;
-    SetFont(canvas, 10, true, kTitleBlue);
+    SetFont(canvas, 10, true, clBlue);
     titleYWidth = std::uint16_t(canvas.TextWidth(titleY));
     titleTHeight = std::uint16_t(canvas.TextHeight(titleT));
-    SetFont(canvas, 12, true, kTitleNavy);
+    SetFont(canvas, 12, true, clNavy);
     titleHeight = std::uint16_t(canvas.TextHeight(title) + 4);
     SetFont(canvas, 8, false, clBlack);
     labelHeight_ = canvas.TextHeight(QStringLiteral("0"));
@@ -153,7 +151,7 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
     canvas.pen.width = 1;
     canvas.pen.style = PenStyle::Solid;
 
-    SetFont(canvas, 10, true, kTitleBlue);
+    SetFont(canvas, 10, true, clBlue);
     {
         const int h = canvas.TextHeight(titleY);
         const int top = area.top + ((area.height - h) >> 1);
@@ -211,13 +209,13 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
     canvas.pen.width = 1;
     canvas.pen.style = PenStyle::Solid;
 
-    SetFont(canvas, 12, true, kTitleNavy);
+    SetFont(canvas, 12, true, clNavy);
     {
         const int w = canvas.TextWidth(title);
         const int left = area.left + ((area.width - w) >> 1);
         DrawText(canvas, rect_ltrb(left, area.top + 4, left + w, area.top + titleHeight), 2, title);
     }
-    SetFont(canvas, 10, true, kTitleBlue);
+    SetFont(canvas, 10, true, clBlue);
     {
         titleTWidth = std::uint16_t(canvas.TextWidth(titleT));
         const int left = area.left + ((area.width - titleTWidth) >> 1);

@@ -1,7 +1,7 @@
 #include "Var_dati.h"
 
 #include "Globvar.h"
-#include "Graph_draw.h"
+#include "Canvas.h"
 #include "Netcom.h"
 #include "NumberFormat.h"
 #include "Param_names.h"
@@ -45,9 +45,6 @@ constexpr int kMinValuePoints = 7;
 constexpr int kTextIndent = 4;      // DrawText adds one more pixel: text 5 pixels in
 constexpr int kValueRightGap = 4;
 
-constexpr Color clBlue = 0xFF0000;
-constexpr Color clNavy = 0x800000;
-constexpr Color clGreen = 0x008000;
 
 const QString kHeaderTexts[3] = {QStringLiteral("N°"), QStringLiteral("Nome"), QStringLiteral("Dato")};
 

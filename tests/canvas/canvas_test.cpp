@@ -1,4 +1,5 @@
-#include "paint_support.h"
+#include "Canvas.h"
+#include "pixel_support.h"
 
 #include <QBuffer>
 #include <QFontMetrics>

@@ -1,4 +1,4 @@
-#include "Graph_draw.h"
+#include "Canvas.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -9,16 +9,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
-
-QColor to_qcolor(Color c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-Color from_qcolor(const QColor& c)
-{
-    return Color(c.red()) | (Color(c.green()) << 8) | (Color(c.blue()) << 16);
-}
 
 Canvas::Canvas(QImage* image) : image_(image) {}
 

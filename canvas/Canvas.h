@@ -2,11 +2,10 @@
 // The drawing surface shared by the diagram, the status bar, the parameter grid and the
 // printed page: a canvas with its own pen, brush and font (as the drawing code sets them),
 // over a QPainter, and the small drawing operations built on it.
-//
-// Colours are kept everywhere as 24-bit values in blue-green-red order (0x0000FF is red);
-// to_qcolor() is the one place where they become Qt colours.
 
-#include <QColor>
+#include "Color.h"
+#include "Palette.h"
+
 #include <QFont>
 #include <QGlyphRun>
 #include <QPen>
@@ -18,15 +17,6 @@
 
 #include <cstdint>
 #include <memory>
-
-using Color = std::uint32_t; // 0xBBGGRR
-
-constexpr Color clWhite = 0xFFFFFF;
-constexpr Color clGray = 0x808080;
-constexpr Color clBlack = 0x000000;
-
-QColor to_qcolor(Color c);
-Color from_qcolor(const QColor& c);
 
 // A rectangle given by its edges, right and bottom exclusive.
 inline QRect rect_ltrb(int left, int top, int right, int bottom)
