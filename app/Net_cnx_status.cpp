@@ -233,7 +233,7 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
         DrawImageCentered(canvas, rect_ltrb(left, top, left + kPictureColumn, bottom),
                           reinterpret_cast<const unsigned char*>(picture.constData()),
                           std::size_t(picture.size()));
-        DrawText(canvas, rect_ltrb(left + kPictureColumn, top, right, bottom), 0, look.text);
+        DrawText(canvas, rect_ltrb(left + kPictureColumn, top, right, bottom), TextAlign::Left, look.text);
     } else {
         canvas.TextRect(rect, left + 2, top + 2, look.text);
     }

@@ -162,16 +162,23 @@ private:
     std::unique_ptr<WidthEntry[]> widths_;
 };
 
-// Text in a rectangle, vertically centred; alignment 0 left (one pixel in), 1 right,
-// 2 centred. The rectangle is filled with the brush colour first.
-void DrawText(Canvas& canvas, const QRect& rect, int alignment, const QString& text);
+// Where a text sits across its rectangle: Left starts one pixel in.
+enum class TextAlign { Left, Right, Centre };
+// Which way a bevelled box's edges make it look: lit top-left, or lit bottom-right.
+enum class BevelLook { Raised, Lowered };
+// Whether a bevelled box gets a one-pixel black outline around its edges.
+enum class Outline { None, Black };
+
+// Text in a rectangle, vertically centred. The rectangle is filled with the brush colour
+// first.
+void DrawText(Canvas& canvas, const QRect& rect, TextAlign alignment, const QString& text);
 // Fills the canvas's whole surface.
 void FillCanvas(Canvas& canvas, Color color);
 void FillBox(Canvas& canvas, int x, int y, int width, int height, Color color);
 // A box with 3-D edges of the given width, optionally outlined in black and captioned.
 void DrawBevelBox(Canvas& canvas, int left, int top, int right, int bottom, Color face,
-                  std::uint8_t bevelWidth, std::uint8_t raised, std::uint8_t outline,
-                  std::uint8_t alignment, const QString& caption);
+                  std::uint8_t bevelWidth, BevelLook look, Outline outline,
+                  TextAlign alignment, const QString& caption);
 // Decodes a bitmap file held in memory and draws it centred in rect, white transparent.
 void DrawImageCentered(Canvas& canvas, const QRect& rect, const unsigned char* bytes,
                        std::size_t count);

@@ -155,7 +155,7 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
     {
         const int h = canvas.TextHeight(titleY);
         const int top = area.top + ((area.height - h) >> 1);
-        DrawText(canvas, QRect(area.left + Scaled(kTitleYInset), top, titleYWidth, titleYWidth), 2,
+        DrawText(canvas, QRect(area.left + Scaled(kTitleYInset), top, titleYWidth, titleYWidth), TextAlign::Centre,
                  titleY);
     }
 
@@ -189,7 +189,7 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
         const TickEntry& tick = yTicks[i];
         const QRect box = rect_ltrb(area.left + labelLeft, tick.pixel - h / 2,
                                     axisX - v.tickLength - Scaled(kLabelGap), tick.pixel - h / 2 + h);
-        DrawText(canvas, box, 1, LabelText(tick.value, yLabelFormat));
+        DrawText(canvas, box, TextAlign::Right, LabelText(tick.value, yLabelFormat));
         canvas.pen.color = clBlack;
         canvas.MoveTo(axisX - half, tick.pixel);
         canvas.LineTo(axisX + v.tickLength, tick.pixel);
@@ -213,7 +213,7 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
     {
         const int w = canvas.TextWidth(title);
         const int left = area.left + ((area.width - w) >> 1);
-        DrawText(canvas, rect_ltrb(left, area.top + 4, left + w, area.top + titleHeight), 2, title);
+        DrawText(canvas, rect_ltrb(left, area.top + 4, left + w, area.top + titleHeight), TextAlign::Centre, title);
     }
     SetFont(canvas, 10, true, clBlue);
     {
@@ -222,7 +222,7 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
         DrawText(canvas,
                  rect_ltrb(left, area.top + v.plotBottom + v.tickLength + Scaled(9), left + titleTWidth,
                            area.top + area.height),
-                 2, titleT);
+                 TextAlign::Centre, titleT);
     }
     if (tLabelFormat.isEmpty())
         return;
@@ -257,7 +257,7 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
         const QString& text = LabelText(tick.value, tLabelFormat);
         const int w = canvas.TextWidth(text);
         const int left = tick.pixel - (w >> 1);
-        DrawText(canvas, rect_ltrb(left, rowTop, left + w, rowTop + h), 2, text);
+        DrawText(canvas, rect_ltrb(left, rowTop, left + w, rowTop + h), TextAlign::Centre, text);
         canvas.pen.color = clBlack;
         canvas.MoveTo(tick.pixel, bottom + half + 1);
         canvas.LineTo(tick.pixel, bottom - v.tickLength);

@@ -218,12 +218,12 @@ void Diagramx::DrawReadout(int cursor)
     const int top = screenArea.top + screenArea.height - (number == 1 ? 2 * h + 1 : h);
 
     canvas.brushColor = view.background;
-    DrawText(canvas, QRect(labelLeft, top, labelWidth, h), 0, label);
+    DrawText(canvas, QRect(labelLeft, top, labelWidth, h), TextAlign::Left, label);
 
     SetFont(canvas, 8, false, clBlack);
     const int valueLeft = labelLeft + labelWidth;
     DrawBevelBox(canvas, valueLeft, top, valueLeft + readoutValueWidth, top + h, kReadoutFace, 1,
-                 0, 0, 1,
+                 BevelLook::Lowered, Outline::None, TextAlign::Right,
                  format_number(CursorReading(cursor), kReadoutFormat, locale_decimal_separator()));
 }
 

@@ -217,7 +217,8 @@ const QImage& box_picture(StripBox& box, int width, int height, Color face,
     if (box.width != width || box.face != face || box.image.isNull()) {
         box.image = QImage(width, height, QImage::Format_RGB32);
         Canvas canvas(&box.image);
-        DrawBevelBox(canvas, 0, 0, width, height, face, bevel, 1, 1, 2, QString());
+        DrawBevelBox(canvas, 0, 0, width, height, face, bevel, BevelLook::Raised, Outline::Black,
+                     TextAlign::Centre, QString());
         canvas.release();
         box.width = width;
         box.face = face;
@@ -263,8 +264,10 @@ void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double t
         cache.tracks = QImage(W, strip.height(), QImage::Format_RGB32);
         Canvas tracks(&cache.tracks);
         FillCanvas(tracks, kDiagramBackground);
-        DrawBevelBox(tracks, 5, kTrackTop, W - 5, kTrackBottom, clWhite, 2, 0, 1, 2, QString());
-        DrawBevelBox(tracks, 5, kGaugeTop, W - 5, kGaugeBottom, clWhite, 1, 0, 1, 2, QString());
+        DrawBevelBox(tracks, 5, kTrackTop, W - 5, kTrackBottom, clWhite, 2, BevelLook::Lowered,
+                     Outline::Black, TextAlign::Centre, QString());
+        DrawBevelBox(tracks, 5, kGaugeTop, W - 5, kGaugeBottom, clWhite, 1, BevelLook::Lowered,
+                     Outline::Black, TextAlign::Centre, QString());
         tracks.release();
     }
     copy_pixels(strip, cache.tracks, 0, 0, kTrackTop, kGaugeBottom);
@@ -303,8 +306,8 @@ void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double t
             if (oldestWidth + newestWidth + 22 < xr - xl) {
                 const int top = kArrowRow - h / 2;
                 canvas.brushColor = kDiagramBackground;
-                DrawText(canvas, QRect(xl + 8, top, oldestWidth, h), 2, LabelText(t0, format));
-                DrawText(canvas, QRect(xr - 8 - newestWidth, top, newestWidth, h), 2,
+                DrawText(canvas, QRect(xl + 8, top, oldestWidth, h), TextAlign::Centre, LabelText(t0, format));
+                DrawText(canvas, QRect(xr - 8 - newestWidth, top, newestWidth, h), TextAlign::Centre,
                          LabelText(tl, format));
             }
         }

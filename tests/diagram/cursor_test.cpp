@@ -124,8 +124,8 @@ TEST(Cursors, ReadoutOnATickPixelIsTheTicksExactValue)
     const int left = d.readoutValueWidth + d.readoutLabelWidth + 26 + sc.TextWidth(QStringLiteral("t2:")) + 1;
     const int top = d.screenArea.height - 2 * h - 1;
     PaintTarget ref(d.screenArea.width, d.screenArea.height);
-    DrawBevelBox(ref.canvas, left, top, left + d.readoutValueWidth, top + h, kReadoutFace, 1, 0,
-                 0, 1, QStringLiteral("0.5000000"));
+    DrawBevelBox(ref.canvas, left, top, left + d.readoutValueWidth, top + h, kReadoutFace, 1,
+                 BevelLook::Lowered, Outline::None, TextAlign::Right, QStringLiteral("0.5000000"));
     const QRect box(left, top, d.readoutValueWidth, h);
     EXPECT_EQ(s.picture().copy(box), ref.picture().copy(box));
 }

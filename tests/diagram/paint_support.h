@@ -47,7 +47,7 @@ inline bool shows_text(const QImage& img, const QString& text, Color background)
     PaintTarget t(400, 60);
     FillCanvas(t.canvas, background);
     const int w = t.canvas.TextWidth(text), h = t.canvas.TextHeight(text);
-    DrawText(t.canvas, QRect(0, 0, w, h), 2, text);
+    DrawText(t.canvas, QRect(0, 0, w, h), TextAlign::Centre, text);
     const QImage want = t.picture().copy(0, 0, w, h);
     for (int y = 0; y + h <= img.height(); ++y)
         for (int x = 0; x + w <= img.width(); ++x)
