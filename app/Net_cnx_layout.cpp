@@ -210,6 +210,7 @@ void TForm_net::build_status_bar(QWidget* parent)
 
     StatusBar_net_com = new StatusBarPanels(Panel23);
     StatusBar_net_com->setObjectName(QStringLiteral("StatusBar_net_com"));
+    // The four StatusPanel panels, drawn by the window, then two plain ones.
     StatusBar_net_com->setPanels({{165, true, {}}, {165, true, {}}, {100, true, {}},
                                   {120, true, {}}, {50, false, {}}, {50, false, {}}});
     layout->addWidget(StatusBar_net_com);

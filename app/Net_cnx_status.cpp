@@ -92,23 +92,23 @@ QString dotted(std::uint32_t ip)
 
 } // namespace
 
-StatusPanelLook status_panel_look(int index)
+StatusPanelLook status_panel_look(StatusPanel panel)
 {
     const std::uint8_t nflags = netif_flags.load();
     const std::uint8_t state = connection_state();
     const QString noAddress = QStringLiteral("IP: ---.---.---.---");
-    switch (index) {
-    case 0:
+    switch (panel) {
+    case StatusPanel::Interface:
         if (nflags & NETIF_SELECTED)
             return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), clBlack, false,
                     (nflags & NETIF_HAS_ADDRESS) ? clLime : clYellow};
         return {noAddress, clRed, false, clRed};
-    case 1:
+    case StatusPanel::Controller:
         if ((controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
             (nflags & NETIF_HAS_ADDRESS))
             return {QStringLiteral("IP: ") + dotted(controller_ip.load()), clBlack, false, clLime};
         return {noAddress, clRed, false, clRed};
-    case 2:
+    case StatusPanel::Connection:
         if (state == LINK_OFF)
             return {QStringLiteral("COM Off"), clBlack, false, 0, true};
         if (state == LINK_CONNECTED)
@@ -116,7 +116,7 @@ StatusPanelLook status_panel_look(int index)
         if (link_status.load() & LINK_BLINK)
             return {QStringLiteral("COM Error"), clRed, true, clRed};
         return {QString(), clBlack, false, 0, true};
-    case 3:
+    case StatusPanel::Acquisition:
         if (state != LINK_CONNECTED)
             return {QStringLiteral("-----"), clGray, false, 0, true};
         if (!acquisition_on.load())
@@ -126,9 +126,8 @@ StatusPanelLook status_panel_look(int index)
                 (TRIGGER_CAPTURED | TRIGGER_SHOWING))
             return {QStringLiteral("CMP-On"), clBlue, true, clLime};
         return {QStringLiteral("Trigger-WAIT"), clBlack, true, clYellow};
-    default:
-        return {};
     }
+    return {};
 }
 
 void TForm_net::Timer_monitorTimer()
@@ -209,11 +208,12 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
     static const QByteArray interfaceBitmap = interface_picture();
     static const QByteArray controllerBitmap = controller_picture();
 
-    if (index < 0 || index > 3)
+    if (index < 0 || index >= kStatusPanels)
         return; // the two plain panels stay empty
-    const StatusPanelLook look = status_panel_look(index);
+    const StatusPanel panel = StatusPanel(index);
+    const StatusPanelLook look = status_panel_look(panel);
     // The controller's address means nothing without a usable interface: it is forgotten.
-    if (index == 1 && look.indicator == clRed)
+    if (panel == StatusPanel::Controller && look.indicator == clRed)
         controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
     const Color background = StatusBar_net_com->backgroundColor();
 
@@ -228,12 +228,14 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
     const int top = rect.top();
     const int right = rect.left() + rect.width();
     const int bottom = rect.top() + rect.height();
-    if (index <= 1) {
-        const QByteArray& picture = index == 0 ? interfaceBitmap : controllerBitmap;
+    if (panel == StatusPanel::Interface || panel == StatusPanel::Controller) {
+        const QByteArray& picture =
+            panel == StatusPanel::Interface ? interfaceBitmap : controllerBitmap;
         DrawImageCentered(canvas, rect_ltrb(left, top, left + kPictureColumn, bottom),
                           reinterpret_cast<const unsigned char*>(picture.constData()),
                           std::size_t(picture.size()));
-        DrawText(canvas, rect_ltrb(left + kPictureColumn, top, right, bottom), TextAlign::Left, look.text);
+        DrawText(canvas, rect_ltrb(left + kPictureColumn, top, right, bottom), TextAlign::Left,
+                 look.text);
     } else {
         canvas.TextRect(rect, left + 2, top + 2, look.text);
     }

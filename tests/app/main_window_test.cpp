@@ -86,13 +86,13 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
         FillBox(canvas, rect.left(), rect.top(), rect.width(), rect.height(), 0x0000FF);
     };
     const QImage shot = status->grab().toImage();
-    ASSERT_EQ(calls.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(calls.size(), std::size_t(kStatusPanels));
+    for (int i = 0; i < kStatusPanels; ++i) {
         EXPECT_GT(status->panelRect(i + 1).left(), status->panelRect(i).right());
         EXPECT_EQ(calls[std::size_t(i)], std::make_pair(i, status->panelRect(i)));
         EXPECT_EQ(shot.pixelColor(status->panelRect(i).center()), QColor(255, 0, 0));
     }
-    EXPECT_NE(shot.pixelColor(status->panelRect(4).center()), QColor(255, 0, 0));
+    EXPECT_NE(shot.pixelColor(status->panelRect(kStatusPanels).center()), QColor(255, 0, 0));
 
     // The channel rows, each showing its own quantity and its trace's colour.
     for (int n = 0; n < 8; ++n) {
