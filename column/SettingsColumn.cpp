@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr QRgb kGroupCaption = 0x008000; // green, as RGB
 constexpr Color kNameBackground = clWhite;
 constexpr Color kNameText = clBlack;
 constexpr int kStateLabelWidth = 36;
@@ -48,7 +47,7 @@ SettingsColumn::SettingsColumn(QWidget* parent, const ColumnStyle& style,
 QGroupBox* SettingsColumn::group(const char* name, const QString& caption)
 {
     return caption_group(this, name, caption, style_.captionPixelSize, style_.captionBold,
-                         QColor(kGroupCaption), style_.colourStates);
+                         to_qcolor(clGreen), style_.colourStates);
 }
 
 void SettingsColumn::addGroup(QGroupBox* group)

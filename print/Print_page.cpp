@@ -245,7 +245,7 @@ void draw_header(Canvas& canvas, const PageFrame& f, PageLayout& layout)
 QRect draw_title(Canvas& canvas, const PageFrame& f, int topRule)
 {
     const int x0 = f.mx + f.ox;
-    set_font(canvas, 14, true, 0x800000);
+    set_font(canvas, 14, true, clNavy);
     const int t = topRule + f.mm(1);
     const QRect title = rect_ltrb(x0, t, x0 + f.pw, t + 2 * canvas.TextHeight(QStringLiteral("DATA DIAGRAM")));
     DrawText(canvas, title, TextAlign::Centre, QStringLiteral("DATA DIAGRAM"));

@@ -2,7 +2,7 @@
 // A captioned 3-D panel, and the "On"/"Off" indicator panel that goes beside an option
 // check box.
 
-#include "Color.h"
+#include "Palette.h"
 
 #include <QFrame>
 #include <QString>
@@ -41,7 +41,7 @@ protected:
 private:
     QString caption_;
     Qt::Alignment alignment_ = Qt::AlignCenter;
-    Color captionColor_ = 0x000000;
+    Color captionColor_ = clBlack;
     int captionLeft_ = 0;
     int captionRight_ = 0;
 };

@@ -241,22 +241,22 @@ TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
 {
     link_state_reset();
     EXPECT_EQ(status_panel_look(StatusPanel::Interface).text, "IP: ---.---.---.---");
-    EXPECT_EQ(status_panel_look(StatusPanel::Interface).color, 0x0000FFu);
+    EXPECT_EQ(status_panel_look(StatusPanel::Interface).color, clRed);
     EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: ---.---.---.---");
     EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "COM Off");
     EXPECT_TRUE(status_panel_look(StatusPanel::Connection).indicatorIsBackground);
     EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "-----");
-    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).color, 0x808080u);
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).color, clGray);
 
     netif_flags = NETIF_SELECTED; // selected, still without an address
-    EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, 0x00FFFFu);
+    EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, clYellow);
     controller_ip = 0xC0000202; // 192.0.2.2
     controller_flags = CONTROLLER_KNOWN;
     EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: ---.---.---.---");
     netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-    EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, 0x00FF00u);
+    EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, clLime);
     EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: 192.0.2.2");
-    EXPECT_EQ(status_panel_look(StatusPanel::Controller).indicator, 0x00FF00u);
+    EXPECT_EQ(status_panel_look(StatusPanel::Controller).indicator, clLime);
 
     // Connecting blinks between a bold red "COM Error" and nothing.
     set_connection_state(LINK_CONNECTING);
@@ -264,7 +264,7 @@ TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
     const StatusPanelLook on = status_panel_look(StatusPanel::Connection);
     EXPECT_EQ(on.text, "COM Error");
     EXPECT_TRUE(on.bold);
-    EXPECT_EQ(on.color, 0x0000FFu);
+    EXPECT_EQ(on.color, clRed);
     link_status.fetch_and(std::uint8_t(~LINK_BLINK));
     EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "");
     set_connection_state(LINK_ERROR);

@@ -83,7 +83,7 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
     std::vector<std::pair<int, QRect>> calls;
     status->onDrawPanel = [&](Canvas& canvas, int index, const QRect& rect) {
         calls.emplace_back(index, rect);
-        FillBox(canvas, rect.left(), rect.top(), rect.width(), rect.height(), 0x0000FF);
+        FillBox(canvas, rect.left(), rect.top(), rect.width(), rect.height(), clRed);
     };
     const QImage shot = status->grab().toImage();
     ASSERT_EQ(calls.size(), std::size_t(kStatusPanels));

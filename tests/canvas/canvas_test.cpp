@@ -38,7 +38,7 @@ TEST(DrawBevelBox, OutlineBevelFaceAndCaptionStayInsideTheBoxAndTheBrushIsGivenB
 {
     QImage img = blank(110, 30);
     Canvas canvas(&img);
-    canvas.brushColor = 0x0000FF;
+    canvas.brushColor = clRed;
     DrawBevelBox(canvas, 5, 8, 95, 20, clSilver, 2, BevelLook::Lowered, Outline::Black,
                  TextAlign::Left, QString());
     canvas.release();
@@ -47,11 +47,11 @@ TEST(DrawBevelBox, OutlineBevelFaceAndCaptionStayInsideTheBoxAndTheBrushIsGivenB
     const struct { QPoint a, b; Color c; } parts[] = {
         {{5, 8}, {94, 8}, clBlack},   {{5, 19}, {94, 19}, clBlack}, {{5, 8}, {5, 19}, clBlack},
         {{94, 8}, {94, 19}, clBlack}, {{6, 10}, {6, 17}, clGray},   {{10, 9}, {90, 9}, clGray},
-        {{93, 10}, {93, 17}, clWhite}, {{10, 18}, {90, 18}, clWhite}, {{7, 10}, {92, 17}, 0xC0C0C0}};
+        {{93, 10}, {93, 17}, clWhite}, {{10, 18}, {90, 18}, clWhite}, {{7, 10}, {92, 17}, clSilver}};
     for (const auto& p : parts)
         EXPECT_TRUE(all_of(img, p.a, p.b, p.c)) << p.a.x() << "," << p.a.y() << " .. " << p.b.x() << "," << p.b.y();
     EXPECT_EQ(inked(img, 0x00FF00), QRect(QPoint(5, 8), QPoint(94, 19)));
-    EXPECT_EQ(canvas.brushColor, 0x0000FFu);
+    EXPECT_EQ(canvas.brushColor, clRed);
 
     // Raised, no outline: the edge colours swap; the caption's ink lies on the face.
     img = blank(120, 40);
@@ -119,7 +119,7 @@ TEST(FillBox, FillsExactlyTheBoxInBlueGreenRedColours)
 {
     QImage img = blank(50, 50);
     Canvas canvas(&img);
-    FillBox(canvas, 10, 12, 20, 5, 0x0000FF); // red
+    FillBox(canvas, 10, 12, 20, 5, clRed);
     canvas.release();
     EXPECT_EQ(inked(img, 0x00FF00), QRect(10, 12, 20, 5));
     EXPECT_EQ(img.pixelColor(10, 12), QColor(255, 0, 0));
@@ -144,8 +144,8 @@ TEST(DrawImageCentered, CentresTheBitmapAndTreatsWhiteAsTransparent)
     DrawImageCentered(canvas, rect_ltrb(0, 0, 28, 20), junk, sizeof junk);
     canvas.release();
     // x = (28 - 6) / 2 = 11, y = (20 - 4) / 2 = 8.
-    EXPECT_EQ(px(img, 11, 8), 0x0000FFu);
-    EXPECT_EQ(px(img, 16, 11), 0xFF0000u);
+    EXPECT_EQ(px(img, 11, 8), clRed);
+    EXPECT_EQ(px(img, 16, 11), clBlue);
     EXPECT_EQ(inked(img, 0x00FF00), QRect(QPoint(11, 8), QPoint(16, 11)));
 }
 

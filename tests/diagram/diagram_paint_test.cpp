@@ -79,7 +79,7 @@ TEST(DiagramRanges, AutomaticAndFixedRanges)
     EXPECT_EQ(empty.d().yTicks[empty.d().yTickCount - 1].value, 1);
     EXPECT_GT(empty.d().tTickCount, 2);
     for (Color colour : Diagramx::kDefaultColors)
-        if (colour != 0x800000 && colour != 0xFF0000) {
+        if (colour != clNavy && colour != clBlue) {
             EXPECT_FALSE(has_colour(empty.t.picture(), empty.t.image.rect(), colour)) << std::hex << colour;
         }
 }
@@ -233,7 +233,7 @@ TEST(DiagramAxes, PrinterTargetScalesSizesAndLeavesTheScreenAlone)
 
     PaintTarget page(2100, 1500, 3 * kScreenPixelsPerInch);
     h.d->printView = h.d->view;
-    h.d->printView.background = 0xFFFFFF;
+    h.d->printView.background = clWhite;
     h.d->Paint(page.area, h.d->printView);
     EXPECT_EQ(h.d->printView.tickLength, 15);
     EXPECT_GT(h.d->titleHeight, 30); // 12 pt at 288 pixels per inch

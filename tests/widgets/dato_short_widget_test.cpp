@@ -201,7 +201,7 @@ TEST_F(DatoShortWidgetTest, ArrowClicksStepTheValueAndFlashBackToTheEditingLook)
     p.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
     memo->setPalette(p);
     wait_for_flash_end();
-    EXPECT_EQ(shown_colour(), 0x808080u);
+    EXPECT_EQ(shown_colour(), clGray);
 }
 
 TEST(TypedChar, MapsKeysToTheCharactersTheyType)
