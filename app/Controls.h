@@ -4,7 +4,7 @@
 // captioned 3-D panel and the event hook. (The up/down arrows beside the numeric fields
 // live with those fields, in UpDown.h.)
 
-#include "Graph_draw.h"
+#include "Canvas.h"
 #include "EventHook.h"
 #include "Panel.h"
 #include "UpDown.h"

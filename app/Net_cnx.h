@@ -55,9 +55,13 @@ struct StatusPanelLook {
     bool indicatorIsBackground = false;
 };
 
-// The look of status panel 0 (PC interface), 1 (controller), 2 (connection) or
-// 3 (acquisition) for the present link state.
-StatusPanelLook status_panel_look(int index);
+// The owner-drawn panels of the main window's status bar, from the left; the bar's index of
+// each is its value here. Two plain panels follow them.
+enum class StatusPanel { Interface, Controller, Connection, Acquisition };
+constexpr int kStatusPanels = 4;
+
+// The look of a status panel for the present link state.
+StatusPanelLook status_panel_look(StatusPanel panel);
 
 class TForm_net : public QMainWindow, public SettingsColumnControls {
     Q_OBJECT
@@ -201,7 +205,7 @@ public:
     void Timer_monitorTimer();
     void Timer_set_fix_scaleTimer();
     void Timer_Diagram_TestTimer();
-    void StatusBar_net_comDrawPanel(Canvas& canvas, int panel, const QRect& rect);
+    void StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRect& rect);
 
     // ---- Hidden test controls ------------------------------------------------------------
     void Button_start_stopClick();

@@ -28,9 +28,6 @@ constexpr int kButtonHeight = 36;
 constexpr int kStatusPanelHeight = 31;
 constexpr int kSettingsWidth = 200;
 constexpr int kDebugPanelHeight = 144;
-constexpr Color kNavy = 0x800000;
-constexpr Color kRed = 0x0000FF;
-constexpr Color kDarkGreen = 0x008000;
 
 // The main window's settings column: wide, with large regular captions; each channel row
 // chooses its quantity.
@@ -166,7 +163,7 @@ void TForm_net::build_tool_bar(QWidget* parent)
                              "Stop");
     for (QToolButton* b : {BitBtn_start_CMP_force, BitBtn_start_CMP, BitBtn_stop_CMP}) {
         b->setFont(bold(window_font()));
-        set_text_color(b, QPalette::ButtonText, to_qcolor(b == BitBtn_stop_CMP ? kRed : kNavy));
+        set_text_color(b, QPalette::ButtonText, to_qcolor(b == BitBtn_stop_CMP ? clRed : clNavy));
         b->setEnabled(false);
     }
     BitBtn_clear = button("BitBtn_clear", CommandIcon::Clear, "Clear", false);
@@ -191,7 +188,7 @@ void TForm_net::build_tool_bar(QWidget* parent)
     BitBtn_var_dati = push("BitBtn_var_dati", "Dati");
     set_hint(BitBtn_var_dati, "Dati", false);
     Button_start_stop = push("Button_start_stop", "Start");
-    set_text_color(Button_start_stop, QPalette::ButtonText, to_qcolor(kDarkGreen));
+    set_text_color(Button_start_stop, QPalette::ButtonText, to_qcolor(clGreen));
     Button_F1 = push("Button_F1", "F1");
     Button_F2 = push("Button_F2", "F2");
     Button_F3 = push("Button_F3", "F3");
@@ -213,6 +210,7 @@ void TForm_net::build_status_bar(QWidget* parent)
 
     StatusBar_net_com = new StatusBarPanels(Panel23);
     StatusBar_net_com->setObjectName(QStringLiteral("StatusBar_net_com"));
+    // The four StatusPanel panels, drawn by the window, then two plain ones.
     StatusBar_net_com->setPanels({{165, true, {}}, {165, true, {}}, {100, true, {}},
                                   {120, true, {}}, {50, false, {}}, {50, false, {}}});
     layout->addWidget(StatusBar_net_com);
@@ -285,7 +283,7 @@ void TForm_net::build_graph_area(QWidget* parent)
     BitBtn4 = debugButton("BitBtn4", "On/Off");
     Panel_ledx = named_panel(Panel_x1, "Panel_ledx");
     Panel_ledx->setBevel(Panel::Bevel::Lowered);
-    Panel_ledx->setColor(kRed);
+    Panel_ledx->setColor(clRed);
     Panel_ledx->setFixedSize(16, 16);
     tools->addWidget(Panel_ledx);
     BitBtn1 = debugButton("BitBtn1", "F");

@@ -5,7 +5,7 @@
 
 #include "Fz_netif.h"
 #include "Globvar.h"
-#include "Graph_draw.h"
+#include "Canvas.h"
 #include "Scknet.h"
 
 #include <QAction>
@@ -20,12 +20,6 @@
 
 namespace {
 
-constexpr Color kRed = 0x0000FF;
-constexpr Color kGreen = 0x00FF00;
-constexpr Color kYellow = 0x00FFFF;
-constexpr Color kBlue = 0xFF0000;
-constexpr Color kGrey = 0x808080;
-constexpr Color kBlack = 0x000000;
 constexpr int kPictureColumn = 28; // left part of panels 0 and 1 holding their picture
 constexpr int kIndicatorWidth = 12;
 constexpr std::uint32_t kBlinkMs = 500;
@@ -98,43 +92,42 @@ QString dotted(std::uint32_t ip)
 
 } // namespace
 
-StatusPanelLook status_panel_look(int index)
+StatusPanelLook status_panel_look(StatusPanel panel)
 {
     const std::uint8_t nflags = link_state.netif_flags.load();
     const std::uint8_t state = connection_state();
     const QString noAddress = QStringLiteral("IP: ---.---.---.---");
-    switch (index) {
-    case 0:
+    switch (panel) {
+    case StatusPanel::Interface:
         if (nflags & NETIF_SELECTED)
-            return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), kBlack, false,
-                    (nflags & NETIF_HAS_ADDRESS) ? kGreen : kYellow};
-        return {noAddress, kRed, false, kRed};
-    case 1:
-        if ((link_state.controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
+            return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), clBlack, false,
+                    (nflags & NETIF_HAS_ADDRESS) ? clLime : clYellow};
+        return {noAddress, clRed, false, clRed};
+    case StatusPanel::Controller:
+        if ((controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
             (nflags & NETIF_HAS_ADDRESS))
-            return {QStringLiteral("IP: ") + dotted(link_state.controller_ip.load()), kBlack, false, kGreen};
-        return {noAddress, kRed, false, kRed};
-    case 2:
+            return {QStringLiteral("IP: ") + dotted(controller_ip.load()), clBlack, false, clLime};
+        return {noAddress, clRed, false, clRed};
+    case StatusPanel::Connection:
         if (state == LINK_OFF)
-            return {QStringLiteral("COM Off"), kBlack, false, 0, true};
+            return {QStringLiteral("COM Off"), clBlack, false, 0, true};
         if (state == LINK_CONNECTED)
-            return {QStringLiteral("Connesso"), kBlack, false, kGreen};
-        if (link_state.link_status.load() & LINK_BLINK)
-            return {QStringLiteral("COM Error"), kRed, true, kRed};
-        return {QString(), kBlack, false, 0, true};
-    case 3:
+            return {QStringLiteral("Connesso"), clBlack, false, clLime};
+        if (link_status.load() & LINK_BLINK)
+            return {QStringLiteral("COM Error"), clRed, true, clRed};
+        return {QString(), clBlack, false, 0, true};
+    case StatusPanel::Acquisition:
         if (state != LINK_CONNECTED)
-            return {QStringLiteral("-----"), kGrey, false, 0, true};
-        if (!link_state.acquisition_on.load())
-            return {QStringLiteral("CMP-Off"), kBlack, false, 0, true};
-        if (link_state.settings.trigger_mode.load() == TriggerRolling ||
-            (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
+            return {QStringLiteral("-----"), clGray, false, 0, true};
+        if (!acquisition_on.load())
+            return {QStringLiteral("CMP-Off"), clBlack, false, 0, true};
+        if (settings.trigger_mode.load() == 0 ||
+            (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
                 (TRIGGER_CAPTURED | TRIGGER_SHOWING))
-            return {QStringLiteral("CMP-On"), kBlue, true, kGreen};
-        return {QStringLiteral("Trigger-WAIT"), kBlack, true, kYellow};
-    default:
-        return {};
+            return {QStringLiteral("CMP-On"), clBlue, true, clLime};
+        return {QStringLiteral("Trigger-WAIT"), clBlack, true, clYellow};
     }
+    return {};
 }
 
 void TForm_net::Timer_monitorTimer()
@@ -215,12 +208,13 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
     static const QByteArray interfaceBitmap = interface_picture();
     static const QByteArray controllerBitmap = controller_picture();
 
-    if (index < 0 || index > 3)
+    if (index < 0 || index >= kStatusPanels)
         return; // the two plain panels stay empty
-    const StatusPanelLook look = status_panel_look(index);
+    const StatusPanel panel = StatusPanel(index);
+    const StatusPanelLook look = status_panel_look(panel);
     // The controller's address means nothing without a usable interface: it is forgotten.
-    if (index == 1 && look.indicator == kRed)
-        link_state.controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
+    if (panel == StatusPanel::Controller && look.indicator == clRed)
+        controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
     const Color background = StatusBar_net_com->backgroundColor();
 
     // The status bar's own font, in the look the table asks for.
@@ -234,12 +228,14 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
     const int top = rect.top();
     const int right = rect.left() + rect.width();
     const int bottom = rect.top() + rect.height();
-    if (index <= 1) {
-        const QByteArray& picture = index == 0 ? interfaceBitmap : controllerBitmap;
+    if (panel == StatusPanel::Interface || panel == StatusPanel::Controller) {
+        const QByteArray& picture =
+            panel == StatusPanel::Interface ? interfaceBitmap : controllerBitmap;
         DrawImageCentered(canvas, rect_ltrb(left, top, left + kPictureColumn, bottom),
                           reinterpret_cast<const unsigned char*>(picture.constData()),
                           std::size_t(picture.size()));
-        DrawText(canvas, rect_ltrb(left + kPictureColumn, top, right, bottom), 0, look.text);
+        DrawText(canvas, rect_ltrb(left + kPictureColumn, top, right, bottom), TextAlign::Left,
+                 look.text);
     } else {
         canvas.TextRect(rect, left + 2, top + 2, look.text);
     }

@@ -3,7 +3,7 @@
 // panels are painted by a callback through a Canvas onto the bar itself; plain panels show
 // their text (or stay empty).
 
-#include "Graph_draw.h"
+#include "Canvas.h"
 
 #include <QRect>
 #include <QString>

@@ -3,6 +3,7 @@
 #include "Dato_short.h"
 #include "Diagramx.h"
 #include "Memo.h"
+#include "Palette.h"
 #include "SettingsColumn.h"
 
 #include <QCheckBox>
@@ -11,8 +12,8 @@
 
 namespace {
 
-constexpr std::uint32_t kFieldText = 0x000000;
-constexpr std::uint32_t kOffColor = 0x808080; // grey
+constexpr Color kFieldText = clBlack;
+constexpr Color kOffColor = clGray;
 
 void set_memo_look(QLineEdit* memo, bool enabled)
 {

@@ -1,5 +1,7 @@
 #include "SettingsColumn.h"
 
+#include "Palette.h"
+
 #include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
@@ -9,18 +11,12 @@
 
 namespace {
 
-constexpr QRgb kGroupCaption = 0x008000; // green, as RGB
-constexpr std::uint32_t kNameBackground = 0xFFFFFF;
-constexpr std::uint32_t kNameText = 0x000000;
+constexpr Color kNameBackground = clWhite;
+constexpr Color kNameText = clBlack;
 constexpr int kStateLabelWidth = 36;
 constexpr int kStateLabelHeight = 18;
 constexpr int kLimitHeight = 28;
 constexpr int kLimitCaptionWidth = 72; // the field starts right of the caption
-
-QColor from_bgr(std::uint32_t c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
 
 // An "On"/"Off" label beside a check box.
 Panel* state_label(QWidget* parent, const char* name, const QString& caption)
@@ -51,7 +47,7 @@ SettingsColumn::SettingsColumn(QWidget* parent, const ColumnStyle& style,
 QGroupBox* SettingsColumn::group(const char* name, const QString& caption)
 {
     return caption_group(this, name, caption, style_.captionPixelSize, style_.captionBold,
-                         QColor(kGroupCaption), style_.colourStates);
+                         to_qcolor(clGreen), style_.colourStates);
 }
 
 void SettingsColumn::addGroup(QGroupBox* group)
@@ -122,7 +118,7 @@ void SettingsColumn::show_channel_colours(const std::uint32_t* colours)
         Panel_Dat_Mis_[n]->setColor(colours[n]);
         // The check box sits on the colour, not on a patch of the window's.
         QPalette p = CheckBox_Dat_Mis_[n]->palette();
-        p.setColor(QPalette::Window, from_bgr(colours[n]));
+        p.setColor(QPalette::Window, to_qcolor(colours[n]));
         CheckBox_Dat_Mis_[n]->setPalette(p);
         CheckBox_Dat_Mis_[n]->setAutoFillBackground(true);
     }

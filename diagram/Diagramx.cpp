@@ -246,7 +246,7 @@ void Diagramx::Clear()
     view.zoomYMax = view.zoomYMin = view.zoomTMax = view.zoomTMin = 0;
     view.plotWidth = view.plotHeight = view.plotLeft = view.plotBottom = 0;
     view.windowSamples = windowSamples;
-    view.background = 0xDDDDDD;
+    view.background = kDiagramBackground;
     view.followLatest = 1;
     view.tickLength = 5;
     zoomStart = QPoint();

@@ -3,7 +3,7 @@
 // of the ring is shown and at which scale, and the child controls it places on its host
 // panel (the picture, the buffer overview strip and the scroll bar).
 
-#include "Graph_draw.h"
+#include "Canvas.h"
 #include "NumberFormat.h"
 
 #include <QPoint>
@@ -18,6 +18,9 @@
 #include <QScrollBar>
 class QTimer;
 class QWidget;
+
+// The grey behind the diagram's picture and its overview strip.
+constexpr Color kDiagramBackground = 0xDDDDDD;
 class ImageControl;
 class Diagramx;
 
@@ -46,7 +49,7 @@ struct ViewState {
     std::uint32_t viewOffset = 0;
     std::int32_t fixedYMax = 0, fixedYMin = 0;
     std::uint16_t tickLength = 5;
-    Color background = 0xDDDDDD;
+    Color background = kDiagramBackground;
     std::uint8_t followLatest = 1;
     std::uint8_t fixedScale = 0;
 };
@@ -91,7 +94,7 @@ public:
     static constexpr int kMaxChannels = 8;
     static constexpr int kMaxTicks = 50;
     static constexpr Color kDefaultColors[kMaxChannels] = {
-        0x008000, 0xFF0000, 0x000080, 0x0000FF, 0x800000, 0x800080, 0xFF00FF, 0x00FF00};
+        clGreen, clBlue, clMaroon, clRed, clNavy, clPurple, clFuchsia, clLime};
 
     Diagramx(QWidget* host, std::uint8_t channels, std::uint32_t windowSamples,
              std::uint32_t capacity);

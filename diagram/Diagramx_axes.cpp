@@ -12,8 +12,6 @@
 
 namespace {
 
-constexpr Color kTitleBlue = 0xFF0000;
-constexpr Color kTitleNavy = 0x800000;
 constexpr int kHalfCursorHandle = 10;
 // Left of the plot, in screen pixels: the Y title's inset from the area's left edge, the gap
 // between the title and the labels, and the gap between the labels and the ticks.
@@ -44,10 +42,10 @@ const QString& Diagramx::LabelText(double value, const QString& format)
 bool Diagramx::LayoutPlot(DrawArea& area, ViewState& v)
 {
     Canvas& canvas = *area.canvas;
-    SetFont(canvas, 10, true, kTitleBlue);
+    SetFont(canvas, 10, true, clBlue);
     titleYWidth = std::uint16_t(canvas.TextWidth(titleY));
     titleTHeight = std::uint16_t(canvas.TextHeight(titleT));
-    SetFont(canvas, 12, true, kTitleNavy);
+    SetFont(canvas, 12, true, clNavy);
     titleHeight = std::uint16_t(canvas.TextHeight(title) + 4);
     SetFont(canvas, 8, false, clBlack);
     labelHeight_ = canvas.TextHeight(QStringLiteral("0"));
@@ -153,11 +151,11 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
     canvas.pen.width = 1;
     canvas.pen.style = PenStyle::Solid;
 
-    SetFont(canvas, 10, true, kTitleBlue);
+    SetFont(canvas, 10, true, clBlue);
     {
         const int h = canvas.TextHeight(titleY);
         const int top = area.top + ((area.height - h) >> 1);
-        DrawText(canvas, QRect(area.left + Scaled(kTitleYInset), top, titleYWidth, titleYWidth), 2,
+        DrawText(canvas, QRect(area.left + Scaled(kTitleYInset), top, titleYWidth, titleYWidth), TextAlign::Centre,
                  titleY);
     }
 
@@ -191,7 +189,7 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
         const TickEntry& tick = yTicks[i];
         const QRect box = rect_ltrb(area.left + labelLeft, tick.pixel - h / 2,
                                     axisX - v.tickLength - Scaled(kLabelGap), tick.pixel - h / 2 + h);
-        DrawText(canvas, box, 1, LabelText(tick.value, yLabelFormat));
+        DrawText(canvas, box, TextAlign::Right, LabelText(tick.value, yLabelFormat));
         canvas.pen.color = clBlack;
         canvas.MoveTo(axisX - half, tick.pixel);
         canvas.LineTo(axisX + v.tickLength, tick.pixel);
@@ -211,20 +209,20 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
     canvas.pen.width = 1;
     canvas.pen.style = PenStyle::Solid;
 
-    SetFont(canvas, 12, true, kTitleNavy);
+    SetFont(canvas, 12, true, clNavy);
     {
         const int w = canvas.TextWidth(title);
         const int left = area.left + ((area.width - w) >> 1);
-        DrawText(canvas, rect_ltrb(left, area.top + 4, left + w, area.top + titleHeight), 2, title);
+        DrawText(canvas, rect_ltrb(left, area.top + 4, left + w, area.top + titleHeight), TextAlign::Centre, title);
     }
-    SetFont(canvas, 10, true, kTitleBlue);
+    SetFont(canvas, 10, true, clBlue);
     {
         titleTWidth = std::uint16_t(canvas.TextWidth(titleT));
         const int left = area.left + ((area.width - titleTWidth) >> 1);
         DrawText(canvas,
                  rect_ltrb(left, area.top + v.plotBottom + v.tickLength + Scaled(9), left + titleTWidth,
                            area.top + area.height),
-                 2, titleT);
+                 TextAlign::Centre, titleT);
     }
     if (tLabelFormat.isEmpty())
         return;
@@ -259,7 +257,7 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
         const QString& text = LabelText(tick.value, tLabelFormat);
         const int w = canvas.TextWidth(text);
         const int left = tick.pixel - (w >> 1);
-        DrawText(canvas, rect_ltrb(left, rowTop, left + w, rowTop + h), 2, text);
+        DrawText(canvas, rect_ltrb(left, rowTop, left + w, rowTop + h), TextAlign::Centre, text);
         canvas.pen.color = clBlack;
         canvas.MoveTo(tick.pixel, bottom + half + 1);
         canvas.LineTo(tick.pixel, bottom - v.tickLength);

@@ -20,8 +20,6 @@
 namespace {
 
 constexpr int kHandleHalf = 10; // handles are 20 x 20, centred on their cursor
-constexpr Color kHandleYellow = 0x00FFFF;
-constexpr Color kReadoutBlue = 0xFF0000;
 constexpr Color kReadoutFace = 0xEFEFEF;
 constexpr char16_t kReadoutFormat[] = u"0.0000000";
 
@@ -99,7 +97,7 @@ void Diagramx::DrawTHandle(const DrawArea& item)
 
     const QPoint body[5] = {{c, B}, {c - 10, B - 10}, {c - 10, B - 20}, {c + 10, B - 20},
                             {c + 10, B - 10}};
-    canvas.brushColor = kHandleYellow;
+    canvas.brushColor = clYellow;
     canvas.Polygon(body, 5);
 
     const QPoint shadow[5] = {{c, B - 1}, {c, T + 10}, {c - 8, B - 19}, {c + 9, B - 19},
@@ -133,7 +131,7 @@ void Diagramx::DrawYHandle(const DrawArea& item)
     canvas.pen = CanvasPen{clBlack, 1, PenStyle::Solid};
 
     const QPoint body[5] = {{L, m}, {L + 10, m - 10}, {R, m - 10}, {R, m + 10}, {L + 10, m + 10}};
-    canvas.brushColor = kHandleYellow;
+    canvas.brushColor = clYellow;
     canvas.Polygon(body, 5);
 
     const QPoint shadow[5] = {{L + 1, m}, {L + 10, m}, {R - 1, m - 9}, {R - 1, m + 9},
@@ -206,7 +204,7 @@ void Diagramx::DrawReadout(int cursor)
         return;
 
     Canvas& canvas = *screenCanvas;
-    SetFont(canvas, 8, false, kReadoutBlue);
+    SetFont(canvas, 8, false, clBlue);
     const int h = canvas.TextHeight(QStringLiteral("0"));
     const std::uint8_t number = cursorValue[cursor].number;
     const QString label =
@@ -220,12 +218,12 @@ void Diagramx::DrawReadout(int cursor)
     const int top = screenArea.top + screenArea.height - (number == 1 ? 2 * h + 1 : h);
 
     canvas.brushColor = view.background;
-    DrawText(canvas, QRect(labelLeft, top, labelWidth, h), 0, label);
+    DrawText(canvas, QRect(labelLeft, top, labelWidth, h), TextAlign::Left, label);
 
     SetFont(canvas, 8, false, clBlack);
     const int valueLeft = labelLeft + labelWidth;
     DrawBevelBox(canvas, valueLeft, top, valueLeft + readoutValueWidth, top + h, kReadoutFace, 1,
-                 0, 0, 1,
+                 BevelLook::Lowered, Outline::None, TextAlign::Right,
                  format_number(CursorReading(cursor), kReadoutFormat, locale_decimal_separator()));
 }
 

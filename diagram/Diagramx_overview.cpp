@@ -21,10 +21,8 @@
 
 namespace {
 
-constexpr Color kStripBackground = 0xDDDDDD;
-constexpr Color kBarBeforeWrap = 0x0000FF; // red
-constexpr Color kBarAfterWrap = 0x008000;  // green
-constexpr Color kGaugeBlue = 0xFF0000;
+constexpr Color kBarBeforeWrap = clRed;
+constexpr Color kBarAfterWrap = clGreen;
 
 // int(x) for the strip's pixel arithmetic, 0 for values that are not numbers.
 int to_int(double x)
@@ -219,7 +217,8 @@ const QImage& box_picture(StripBox& box, int width, int height, Color face,
     if (box.width != width || box.face != face || box.image.isNull()) {
         box.image = QImage(width, height, QImage::Format_RGB32);
         Canvas canvas(&box.image);
-        DrawBevelBox(canvas, 0, 0, width, height, face, bevel, 1, 1, 2, QString());
+        DrawBevelBox(canvas, 0, 0, width, height, face, bevel, BevelLook::Raised, Outline::Black,
+                     TextAlign::Centre, QString());
         canvas.release();
         box.width = width;
         box.face = face;
@@ -264,9 +263,11 @@ void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double t
     if (cache.tracks.width() != W || cache.tracks.height() != strip.height()) {
         cache.tracks = QImage(W, strip.height(), QImage::Format_RGB32);
         Canvas tracks(&cache.tracks);
-        FillCanvas(tracks, kStripBackground);
-        DrawBevelBox(tracks, 5, kTrackTop, W - 5, kTrackBottom, clWhite, 2, 0, 1, 2, QString());
-        DrawBevelBox(tracks, 5, kGaugeTop, W - 5, kGaugeBottom, clWhite, 1, 0, 1, 2, QString());
+        FillCanvas(tracks, kDiagramBackground);
+        DrawBevelBox(tracks, 5, kTrackTop, W - 5, kTrackBottom, clWhite, 2, BevelLook::Lowered,
+                     Outline::Black, TextAlign::Centre, QString());
+        DrawBevelBox(tracks, 5, kGaugeTop, W - 5, kGaugeBottom, clWhite, 1, BevelLook::Lowered,
+                     Outline::Black, TextAlign::Centre, QString());
         tracks.release();
     }
     copy_pixels(strip, cache.tracks, 0, 0, kTrackTop, kGaugeBottom);
@@ -284,7 +285,7 @@ void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double t
     // The fill gauge, and under it a dimension line with the oldest and the newest time.
     if (count != 0) {
         const int g = std::max(to_int(count * double(W - 14) / (capacity - 1) + 0.5), 2);
-        copy_pixels(strip, box_picture(cache.gauge, g, 4, kGaugeBlue, 2), 7, 26);
+        copy_pixels(strip, box_picture(cache.gauge, g, 4, clBlue, 2), 7, 26);
 
         const int xl = 5;
         const int xr = 8 + g;
@@ -304,9 +305,9 @@ void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double t
             const int newestWidth = canvas.TextWidth(LabelText(tl, format));
             if (oldestWidth + newestWidth + 22 < xr - xl) {
                 const int top = kArrowRow - h / 2;
-                canvas.brushColor = kStripBackground;
-                DrawText(canvas, QRect(xl + 8, top, oldestWidth, h), 2, LabelText(t0, format));
-                DrawText(canvas, QRect(xr - 8 - newestWidth, top, newestWidth, h), 2,
+                canvas.brushColor = kDiagramBackground;
+                DrawText(canvas, QRect(xl + 8, top, oldestWidth, h), TextAlign::Centre, LabelText(t0, format));
+                DrawText(canvas, QRect(xr - 8 - newestWidth, top, newestWidth, h), TextAlign::Centre,
                          LabelText(tl, format));
             }
         }

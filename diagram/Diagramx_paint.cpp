@@ -213,7 +213,7 @@ void Diagramx::KeepSnapshot()
 
 void Diagramx::FinishScreenPicture(bool plotDrawn)
 {
-    FillCanvas(*infoCanvas, 0xDDDDDD);
+    FillCanvas(*infoCanvas, kDiagramBackground);
     DrawOverview(); // and the scroll bar
 
     // The snapshot is to hold the finished picture without overlays; it is marked out of

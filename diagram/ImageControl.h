@@ -3,7 +3,7 @@
 // canvas; the control shows the picture whenever the window system asks for it, so the
 // program repaints only when its content changes.
 
-#include "Graph_draw.h"
+#include "Canvas.h"
 
 #include <QImage>
 #include <QWidget>

@@ -1,7 +1,7 @@
 #include "Var_dati.h"
 
 #include "Globvar.h"
-#include "Graph_draw.h"
+#include "Canvas.h"
 #include "Netcom.h"
 #include "NumberFormat.h"
 #include "Param_names.h"
@@ -45,9 +45,6 @@ constexpr int kMinValuePoints = 7;
 constexpr int kTextIndent = 4;      // DrawText adds one more pixel: text 5 pixels in
 constexpr int kValueRightGap = 4;
 
-constexpr Color clBlue = 0xFF0000;
-constexpr Color clNavy = 0x800000;
-constexpr Color clGreen = 0x008000;
 
 const QString kHeaderTexts[3] = {QStringLiteral("N°"), QStringLiteral("Nome"), QStringLiteral("Dato")};
 
@@ -415,19 +412,20 @@ void TForm_var_dati::StringGrid_var_datiDrawCell(Canvas& canvas, int column, int
     if (row == 0 || column < kValueColumn) {
         // A fixed cell: raised face, then its text on the face.
         const Color face = from_qcolor(palette().color(QPalette::Button));
-        DrawBevelBox(canvas, left, top, right, bottom, face, 1, 1, 0, 0, QString());
+        DrawBevelBox(canvas, left, top, right, bottom, face, 1, BevelLook::Raised, Outline::None,
+                     TextAlign::Left, QString());
         canvas.brushColor = face;
         const QRect inner = rect_ltrb(left + 1, top + 1, right - 1, bottom - 1);
         if (row == 0) {
             canvas.font = label_font(clBlue);
             if (column >= 0 && column < 3)
-                DrawText(canvas, inner, 2, kHeaderTexts[column]);
+                DrawText(canvas, inner, TextAlign::Centre, kHeaderTexts[column]);
         } else if (row <= int(PARAM_COUNT)) {
             const bool number = column == 0;
             canvas.font = label_font(number ? clBlack : clNavy);
             const QString text = number ? QString::number(row)
                                         : QString::fromLatin1(param_names[std::size_t(row - 1)]);
-            DrawText(canvas, rect_ltrb(left + kTextIndent, top + 1, right - 1, bottom - 1), 0, text);
+            DrawText(canvas, rect_ltrb(left + kTextIndent, top + 1, right - 1, bottom - 1), TextAlign::Left, text);
         }
     } else if (column == kValueColumn && row <= int(PARAM_COUNT)) {
         canvas.brushColor = from_qcolor(StringGrid_var_dati->palette().color(QPalette::Base));
@@ -443,7 +441,7 @@ void TForm_var_dati::StringGrid_var_datiDrawCell(Canvas& canvas, int column, int
         const int room = right - kValueRightGap - left - 1;
         while (canvas.font.size > kMinValuePoints && canvas.TextWidth(text) > room)
             --canvas.font.size;
-        DrawText(canvas, rect_ltrb(left, top, right - kValueRightGap, bottom), 1, text);
+        DrawText(canvas, rect_ltrb(left, top, right - kValueRightGap, bottom), TextAlign::Right, text);
     }
     canvas.font.color = clBlack;
 }

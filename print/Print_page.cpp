@@ -227,8 +227,8 @@ void draw_header(Canvas& canvas, const PageFrame& f, PageLayout& layout)
     const int th = canvas.TextHeight(time);
     const int timeW = canvas.TextWidth(time);
     const int dateW = canvas.TextWidth(date);
-    DrawText(canvas, rect_ltrb(x0, y, x0 + timeW, y + th), 2, time);
-    DrawText(canvas, rect_ltrb(x0 + f.pw - dateW, y, x0 + f.pw, y + th), 2, date);
+    DrawText(canvas, rect_ltrb(x0, y, x0 + timeW, y + th), TextAlign::Centre, time);
+    DrawText(canvas, rect_ltrb(x0 + f.pw - dateW, y, x0 + f.pw, y + th), TextAlign::Centre, date);
     layout.header = rect_ltrb(x0, y, x0 + f.pw, y + th);
 
     y = y + th + f.mm(1);
@@ -245,10 +245,10 @@ void draw_header(Canvas& canvas, const PageFrame& f, PageLayout& layout)
 QRect draw_title(Canvas& canvas, const PageFrame& f, int topRule)
 {
     const int x0 = f.mx + f.ox;
-    set_font(canvas, 14, true, 0x800000);
+    set_font(canvas, 14, true, clNavy);
     const int t = topRule + f.mm(1);
     const QRect title = rect_ltrb(x0, t, x0 + f.pw, t + 2 * canvas.TextHeight(QStringLiteral("DATA DIAGRAM")));
-    DrawText(canvas, title, 2, QStringLiteral("DATA DIAGRAM"));
+    DrawText(canvas, title, TextAlign::Centre, QStringLiteral("DATA DIAGRAM"));
     frame(canvas, title);
     return title;
 }
@@ -302,14 +302,14 @@ void draw_legend(Canvas& canvas, const PageFrame& f, const QRect& box, const Dia
 
         const QRect number = rect_ltrb(x + q, y + q, x + q + h, y + q + h);
         canvas.brushColor = clWhite;
-        DrawText(canvas, number, 2, QString::number(i + 1));
+        DrawText(canvas, number, TextAlign::Centre, QString::number(i + 1));
 
         const int sl = number.left() + number.width() + f.mm(1);
         const QRect swatch = rect_ltrb(sl, number.top(), sl + h, number.top() + number.height());
         const Color face = i < diagram.channelCount ? diagram.channelColor[i] : clWhite;
         DrawBevelBox(canvas, swatch.left(), swatch.top(), swatch.left() + swatch.width(),
-                     swatch.top() + swatch.height(), face, std::uint8_t(7 * f.dpi / 254), 1, 1, 2,
-                     QString());
+                     swatch.top() + swatch.height(), face, std::uint8_t(7 * f.dpi / 254),
+                     BevelLook::Raised, Outline::Black, TextAlign::Centre, QString());
         layout.legendSwatch[i] = swatch;
 
         // The name as stored, kept inside its cell so a long one cannot run over the next.
@@ -320,7 +320,7 @@ void draw_legend(Canvas& canvas, const PageFrame& f, const QRect& box, const Dia
         const int nr = std::min(nl + 1 + text_extent(canvas, name) + 1, cell.left() + cell.width() - 1);
         canvas.brushColor = clWhite;
         if (nr > nl)
-            DrawText(canvas, rect_ltrb(nl, swatch.top(), nr, swatch.top() + swatch.height()), 0, name);
+            DrawText(canvas, rect_ltrb(nl, swatch.top(), nr, swatch.top() + swatch.height()), TextAlign::Left, name);
 
         if (i == 3) {
             x = f.mx + f.ox;

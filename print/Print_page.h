@@ -3,7 +3,7 @@
 // options dialog and the preview; the page target with its geometry; compose_page, which
 // lays the page out on a printer or on the preview's image; and the print job itself.
 
-#include "Graph_draw.h"
+#include "Canvas.h"
 
 #include <QString>
 #include <QStringList>

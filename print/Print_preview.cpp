@@ -28,7 +28,6 @@ TForm_print_preview* Form_print_preview = nullptr;
 namespace {
 
 constexpr int kScrollPanel = 20;
-constexpr Color clSilver = 0xC0C0C0;
 
 enum class ButtonIcon { FitWidth, FitHeight, Print };
 

@@ -1,6 +1,7 @@
 #include "Dato_short.h"
 
 #include "Memo.h"
+#include "Palette.h"
 #include "message_box.h"
 
 #include <QLineEdit>
@@ -12,10 +13,9 @@
 
 namespace {
 
-constexpr std::uint32_t kBlack = 0x000000;
-constexpr std::uint32_t kBlue = 0xFF0000;
-constexpr MemoLook kEditingLook{kBlue, true};
-constexpr MemoLook kIdleLook{kBlack, false};
+
+constexpr MemoLook kEditingLook{clBlue, true};
+constexpr MemoLook kIdleLook{clBlack, false};
 
 // How long a taken value shows red.
 constexpr int kStepFlashMs = 1;
@@ -266,7 +266,7 @@ void Dato_short::on_updown(Memo& memo, UpDown::Direction direction, bool& allow_
 
     if (memo.can_focus())
         memo.set_focus();
-    if (memo.look().colour != kBlue)
+    if (memo.look().colour != clBlue)
         memo.set_look(kEditingLook);
 
     std::int32_t v = std::clamp(candidate(memo), lower_, std::max(lower_, upper_));

@@ -1,6 +1,7 @@
 #include "Memo.h"
 
 #include "EventHook.h"
+#include "Palette.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -10,30 +11,19 @@
 
 namespace {
 
-constexpr std::uint32_t kFlashColour = 0x0000FF; // red
+constexpr Color kFlashColour = clRed;
 
-QColor to_colour(std::uint32_t bgr)
+Color shown_colour(const QLineEdit* edit)
 {
-    return QColor(int(bgr & 0xFF), int((bgr >> 8) & 0xFF), int((bgr >> 16) & 0xFF));
-}
-
-std::uint32_t from_colour(const QColor& c)
-{
-    return std::uint32_t(c.red()) | (std::uint32_t(c.green()) << 8) |
-           (std::uint32_t(c.blue()) << 16);
-}
-
-std::uint32_t shown_colour(const QLineEdit* edit)
-{
-    return from_colour(edit->palette().color(QPalette::Active, QPalette::Text));
+    return from_qcolor(edit->palette().color(QPalette::Active, QPalette::Text));
 }
 
 // Only the active and inactive text colours change: a disabled memo keeps its grey.
-void show_colour(QLineEdit* edit, std::uint32_t colour)
+void show_colour(QLineEdit* edit, Color colour)
 {
     QPalette p = edit->palette();
-    p.setColor(QPalette::Active, QPalette::Text, to_colour(colour));
-    p.setColor(QPalette::Inactive, QPalette::Text, to_colour(colour));
+    p.setColor(QPalette::Active, QPalette::Text, to_qcolor(colour));
+    p.setColor(QPalette::Inactive, QPalette::Text, to_qcolor(colour));
     edit->setPalette(p);
 }
 

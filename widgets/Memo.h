@@ -3,6 +3,8 @@
 // run against a real QLineEdit or against a stand-in. Also the routing of a QLineEdit's
 // key and focus events to a field's handlers.
 
+#include "Palette.h"
+
 #include <QChar>
 #include <QString>
 
@@ -15,7 +17,7 @@ class QLineEdit;
 
 // The look of the memo's text: colour as 0xBBGGRR, and bold or normal.
 struct MemoLook {
-    std::uint32_t colour = 0x000000;
+    Color colour = clBlack;
     bool bold = false;
     friend bool operator==(const MemoLook&, const MemoLook&) = default;
 };

@@ -1,18 +1,15 @@
 #include "Panel.h"
 
+#include "Palette.h"
+
 #include <QCheckBox>
 #include <QColor>
 #include <QPainter>
 
 namespace {
 
-constexpr std::uint32_t kOnColor = 0x0000FF;   // red
-constexpr std::uint32_t kOffColor = 0x808080;  // grey
-
-QColor bgr(std::uint32_t c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
+constexpr Color kOnColor = clRed;
+constexpr Color kOffColor = clGray;
 
 } // namespace
 
@@ -35,16 +32,16 @@ void Panel::setAlignment(Qt::Alignment alignment)
     update();
 }
 
-void Panel::setCaptionColor(std::uint32_t color)
+void Panel::setCaptionColor(Color color)
 {
     captionColor_ = color;
     update();
 }
 
-void Panel::setColor(std::uint32_t color)
+void Panel::setColor(Color color)
 {
     QPalette p = palette();
-    p.setColor(QPalette::Window, bgr(color));
+    p.setColor(QPalette::Window, to_qcolor(color));
     setPalette(p);
     setAutoFillBackground(true);
 }
@@ -73,7 +70,7 @@ void Panel::paintEvent(QPaintEvent* event)
         return;
     QPainter p(this);
     p.setFont(font());
-    p.setPen(bgr(captionColor_));
+    p.setPen(to_qcolor(captionColor_));
     const QRect r = contentsRect().adjusted(captionLeft_ + 2, 0, -(captionRight_ + 2), 0);
     p.drawText(r, int(alignment_) | Qt::TextSingleLine, caption_);
 }

@@ -2,10 +2,13 @@
 // A captioned 3-D panel, and the "On"/"Off" indicator panel that goes beside an option
 // check box.
 
+#include "Palette.h"
+
 #include <QFrame>
 #include <QString>
 
 #include <cstdint>
+
 
 class QCheckBox;
 
@@ -24,10 +27,10 @@ public:
     Qt::Alignment alignment() const { return alignment_; }
     void setAlignment(Qt::Alignment alignment);
     // The caption's colour; disabling the panel does not change it.
-    std::uint32_t captionColor() const { return captionColor_; }
-    void setCaptionColor(std::uint32_t color);
+    Color captionColor() const { return captionColor_; }
+    void setCaptionColor(Color color);
     // A background colour of its own (otherwise the window's).
-    void setColor(std::uint32_t color);
+    void setColor(Color color);
     void setBevel(Bevel bevel);
     // Space kept free of the caption at the left and right (for child controls).
     void setCaptionMargins(int left, int right);
@@ -38,7 +41,7 @@ protected:
 private:
     QString caption_;
     Qt::Alignment alignment_ = Qt::AlignCenter;
-    std::uint32_t captionColor_ = 0x000000;
+    Color captionColor_ = clBlack;
     int captionLeft_ = 0;
     int captionRight_ = 0;
 };

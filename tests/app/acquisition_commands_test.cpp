@@ -189,7 +189,7 @@ TEST_F(AcquisitionCommandsTest, StartCapturesAndTheirEndSetTheButtonsTheStatusAn
     window->BitBtn_start_CMPClick();
     EXPECT_EQ(takeQueued(), (std::vector<int>{2, 5}));
     EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "Trigger-WAIT");
     // A capture starts on a cleared diagram: the event re-armed, Force withdrawn.
     receive(300);
     receiveEvent(10);
@@ -198,7 +198,7 @@ TEST_F(AcquisitionCommandsTest, StartCapturesAndTheirEndSetTheButtonsTheStatusAn
     EXPECT_EQ(live_diagram->samples[live_diagram->head].t, 0.0);
     EXPECT_EQ(takeQueued(), std::vector<int>{5});
     EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "CMP-On");
     // The full diagram: re-armed again, Force back, waiting for the next event.
     for (int i = 0; i < 30 && (link_state.trigger_flags.load() & TRIGGER_CAPTURED); ++i) {
         receive(1000);
@@ -207,7 +207,7 @@ TEST_F(AcquisitionCommandsTest, StartCapturesAndTheirEndSetTheButtonsTheStatusAn
     EXPECT_EQ(live_diagram->SampleCount(), 20000u);
     EXPECT_EQ(takeQueued(), std::vector<int>{5});
     EXPECT_TRUE(window->BitBtn_start_CMP_force->isEnabled());
-    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "Trigger-WAIT");
     EXPECT_TRUE(window->Timer_Diagram->isActive());
     window->BitBtn_stop_CMPClick();
 
@@ -233,53 +233,53 @@ TEST_F(AcquisitionCommandsTest, StartCapturesAndTheirEndSetTheButtonsTheStatusAn
     EXPECT_FALSE(window->BitBtn_stop_CMP->isEnabled());
     EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
     EXPECT_TRUE(window->RadioGroup_trigger_type->isEnabled());
-    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "CMP-Off");
     EXPECT_TRUE(takeQueued().empty());
 }
 
 TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
 {
     link_state_reset();
-    EXPECT_EQ(status_panel_look(0).text, "IP: ---.---.---.---");
-    EXPECT_EQ(status_panel_look(0).color, 0x0000FFu);
-    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
-    EXPECT_EQ(status_panel_look(2).text, "COM Off");
-    EXPECT_TRUE(status_panel_look(2).indicatorIsBackground);
-    EXPECT_EQ(status_panel_look(3).text, "-----");
-    EXPECT_EQ(status_panel_look(3).color, 0x808080u);
+    EXPECT_EQ(status_panel_look(StatusPanel::Interface).text, "IP: ---.---.---.---");
+    EXPECT_EQ(status_panel_look(StatusPanel::Interface).color, clRed);
+    EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: ---.---.---.---");
+    EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "COM Off");
+    EXPECT_TRUE(status_panel_look(StatusPanel::Connection).indicatorIsBackground);
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "-----");
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).color, clGray);
 
-    link_state.netif_flags = NETIF_SELECTED; // selected, still without an address
-    EXPECT_EQ(status_panel_look(0).indicator, 0x00FFFFu);
-    link_state.controller_ip = 0xC0000202; // 192.0.2.2
-    link_state.controller_flags = CONTROLLER_KNOWN;
-    EXPECT_EQ(status_panel_look(1).text, "IP: ---.---.---.---");
-    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
-    EXPECT_EQ(status_panel_look(0).indicator, 0x00FF00u);
-    EXPECT_EQ(status_panel_look(1).text, "IP: 192.0.2.2");
-    EXPECT_EQ(status_panel_look(1).indicator, 0x00FF00u);
+    netif_flags = NETIF_SELECTED; // selected, still without an address
+    EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, clYellow);
+    controller_ip = 0xC0000202; // 192.0.2.2
+    controller_flags = CONTROLLER_KNOWN;
+    EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: ---.---.---.---");
+    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, clLime);
+    EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: 192.0.2.2");
+    EXPECT_EQ(status_panel_look(StatusPanel::Controller).indicator, clLime);
 
     // Connecting blinks between a bold red "COM Error" and nothing.
     set_connection_state(LINK_CONNECTING);
-    link_state.link_status.fetch_or(LINK_BLINK);
-    const StatusPanelLook on = status_panel_look(2);
+    link_status.fetch_or(LINK_BLINK);
+    const StatusPanelLook on = status_panel_look(StatusPanel::Connection);
     EXPECT_EQ(on.text, "COM Error");
     EXPECT_TRUE(on.bold);
-    EXPECT_EQ(on.color, 0x0000FFu);
-    link_state.link_status.fetch_and(std::uint8_t(~LINK_BLINK));
-    EXPECT_EQ(status_panel_look(2).text, "");
+    EXPECT_EQ(on.color, clRed);
+    link_status.fetch_and(std::uint8_t(~LINK_BLINK));
+    EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "");
     set_connection_state(LINK_ERROR);
-    link_state.link_status.fetch_or(LINK_BLINK);
-    EXPECT_EQ(status_panel_look(2).text, "COM Error");
+    link_status.fetch_or(LINK_BLINK);
+    EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "COM Error");
 
     set_connection_state(LINK_CONNECTED);
-    EXPECT_EQ(status_panel_look(2).text, "Connesso");
-    EXPECT_EQ(status_panel_look(3).text, "CMP-Off");
-    link_state.acquisition_on = 1;
-    link_state.settings.trigger_mode = 2;
-    link_state.trigger_flags = TRIGGER_CAPTURED;
-    EXPECT_EQ(status_panel_look(3).text, "Trigger-WAIT");
-    link_state.trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
-    EXPECT_EQ(status_panel_look(3).text, "CMP-On");
-    EXPECT_EQ(status_panel_look(3).color, 0xFF0000u);
+    EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "Connesso");
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "CMP-Off");
+    acquisition_on = 1;
+    settings.trigger_mode = 2;
+    trigger_flags = TRIGGER_CAPTURED;
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "Trigger-WAIT");
+    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "CMP-On");
+    EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).color, 0xFF0000u);
     link_state_reset();
 }

@@ -83,16 +83,16 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
     std::vector<std::pair<int, QRect>> calls;
     status->onDrawPanel = [&](Canvas& canvas, int index, const QRect& rect) {
         calls.emplace_back(index, rect);
-        FillBox(canvas, rect.left(), rect.top(), rect.width(), rect.height(), 0x0000FF);
+        FillBox(canvas, rect.left(), rect.top(), rect.width(), rect.height(), clRed);
     };
     const QImage shot = status->grab().toImage();
-    ASSERT_EQ(calls.size(), 4u);
-    for (int i = 0; i < 4; ++i) {
+    ASSERT_EQ(calls.size(), std::size_t(kStatusPanels));
+    for (int i = 0; i < kStatusPanels; ++i) {
         EXPECT_GT(status->panelRect(i + 1).left(), status->panelRect(i).right());
         EXPECT_EQ(calls[std::size_t(i)], std::make_pair(i, status->panelRect(i)));
         EXPECT_EQ(shot.pixelColor(status->panelRect(i).center()), QColor(255, 0, 0));
     }
-    EXPECT_NE(shot.pixelColor(status->panelRect(4).center()), QColor(255, 0, 0));
+    EXPECT_NE(shot.pixelColor(status->panelRect(kStatusPanels).center()), QColor(255, 0, 0));
 
     // The channel rows, each showing its own quantity and its trace's colour.
     for (int n = 0; n < 8; ++n) {

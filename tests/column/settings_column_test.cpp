@@ -92,7 +92,7 @@ TEST_F(SettingsColumnTest, FixedScaleSwitchGreysTheLimitFieldsAndNewLimitsRepain
                            (QWidget*)column->UpDown_asse_y_max_scale, (QWidget*)column->UpDown_asse_y_min_scale})
             EXPECT_EQ(w->isEnabled(), on) << w->objectName().toStdString();
         for (Panel* p : {column->Panel_asse_y_max_scale, column->Panel_asse_y_min_scale})
-            EXPECT_EQ(p->captionColor(), on ? 0x000000u : 0x808080u);
+            EXPECT_EQ(p->captionColor(), on ? clBlack : clGray);
         EXPECT_EQ(diagram->view.fixedScale, on ? 1 : 0);
         EXPECT_TRUE(on || !timer.isActive()); // switched off: no pending limits
     }
@@ -168,7 +168,7 @@ TEST_F(SettingsColumnTest, ChannelAndCursorSwitchesActOnTheDiagram)
         EXPECT_EQ(diagram->paintCount(), before + 2);
         for (Panel* label : {column->Panel_cursor_asseT_on_off, column->Panel_cursor_asseY_on_off}) {
             EXPECT_EQ(label->caption(), on ? "On" : "Off");
-            EXPECT_EQ(label->captionColor(), on ? 0x0000FFu : 0x808080u);
+            EXPECT_EQ(label->captionColor(), on ? clRed : clGray);
         }
     }
 

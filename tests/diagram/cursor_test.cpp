@@ -6,7 +6,6 @@
 
 namespace {
 
-constexpr Color kYellow = 0x00FFFF;
 constexpr Color kReadoutFace = 0xEFEFEF;
 
 // A shown diagram with one second of samples (t = 0 .. 0.999) and both cursor pairs on.
@@ -22,7 +21,7 @@ struct CursorScene : LiveScene {
         return d.screenCanvas->TextHeight(QStringLiteral("0"));
     }
     QString readout(int cursor) { return format_number(d.CursorReading(cursor), u"0.0000000", u'.'); }
-    bool yellowAround(QPoint p) { return has_colour(picture(), QRect(p - QPoint(10, 10), QSize(21, 21)), kYellow); }
+    bool yellowAround(QPoint p) { return has_colour(picture(), QRect(p - QPoint(10, 10), QSize(21, 21)), clYellow); }
 };
 
 const TickEntry* tick_with_value(const TickEntry* table, int count, double value)
@@ -56,13 +55,13 @@ TEST(Cursors, FirstShownAtAQuarterAndThreeQuartersThenKeepTheirPlace)
     EXPECT_EQ(s.px(v.plotLeft + t1, v.plotBottom - 1), clBlack);
     EXPECT_EQ(s.px(v.plotLeft + 1, s.centre(Y1).y()), clBlack);
     for (int c : {T1, T2, Y1, Y2})
-        for (Color colour : {kYellow, clWhite, clGray})
+        for (Color colour : {clYellow, clWhite, clGray})
             EXPECT_TRUE(has_colour(s.picture(), QRect(s.centre(c) - QPoint(10, 10), QSize(21, 21)), colour)) << c;
     const QPoint c1 = s.centre(T1);
     EXPECT_EQ(s.px(c1.x(), c1.y() + 10), clBlack);    // tip, outline
-    EXPECT_EQ(s.px(c1.x() - 9, c1.y() - 5), kYellow); // body between outline and face
+    EXPECT_EQ(s.px(c1.x() - 9, c1.y() - 5), clYellow); // body between outline and face
     // The snapshot holds the picture without cursors.
-    EXPECT_NE(from_qcolor(d.Snapshot().pixelColor(c1.x() - 9, c1.y() - 5)), kYellow);
+    EXPECT_NE(from_qcolor(d.Snapshot().pixelColor(c1.x() - 9, c1.y() - 5)), clYellow);
 
     // They keep their place when the range changes or the pair is hidden.
     const int before = d.cursorValue[T1].pixel;
@@ -125,8 +124,8 @@ TEST(Cursors, ReadoutOnATickPixelIsTheTicksExactValue)
     const int left = d.readoutValueWidth + d.readoutLabelWidth + 26 + sc.TextWidth(QStringLiteral("t2:")) + 1;
     const int top = d.screenArea.height - 2 * h - 1;
     PaintTarget ref(d.screenArea.width, d.screenArea.height);
-    DrawBevelBox(ref.canvas, left, top, left + d.readoutValueWidth, top + h, kReadoutFace, 1, 0,
-                 0, 1, QStringLiteral("0.5000000"));
+    DrawBevelBox(ref.canvas, left, top, left + d.readoutValueWidth, top + h, kReadoutFace, 1,
+                 BevelLook::Lowered, Outline::None, TextAlign::Right, QStringLiteral("0.5000000"));
     const QRect box(left, top, d.readoutValueWidth, h);
     EXPECT_EQ(s.picture().copy(box), ref.picture().copy(box));
 }
@@ -224,7 +223,7 @@ TEST(Cursors, NeitherOnPrintedPicturesNorOnPicturesWithoutAPlot)
     PaintTarget page(1400, 1000, 2 * kScreenPixelsPerInch);
     d.printView = d.view;
     d.Paint(page.area, d.printView);
-    EXPECT_FALSE(has_colour(page.picture(), page.image.rect(), kYellow));
+    EXPECT_FALSE(has_colour(page.picture(), page.image.rect(), clYellow));
 
     // A picture too low for a plot: no cursors, and their handles cannot be dragged.
     const QPoint t1 = s.centre(T1);
@@ -239,7 +238,7 @@ TEST(Cursors, NeitherOnPrintedPicturesNorOnPicturesWithoutAPlot)
     d.PlotMouseUp(mouse_at(t1 + QPoint(50, 0)));
     EXPECT_EQ(d.cursorValue[T1].offset, offset);
     EXPECT_EQ(d.paintCount(), paints);
-    EXPECT_FALSE(has_colour(s.picture(), s.picture().rect(), kYellow));
+    EXPECT_FALSE(has_colour(s.picture(), s.picture().rect(), clYellow));
 
     // Cleared and not yet repainted: the view has no plot to drag on.
     s.h.host->resize(760, 520);

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr Color kBackground = 0xDDDDDD;
-
 // Nearly black: antialiased text has few pure black pixels.
 bool has_dark(const QImage& img, const QRect& r)
 {
@@ -81,7 +79,7 @@ TEST(DiagramRanges, AutomaticAndFixedRanges)
     EXPECT_EQ(empty.d().yTicks[empty.d().yTickCount - 1].value, 1);
     EXPECT_GT(empty.d().tTickCount, 2);
     for (Color colour : Diagramx::kDefaultColors)
-        if (colour != 0x800000 && colour != 0xFF0000) {
+        if (colour != clNavy && colour != clBlue) {
             EXPECT_FALSE(has_colour(empty.t.picture(), empty.t.image.rect(), colour)) << std::hex << colour;
         }
 }
@@ -158,7 +156,7 @@ TEST(DiagramAxes, ZeroToTenTicksFrameGridAndLabels)
     for (QPoint at : {QPoint(v.plotLeft, top + 3), QPoint(right, top + 3), QPoint(v.plotLeft + 3, v.plotBottom),
                       QPoint(v.plotLeft + 3, top)})
         EXPECT_EQ(p.t.px(at.x(), at.y()), clBlack) << at.x() << "," << at.y();
-    EXPECT_EQ(p.t.px(right + 1, top + 3), kBackground);
+    EXPECT_EQ(p.t.px(right + 1, top + 3), kDiagramBackground);
     // A major Y tick reaches left of the frame and into the plot; its grid line is dotted
     // grey; its label, left of it, is dark, and left of the labels only the title.
     const int ty = d.yTicks[1].pixel;
@@ -166,7 +164,7 @@ TEST(DiagramAxes, ZeroToTenTicksFrameGridAndLabels)
     EXPECT_EQ(p.t.px(v.plotLeft + 4, ty), clBlack);
     const QRect grid(v.plotLeft + 6, ty, 34, 1);
     EXPECT_TRUE(has_colour(p.t.picture(), grid, clGray));
-    EXPECT_TRUE(has_colour(p.t.picture(), grid, kBackground));
+    EXPECT_TRUE(has_colour(p.t.picture(), grid, kDiagramBackground));
     EXPECT_TRUE(has_dark(p.t.picture(), QRect(d.titleYWidth + 5, ty - 6, v.plotLeft - d.titleYWidth - 12, 12)));
     EXPECT_FALSE(has_dark(p.t.picture(), QRect(0, ty - 6, 3, 12)));
 }
@@ -206,7 +204,7 @@ TEST(DiagramAxes, AreasTooSmallPaintOnlyTheBackground)
         PaintTarget t(size.width(), size.height());
         ViewState v = h.d->view;
         h.d->Paint(t.area, v);
-        EXPECT_EQ(inked(t.picture(), kBackground), QRect()) << size.width() << "x" << size.height();
+        EXPECT_EQ(inked(t.picture(), kDiagramBackground), QRect()) << size.width() << "x" << size.height();
     }
     // A narrow plot where no T step fits: no T labels, the bluish T title is still drawn.
     h.d->Clear();
@@ -235,7 +233,7 @@ TEST(DiagramAxes, PrinterTargetScalesSizesAndLeavesTheScreenAlone)
 
     PaintTarget page(2100, 1500, 3 * kScreenPixelsPerInch);
     h.d->printView = h.d->view;
-    h.d->printView.background = 0xFFFFFF;
+    h.d->printView.background = clWhite;
     h.d->Paint(page.area, h.d->printView);
     EXPECT_EQ(h.d->printView.tickLength, 15);
     EXPECT_GT(h.d->titleHeight, 30); // 12 pt at 288 pixels per inch

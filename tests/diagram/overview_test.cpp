@@ -10,9 +10,6 @@
 
 namespace {
 
-constexpr Color kRed = 0x0000FF;
-constexpr Color kGreen = 0x008000;
-constexpr Color kBlue = 0xFF0000;
 constexpr int kMax = Diagramx::kScrollRange;
 
 struct OverviewScene : LiveScene {
@@ -133,8 +130,8 @@ TEST(Overview, ShortGaugeShowsOnlyTheArrowsAndShorterStillNotEvenThose)
     // An empty diagram: the two tracks and nothing else.
     few.d.Clear();
     few.d.Redraw();
-    EXPECT_FALSE(few.rowHas(27, kBlue) || few.rowHas(14, kRed));
-    EXPECT_EQ(std::tuple(few.px(5, 40), few.px(few.W() / 2, 14)), std::tuple(0xDDDDDDu, clWhite));
+    EXPECT_FALSE(few.rowHas(27, clBlue) || few.rowHas(14, clRed));
+    EXPECT_EQ(std::tuple(few.px(5, 40), few.px(few.W() / 2, 14)), std::tuple(kDiagramBackground, clWhite));
 }
 
 // Whatever the diagram keeps from earlier pictures, its strip is the one a fresh diagram
@@ -155,12 +152,12 @@ TEST(Overview, StripMatchesAFreshDiagramShowingTheWindowFillLevelAndTimes)
         EXPECT_EQ(count_differing(s.strip(), fresh.strip()), 0);
         const int f = s.W() - 14;
         const double mid = ((s.d.view.tMin + s.d.view.tMax) / 2 - s.oldest()) / s.held();
-        EXPECT_EQ(s.px(7 + int(mid * f), 14), n >= 20000 ? kGreen : kRed);
+        EXPECT_EQ(s.px(7 + int(mid * f), 14), n >= 20000 ? clGreen : clRed);
         const int g = int(s.d.SampleCount() * double(f) / 20000 + 0.5);
-        EXPECT_EQ(s.px(7 + g - 3, 28), kBlue);
-        EXPECT_NE(s.px(7 + g + 3, 28), kBlue);
-        EXPECT_TRUE(shows_text(s.strip(), format_number(s.oldest(), u"0.000", u'.'), 0xDDDDDD));
-        EXPECT_TRUE(shows_text(s.strip(), format_number(s.newest(), u"0.000", u'.'), 0xDDDDDD));
+        EXPECT_EQ(s.px(7 + g - 3, 28), clBlue);
+        EXPECT_NE(s.px(7 + g + 3, 28), clBlue);
+        EXPECT_TRUE(shows_text(s.strip(), format_number(s.oldest(), u"0.000", u'.'), kDiagramBackground));
+        EXPECT_TRUE(shows_text(s.strip(), format_number(s.newest(), u"0.000", u'.'), kDiagramBackground));
     };
     check(false);
     s.zoom(2.0, 4.0);

@@ -4,6 +4,7 @@
 
 #include "Diagramx.h"
 #include "ImageControl.h"
+#include "pixel_support.h"
 
 #include <QApplication>
 #include <QImage>
@@ -38,50 +39,6 @@ struct PaintTarget {
     Color px(int x, int y) { return from_qcolor(picture().pixelColor(x, y)); }
 };
 
-// Does the image hold a pixel inside the rectangle for which pred(colour) holds?
-inline bool has_pixel(const QImage& img, const QRect& r, const std::function<bool(QColor)>& pred)
-{
-    const QRect box = r & img.rect();
-    for (int y = box.top(); y <= box.bottom(); ++y)
-        for (int x = box.left(); x <= box.right(); ++x)
-            if (pred(img.pixelColor(x, y)))
-                return true;
-    return false;
-}
-
-inline bool has_colour(const QImage& img, const QRect& r, Color c)
-{
-    return has_pixel(img, r, [c](QColor q) { return from_qcolor(q) == c; });
-}
-
-// Bounding box of the pixels whose colour is ink.
-inline QRect ink_box(const QImage& img, const std::function<bool(Color)>& ink)
-{
-    QRect box;
-    for (int y = 0; y < img.height(); ++y)
-        for (int x = 0; x < img.width(); ++x)
-            if (ink(from_qcolor(img.pixelColor(x, y))))
-                box |= QRect(x, y, 1, 1);
-    return box;
-}
-
-// Bounding box of the pixels that differ from the background colour.
-inline QRect inked(const QImage& img, Color background)
-{
-    return ink_box(img, [background](Color c) { return c != background; });
-}
-
-// Pixels of `want`'s extent that differ in `got`, leaving out those where skip(x, y) holds.
-inline int count_differing(const QImage& got, const QImage& want,
-                           const std::function<bool(int, int)>& skip = {})
-{
-    int n = 0;
-    for (int y = 0; y < want.height(); ++y)
-        for (int x = 0; x < want.width(); ++x)
-            n += got.pixel(x, y) != want.pixel(x, y) && !(skip && skip(x, y));
-    return n;
-}
-
 // Does the image show `text`, drawn in the default font on `background`, anywhere?
 // Whether `text`, drawn centred on `background` as the diagram draws its labels, appears
 // somewhere in `img` pixel for pixel.
@@ -90,7 +47,7 @@ inline bool shows_text(const QImage& img, const QString& text, Color background)
     PaintTarget t(400, 60);
     FillCanvas(t.canvas, background);
     const int w = t.canvas.TextWidth(text), h = t.canvas.TextHeight(text);
-    DrawText(t.canvas, QRect(0, 0, w, h), 2, text);
+    DrawText(t.canvas, QRect(0, 0, w, h), TextAlign::Centre, text);
     const QImage want = t.picture().copy(0, 0, w, h);
     for (int y = 0; y + h <= img.height(); ++y)
         for (int x = 0; x + w <= img.width(); ++x)

@@ -110,9 +110,9 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
         return connection_state() == LINK_CONNECTED && live_diagram->SampleCount() >= shown + 500;
     }, 20s)) << "state " << int(connection_state()) << ", " << live_diagram->SampleCount()
              << " samples shown, " << shown << " at the fault";
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
+    EXPECT_EQ(panel(StatusPanel::Acquisition), "CMP-On");
     if (c.injected == 0)  // a restarted controller counts its connections afresh
-        EXPECT_EQ(panel(kPanelController), "IP: 127.0.0.2");
+        EXPECT_EQ(panel(StatusPanel::Controller), "IP: 127.0.0.2");
     else
         EXPECT_EQ(simulator->stats().connections > connections, c.reconnects)
             << connections << " connections before the fault, " << simulator->stats().connections

@@ -42,9 +42,6 @@ namespace e2e {
 using namespace std::chrono_literals;
 using Clock = std::chrono::steady_clock;
 
-inline constexpr int kPanelController = 1;
-inline constexpr int kPanelConnection = 2;
-inline constexpr int kPanelAcquisition = 3;
 inline constexpr std::uint32_t kDiagramFull = 20000;
 
 // The set of positions (0..1999) in the simulator's period that a sample's values fit: one
@@ -124,16 +121,16 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->RadioGroup_trigger_type->setItemIndex(trigger_mode);
-        ASSERT_EQ(link_state.settings.trigger_mode.load(), trigger_mode);
-        ASSERT_TRUE(pump_until([] { return panel(kPanelController) == "IP: 127.0.0.1"; }))
+        ASSERT_EQ(settings.trigger_mode.load(), trigger_mode);
+        ASSERT_TRUE(pump_until([] { return panel(StatusPanel::Controller) == "IP: 127.0.0.1"; }))
             << "controller not found; controller panel shows "
-            << panel(kPanelController).toStdString();
+            << panel(StatusPanel::Controller).toStdString();
         click(window->BitBtn_connect);
-        ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }))
-            << "connection panel shows " << panel(kPanelConnection).toStdString();
+        ASSERT_TRUE(pump_until([] { return panel(StatusPanel::Connection) == "Connesso"; }))
+            << "connection panel shows " << panel(StatusPanel::Connection).toStdString();
     }
 
-    static QString panel(int index) { return status_panel_look(index).text; }
+    static QString panel(StatusPanel which) { return status_panel_look(which).text; }
 
     static void click(QToolButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
@@ -156,7 +153,7 @@ protected:
     // "Connesso | CMP-Off | disconnect start trigger".
     std::string status() const
     {
-        return (panel(kPanelConnection) + " | " + panel(kPanelAcquisition)).toStdString() + " | "
+        return (panel(StatusPanel::Connection) + " | " + panel(StatusPanel::Acquisition)).toStdString() + " | "
             + enabled_controls();
     }
 

@@ -65,7 +65,7 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
     const RollingCase c = GetParam();
     open_and_connect(paced(c.rate, c.max_block));
     ASSERT_FALSE(HasFatalFailure());
-    EXPECT_EQ(panel(0), "IP: 127.0.0.1");
+    EXPECT_EQ(panel(StatusPanel::Interface), "IP: 127.0.0.1");
     EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
     // The channel configuration queued by Connect goes first; then the link polls.
     ASSERT_TRUE(pump_until([&] { return sim_messages(1) >= 2; }));
@@ -85,7 +85,7 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
     EXPECT_GT(live_diagram->paintCount(), paints) << "the picture follows the samples";
     // Saving and printing wait while samples are coming in.
     EXPECT_FALSE(window->BitBtn_save->isEnabled() || window->Menu_Stampa->isEnabled());
-    EXPECT_EQ(panel(kPanelAcquisition), "CMP-On");
+    EXPECT_EQ(panel(StatusPanel::Acquisition), "CMP-On");
 
     click(window->BitBtn_stop_CMP);
     EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
@@ -128,7 +128,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
     // event.
     ASSERT_TRUE(pump_until([] { return link_state.ring_write.load() > 3000; }));
     EXPECT_EQ(live_diagram->SampleCount(), 0u);
-    EXPECT_EQ(panel(kPanelAcquisition), "Trigger-WAIT");
+    EXPECT_EQ(panel(StatusPanel::Acquisition), "Trigger-WAIT");
     EXPECT_GE(sim_messages(5), 1u) << "Start re-arms the controller's event";
 
     for (int capture = 1; capture <= 2; ++capture) {
@@ -144,8 +144,8 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
         std::set<QString> seen;
         ASSERT_TRUE(pump_until([&] {
-            seen.insert(panel(kPanelAcquisition));
-            return (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
+            seen.insert(panel(StatusPanel::Acquisition));
+            return (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
         }, 30s)) << "capture did not end; " << live_diagram->SampleCount() << " samples";
         EXPECT_TRUE(seen.count("CMP-On"));
 
@@ -180,8 +180,8 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     EXPECT_EQ(enabled_controls(), "disconnect stop force");
     std::set<QString> seen;
     ASSERT_TRUE(pump_until([&] {
-        seen.insert(panel(kPanelAcquisition));
-        return link_state.acquisition_on.load() == 0;
+        seen.insert(panel(StatusPanel::Acquisition));
+        return acquisition_on.load() == 0;
     }, 30s)) << "no capture; " << live_diagram->SampleCount() << " samples";
     EXPECT_TRUE(seen.count("CMP-On"));
 
@@ -225,12 +225,12 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
     // the buttons stay as they were and the acquisition stays on.
     std::set<QString> seen;
     EXPECT_TRUE(pump_until([&] {
-        seen.insert(panel(kPanelConnection));
+        seen.insert(panel(StatusPanel::Connection));
         return seen.count("COM Error") && seen.count("");
     }, 5s)) << "the connection panel does not blink";
-    EXPECT_EQ(panel(kPanelController), "IP: ---.---.---.---");
-    EXPECT_EQ(panel(kPanelAcquisition), "-----");
-    EXPECT_EQ(link_state.acquisition_on.load(), 1);
+    EXPECT_EQ(panel(StatusPanel::Controller), "IP: ---.---.---.---");
+    EXPECT_EQ(panel(StatusPanel::Acquisition), "-----");
+    EXPECT_EQ(acquisition_on.load(), 1);
     EXPECT_EQ(enabled_controls(), "disconnect stop");
     const std::uint32_t kept = live_diagram->SampleCount();
 
@@ -238,9 +238,9 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
     simulator.reset();
     start_simulator(paced(1000, 10), port);
     ASSERT_FALSE(HasFatalFailure());
-    ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }))
-        << "connection panel shows " << panel(kPanelConnection).toStdString();
-    EXPECT_EQ(panel(kPanelController), "IP: 127.0.0.1");
+    ASSERT_TRUE(pump_until([] { return panel(StatusPanel::Connection) == "Connesso"; }))
+        << "connection panel shows " << panel(StatusPanel::Connection).toStdString();
+    EXPECT_EQ(panel(StatusPanel::Controller), "IP: 127.0.0.1");
     EXPECT_EQ(status(), "Connesso | CMP-On | disconnect stop");
     EXPECT_TRUE(pump_until([kept] { return live_diagram->SampleCount() >= kept + 300; }))
         << "the picture is kept and goes on: " << live_diagram->SampleCount() << " samples, " << kept
@@ -251,7 +251,7 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
     click(window->BitBtn_disconnect);
     EXPECT_EQ(link_state.acquisition_on.load(), 0);
     EXPECT_FALSE(window->Timer_Diagram->isActive());
-    ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "COM Off"; }));
+    ASSERT_TRUE(pump_until([] { return panel(StatusPanel::Connection) == "COM Off"; }));
     EXPECT_EQ(status(), "COM Off | ----- | connect trigger");
     // Nothing more goes to the controller.
     const std::uint64_t messages = simulator->stats().messages;
@@ -260,7 +260,7 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
 
     // Connect again (the controller's address is still known): connected and idle.
     click(window->BitBtn_connect);
-    ASSERT_TRUE(pump_until([] { return panel(kPanelConnection) == "Connesso"; }));
+    ASSERT_TRUE(pump_until([] { return panel(StatusPanel::Connection) == "Connesso"; }));
     EXPECT_EQ(status(), "Connesso | CMP-Off | disconnect start trigger");
     EXPECT_GE(simulator->stats().connections, 2u);
 }

@@ -233,8 +233,8 @@ TEST_F(Viewer, LoadShowsNamesColoursAndEnablesTheCommands)
     for (int i = 0; i < 8; ++i) {
         EXPECT_EQ(window->Panel_dat_mis[i]->caption(), QStringLiteral("Pressione %1").arg(i + 1));
         const QColor swatch = window->Panel_Dat_Mis_[i]->palette().color(QPalette::Window);
-        const std::uint32_t c = 0x203040 + std::uint32_t(i) * 0x11;
-        EXPECT_EQ(swatch, QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int(c >> 16)));
+        const Color c = 0x203040 + Color(i) * 0x11;
+        EXPECT_EQ(swatch, to_qcolor(c));
     }
     expect_file_commands(true);
 

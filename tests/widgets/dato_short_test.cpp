@@ -162,13 +162,13 @@ TEST_F(DatoShortTest, LeavingTakesAValueInRangeOrShowsTheStoredValueAgain)
 
 TEST_F(DatoShortTest, EnterTakesAValueInRangeAndKeepsTheEditingLook)
 {
-    memo.look_ = MemoLook{0xFF0000, true};
+    memo.look_ = MemoLook{clBlue, true};
     memo.text_ = "-350";
     EXPECT_EQ(press(min_field, QChar(13), "MIN Asse Y"), QChar(13));
     EXPECT_EQ(y_min, -350);
     EXPECT_EQ(memo.text_, "-350");
     EXPECT_EQ(memo.log_, (Log{"flash 10"}));
-    EXPECT_EQ(memo.look_, (MemoLook{0xFF0000, true}));
+    EXPECT_EQ(memo.look_, (MemoLook{clBlue, true}));
     EXPECT_TRUE(recorder.messages().empty());
 }
 
@@ -209,7 +209,7 @@ TEST_F(DatoShortTest, ArrowStepsLeaveTheirOwnTextAloneAndFocusOnlyAFocusableMemo
 {
     memo.on_set_text = [this] { min_field.on_change(memo); };
     memo.focusable_ = false;
-    memo.look_ = MemoLook{0xFF0000, true};
+    memo.look_ = MemoLook{clBlue, true};
     bool allow = true;
     memo.text_ = "-7";
     min_field.on_updown(memo, UpDown::Direction::Up, allow);

@@ -1,6 +1,7 @@
 // The numeric field on a real line edit, wired the way a window wires it: keys typed into
 // the line edit, focus moving away, the arrow buttons, the clipboard keys and the flashes.
 
+#include "Palette.h"
 #include "UpDown.h"
 #include "field_fixture.h"
 
@@ -18,9 +19,6 @@
 
 namespace {
 
-constexpr std::uint32_t kRed = 0x0000FF;
-constexpr std::uint32_t kBlue = 0xFF0000;
-constexpr std::uint32_t kBlack = 0x000000;
 
 class DatoShortWidgetTest : public FieldTest {
 protected:
@@ -87,7 +85,7 @@ TEST_F(DatoShortWidgetTest, TypedDecimalsAreTakenWhenTheFocusMovesOn)
     EXPECT_EQ(memo->text(), "1.00");
     EXPECT_EQ(memo->maxLength(), 5);
     EXPECT_EQ(memo->toolTip(), QString::fromUtf8("Range: [0.01 \u00F7 99.99]"));
-    EXPECT_EQ(look(), (MemoLook{kBlue, true}));
+    EXPECT_EQ(look(), (MemoLook{clBlue, true}));
 
     memo->clear();
     QTest::keyClicks(memo, "1,5x.7");
@@ -97,9 +95,9 @@ TEST_F(DatoShortWidgetTest, TypedDecimalsAreTakenWhenTheFocusMovesOn)
     EXPECT_EQ(exits, 1);
     EXPECT_EQ(hundredths, 157);
     EXPECT_EQ(memo->text(), "1.57");
-    EXPECT_EQ(shown_colour(), kRed);
+    EXPECT_EQ(shown_colour(), clRed);
     wait_for_flash_end();
-    EXPECT_EQ(look(), (MemoLook{kBlack, false}));
+    EXPECT_EQ(look(), (MemoLook{clBlack, false}));
     EXPECT_FALSE(memo->font().bold());
     EXPECT_TRUE(recorder.messages().empty());
 }
@@ -179,17 +177,17 @@ TEST_F(DatoShortWidgetTest, ArrowClicksStepTheValueAndFlashBackToTheEditingLook)
     wire(max_field, "MAX Asse Y");
     other->setFocus(Qt::MouseFocusReason);
     wait_for_flash_end();
-    EXPECT_EQ(look(), (MemoLook{kBlack, false}));
+    EXPECT_EQ(look(), (MemoLook{clBlack, false}));
 
     arrows->upButton()->click();
     EXPECT_TRUE(memo->hasFocus());
     EXPECT_EQ(y_max, 2001);
     EXPECT_EQ(memo->text(), "2001");
-    EXPECT_EQ(shown_colour(), kRed);
+    EXPECT_EQ(shown_colour(), clRed);
     EXPECT_TRUE(memo->font().bold());
-    EXPECT_EQ(look(), (MemoLook{kBlue, true}));
+    EXPECT_EQ(look(), (MemoLook{clBlue, true}));
     wait_for_flash_end();
-    EXPECT_EQ(shown_colour(), kBlue);
+    EXPECT_EQ(shown_colour(), clBlue);
 
     arrows->downButton()->click();
     arrows->downButton()->click();
@@ -203,7 +201,7 @@ TEST_F(DatoShortWidgetTest, ArrowClicksStepTheValueAndFlashBackToTheEditingLook)
     p.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
     memo->setPalette(p);
     wait_for_flash_end();
-    EXPECT_EQ(shown_colour(), 0x808080u);
+    EXPECT_EQ(shown_colour(), clGray);
 }
 
 TEST(TypedChar, MapsKeysToTheCharactersTheyType)

@@ -58,8 +58,8 @@ public:
     void set_look(const MemoLook& look) override
     {
         look_ = look;
-        log_.push_back(look.colour == 0xFF0000 && look.bold   ? "editing"
-                       : look.colour == 0x000000 && !look.bold ? "idle"
+        log_.push_back(look.colour == clBlue && look.bold   ? "editing"
+                       : look.colour == clBlack && !look.bold ? "idle"
                                                                : "other");
     }
     void flash(int ms) override { log_.push_back("flash " + std::to_string(ms)); }

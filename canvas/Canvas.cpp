@@ -1,4 +1,4 @@
-#include "Graph_draw.h"
+#include "Canvas.h"
 
 #include <QFontMetrics>
 #include <QGlyphRun>
@@ -9,16 +9,6 @@
 #include <cmath>
 #include <cstdlib>
 #include <iterator>
-
-QColor to_qcolor(Color c)
-{
-    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-}
-
-Color from_qcolor(const QColor& c)
-{
-    return Color(c.red()) | (Color(c.green()) << 8) | (Color(c.blue()) << 16);
-}
 
 Canvas::Canvas(QImage* image) : image_(image) {}
 
@@ -417,7 +407,7 @@ void Canvas::Draw(int x, int y, const QImage& image)
     painter().drawImage(x, y, image);
 }
 
-void DrawText(Canvas& canvas, const QRect& rect, int alignment, const QString& text)
+void DrawText(Canvas& canvas, const QRect& rect, TextAlign alignment, const QString& text)
 {
     const int h = canvas.TextHeight(text);
     const int w = canvas.TextWidth(text);
@@ -427,9 +417,9 @@ void DrawText(Canvas& canvas, const QRect& rect, int alignment, const QString& t
     const int bottom = rect.top() + rect.height();
     const int y = top + ((bottom - top - h) >> 1);
     int x = left + 1;
-    if (alignment == 1)
+    if (alignment == TextAlign::Right)
         x = right - w;
-    else if (alignment == 2)
+    else if (alignment == TextAlign::Centre)
         x = left + ((right - left - w) >> 1);
     canvas.TextRect(rect, x, y, text);
 }
@@ -447,8 +437,8 @@ void FillBox(Canvas& canvas, int x, int y, int width, int height, Color color)
 }
 
 void DrawBevelBox(Canvas& canvas, int left, int top, int right, int bottom, Color face,
-                  std::uint8_t bevelWidth, std::uint8_t raised, std::uint8_t outline,
-                  std::uint8_t alignment, const QString& caption)
+                  std::uint8_t bevelWidth, BevelLook look, Outline outline,
+                  TextAlign alignment, const QString& caption)
 {
     const int L = left, T = top, R = right - 1, B = bottom - 1, n = bevelWidth;
     const Color savedBrush = canvas.brushColor;
@@ -461,14 +451,14 @@ void DrawBevelBox(Canvas& canvas, int left, int top, int right, int bottom, Colo
         const QPoint pts[4] = {a, b, d, e};
         canvas.Polygon(pts, 4);
     };
-    const Color lit = raised == 1 ? clWhite : clGray;
-    const Color shade = raised == 1 ? clGray : clWhite;
+    const Color lit = look == BevelLook::Raised ? clWhite : clGray;
+    const Color shade = look == BevelLook::Raised ? clGray : clWhite;
     quad(lit, {L, T}, {L + n, T + n}, {L + n, B - n}, {L, B});
     quad(lit, {L, T}, {L + n, T + n}, {R - n, T + n}, {R, T});
     quad(shade, {R, B}, {R - n, B - n}, {L + n, B - n}, {L, B});
     quad(shade, {R, B}, {R - n, B - n}, {R - n, T + n}, {R, T});
 
-    if (outline == 1) {
+    if (outline == Outline::Black) {
         canvas.pen.color = clBlack;
         canvas.MoveTo(L, T);
         canvas.LineTo(R, T);

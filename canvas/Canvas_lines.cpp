@@ -3,7 +3,7 @@
 // traces and the grid of the diagram cannot afford. A line reaching outside the image is
 // cut to it first, so its cost is that of the part inside.
 
-#include "Graph_draw.h"
+#include "Canvas.h"
 
 #include <algorithm>
 #include <cstdlib>

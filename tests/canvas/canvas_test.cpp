@@ -1,4 +1,5 @@
-#include "paint_support.h"
+#include "Canvas.h"
+#include "pixel_support.h"
 
 #include <QBuffer>
 #include <QFontMetrics>
@@ -37,23 +38,25 @@ TEST(DrawBevelBox, OutlineBevelFaceAndCaptionStayInsideTheBoxAndTheBrushIsGivenB
 {
     QImage img = blank(110, 30);
     Canvas canvas(&img);
-    canvas.brushColor = 0x0000FF;
-    DrawBevelBox(canvas, 5, 8, 95, 20, 0xC0C0C0, 2, 0, 1, 0, QString());
+    canvas.brushColor = clRed;
+    DrawBevelBox(canvas, 5, 8, 95, 20, clSilver, 2, BevelLook::Lowered, Outline::Black,
+                 TextAlign::Left, QString());
     canvas.release();
     // Lowered, outlined: black outline (5,8)..(94,19), one pixel of bevel inside it, grey
     // at left and top, white at right and bottom, the face from (7,10) to (92,17).
     const struct { QPoint a, b; Color c; } parts[] = {
         {{5, 8}, {94, 8}, clBlack},   {{5, 19}, {94, 19}, clBlack}, {{5, 8}, {5, 19}, clBlack},
         {{94, 8}, {94, 19}, clBlack}, {{6, 10}, {6, 17}, clGray},   {{10, 9}, {90, 9}, clGray},
-        {{93, 10}, {93, 17}, clWhite}, {{10, 18}, {90, 18}, clWhite}, {{7, 10}, {92, 17}, 0xC0C0C0}};
+        {{93, 10}, {93, 17}, clWhite}, {{10, 18}, {90, 18}, clWhite}, {{7, 10}, {92, 17}, clSilver}};
     for (const auto& p : parts)
         EXPECT_TRUE(all_of(img, p.a, p.b, p.c)) << p.a.x() << "," << p.a.y() << " .. " << p.b.x() << "," << p.b.y();
     EXPECT_EQ(inked(img, 0x00FF00), QRect(QPoint(5, 8), QPoint(94, 19)));
-    EXPECT_EQ(canvas.brushColor, 0x0000FFu);
+    EXPECT_EQ(canvas.brushColor, clRed);
 
     // Raised, no outline: the edge colours swap; the caption's ink lies on the face.
     img = blank(120, 40);
-    DrawBevelBox(canvas, 0, 0, 120, 40, 0xDDDDDD, 1, 1, 0, 2, "Grafion");
+    DrawBevelBox(canvas, 0, 0, 120, 40, 0xDDDDDD, 1, BevelLook::Raised, Outline::None,
+                 TextAlign::Centre, "Grafion");
     canvas.release();
     EXPECT_EQ((std::array {px(img, 0, 20), px(img, 60, 0), px(img, 119, 20), px(img, 60, 39)}),
               (std::array {clWhite, clWhite, clGray, clGray}));
@@ -62,11 +65,11 @@ TEST(DrawBevelBox, OutlineBevelFaceAndCaptionStayInsideTheBoxAndTheBrushIsGivenB
 
 // Labels are drawn from cached glyphs, clipped without painter state where the glyph edges
 // reach past the box; the pixels must be those of plain clipped painter text placed by the
-// alignment (0 left, 1 right, 2 centre), centred vertically.
+// alignment, centred vertically.
 TEST(DrawText, MatchesClippedPainterTextAtTheAlignedPlaceFirstShapedThenFromTheCache)
 {
     for (const char* s : {"12.5", "-0.75", "1.235e+4", "F( T )", "T", "Grafion"})
-        for (int alignment : {0, 1, 2})
+        for (TextAlign alignment : {TextAlign::Left, TextAlign::Right, TextAlign::Centre})
             for (int round = 0; round < 2; ++round) {
                 const QString text = QString::fromLatin1(s);
                 QImage mine = blank(160, 50, 0xDDDDDD);
@@ -75,11 +78,14 @@ TEST(DrawText, MatchesClippedPainterTextAtTheAlignedPlaceFirstShapedThenFromTheC
                 canvas.font.size = 8;
                 canvas.brushColor = 0xDDDDDD;
                 const int w = canvas.TextWidth(text), h = canvas.TextHeight(text);
-                const QRect box(20, 10, alignment == 2 ? w : w + 31, alignment == 2 ? h : h + 9);
+                const bool centred = alignment == TextAlign::Centre;
+                const QRect box(20, 10, centred ? w : w + 31, centred ? h : h + 9);
                 DrawText(canvas, box, alignment, text);
                 canvas.release();
 
-                const int x = alignment == 0 ? 21 : alignment == 1 ? 20 + box.width() - w : 20 + ((box.width() - w) >> 1);
+                const int x = alignment == TextAlign::Left    ? 21
+                              : alignment == TextAlign::Right ? 20 + box.width() - w
+                                                              : 20 + ((box.width() - w) >> 1);
                 QPainter p(&plain);
                 QFont f(QStringLiteral("Arial"));
                 f.setPixelSize((8 * kScreenPixelsPerInch + 36) / 72);
@@ -87,7 +93,7 @@ TEST(DrawText, MatchesClippedPainterTextAtTheAlignedPlaceFirstShapedThenFromTheC
                 p.setClipRect(box);
                 p.drawText(QPoint(x, 10 + ((box.height() - h) >> 1) + QFontMetrics(f).ascent()), text);
                 p.end();
-                EXPECT_TRUE(mine == plain) << s << " alignment " << alignment << " round " << round;
+                EXPECT_TRUE(mine == plain) << s << " alignment " << int(alignment) << " round " << round;
             }
 }
 
@@ -101,7 +107,7 @@ TEST(DrawText, FillsTheRectangleAndClipsWideTextOnBothSides)
     const QString wide = "MMMMMMMMMMMMMMMMMMMM";
     const QRect r = rect_ltrb(30, 5, 70, 25);
     ASSERT_GT(canvas.TextWidth(wide), r.width());
-    DrawText(canvas, r, 2, wide);
+    DrawText(canvas, r, TextAlign::Centre, wide);
     canvas.release();
     EXPECT_EQ(inked(img, 0x00FF00), r);
     const QRect ink = inked(img.copy(r), clWhite).translated(r.topLeft());
@@ -113,7 +119,7 @@ TEST(FillBox, FillsExactlyTheBoxInBlueGreenRedColours)
 {
     QImage img = blank(50, 50);
     Canvas canvas(&img);
-    FillBox(canvas, 10, 12, 20, 5, 0x0000FF); // red
+    FillBox(canvas, 10, 12, 20, 5, clRed);
     canvas.release();
     EXPECT_EQ(inked(img, 0x00FF00), QRect(10, 12, 20, 5));
     EXPECT_EQ(img.pixelColor(10, 12), QColor(255, 0, 0));
@@ -138,8 +144,8 @@ TEST(DrawImageCentered, CentresTheBitmapAndTreatsWhiteAsTransparent)
     DrawImageCentered(canvas, rect_ltrb(0, 0, 28, 20), junk, sizeof junk);
     canvas.release();
     // x = (28 - 6) / 2 = 11, y = (20 - 4) / 2 = 8.
-    EXPECT_EQ(px(img, 11, 8), 0x0000FFu);
-    EXPECT_EQ(px(img, 16, 11), 0xFF0000u);
+    EXPECT_EQ(px(img, 11, 8), clRed);
+    EXPECT_EQ(px(img, 16, 11), clBlue);
     EXPECT_EQ(inked(img, 0x00FF00), QRect(QPoint(11, 8), QPoint(16, 11)));
 }
 

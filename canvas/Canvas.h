@@ -2,11 +2,10 @@
 // The drawing surface shared by the diagram, the status bar, the parameter grid and the
 // printed page: a canvas with its own pen, brush and font (as the drawing code sets them),
 // over a QPainter, and the small drawing operations built on it.
-//
-// Colours are kept everywhere as 24-bit values in blue-green-red order (0x0000FF is red);
-// to_qcolor() is the one place where they become Qt colours.
 
-#include <QColor>
+#include "Color.h"
+#include "Palette.h"
+
 #include <QFont>
 #include <QGlyphRun>
 #include <QPen>
@@ -18,15 +17,6 @@
 
 #include <cstdint>
 #include <memory>
-
-using Color = std::uint32_t; // 0xBBGGRR
-
-constexpr Color clWhite = 0xFFFFFF;
-constexpr Color clGray = 0x808080;
-constexpr Color clBlack = 0x000000;
-
-QColor to_qcolor(Color c);
-Color from_qcolor(const QColor& c);
 
 // A rectangle given by its edges, right and bottom exclusive.
 inline QRect rect_ltrb(int left, int top, int right, int bottom)
@@ -172,16 +162,23 @@ private:
     std::unique_ptr<WidthEntry[]> widths_;
 };
 
-// Text in a rectangle, vertically centred; alignment 0 left (one pixel in), 1 right,
-// 2 centred. The rectangle is filled with the brush colour first.
-void DrawText(Canvas& canvas, const QRect& rect, int alignment, const QString& text);
+// Where a text sits across its rectangle: Left starts one pixel in.
+enum class TextAlign { Left, Right, Centre };
+// Which way a bevelled box's edges make it look: lit top-left, or lit bottom-right.
+enum class BevelLook { Raised, Lowered };
+// Whether a bevelled box gets a one-pixel black outline around its edges.
+enum class Outline { None, Black };
+
+// Text in a rectangle, vertically centred. The rectangle is filled with the brush colour
+// first.
+void DrawText(Canvas& canvas, const QRect& rect, TextAlign alignment, const QString& text);
 // Fills the canvas's whole surface.
 void FillCanvas(Canvas& canvas, Color color);
 void FillBox(Canvas& canvas, int x, int y, int width, int height, Color color);
 // A box with 3-D edges of the given width, optionally outlined in black and captioned.
 void DrawBevelBox(Canvas& canvas, int left, int top, int right, int bottom, Color face,
-                  std::uint8_t bevelWidth, std::uint8_t raised, std::uint8_t outline,
-                  std::uint8_t alignment, const QString& caption);
+                  std::uint8_t bevelWidth, BevelLook look, Outline outline,
+                  TextAlign alignment, const QString& caption);
 // Decodes a bitmap file held in memory and draws it centred in rect, white transparent.
 void DrawImageCentered(Canvas& canvas, const QRect& rect, const unsigned char* bytes,
                        std::size_t count);
