@@ -230,7 +230,7 @@ void TForm_net::show_start_stop_caption()
 {
     Button_start_stop->setText(link_state.acquisition_on ? QStringLiteral("Stop") : QStringLiteral("Start"));
     QPalette p = Button_start_stop->palette();
-    const QColor color = to_qcolor(acquisition_on ? clRed : clGreen);
+    const QColor color = to_qcolor(link_state.acquisition_on ? clRed : clGreen);
     p.setColor(QPalette::Active, QPalette::ButtonText, color);
     p.setColor(QPalette::Inactive, QPalette::ButtonText, color);
     Button_start_stop->setPalette(p);

@@ -104,25 +104,25 @@ StatusPanelLook status_panel_look(StatusPanel panel)
                     (nflags & NETIF_HAS_ADDRESS) ? clLime : clYellow};
         return {noAddress, clRed, false, clRed};
     case StatusPanel::Controller:
-        if ((controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
+        if ((link_state.controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
             (nflags & NETIF_HAS_ADDRESS))
-            return {QStringLiteral("IP: ") + dotted(controller_ip.load()), clBlack, false, clLime};
+            return {QStringLiteral("IP: ") + dotted(link_state.controller_ip.load()), clBlack, false, clLime};
         return {noAddress, clRed, false, clRed};
     case StatusPanel::Connection:
         if (state == LINK_OFF)
             return {QStringLiteral("COM Off"), clBlack, false, 0, true};
         if (state == LINK_CONNECTED)
             return {QStringLiteral("Connesso"), clBlack, false, clLime};
-        if (link_status.load() & LINK_BLINK)
+        if (link_state.link_status.load() & LINK_BLINK)
             return {QStringLiteral("COM Error"), clRed, true, clRed};
         return {QString(), clBlack, false, 0, true};
     case StatusPanel::Acquisition:
         if (state != LINK_CONNECTED)
             return {QStringLiteral("-----"), clGray, false, 0, true};
-        if (!acquisition_on.load())
+        if (!link_state.acquisition_on.load())
             return {QStringLiteral("CMP-Off"), clBlack, false, 0, true};
-        if (settings.trigger_mode.load() == 0 ||
-            (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
+        if (link_state.settings.trigger_mode.load() == TriggerRolling ||
+            (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
                 (TRIGGER_CAPTURED | TRIGGER_SHOWING))
             return {QStringLiteral("CMP-On"), clBlue, true, clLime};
         return {QStringLiteral("Trigger-WAIT"), clBlack, true, clYellow};
@@ -214,7 +214,7 @@ void TForm_net::StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRec
     const StatusPanelLook look = status_panel_look(panel);
     // The controller's address means nothing without a usable interface: it is forgotten.
     if (panel == StatusPanel::Controller && look.indicator == clRed)
-        controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
+        link_state.controller_flags.fetch_and(std::uint8_t(~CONTROLLER_KNOWN));
     const Color background = StatusBar_net_com->backgroundColor();
 
     // The status bar's own font, in the look the table asks for.

@@ -248,37 +248,37 @@ TEST(StatusPanels, ShowInterfaceControllerConnectionAndAcquisition)
     EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "-----");
     EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).color, clGray);
 
-    netif_flags = NETIF_SELECTED; // selected, still without an address
+    link_state.netif_flags = NETIF_SELECTED; // selected, still without an address
     EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, clYellow);
-    controller_ip = 0xC0000202; // 192.0.2.2
-    controller_flags = CONTROLLER_KNOWN;
+    link_state.controller_ip = 0xC0000202; // 192.0.2.2
+    link_state.controller_flags = CONTROLLER_KNOWN;
     EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: ---.---.---.---");
-    netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     EXPECT_EQ(status_panel_look(StatusPanel::Interface).indicator, clLime);
     EXPECT_EQ(status_panel_look(StatusPanel::Controller).text, "IP: 192.0.2.2");
     EXPECT_EQ(status_panel_look(StatusPanel::Controller).indicator, clLime);
 
     // Connecting blinks between a bold red "COM Error" and nothing.
     set_connection_state(LINK_CONNECTING);
-    link_status.fetch_or(LINK_BLINK);
+    link_state.link_status.fetch_or(LINK_BLINK);
     const StatusPanelLook on = status_panel_look(StatusPanel::Connection);
     EXPECT_EQ(on.text, "COM Error");
     EXPECT_TRUE(on.bold);
     EXPECT_EQ(on.color, clRed);
-    link_status.fetch_and(std::uint8_t(~LINK_BLINK));
+    link_state.link_status.fetch_and(std::uint8_t(~LINK_BLINK));
     EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "");
     set_connection_state(LINK_ERROR);
-    link_status.fetch_or(LINK_BLINK);
+    link_state.link_status.fetch_or(LINK_BLINK);
     EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "COM Error");
 
     set_connection_state(LINK_CONNECTED);
     EXPECT_EQ(status_panel_look(StatusPanel::Connection).text, "Connesso");
     EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "CMP-Off");
-    acquisition_on = 1;
-    settings.trigger_mode = 2;
-    trigger_flags = TRIGGER_CAPTURED;
+    link_state.acquisition_on = 1;
+    link_state.settings.trigger_mode = 2;
+    link_state.trigger_flags = TRIGGER_CAPTURED;
     EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "Trigger-WAIT");
-    trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
+    link_state.trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING;
     EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).text, "CMP-On");
     EXPECT_EQ(status_panel_look(StatusPanel::Acquisition).color, 0xFF0000u);
     link_state_reset();

@@ -121,7 +121,7 @@ protected:
         window->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
         window->RadioGroup_trigger_type->setItemIndex(trigger_mode);
-        ASSERT_EQ(settings.trigger_mode.load(), trigger_mode);
+        ASSERT_EQ(link_state.settings.trigger_mode.load(), trigger_mode);
         ASSERT_TRUE(pump_until([] { return panel(StatusPanel::Controller) == "IP: 127.0.0.1"; }))
             << "controller not found; controller panel shows "
             << panel(StatusPanel::Controller).toStdString();

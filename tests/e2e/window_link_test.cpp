@@ -145,7 +145,7 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         std::set<QString> seen;
         ASSERT_TRUE(pump_until([&] {
             seen.insert(panel(StatusPanel::Acquisition));
-            return (trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
+            return (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
         }, 30s)) << "capture did not end; " << live_diagram->SampleCount() << " samples";
         EXPECT_TRUE(seen.count("CMP-On"));
 
@@ -181,7 +181,7 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     std::set<QString> seen;
     ASSERT_TRUE(pump_until([&] {
         seen.insert(panel(StatusPanel::Acquisition));
-        return acquisition_on.load() == 0;
+        return link_state.acquisition_on.load() == 0;
     }, 30s)) << "no capture; " << live_diagram->SampleCount() << " samples";
     EXPECT_TRUE(seen.count("CMP-On"));
 
@@ -230,7 +230,7 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
     }, 5s)) << "the connection panel does not blink";
     EXPECT_EQ(panel(StatusPanel::Controller), "IP: ---.---.---.---");
     EXPECT_EQ(panel(StatusPanel::Acquisition), "-----");
-    EXPECT_EQ(acquisition_on.load(), 1);
+    EXPECT_EQ(link_state.acquisition_on.load(), 1);
     EXPECT_EQ(enabled_controls(), "disconnect stop");
     const std::uint32_t kept = live_diagram->SampleCount();
 
