@@ -34,7 +34,7 @@ inline double process_cpu_seconds()
 
 inline std::uint32_t ring_gap(std::uint32_t from, std::uint32_t to)
 {
-    return (to + SAMPLE_RING_SLOTS - from) % SAMPLE_RING_SLOTS;
+    return ring_span(from, to, SAMPLE_RING_SLOTS);
 }
 
 // The simulator's waveforms say where a sample sits in their 2000-sample period: channel 5

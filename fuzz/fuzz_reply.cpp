@@ -160,7 +160,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(ring_valid());
         // Every slot written was counted before it was written, and only those.
         check((link_state.ring_writes_begun - begun) % SAMPLE_RING_SLOTS
-              == (link_state.ring_write + SAMPLE_RING_SLOTS - write) % SAMPLE_RING_SLOTS);
+              == ring_span(write, link_state.ring_write, SAMPLE_RING_SLOTS));
         check(link_state.unusable_replies - unusable <= 1);
         if (end != ExchangeEnd::Answered) {
             // No reply: the message is still at the head, nothing was read into the link.

@@ -196,7 +196,7 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     const std::uint64_t stored = samples_stored_after_stop();
     ASSERT_EQ(live_diagram->SampleCount(), kDiagramFull);
     const std::uint64_t undrawn =
-        (link_state.ring_write.load() + SAMPLE_RING_SLOTS - link_state.ring_display.load()) % SAMPLE_RING_SLOTS;
+        ring_span(link_state.ring_display.load(), link_state.ring_write.load(), SAMPLE_RING_SLOTS);
     ASSERT_GE(stored, kDiagramFull + undrawn);
     const std::uint64_t first = stored - undrawn - kDiagramFull;
     expect_consecutive(0, kDiagramFull, first, 0.0);
