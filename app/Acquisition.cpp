@@ -93,8 +93,9 @@ void Acquisition::rolling(const RingSnapshot& snapshot, AcquisitionStep& step)
     // caught up can (it may count one write still under way, hence the turn and one).
     if (snapshot.begun - displayBegun_ >= SAMPLE_RING_SLOTS)
         display = link_state.ring_oldest.load();
-    else if (display != w && ring_distance(display, w, SAMPLE_RING_SLOTS) >
-                                 ring_distance(link_state.ring_oldest.load(), w, SAMPLE_RING_SLOTS))
+    else if (display != w
+             && ring_distance(display, w, SAMPLE_RING_SLOTS)
+                    > ring_distance(link_state.ring_oldest.load(), w, SAMPLE_RING_SLOTS))
         display = link_state.ring_oldest.load();
     if (display == w) {
         if (repaintPending_)
@@ -129,7 +130,8 @@ void Acquisition::capture(const RingSnapshot& snapshot, DiagramFill fill, Acquis
         step.clear = true;
         step.captureStarted = true;
         fill.samples = 0;
-        const std::uint32_t valid = ring_distance(link_state.ring_oldest.load(), w, SAMPLE_RING_SLOTS);
+        const std::uint32_t valid =
+            ring_distance(link_state.ring_oldest.load(), w, SAMPLE_RING_SLOTS);
         const std::uint32_t before = std::min({valid, storedSinceStart_, kPreEventSamples});
         display = ring_back(w, before, SAMPLE_RING_SLOTS);
         link_state.trigger_flags.fetch_and(~TRIGGER_FORCED);
@@ -138,7 +140,8 @@ void Acquisition::capture(const RingSnapshot& snapshot, DiagramFill fill, Acquis
     // Copied and checked as above; the slots written again meanwhile are passed over.
     const std::uint32_t overwritten = ring_copy(display, snapshot, slots_);
     display = ring_advance(display, overwritten, SAMPLE_RING_SLOTS);
-    const std::span<const SampleSlot> fresh = std::span<const SampleSlot>(slots_).subspan(overwritten);
+    const std::span<const SampleSlot> fresh =
+        std::span<const SampleSlot>(slots_).subspan(overwritten);
     // The diagram takes samples until it holds `full` (a full one still takes one).
     const std::uint32_t room = fill.full > fill.samples ? fill.full - fill.samples : 1;
     if (fresh.size() < room) {

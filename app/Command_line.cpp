@@ -16,10 +16,12 @@ struct ToolkitOption {
     bool takesValue;
 };
 constexpr ToolkitOption kToolkitOptions[] = {
-    {"platform", true},    {"platformpluginpath", true}, {"platformtheme", true},
-    {"plugin", true},      {"qwindowgeometry", true},    {"qwindowicon", true},
-    {"qwindowtitle", true}, {"style", true},              {"stylesheet", true},
-    {"session", true},     {"display", true},            {"reverse", false},
+    {"platform", true},        {"platformpluginpath", true},
+    {"platformtheme", true},   {"plugin", true},
+    {"qwindowgeometry", true}, {"qwindowicon", true},
+    {"qwindowtitle", true},    {"style", true},
+    {"stylesheet", true},      {"session", true},
+    {"display", true},         {"reverse", false},
 };
 
 // One parser for parsing and for the help text, so the two never disagree.
@@ -45,10 +47,10 @@ struct Parser {
             o.setFlags(QCommandLineOption::HiddenFromHelp);
             parser.addOption(o);
         }
-        parser.addPositionalArgument(
-            QStringLiteral("FILE"),
-            QStringLiteral("A saved diagram (*.dmg) to open in the viewer alone."),
-            QStringLiteral("[FILE]"));
+        parser.addPositionalArgument(QStringLiteral("FILE"),
+                                     QStringLiteral(
+                                         "A saved diagram (*.dmg) to open in the viewer alone."),
+                                     QStringLiteral("[FILE]"));
     }
 };
 
@@ -117,6 +119,6 @@ QString usage_text()
 
 QString version_text()
 {
-    return QStringLiteral("%1 %2\nQt %3\n").arg(kProgram, grafion_version(),
-                                                QString::fromLatin1(qVersion()));
+    return QStringLiteral("%1 %2\nQt %3\n")
+        .arg(kProgram, grafion_version(), QString::fromLatin1(qVersion()));
 }

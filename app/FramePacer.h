@@ -77,8 +77,8 @@ public:
 
 private:
     bool started_ = false;
-    std::int64_t samplesNs_ = 0;  // when samples were last taken (or the start)
-    std::int64_t windowNs_ = 0;   // when the present window began
+    std::int64_t samplesNs_ = 0; // when samples were last taken (or the start)
+    std::int64_t windowNs_ = 0;  // when the present window began
     std::uint64_t windowSamples_ = 0;
     int interval_ = kMinIntervalMs;
 };

@@ -25,8 +25,7 @@ TForm_net* Form_net = nullptr;
 Diagramx* live_diagram = nullptr;
 std::uint8_t fields_ready = 1;
 
-namespace {
-}
+namespace {}
 
 // ---- Save dialog settings -------------------------------------------------------------------
 
@@ -44,7 +43,7 @@ bool SaveDialogSettings::extensionDiffers(const QString& fileName) const
 {
     const QString suffix = QFileInfo(fileName).suffix();
     return reportExtensionDifferent && !suffix.isEmpty()
-        && suffix.compare(defaultExt, Qt::CaseInsensitive) != 0;
+           && suffix.compare(defaultExt, Qt::CaseInsensitive) != 0;
 }
 
 // ---- Creation and closing -------------------------------------------------------------------
@@ -195,7 +194,6 @@ void TForm_net::Menu_Chiudi_MainClick()
 
 // ---- Commands -------------------------------------------------------------------------------
 
-
 // ---- Trigger, channels, scale and cursors ---------------------------------------------------
 
 void TForm_net::RadioGroup_trigger_typeClick()
@@ -218,17 +216,16 @@ void TForm_net::update_event_controls()
     Panel_event_type->setCaptionColor(eventMode ? clBlack : clGray);
 }
 
-
 // ---- Timers and status bar ------------------------------------------------------------------
 
 void TForm_net::Timer_Diagram_TestTimer() {}
-
 
 // ---- Hidden test controls -------------------------------------------------------------------
 
 void TForm_net::show_start_stop_caption()
 {
-    Button_start_stop->setText(link_state.acquisition_on ? QStringLiteral("Stop") : QStringLiteral("Start"));
+    Button_start_stop->setText(link_state.acquisition_on ? QStringLiteral("Stop")
+                                                         : QStringLiteral("Start"));
     QPalette p = Button_start_stop->palette();
     const QColor color = to_qcolor(link_state.acquisition_on ? clRed : clGreen);
     p.setColor(QPalette::Active, QPalette::ButtonText, color);

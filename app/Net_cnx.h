@@ -35,7 +35,7 @@ struct SaveDialogSettings {
     QString defaultExt = QStringLiteral("dmg");
     QString filter = QStringLiteral("(*.dmg)"); // one entry, matching *.dmg
     bool promptOverwrite = true;
-    bool keepCurrentDirectory = true;   // Qt's dialog never changes it
+    bool keepCurrentDirectory = true; // Qt's dialog never changes it
     bool reportExtensionDifferent = true;
     bool pathMustExist = true;
 

@@ -5,14 +5,14 @@
 
 #include "Diagramx.h"
 #include "Dmg_file.h"
-#include "GrafionApplication.h"
 #include "Globvar.h"
+#include "GrafionApplication.h"
 #include "Load_dat.h"
 #include "Modal.h"
 #include "Netifset.h"
-#include "Var_dati.h"
 #include "Print_page.h"
 #include "Print_prepare.h"
+#include "Var_dati.h"
 #include "WaitCursor.h"
 #include "message_box.h"
 
@@ -51,7 +51,8 @@ void TForm_net::BitBtn_saveClick()
         show_current_exception();
         return;
     }
-    message_box(QStringLiteral("Dati Memorizzati!"), QStringLiteral("Salvataggio"), MessageIcon::Information);
+    message_box(QStringLiteral("Dati Memorizzati!"), QStringLiteral("Salvataggio"),
+                MessageIcon::Information);
 }
 
 namespace {

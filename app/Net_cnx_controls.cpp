@@ -20,15 +20,19 @@ Dato_short y_min_field(link_state.settings.y_min, -1, -10000, 0);
 
 void TForm_net::bind_column()
 {
-    column_binding_ = new ColumnBinding(
-        *v, live_diagram, *Timer_set_fix_scale,
-        ScaleValues{link_state.settings.view_flags, link_state.settings.y_max, link_state.settings.y_min, y_max_field, y_min_field,
-                    fields_ready});
+    column_binding_ =
+        new ColumnBinding(*v, live_diagram, *Timer_set_fix_scale,
+                          ScaleValues{link_state.settings.view_flags, link_state.settings.y_max,
+                                      link_state.settings.y_min, y_max_field, y_min_field,
+                                      fields_ready});
 }
 
 // ---- Channel rows -----------------------------------------------------------------------
 
-void TForm_net::CheckBox_Dat_MisClick(int channel) { column_binding_->channel_click(channel); }
+void TForm_net::CheckBox_Dat_MisClick(int channel)
+{
+    column_binding_->channel_click(channel);
+}
 
 void TForm_net::ComboBox_select_dat_misChange(int channel)
 {
@@ -45,29 +49,65 @@ void TForm_net::ComboBox_select_dat_misChange(int channel)
 
 // ---- Fixed Y scale ----------------------------------------------------------------------
 
-void TForm_net::CheckBox_scala_asse_yClick() { column_binding_->fixed_scale_click(); }
-void TForm_net::Memo_asse_y_max_scaleChange() { column_binding_->max_change(); }
-void TForm_net::Memo_asse_y_max_scaleEnter() { column_binding_->max_enter(); }
-void TForm_net::Memo_asse_y_max_scaleExit() { column_binding_->max_exit(); }
-void TForm_net::Memo_asse_y_max_scaleKeyPress(QChar& key) { column_binding_->max_key_press(key); }
+void TForm_net::CheckBox_scala_asse_yClick()
+{
+    column_binding_->fixed_scale_click();
+}
+void TForm_net::Memo_asse_y_max_scaleChange()
+{
+    column_binding_->max_change();
+}
+void TForm_net::Memo_asse_y_max_scaleEnter()
+{
+    column_binding_->max_enter();
+}
+void TForm_net::Memo_asse_y_max_scaleExit()
+{
+    column_binding_->max_exit();
+}
+void TForm_net::Memo_asse_y_max_scaleKeyPress(QChar& key)
+{
+    column_binding_->max_key_press(key);
+}
 void TForm_net::UpDown_asse_y_max_scaleChangingEx(UpDown::Direction direction)
 {
     column_binding_->max_updown(direction);
 }
-void TForm_net::Memo_asse_y_min_scaleChange() { column_binding_->min_change(); }
-void TForm_net::Memo_asse_y_min_scaleEnter() { column_binding_->min_enter(); }
-void TForm_net::Memo_asse_y_min_scaleExit() { column_binding_->min_exit(); }
-void TForm_net::Memo_asse_y_min_scaleKeyPress(QChar& key) { column_binding_->min_key_press(key); }
+void TForm_net::Memo_asse_y_min_scaleChange()
+{
+    column_binding_->min_change();
+}
+void TForm_net::Memo_asse_y_min_scaleEnter()
+{
+    column_binding_->min_enter();
+}
+void TForm_net::Memo_asse_y_min_scaleExit()
+{
+    column_binding_->min_exit();
+}
+void TForm_net::Memo_asse_y_min_scaleKeyPress(QChar& key)
+{
+    column_binding_->min_key_press(key);
+}
 void TForm_net::UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction)
 {
     column_binding_->min_updown(direction);
 }
-void TForm_net::Timer_set_fix_scaleTimer() { column_binding_->scale_tick(); }
+void TForm_net::Timer_set_fix_scaleTimer()
+{
+    column_binding_->scale_tick();
+}
 
 // ---- Cursors and view commands ----------------------------------------------------------
 
-void TForm_net::CheckBox_cursor_asseTClick() { column_binding_->cursor_t_click(); }
-void TForm_net::CheckBox_cursor_asseYClick() { column_binding_->cursor_y_click(); }
+void TForm_net::CheckBox_cursor_asseTClick()
+{
+    column_binding_->cursor_t_click();
+}
+void TForm_net::CheckBox_cursor_asseYClick()
+{
+    column_binding_->cursor_y_click();
+}
 
 void TForm_net::BitBtn_clearClick()
 {

@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kToolBarHeight = 44;   // the container
+constexpr int kToolBarHeight = 44; // the container
 constexpr int kButtonHeight = 36;
 constexpr int kStatusPanelHeight = 31;
 constexpr int kSettingsWidth = 200;
@@ -31,8 +31,10 @@ constexpr int kDebugPanelHeight = 144;
 
 // The main window's settings column: wide, with large regular captions; each channel row
 // chooses its quantity.
-const char* const kRowNames[SettingsColumnControls::kColumnChannels] = {
-    "Panel30", "Panel48", "Panel42", "Panel37", "Panel32", "Panel28", "Panel25", "Panel19"};
+const char* const kRowNames[SettingsColumnControls::kColumnChannels] = {"Panel30", "Panel48",
+                                                                        "Panel42", "Panel37",
+                                                                        "Panel32", "Panel28",
+                                                                        "Panel25", "Panel19"};
 const ColumnStyle kColumnStyle = {
     .name = "v",
     .width = kSettingsWidth,
@@ -151,16 +153,16 @@ void TForm_net::build_tool_bar(QWidget* parent)
     BitBtn_connect = button("BitBtn_connect", CommandIcon::Connect, "Connetti", true);
     BitBtn_disconnect = button("BitBtn_disconnect", CommandIcon::Disconnect, "Disconnetti", true);
     BitBtn_disconnect->setEnabled(false);
-    BitBtn_set_port_com = button("BitBtn_set_port_com", CommandIcon::SetConnection,
-                                 "Imposta Connessione", true);
+    BitBtn_set_port_com =
+        button("BitBtn_set_port_com", CommandIcon::SetConnection, "Imposta Connessione", true);
     bar->addWidget(ToolButton2 = separator(ToolBar_net_comt, "ToolButton2"));
 
-    BitBtn_start_CMP_force = button("BitBtn_start_CMP_force", CommandIcon::ForceStart,
-                                    "Forza Start Acquisizione", true);
-    BitBtn_start_CMP = button("BitBtn_start_CMP", CommandIcon::Start, "Start Acquisizione", true,
-                              "Start");
-    BitBtn_stop_CMP = button("BitBtn_stop_CMP", CommandIcon::Stop, "Stop Acquisizione", true,
-                             "Stop");
+    BitBtn_start_CMP_force =
+        button("BitBtn_start_CMP_force", CommandIcon::ForceStart, "Forza Start Acquisizione", true);
+    BitBtn_start_CMP =
+        button("BitBtn_start_CMP", CommandIcon::Start, "Start Acquisizione", true, "Start");
+    BitBtn_stop_CMP =
+        button("BitBtn_stop_CMP", CommandIcon::Stop, "Stop Acquisizione", true, "Stop");
     for (QToolButton* b : {BitBtn_start_CMP_force, BitBtn_start_CMP, BitBtn_stop_CMP}) {
         b->setFont(bold(window_font()));
         set_text_color(b, QPalette::ButtonText, to_qcolor(b == BitBtn_stop_CMP ? clRed : clNavy));
@@ -211,16 +213,19 @@ void TForm_net::build_status_bar(QWidget* parent)
     StatusBar_net_com = new StatusBarPanels(Panel23);
     StatusBar_net_com->setObjectName(QStringLiteral("StatusBar_net_com"));
     // The four StatusPanel panels, drawn by the window, then two plain ones.
-    StatusBar_net_com->setPanels({{165, true, {}}, {165, true, {}}, {100, true, {}},
-                                  {120, true, {}}, {50, false, {}}, {50, false, {}}});
+    StatusBar_net_com->setPanels({{165, true, {}},
+                                  {165, true, {}},
+                                  {100, true, {}},
+                                  {120, true, {}},
+                                  {50, false, {}},
+                                  {50, false, {}}});
     layout->addWidget(StatusBar_net_com);
 }
 
 void TForm_net::build_settings_column(QWidget* parent)
 {
-    v = new SettingsColumn(parent, kColumnStyle, [this](SettingsColumn& column) {
-        build_trigger_group(column);
-    });
+    v = new SettingsColumn(parent, kColumnStyle,
+                           [this](SettingsColumn& column) { build_trigger_group(column); });
     static_cast<SettingsColumnControls&>(*this) = *v;
 }
 
@@ -232,8 +237,7 @@ void TForm_net::build_trigger_group(SettingsColumn& column)
     RadioGroup_trigger_type = new RadioGroup(GroupBox3);
     RadioGroup_trigger_type->setObjectName(QStringLiteral("RadioGroup_trigger_type"));
     keep_window_look(RadioGroup_trigger_type);
-    RadioGroup_trigger_type->setItems(
-        {"Rolling Data", "AutoTrigger-Event ", "Single Shot-Event "});
+    RadioGroup_trigger_type->setItems({"Rolling Data", "AutoTrigger-Event ", "Single Shot-Event "});
     trigger->addWidget(RadioGroup_trigger_type);
 
     Panel_event_type = named_panel(GroupBox3, "Panel_event_type", "Evento");
@@ -417,7 +421,8 @@ void TForm_net::bind_handlers()
     connect(RadioGroup_trigger_type, &RadioGroup::itemIndexChanged, this,
             &TForm_net::RadioGroup_trigger_typeClick);
     // Drop-down lists report only the user's choices.
-    connect(ComboBox_event_type, &QComboBox::activated, this, &TForm_net::ComboBox_event_typeChange);
+    connect(ComboBox_event_type, &QComboBox::activated, this,
+            &TForm_net::ComboBox_event_typeChange);
     for (int n = 0; n < kChannels; ++n)
         connect(ComboBox_select_dat_mis[n], &QComboBox::activated, this,
                 [this, n] { ComboBox_select_dat_misChange(n); });

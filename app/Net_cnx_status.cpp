@@ -3,9 +3,9 @@
 // owner-drawn panels of the status bar.
 #include "Net_cnx.h"
 
+#include "Canvas.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
-#include "Canvas.h"
 #include "Scknet.h"
 
 #include <QAction>
@@ -31,7 +31,8 @@ std::uint32_t blink_tick = 0;
 std::uint32_t tick_count()
 {
     using namespace std::chrono;
-    return std::uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+    return std::uint32_t(
+        duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
 }
 
 QByteArray as_bitmap_file(const QImage& image)
@@ -51,14 +52,14 @@ QByteArray interface_picture()
     QPainter p(&img);
     p.setPen(QColor(40, 40, 40));
     p.setBrush(QColor(70, 110, 160));
-    p.drawRect(2, 6, 18, 14);            // socket body
+    p.drawRect(2, 6, 18, 14); // socket body
     p.setBrush(QColor(20, 20, 20));
-    p.drawRect(6, 10, 10, 7);            // opening
+    p.drawRect(6, 10, 10, 7); // opening
     p.setPen(QColor(230, 190, 60));
-    for (int x = 8; x <= 14; x += 2)     // contacts
+    for (int x = 8; x <= 14; x += 2) // contacts
         p.drawLine(x, 11, x, 13);
     p.setPen(QPen(QColor(60, 60, 60), 2));
-    p.drawLine(11, 1, 11, 5);            // cable
+    p.drawLine(11, 1, 11, 5); // cable
     return as_bitmap_file(img);
 }
 
@@ -72,7 +73,7 @@ QByteArray controller_picture()
     p.setBrush(QColor(150, 150, 160));
     p.drawRect(1, 1, 14, 14);
     p.setBrush(QColor(30, 60, 30));
-    p.drawRect(3, 3, 10, 5);             // display
+    p.drawRect(3, 3, 10, 5); // display
     p.setPen(Qt::NoPen);
     p.setBrush(QColor(0, 200, 0));
     p.drawEllipse(3, 10, 3, 3);
@@ -100,13 +101,14 @@ StatusPanelLook status_panel_look(StatusPanel panel)
     switch (panel) {
     case StatusPanel::Interface:
         if (nflags & NETIF_SELECTED)
-            return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), clBlack, false,
-                    (nflags & NETIF_HAS_ADDRESS) ? clLime : clYellow};
+            return {QStringLiteral("IP: ") + QString::fromStdString(netif_ip_text()), clBlack,
+                    false, (nflags & NETIF_HAS_ADDRESS) ? clLime : clYellow};
         return {noAddress, clRed, false, clRed};
     case StatusPanel::Controller:
-        if ((link_state.controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED) &&
-            (nflags & NETIF_HAS_ADDRESS))
-            return {QStringLiteral("IP: ") + dotted(link_state.controller_ip.load()), clBlack, false, clLime};
+        if ((link_state.controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED)
+            && (nflags & NETIF_HAS_ADDRESS))
+            return {QStringLiteral("IP: ") + dotted(link_state.controller_ip.load()), clBlack,
+                    false, clLime};
         return {noAddress, clRed, false, clRed};
     case StatusPanel::Connection:
         if (state == LINK_OFF)
@@ -121,9 +123,9 @@ StatusPanelLook status_panel_look(StatusPanel panel)
             return {QStringLiteral("-----"), clGray, false, 0, true};
         if (!link_state.acquisition_on.load())
             return {QStringLiteral("CMP-Off"), clBlack, false, 0, true};
-        if (link_state.settings.trigger_mode.load() == TriggerRolling ||
-            (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) ==
-                (TRIGGER_CAPTURED | TRIGGER_SHOWING))
+        if (link_state.settings.trigger_mode.load() == TriggerRolling
+            || (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING))
+                   == (TRIGGER_CAPTURED | TRIGGER_SHOWING))
             return {QStringLiteral("CMP-On"), clBlue, true, clLime};
         return {QStringLiteral("Trigger-WAIT"), clBlack, true, clYellow};
     }
@@ -152,7 +154,8 @@ void TForm_net::monitor_link_state()
 {
     const std::uint8_t status = link_state.link_status.load();
     if (((status >> 2) & LINK_STATE_MASK) != (status & LINK_STATE_MASK)) {
-        link_state.link_status.store(std::uint8_t((status & ~LINK_SHOWN_MASK) | ((status & LINK_STATE_MASK) << 2)));
+        link_state.link_status.store(
+            std::uint8_t((status & ~LINK_SHOWN_MASK) | ((status & LINK_STATE_MASK) << 2)));
         StatusBar_net_com->update();
     }
 

@@ -4,9 +4,9 @@
 #include <qdrawutil.h>
 
 namespace {
-constexpr int kPanelGap = 2;   // between two panels
-constexpr int kBarMargin = 1;  // above and below the panels
-}
+constexpr int kPanelGap = 2;  // between two panels
+constexpr int kBarMargin = 1; // above and below the panels
+} // namespace
 
 StatusBarPanels::StatusBarPanels(QWidget* parent) : QWidget(parent)
 {

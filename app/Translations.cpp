@@ -7,7 +7,8 @@
 bool install_qt_translations(QCoreApplication& app)
 {
     auto* translator = new QTranslator(&app);
-    if (!translator->load(QStringLiteral("qtbase_it"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    if (!translator->load(QStringLiteral("qtbase_it"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;
     }

@@ -18,16 +18,16 @@
 // Loopback only; run it in a namespace of its own:
 //   unshare -n sh -c 'ip link set lo up && QT_QPA_PLATFORM=offscreen build/bench/acquisition_bench'
 // Options: --seconds S, --sweep-seconds S, --rates R1,R2,..., --no-sweep, --sim PATH.
-#include "live_support.h"
-#include "loopback.h"
-#include "pump_until.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
 #include "ImageControl.h"
 #include "Link_config.h"
 #include "Net_cnx.h"
+#include "live_support.h"
+#include "loopback.h"
 #include "message_box.h"
+#include "pump_until.h"
 
 #include <QApplication>
 #include <QDir>
@@ -69,7 +69,7 @@ double seconds_since(Clock::time_point t)
 
 double thread_cpu_seconds()
 {
-    timespec ts {};
+    timespec ts{};
     ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) + double(ts.tv_nsec) / 1e9;
 }
@@ -92,10 +92,10 @@ std::uint32_t sequence_breaks()
 // Timestamps the on-screen paints of the diagram's picture.
 class PaintClock : public QObject {
 public:
-    std::vector<double> gaps_ms;  // between consecutive paints while measuring
+    std::vector<double> gaps_ms; // between consecutive paints while measuring
     std::uint64_t paints = 0;
     bool measuring = false;
-    Clock::time_point last {};
+    Clock::time_point last{};
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -117,19 +117,19 @@ struct RunResult {
     double seconds = 0;
     double cpu_percent = 0;
     double gui_cpu_percent = 0;
-    double ticks_per_s = 0;     // display timer ticks
+    double ticks_per_s = 0; // display timer ticks
     double renders_per_s = 0;
     double screen_paints_per_s = 0;
     double paint_gap_p99_ms = 0;
     double paint_gap_max_ms = 0;
-    std::uint32_t backlog_max = 0;  // received samples not yet in the diagram, largest seen
+    std::uint32_t backlog_max = 0; // received samples not yet in the diagram, largest seen
     double backlog_mean = 0;
-    std::uint64_t due = 0;      // rate x time from Start to Stop
-    std::uint64_t sent = 0;     // samples the simulator sent
-    std::uint64_t stored = 0;   // stored in the ring (sent less the block dropped after Stop)
-    std::uint64_t shown = 0;    // appended to the diagram
-    std::uint64_t undrawn = 0;  // left in the ring at Stop
-    std::uint32_t breaks = 0;   // sequence breaks among the diagram's last 20000 samples
+    std::uint64_t due = 0;     // rate x time from Start to Stop
+    std::uint64_t sent = 0;    // samples the simulator sent
+    std::uint64_t stored = 0;  // stored in the ring (sent less the block dropped after Stop)
+    std::uint64_t shown = 0;   // appended to the diagram
+    std::uint64_t undrawn = 0; // left in the ring at Stop
+    std::uint32_t breaks = 0;  // sequence breaks among the diagram's last 20000 samples
     bool ok = false;
     std::string error;
 
@@ -141,7 +141,7 @@ struct RunResult {
         // a backlog the PC did not fetch in time.
         const double short_of_due = double(due) - double(sent);
         return ok && lost() == 0 && breaks == 0 && !behind()
-            && short_of_due <= double(max_block) + 0.01 * double(due);
+               && short_of_due <= double(max_block) + 0.01 * double(due);
     }
 };
 
@@ -162,7 +162,7 @@ public:
         link_state_reset();
         adapters_.adapters = {loopback_adapter()};
         adapter_source_set(&adapters_);
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
         link_config.discovery_address = "127.0.0.1";
         link_config.discovery_local_port = free_udp_port();
 
@@ -193,7 +193,8 @@ public:
         live_diagram->plotImage->installEventFilter(&paints);
 
         window->RadioGroup_trigger_type->setItemIndex(0);
-        if (!pump_until([] { return (link_state.controller_flags.load() & CONTROLLER_KNOWN) != 0; }, 10s)) {
+        if (!pump_until([] { return (link_state.controller_flags.load() & CONTROLLER_KNOWN) != 0; },
+                        10s)) {
             r.error = "controller not found";
             return finish(r, sim, previous, window.get());
         }
@@ -211,7 +212,7 @@ public:
             return finish(r, sim, previous, window.get());
         }
         const auto started = Clock::now();
-        run_event_loop(1s);  // warm-up: font caches, the diagram's first full window
+        run_event_loop(1s); // warm-up: font caches, the diagram's first full window
 
         // Measure.
         const double cpu0 = process_cpu_seconds();
@@ -223,15 +224,16 @@ public:
         QTimer probe;
         probe.setTimerType(Qt::PreciseTimer);
         QObject::connect(&probe, &QTimer::timeout, [&] {
-            const std::uint32_t b = ring_gap(link_state.ring_display.load(), link_state.ring_write.load());
+            const std::uint32_t b =
+                ring_gap(link_state.ring_display.load(), link_state.ring_write.load());
             r.backlog_max = std::max(r.backlog_max, b);
             backlog_sum += b;
             ++backlog_samples;
         });
         std::uint64_t ticks = 0;
-        const auto count_tick = QObject::connect(window->Timer_Diagram, &QTimer::timeout,
-                                                 [&] { ++ticks; });
-        probe.start(7);  // a period that does not beat with the 1 ms display timer
+        const auto count_tick =
+            QObject::connect(window->Timer_Diagram, &QTimer::timeout, [&] { ++ticks; });
+        probe.start(7); // a period that does not beat with the 1 ms display timer
         const auto t0 = Clock::now();
         run_event_loop(std::chrono::milliseconds(std::llround(seconds * 1000)));
         const double wall = seconds_since(t0);
@@ -257,8 +259,12 @@ public:
         r.due = std::uint64_t(double(rate) * seconds_since(started));
         link_state.poll_reply_words[0] = -1;
         link_state.poll_reply_words[1] = -1;
-        if (!pump_until([] { return link_state.poll_reply_words[0].load() != -1 || link_state.poll_reply_words[1].load() != -1; },
-                        5s)) {
+        if (!pump_until(
+                [] {
+                    return link_state.poll_reply_words[0].load() != -1
+                           || link_state.poll_reply_words[1].load() != -1;
+                },
+                5s)) {
             r.error = "no poll after Stop";
             return finish(r, sim, previous, window.get());
         }
@@ -284,7 +290,8 @@ public:
     }
 
 private:
-    RunResult finish(RunResult& r, QProcess& sim, const QString& previous, TForm_net* window = nullptr)
+    RunResult finish(RunResult& r, QProcess& sim, const QString& previous,
+                     TForm_net* window = nullptr)
     {
         if (window)
             window->close();
@@ -294,7 +301,7 @@ private:
                 sim.kill();
         }
         adapter_source_set(nullptr);
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
         QDir::setCurrent(previous);
         return r;
     }
@@ -306,8 +313,8 @@ private:
 void print_header()
 {
     std::printf("%8s %6s %6s %7s %7s %7s %8s %8s %8s %8s %9s %11s %11s %11s %7s %6s %s\n", "rate",
-                "block", "secs", "cpu%", "gui%", "ticks/s", "render/s", "paint/s", "gap p99", "gap max",
-                "backlog", "due", "sent", "shown", "lost", "breaks", "verdict");
+                "block", "secs", "cpu%", "gui%", "ticks/s", "render/s", "paint/s", "gap p99",
+                "gap max", "backlog", "due", "sent", "shown", "lost", "breaks", "verdict");
 }
 
 void print_row(const RunResult& r)
@@ -318,10 +325,11 @@ void print_row(const RunResult& r)
     }
     char backlog[32];
     std::snprintf(backlog, sizeof backlog, "%u/%.0f", r.backlog_max, r.backlog_mean);
-    std::printf("%8u %6u %6.1f %7.1f %7.1f %7.0f %8.1f %8.1f %8.1f %8.1f %9s %11llu %11llu %11llu %7lld %6u %s\n",
-                r.rate, r.max_block, r.seconds, r.cpu_percent, r.gui_cpu_percent, r.ticks_per_s, r.renders_per_s,
-                r.screen_paints_per_s, r.paint_gap_p99_ms, r.paint_gap_max_ms, backlog,
-                (unsigned long long)r.due, (unsigned long long)r.sent,
+    std::printf("%8u %6u %6.1f %7.1f %7.1f %7.0f %8.1f %8.1f %8.1f %8.1f %9s %11llu %11llu %11llu "
+                "%7lld %6u %s\n",
+                r.rate, r.max_block, r.seconds, r.cpu_percent, r.gui_cpu_percent, r.ticks_per_s,
+                r.renders_per_s, r.screen_paints_per_s, r.paint_gap_p99_ms, r.paint_gap_max_ms,
+                backlog, (unsigned long long)r.due, (unsigned long long)r.sent,
                 (unsigned long long)r.shown, (long long)r.lost(), r.breaks,
                 r.held() ? "held" : (r.behind() ? "behind" : "LOST"));
     std::fflush(stdout);
@@ -367,7 +375,8 @@ int main(int argc, char** argv)
     MessageRecorder recorder;
     Bench bench(sim_path);
 
-    std::printf("Rolling mode, simulator at 1 kHz, blocks of at most 10 samples, %.0f s:\n", seconds);
+    std::printf("Rolling mode, simulator at 1 kHz, blocks of at most 10 samples, %.0f s:\n",
+                seconds);
     print_header();
     const RunResult base = bench.run(1000, 10, seconds);
     print_row(base);

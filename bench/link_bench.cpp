@@ -6,12 +6,12 @@
 //      blocks of 10, 100 and 1000 samples.
 // Run it on loopback only:
 //   unshare -n sh -c 'ip link set lo up && build/bench/link_bench [--rounds N] [--seconds S]'
-#include "loopback.h"
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Netcom.h"
 #include "Scknet.h"
 #include "Simulator.h"
+#include "loopback.h"
 
 #include <arpa/inet.h>
 #include <net/if.h>
@@ -50,7 +50,7 @@ void prepare_link(std::uint16_t controller_port)
 {
     link_state_reset();
     free_standing_messages();
-    link_config = LinkConfig {};
+    link_config = LinkConfig{};
     link_config.discovery_address = "127.0.0.1";
     link_config.discovery_local_port = free_udp_port();
     link_config.controller_port = controller_port;
@@ -106,9 +106,9 @@ int main(int argc, char** argv)
         std::vector<double> ms;
         for (int r = 0; r < rounds; ++r) {
             prepare_link(simulator.port());
-            std::atomic<bool> connected {false};
-            Clock::time_point connected_at {};
-            link_hooks = LinkHooks {};
+            std::atomic<bool> connected{false};
+            Clock::time_point connected_at{};
+            link_hooks = LinkHooks{};
             link_hooks.on_connect = [&] {
                 connected_at = Clock::now();
                 link_connected();
@@ -121,7 +121,8 @@ int main(int argc, char** argv)
                 return 1;
             }
             const auto answered = simulator.stats().last_answer_time;
-            ms.push_back(std::chrono::duration<double, std::milli>(connected_at - answered).count());
+            ms.push_back(
+                std::chrono::duration<double, std::milli>(connected_at - answered).count());
             link_shutdown();
         }
         std::printf("discovery answer -> connect notification, %d rounds: median %.2f ms, "
@@ -135,13 +136,13 @@ int main(int argc, char** argv)
         sim::Options options;
         options.bind_address = "127.0.0.1";
         options.port = 0;
-        options.sample_rate = 0;  // every block full
+        options.sample_rate = 0; // every block full
         options.max_block = block;
         sim::Simulator simulator(options);
         if (!simulator.start())
             return 1;
         prepare_link(simulator.port());
-        link_hooks = LinkHooks {};
+        link_hooks = LinkHooks{};
         link_hooks.on_connect = [] { link_connected(); };
         link_start();
         connect_command();
@@ -159,8 +160,7 @@ int main(int argc, char** argv)
         const double exchanges = double(after.messages - before.messages) / elapsed;
         const double samples = double(after.samples - before.samples) / elapsed;
         std::printf("block %4u samples: %8.0f exchanges/s  %10.0f samples/s  (link errors: %llu)\n",
-                    block, exchanges, samples,
-                    (unsigned long long)(after.connections - 1));
+                    block, exchanges, samples, (unsigned long long)(after.connections - 1));
         link_shutdown();
     }
     free_standing_messages();

@@ -26,10 +26,10 @@ inline void run_event_loop(std::chrono::milliseconds duration)
 
 inline double process_cpu_seconds()
 {
-    rusage u {};
+    rusage u{};
     ::getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
-        + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+           + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
 }
 
 inline std::uint32_t ring_gap(std::uint32_t from, std::uint32_t to)

@@ -55,10 +55,22 @@ void* operator new[](std::size_t n, const std::nothrow_t&) noexcept
     ++g_allocations;
     return std::malloc(n ? n : 1);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p) noexcept
+{
+    std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept
+{
+    std::free(p);
+}
 
 namespace {
 
@@ -75,8 +87,8 @@ void fill_signals(Diagramx& d, int count)
         values[2] = 1000 * (std::fmod(t, 1.0) - 0.5);
         values[3] = 400 * std::sin(2 * M_PI * 0.7 * t + 1) + 15 * noise(rng);
         values[4] = 120 * noise(rng);
-        values[5] = 300 * std::sin(2 * M_PI * 9.0 * t) + 250 * std::sin(2 * M_PI * 0.5 * t) +
-                    20 * noise(rng);
+        values[5] = 300 * std::sin(2 * M_PI * 9.0 * t) + 250 * std::sin(2 * M_PI * 0.5 * t)
+                    + 20 * noise(rng);
         values[6] = std::fmod(t, 1.3) < 0.4 ? 900 : -200;
         const double ph = std::fmod(t * 1.5, 1.0);
         values[7] = 1400 * (ph < 0.5 ? ph : 1 - ph) - 350;
@@ -174,7 +186,8 @@ void save_screen(Diagramx& d, const QString& path)
     d.infoCanvas->release();
     const QPixmap shot = d.host->grab();
     if (!shot.save(path))
-        std::printf("could not write %s (%d x %d)\n", qPrintable(path), shot.width(), shot.height());
+        std::printf("could not write %s (%d x %d)\n", qPrintable(path), shot.width(),
+                    shot.height());
 }
 
 void write_screen_pngs(Diagramx& d, const QString& dir)

@@ -19,17 +19,17 @@
 // Options: --minutes M (30), --fault-every S (60), --tour-every S (180), --rate R (1000),
 //          --max-block N (10), --event-period MS (5000), --port P (1645), --sim PATH,
 //          --printer NAME (Grafion-PDF; printing is skipped when the system has no such queue).
-#include "soak_support.h"
-#include "soak_tour.h"
-#include "loopback.h"
-#include "pump_until.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Net_cnx.h"
 #include "Print_page.h"
+#include "loopback.h"
 #include "message_box.h"
+#include "pump_until.h"
+#include "soak_support.h"
+#include "soak_tour.h"
 
 #include <QApplication>
 #include <QDir>
@@ -119,14 +119,14 @@ int main(int argc, char** argv)
         return 2;
     }
 
-    MessageRecorder recorder;  // message boxes are recorded, never shown
+    MessageRecorder recorder; // message boxes are recorded, never shown
     QTemporaryDir folder;
     QDir::setCurrent(folder.path());
     link_state_reset();
     FixedAdapterSource adapters;
     adapters.adapters = {loopback_adapter()};
     adapter_source_set(&adapters);
-    link_config = LinkConfig {};
+    link_config = LinkConfig{};
     link_config.discovery_address = "127.0.0.1";
     link_config.controller_port = opt.port;
     link_config.discovery_local_port = free_udp_port();
@@ -140,7 +140,8 @@ int main(int argc, char** argv)
 
     auto window = std::make_unique<TForm_net>();
     window->show();
-    if (!pump_until([] { return (link_state.controller_flags.load() & CONTROLLER_KNOWN) != 0; }, 10s)) {
+    if (!pump_until([] { return (link_state.controller_flags.load() & CONTROLLER_KNOWN) != 0; },
+                    10s)) {
         std::fprintf(stderr, "soak: controller not found\n");
         return 1;
     }
@@ -179,7 +180,8 @@ int main(int argc, char** argv)
     heartbeat.start(50);
     tour.on_held_loop = [&] { since_tick.invalidate(); };
 
-    if (!tour.start_rolling() || !pump_until([] { return link_state.ring_write.load() != 0; }, 5s)) {
+    if (!tour.start_rolling()
+        || !pump_until([] { return link_state.ring_write.load() != 0; }, 5s)) {
         std::fprintf(stderr, "soak: no samples after Start\n");
         return 1;
     }
@@ -187,7 +189,7 @@ int main(int argc, char** argv)
     const auto t0 = Clock::now();
     const double cpu0 = process_cpu_seconds();
     const double total_s = opt.minutes * 60;
-    std::vector<long> rss_minutes;  // at the end of each minute
+    std::vector<long> rss_minutes; // at the end of each minute
     long rss_max = 0;
     int faults = 0;
     int next_fault_s = opt.fault_every_s;
@@ -197,7 +199,8 @@ int main(int argc, char** argv)
                 opt.minutes, opt.rate, opt.max_block, opt.fault_every_s, opt.tour_every_s);
     if (!can_print)
         std::printf("soak: no print queue \"%s\" (scripts/cups-start sets it up as root); "
-                    "the tours do not print\n", qPrintable(opt.printer));
+                    "the tours do not print\n",
+                    qPrintable(opt.printer));
     std::printf("%6s %10s %10s %9s %7s %9s %9s %-10s %s\n", "min", "shown", "reconnects", "breaks",
                 "rss MiB", "cpu%", "late ms", "last fault", "tours");
     std::fflush(stdout);
@@ -223,7 +226,7 @@ int main(int argc, char** argv)
                 on_second_address = !on_second_address;
                 if (!sim.start(on_second_address ? "127.0.0.2" : "127.0.0.1"))
                     tour.failures << QStringLiteral("the simulator did not restart");
-                since_tick.invalidate();  // the driver itself held the loop while restarting
+                since_tick.invalidate(); // the driver itself held the loop while restarting
             } else {
                 sim.command(last_fault);
             }
@@ -284,17 +287,20 @@ int main(int argc, char** argv)
     std::printf("    samples sent        %llu\n", (unsigned long long)r.sent.samples);
     std::printf("    spoiled by faults   %llu (blocks dropped, late, cut off, merged, broken)\n",
                 (unsigned long long)r.sent.faulted_samples);
-    std::printf("    reached the diagram %llu (+%llu stored, not yet drawn at Stop; %llu in the blocks after Stop)\n",
+    std::printf("    reached the diagram %llu (+%llu stored, not yet drawn at Stop; %llu in the "
+                "blocks after Stop)\n",
                 (unsigned long long)r.shown, (unsigned long long)r.undrawn,
                 (unsigned long long)r.after_stop);
     std::printf("    lost otherwise      %lld%s\n", (long long)r.lost(),
                 r.unsettled ? " (some Stop got no poll answer: not exact)" : "");
     std::printf("    sequence breaks     %llu (unreadable samples %llu)\n",
                 (unsigned long long)tour.watch.breaks, (unsigned long long)tour.watch.unreadable);
-    std::printf("  event modes           %d AutoTrigger and %d Single Shot captures (%d forced, %d on the event),\n"
-                "                        %llu sequence breaks inside them (unreadable samples %llu)\n",
-                f.auto_captures, f.single_captures, f.forced, f.by_event,
-                (unsigned long long)f.capture_breaks, (unsigned long long)f.capture_unreadable);
+    std::printf(
+        "  event modes           %d AutoTrigger and %d Single Shot captures (%d forced, %d on the "
+        "event),\n"
+        "                        %llu sequence breaks inside them (unreadable samples %llu)\n",
+        f.auto_captures, f.single_captures, f.forced, f.by_event,
+        (unsigned long long)f.capture_breaks, (unsigned long long)f.capture_unreadable);
     std::printf("  samples sent in all   %llu (spoiled %llu)\n", (unsigned long long)all.samples,
                 (unsigned long long)all.faulted_samples);
     std::printf("  saved and reloaded    %d saved, %d opened in the viewer with every sample\n",
@@ -303,12 +309,14 @@ int main(int argc, char** argv)
         std::printf("  printed               %d pages on %s, %d PDF files came out\n", f.prints,
                     qPrintable(opt.printer), f.pdfs);
     else
-        std::printf("  printed               skipped: no print queue \"%s\"\n", qPrintable(opt.printer));
+        std::printf("  printed               skipped: no print queue \"%s\"\n",
+                    qPrintable(opt.printer));
     std::printf("  longest output step   %.0f ms (save, viewer or print)\n", f.longest_output_ms);
-    std::printf("  RSS after 1 min       %.1f MiB, at the end %.1f MiB (%+.1f %%), highest %.1f MiB\n",
-                double(rss_start) / 1024, double(rss_end) / 1024,
-                rss_start ? 100.0 * double(rss_end - rss_start) / double(rss_start) : 0.0,
-                double(rss_max) / 1024);
+    std::printf(
+        "  RSS after 1 min       %.1f MiB, at the end %.1f MiB (%+.1f %%), highest %.1f MiB\n",
+        double(rss_start) / 1024, double(rss_end) / 1024,
+        rss_start ? 100.0 * double(rss_end - rss_start) / double(rss_start) : 0.0,
+        double(rss_max) / 1024);
     std::printf("  RSS each minute (MiB)");
     for (long kib : rss_minutes)
         std::printf(" %.1f", double(kib) / 1024);
@@ -322,8 +330,8 @@ int main(int argc, char** argv)
     for (const QString& failure : tour.failures)
         std::printf("  failed: %s\n", qPrintable(failure));
     const bool ok = connected_at_end && r.unsettled == 0 && r.lost() == 0
-        && tour.unexpected_messages.isEmpty() && tour.failures.isEmpty()
-        && (!can_print || f.pdfs >= f.prints);
+                    && tour.unexpected_messages.isEmpty() && tour.failures.isEmpty()
+                    && (!can_print || f.pdfs >= f.prints);
     std::printf("  verdict               %s\n", ok ? "held" : "FAILED");
     return ok ? 0 : 1;
 }

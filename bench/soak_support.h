@@ -2,9 +2,9 @@
 // check that the diagram shows the simulator's samples in an unbroken sequence.
 #pragma once
 
-#include "live_support.h"
 #include "Diagramx.h"
 #include "Net_cnx.h"
+#include "live_support.h"
 
 #include <QProcess>
 #include <QString>
@@ -55,11 +55,13 @@ struct SimFigures {
 
     SimFigures operator+(const SimFigures& o) const
     {
-        return {samples + o.samples, faulted_samples + o.faulted_samples, connections + o.connections};
+        return {samples + o.samples, faulted_samples + o.faulted_samples,
+                connections + o.connections};
     }
     SimFigures operator-(const SimFigures& o) const
     {
-        return {samples - o.samples, faulted_samples - o.faulted_samples, connections - o.connections};
+        return {samples - o.samples, faulted_samples - o.faulted_samples,
+                connections - o.connections};
     }
 };
 
@@ -91,8 +93,7 @@ public:
                unsigned event_period_ms)
         : path_(std::move(path)), rate_(rate), max_block_(max_block), port_(port),
           event_period_ms_(event_period_ms)
-    {
-    }
+    {}
     ~SimProcess() { quit(); }
 
     // Listens on `address` (and hears discovery on 127.0.0.1 whatever the address).
@@ -100,10 +101,11 @@ public:
     {
         process_ = std::make_unique<QProcess>();
         process_->setProcessChannelMode(QProcess::SeparateChannels);
-        process_->start(path_, {"--bind", address, "--discovery", "127.0.0.1", "--port",
-                                QString::number(port_), "--quiet", "--commands", "--rate",
-                                QString::number(rate_), "--max-block", QString::number(max_block_),
-                                "--delay", "1", "--event-period", QString::number(event_period_ms_)});
+        process_->start(path_,
+                        {"--bind", address, "--discovery", "127.0.0.1", "--port",
+                         QString::number(port_), "--quiet", "--commands", "--rate",
+                         QString::number(rate_), "--max-block", QString::number(max_block_),
+                         "--delay", "1", "--event-period", QString::number(event_period_ms_)});
         if (!process_->waitForStarted(5000) || !process_->waitForReadyRead(5000))
             return false;
         output_ += QString::fromUtf8(process_->readAll());
@@ -130,7 +132,7 @@ public:
             const SimFigures now = parse_summary(output_, &found);
             if (found)
                 return total + now;
-            command("");  // a line the simulator's buffered input may still hold back
+            command(""); // a line the simulator's buffered input may still hold back
         }
         return total;
     }
@@ -156,7 +158,7 @@ public:
         return cpu_seconds_ + (process_ ? child_cpu_seconds(process_->processId()) : 0);
     }
 
-    SimFigures total;  // of the processes that have ended
+    SimFigures total; // of the processes that have ended
 
 private:
     QString path_;
@@ -184,7 +186,7 @@ public:
         checked_ = shown;
         const std::uint32_t n = live_diagram->SampleCount();
         if (fresh > n) {
-            ++breaks;  // more came than the diagram holds: the sequence cannot be followed
+            ++breaks; // more came than the diagram holds: the sequence cannot be followed
             follower_.lose();
             fresh = n;
         }
@@ -213,10 +215,16 @@ private:
     void follow(std::uint32_t from, std::uint32_t to)
     {
         for (std::uint32_t k = from; k < to; ++k) {
-            switch (follower_.next(live_diagram->samples[live_diagram->RingAdd(live_diagram->head, k)])) {
-            case SequenceFollower::Unreadable: ++unreadable; break;
-            case SequenceFollower::Break: ++breaks; break;
-            case SequenceFollower::InSequence: break;
+            switch (follower_.next(
+                live_diagram->samples[live_diagram->RingAdd(live_diagram->head, k)])) {
+            case SequenceFollower::Unreadable:
+                ++unreadable;
+                break;
+            case SequenceFollower::Break:
+                ++breaks;
+                break;
+            case SequenceFollower::InSequence:
+                break;
             }
         }
     }

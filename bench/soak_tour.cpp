@@ -41,12 +41,13 @@ constexpr std::uint32_t kSampleSize = 72;
 QSet<int> print_jobs(const QString& queue)
 {
     QProcess lpstat;
-    lpstat.start(QStringLiteral("lpstat"), {QStringLiteral("-W"), QStringLiteral("all"),
-                                            QStringLiteral("-o"), queue});
+    lpstat.start(QStringLiteral("lpstat"),
+                 {QStringLiteral("-W"), QStringLiteral("all"), QStringLiteral("-o"), queue});
     lpstat.waitForFinished(10000);
     QSet<int> ids;
     const QString prefix = queue + u'-';
-    for (const QString& line : QString::fromLocal8Bit(lpstat.readAllStandardOutput()).split(u'\n')) {
+    for (const QString& line :
+         QString::fromLocal8Bit(lpstat.readAllStandardOutput()).split(u'\n')) {
         const QString job = line.section(u' ', 0, 0);
         bool ok = false;
         const int id = job.startsWith(prefix) ? job.mid(prefix.size()).toInt(&ok) : 0;
@@ -120,7 +121,8 @@ bool SoakTour::click(QAbstractButton* button, const char* what)
 
 bool SoakTour::choose_mode(int mode)
 {
-    const QList<QRadioButton*> radios = window_.RadioGroup_trigger_type->findChildren<QRadioButton*>();
+    const QList<QRadioButton*> radios =
+        window_.RadioGroup_trigger_type->findChildren<QRadioButton*>();
     if (mode >= radios.size() || !window_.RadioGroup_trigger_type->isEnabled()) {
         fail(QStringLiteral("trigger mode %1 cannot be chosen").arg(mode));
         return false;
@@ -139,9 +141,12 @@ bool SoakTour::settle_after_stop()
 {
     link_state.poll_reply_words[0] = -1;
     link_state.poll_reply_words[1] = -1;
-    const bool polled = run_until([] {
-        return link_state.poll_reply_words[0].load() != -1 || link_state.poll_reply_words[1].load() != -1;
-    }, 20s);
+    const bool polled = run_until(
+        [] {
+            return link_state.poll_reply_words[0].load() != -1
+                   || link_state.poll_reply_words[1].load() != -1;
+        },
+        20s);
     if (on_held_loop)
         on_held_loop();
     return polled;
@@ -166,7 +171,7 @@ void SoakTour::stop_rolling()
 {
     faults_allowed_ = false;
     click(window_.BitBtn_stop_CMP, "Stop");
-    watch.check();  // what was drawn up to Stop
+    watch.check(); // what was drawn up to Stop
     rolling_ = false;
     const bool settled = settle_after_stop();
     RollingFigures& r = rolling_figures;
@@ -203,7 +208,8 @@ void SoakTour::output_steps()
         QElapsedTimer t;
         t.start();
         (this->*step)();
-        figures.longest_output_ms = std::max(figures.longest_output_ms, double(t.nsecsElapsed()) / 1e6);
+        figures.longest_output_ms =
+            std::max(figures.longest_output_ms, double(t.nsecsElapsed()) / 1e6);
         if (on_held_loop)
             on_held_loop();
     }
@@ -218,7 +224,9 @@ void SoakTour::save()
         return;
     const qint64 expected = qint64(kHeaderSize) + qint64(kSampleSize) * saved_count_;
     if (QFileInfo(path).size() != expected)
-        fail(QStringLiteral("the saved file has %1 bytes, not %2").arg(QFileInfo(path).size()).arg(expected));
+        fail(QStringLiteral("the saved file has %1 bytes, not %2")
+                 .arg(QFileInfo(path).size())
+                 .arg(expected));
     take_messages(QStringLiteral("Dati Memorizzati!"));
     ++figures.saves;
 }
@@ -229,7 +237,9 @@ void SoakTour::view()
     if (!click(window_.BitBtn_load_dat, "Carica"))
         return;
     if (loaded_count_ != saved_count_)
-        fail(QStringLiteral("the viewer loaded %1 samples of %2").arg(loaded_count_).arg(saved_count_));
+        fail(QStringLiteral("the viewer loaded %1 samples of %2")
+                 .arg(loaded_count_)
+                 .arg(saved_count_));
     else
         ++figures.viewer_loads;
     take_messages(QString());
@@ -262,10 +272,10 @@ int SoakTour::modal(QDialog& dialog)
     }
     if (auto* viewer = dynamic_cast<TForm_load_dat*>(&dialog)) {
         viewer->show();
-        QTest::mouseClick(viewer->BitBtn_load, Qt::LeftButton);  // asks for the file: above
+        QTest::mouseClick(viewer->BitBtn_load, Qt::LeftButton); // asks for the file: above
         if (viewer->viewer_diagram)
             loaded_count_ = viewer->viewer_diagram->SampleCount();
-        run_event_loop(100ms);  // the viewer paints its diagram
+        run_event_loop(100ms); // the viewer paints its diagram
         viewer->Menu_Chiudi_Main->trigger();
         return viewer->result();
     }
@@ -279,7 +289,8 @@ int SoakTour::modal(QDialog& dialog)
         }
         box->ComboBox_print->setCurrentIndex(index);
         // The part shown and the whole acquisition in turn.
-        (print_whole_ ? box->RadioButton_grafico_completo : box->RadioButton_grafico_visualiz)->click();
+        (print_whole_ ? box->RadioButton_grafico_completo : box->RadioButton_grafico_visualiz)
+            ->click();
         print_whole_ = !print_whole_;
         QTest::mouseClick(box->BitBtn_print, Qt::LeftButton);
         box->hide();
@@ -370,7 +381,9 @@ bool SoakTour::wait_capture(const char* what, bool allow_event_first)
     }
     if (!run_until(done, 120s)) {
         fail(QStringLiteral("capture %1 in mode %2 did not end in 120 s (%3 samples)")
-                 .arg(what).arg(mode).arg(live_diagram->SampleCount()));
+                 .arg(what)
+                 .arg(mode)
+                 .arg(live_diagram->SampleCount()));
         return false;
     }
     return true;

@@ -32,17 +32,17 @@ bool run_until(const std::function<bool()>& done, std::chrono::milliseconds limi
 
 // Sample figures over the "Rolling Data" stretches.
 struct RollingFigures {
-    SimFigures sent;               // by the simulator, faulted samples among them
-    std::uint64_t shown = 0;       // appended to the diagram
-    std::uint64_t undrawn = 0;     // stored, not yet drawn at Stop
-    std::uint64_t after_stop = 0;  // in the block that came after Stop
+    SimFigures sent;              // by the simulator, faulted samples among them
+    std::uint64_t shown = 0;      // appended to the diagram
+    std::uint64_t undrawn = 0;    // stored, not yet drawn at Stop
+    std::uint64_t after_stop = 0; // in the block that came after Stop
     int stretches = 0;
-    int unsettled = 0;             // stretches whose Stop got no poll answer in time
+    int unsettled = 0; // stretches whose Stop got no poll answer in time
 
     std::int64_t lost() const
     {
         return std::int64_t(sent.samples) - std::int64_t(sent.faulted_samples) - std::int64_t(shown)
-            - std::int64_t(undrawn) - std::int64_t(after_stop);
+               - std::int64_t(undrawn) - std::int64_t(after_stop);
     }
 };
 
@@ -51,14 +51,14 @@ struct TourFigures {
     int saves = 0;
     int viewer_loads = 0;
     int prints = 0;
-    int pdfs = 0;                // PDF files the print queue produced
+    int pdfs = 0; // PDF files the print queue produced
     int auto_captures = 0;
     int single_captures = 0;
-    int forced = 0;              // captures started by "Forza Start"
-    int by_event = 0;            //   and by the controller's event
+    int forced = 0;   // captures started by "Forza Start"
+    int by_event = 0; //   and by the controller's event
     std::uint64_t capture_breaks = 0;
     std::uint64_t capture_unreadable = 0;
-    double longest_output_ms = 0;  // the longest save, viewer or print step
+    double longest_output_ms = 0; // the longest save, viewer or print step
 };
 
 class SoakTour {
@@ -89,7 +89,7 @@ public:
     std::function<void()> on_held_loop;
 
     RollingFigures rolling_figures;
-    SequenceWatch watch;  // the rolling stretches' sequence
+    SequenceWatch watch; // the rolling stretches' sequence
     TourFigures figures;
     QStringList failures;            // what went wrong, in words
     QStringList unexpected_messages; // message boxes other than the save's confirmation
@@ -120,6 +120,6 @@ private:
     std::uint32_t saved_count_ = 0;
     std::uint32_t loaded_count_ = 0;
     bool print_whole_ = false;
-    QStringList pdfs_expected_;       // the files of this run's print jobs not seen yet
+    QStringList pdfs_expected_; // the files of this run's print jobs not seen yet
     QHash<QString, qint64> pdf_sizes_;
 };

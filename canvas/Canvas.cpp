@@ -100,9 +100,9 @@ static Entry* find_text(Entry* table, int size, unsigned fontId, const QString& 
     Entry* bucket = table + (hash % std::size_t(size / 4)) * 4;
     for (int i = 0; i < 4; ++i) {
         Entry& e = bucket[i];
-        if (e.fontId == fontId && e.length == length &&
-            std::equal(text.constData(), text.constData() + length,
-                       reinterpret_cast<const QChar*>(e.text))) {
+        if (e.fontId == fontId && e.length == length
+            && std::equal(text.constData(), text.constData() + length,
+                          reinterpret_cast<const QChar*>(e.text))) {
             found = true;
             return &e;
         }
@@ -123,8 +123,8 @@ int Canvas::TextWidth(const QString& text)
     if (!widths_)
         widths_ = std::make_unique<WidthEntry[]>(kWidthEntries);
     bool found = false;
-    WidthEntry* e = find_text(widths_.get(), kWidthEntries, slot.id, text,
-                              text_hash(slot.id, text), victim_, found);
+    WidthEntry* e = find_text(widths_.get(), kWidthEntries, slot.id, text, text_hash(slot.id, text),
+                              victim_, found);
     if (!found)
         e->width = QFontMetrics(slot.font).horizontalAdvance(text);
     return e->width;
@@ -138,8 +138,9 @@ int Canvas::TextHeight(const QString&)
 void Canvas::applyPen()
 {
     // Building a QPen costs an allocation; it is rebuilt only when the pen changes.
-    if (!qpenValid_ || !(qpenKey_.color == pen.color && qpenKey_.width == pen.width &&
-                         qpenKey_.style == pen.style)) {
+    if (!qpenValid_
+        || !(qpenKey_.color == pen.color && qpenKey_.width == pen.width
+             && qpenKey_.style == pen.style)) {
         QPen p(to_qcolor(pen.color));
         // One-pixel pens are cosmetic and cover both end points of what they are given.
         p.setWidth(pen.width <= 1 ? 0 : pen.width);
@@ -315,9 +316,9 @@ void Canvas::TextRect(const QRect& r, int x, int y, const QString& text)
             const int leftOver = r.left() - int(std::floor(ink.left()));
             const int rightOver = int(std::ceil(ink.right())) - right;
             const int rows = std::min(r.height(), kSavedRows);
-            if (r.height() <= kSavedRows && leftOver <= kSavedColumns &&
-                rightOver <= kSavedColumns && ink.top() >= r.top() &&
-                ink.bottom() <= r.top() + r.height() && directTarget(target)) {
+            if (r.height() <= kSavedRows && leftOver <= kSavedColumns && rightOver <= kSavedColumns
+                && ink.top() >= r.top() && ink.bottom() <= r.top() + r.height()
+                && directTarget(target)) {
                 std::uint32_t saved[2][kSavedColumns][kSavedRows];
                 auto keep = [&](int side, int x, bool restore) {
                     for (int i = 0; i < kSavedColumns; ++i, ++x) {
@@ -437,8 +438,8 @@ void FillBox(Canvas& canvas, int x, int y, int width, int height, Color color)
 }
 
 void DrawBevelBox(Canvas& canvas, int left, int top, int right, int bottom, Color face,
-                  std::uint8_t bevelWidth, BevelLook look, Outline outline,
-                  TextAlign alignment, const QString& caption)
+                  std::uint8_t bevelWidth, BevelLook look, Outline outline, TextAlign alignment,
+                  const QString& caption)
 {
     const int L = left, T = top, R = right - 1, B = bottom - 1, n = bevelWidth;
     const Color savedBrush = canvas.brushColor;

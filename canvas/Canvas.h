@@ -8,9 +8,9 @@
 
 #include <QFont>
 #include <QGlyphRun>
-#include <QPen>
 #include <QImage>
 #include <QPainter>
+#include <QPen>
 #include <QPoint>
 #include <QRect>
 #include <QString>
@@ -69,11 +69,11 @@ public:
     int TextHeight(const QString& text);
 
     void MoveTo(int x, int y);
-    void LineTo(int x, int y); // the end point itself is not drawn
+    void LineTo(int x, int y);                      // the end point itself is not drawn
     void Polyline(const QPoint* points, int count); // every point drawn, also a single one
-    void Polygon(const QPoint* points, int count);   // filled with the brush, outlined with the pen
-    void FillRect(const QRect& r);                   // right and bottom exclusive
-    void FrameRect(const QRect& r);                  // one-pixel outline in the brush colour
+    void Polygon(const QPoint* points, int count);  // filled with the brush, outlined with the pen
+    void FillRect(const QRect& r);                  // right and bottom exclusive
+    void FrameRect(const QRect& r);                 // one-pixel outline in the brush colour
     // Fills r with the brush colour and draws text with its cell's top-left at (x, y),
     // clipped to r.
     void TextRect(const QRect& r, int x, int y, const QString& text);
@@ -177,8 +177,8 @@ void FillCanvas(Canvas& canvas, Color color);
 void FillBox(Canvas& canvas, int x, int y, int width, int height, Color color);
 // A box with 3-D edges of the given width, optionally outlined in black and captioned.
 void DrawBevelBox(Canvas& canvas, int left, int top, int right, int bottom, Color face,
-                  std::uint8_t bevelWidth, BevelLook look, Outline outline,
-                  TextAlign alignment, const QString& caption);
+                  std::uint8_t bevelWidth, BevelLook look, Outline outline, TextAlign alignment,
+                  const QString& caption);
 // Decodes a bitmap file held in memory and draws it centred in rect, white transparent.
 void DrawImageCentered(Canvas& canvas, const QRect& rect, const unsigned char* bytes,
                        std::size_t count);

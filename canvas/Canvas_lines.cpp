@@ -15,12 +15,12 @@ bool Canvas::directTarget(DirectTarget& t)
     if (!image_ || image_->isNull() || pen.width > 1)
         return false;
     const QImage::Format format = image_->format();
-    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32 &&
-        format != QImage::Format_ARGB32_Premultiplied)
+    if (format != QImage::Format_RGB32 && format != QImage::Format_ARGB32
+        && format != QImage::Format_ARGB32_Premultiplied)
         return false;
-    if (painter_ && painter_->isActive() &&
-        (painter_->hasClipping() || !painter_->transform().isIdentity() ||
-         painter_->compositionMode() != QPainter::CompositionMode_SourceOver))
+    if (painter_ && painter_->isActive()
+        && (painter_->hasClipping() || !painter_->transform().isIdentity()
+            || painter_->compositionMode() != QPainter::CompositionMode_SourceOver))
         return false;
     t.width = image_->width();
     t.height = image_->height();
@@ -92,8 +92,8 @@ void Canvas::DirectTarget::segment(QPoint a, QPoint b, int* dotPhase) const
     long long first = 0, last = steps - 1;
     long long error = steps; // 2 * k * minorDelta + steps, kept below 2 * steps
     long long minor = n0;
-    const bool inside = unsigned(a.x()) < unsigned(width) && unsigned(a.y()) < unsigned(height) &&
-                        unsigned(b.x()) < unsigned(width) && unsigned(b.y()) < unsigned(height);
+    const bool inside = unsigned(a.x()) < unsigned(width) && unsigned(a.y()) < unsigned(height)
+                        && unsigned(b.x()) < unsigned(width) && unsigned(b.y()) < unsigned(height);
     if (!inside) {
         const long long majorSize = xMajor ? width : height;
         const long long minorSize = xMajor ? height : width;
@@ -117,7 +117,8 @@ void Canvas::DirectTarget::segment(QPoint a, QPoint b, int* dotPhase) const
             const Wide twoDelta = Wide(2) * minorDelta;
             if (qLow > 0)
                 first = std::max(first, (long long)ceil_div(twoSteps * qLow - steps, twoDelta));
-            last = std::min(last, (long long)(ceil_div(twoSteps * (qHigh + 1) - steps, twoDelta) - 1));
+            last =
+                std::min(last, (long long)(ceil_div(twoSteps * (qHigh + 1) - steps, twoDelta) - 1));
         }
         if (first > last)
             return;

@@ -5,19 +5,19 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
-#include <cstdlib>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace {
 
 struct Pattern {
-    int intDigits = 0;  // mandatory integer digits ("0" before the separator)
-    int fracMin = 0;    // mandatory fraction digits
-    int fracMax = 0;    // all fraction digits ("0" and "#")
+    int intDigits = 0; // mandatory integer digits ("0" before the separator)
+    int fracMin = 0;   // mandatory fraction digits
+    int fracMax = 0;   // all fraction digits ("0" and "#")
     bool scientific = false;
     bool expSignAlways = false;
-    int expDigits = 0;  // minimum exponent digits
+    int expDigits = 0; // minimum exponent digits
 };
 
 Pattern parse(QStringView p)
@@ -234,8 +234,8 @@ QString format_number(double value, QStringView pattern)
 QChar locale_decimal_separator()
 {
     static QLocale cached;
-    static QChar separator = cached.decimalPoint().isEmpty() ? QChar(u'.')
-                                                              : cached.decimalPoint().at(0);
+    static QChar separator =
+        cached.decimalPoint().isEmpty() ? QChar(u'.') : cached.decimalPoint().at(0);
     const QLocale now;
     if (now != cached) {
         cached = now;

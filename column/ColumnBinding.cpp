@@ -40,13 +40,15 @@ ColumnBinding::ColumnBinding(SettingsColumn& column, Diagramx* const& diagram, Q
     QObject::connect(c_.CheckBox_cursor_asseY, &QCheckBox::toggled, this,
                      [this] { cursor_y_click(); });
 
-    QObject::connect(c_.Memo_asse_y_max_scale, &QLineEdit::textChanged, this, [this] { max_change(); });
+    QObject::connect(c_.Memo_asse_y_max_scale, &QLineEdit::textChanged, this,
+                     [this] { max_change(); });
     QObject::connect(c_.UpDown_asse_y_max_scale, &UpDown::changing, this,
                      [this](UpDown::Direction d) { max_updown(d); });
     bind_field_events(
         c_.Memo_asse_y_max_scale, [this] { max_enter(); }, [this] { max_exit(); },
         [this](QChar& key) { max_key_press(key); });
-    QObject::connect(c_.Memo_asse_y_min_scale, &QLineEdit::textChanged, this, [this] { min_change(); });
+    QObject::connect(c_.Memo_asse_y_min_scale, &QLineEdit::textChanged, this,
+                     [this] { min_change(); });
     QObject::connect(c_.UpDown_asse_y_min_scale, &UpDown::changing, this,
                      [this](UpDown::Direction d) { min_updown(d); });
     bind_field_events(
@@ -60,12 +62,14 @@ ColumnBinding::ColumnBinding(SettingsColumn& column, Diagramx* const& diagram, Q
 void ColumnBinding::channel_click(int channel)
 {
     if (diagram_)
-        diagram_->SetChannelVisible(std::uint8_t(channel), c_.CheckBox_Dat_Mis_[channel]->isChecked());
+        diagram_->SetChannelVisible(std::uint8_t(channel),
+                                    c_.CheckBox_Dat_Mis_[channel]->isChecked());
 }
 
 void ColumnBinding::cursor_t_click()
 {
-    const std::uint8_t on = show_toggle_state(c_.CheckBox_cursor_asseT, c_.Panel_cursor_asseT_on_off);
+    const std::uint8_t on =
+        show_toggle_state(c_.CheckBox_cursor_asseT, c_.Panel_cursor_asseT_on_off);
     if (diagram_) {
         diagram_->showTCursors = on;
         diagram_->Redraw();
@@ -74,7 +78,8 @@ void ColumnBinding::cursor_t_click()
 
 void ColumnBinding::cursor_y_click()
 {
-    const std::uint8_t on = show_toggle_state(c_.CheckBox_cursor_asseY, c_.Panel_cursor_asseY_on_off);
+    const std::uint8_t on =
+        show_toggle_state(c_.CheckBox_cursor_asseY, c_.Panel_cursor_asseY_on_off);
     if (diagram_) {
         diagram_->showYCursors = on;
         diagram_->Redraw();
@@ -85,7 +90,8 @@ void ColumnBinding::cursor_y_click()
 
 void ColumnBinding::fixed_scale_click()
 {
-    const std::uint8_t on = show_toggle_state(c_.CheckBox_scala_asse_y, c_.Panel_scala_asse_y_on_off);
+    const std::uint8_t on =
+        show_toggle_state(c_.CheckBox_scala_asse_y, c_.Panel_scala_asse_y_on_off);
     v_.flags = (v_.flags & ~1u) | on;
     update_fields();
     if (diagram_) {
@@ -193,13 +199,43 @@ void ColumnBinding::updown(const Limit& l, UpDown::Direction direction)
     timer_.start();
 }
 
-void ColumnBinding::max_change() { change(max_limit()); }
-void ColumnBinding::max_enter() { enter(max_limit()); }
-void ColumnBinding::max_exit() { leave(max_limit()); }
-void ColumnBinding::max_key_press(QChar& key) { key_press(max_limit(), key); }
-void ColumnBinding::max_updown(UpDown::Direction direction) { updown(max_limit(), direction); }
-void ColumnBinding::min_change() { change(min_limit()); }
-void ColumnBinding::min_enter() { enter(min_limit()); }
-void ColumnBinding::min_exit() { leave(min_limit()); }
-void ColumnBinding::min_key_press(QChar& key) { key_press(min_limit(), key); }
-void ColumnBinding::min_updown(UpDown::Direction direction) { updown(min_limit(), direction); }
+void ColumnBinding::max_change()
+{
+    change(max_limit());
+}
+void ColumnBinding::max_enter()
+{
+    enter(max_limit());
+}
+void ColumnBinding::max_exit()
+{
+    leave(max_limit());
+}
+void ColumnBinding::max_key_press(QChar& key)
+{
+    key_press(max_limit(), key);
+}
+void ColumnBinding::max_updown(UpDown::Direction direction)
+{
+    updown(max_limit(), direction);
+}
+void ColumnBinding::min_change()
+{
+    change(min_limit());
+}
+void ColumnBinding::min_enter()
+{
+    enter(min_limit());
+}
+void ColumnBinding::min_exit()
+{
+    leave(min_limit());
+}
+void ColumnBinding::min_key_press(QChar& key)
+{
+    key_press(min_limit(), key);
+}
+void ColumnBinding::min_updown(UpDown::Direction direction)
+{
+    updown(min_limit(), direction);
+}

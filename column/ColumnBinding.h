@@ -20,11 +20,11 @@ struct SettingsColumnControls;
 
 // The values the Y-scale controls edit.
 struct ScaleValues {
-    std::uint32_t& flags;  // bit 0: fixed Y scale on
+    std::uint32_t& flags; // bit 0: fixed Y scale on
     std::int16_t& yMax;
     std::int16_t& yMin;
-    Dato_short& maxField;  // bound to yMax
-    Dato_short& minField;  // bound to yMin
+    Dato_short& maxField; // bound to yMax
+    Dato_short& minField; // bound to yMin
     // 0 while the two fields are being set up: their handlers then take no input.
     std::uint8_t& fieldsReady;
 };

@@ -68,8 +68,8 @@ void SettingsColumn::build_channels()
 
 ::Panel* SettingsColumn::build_channel_row(int n)
 {
-    const QString rowName = style_.rowNames ? QLatin1String(style_.rowNames[n])
-                                            : QStringLiteral("Panel_row%1").arg(n);
+    const QString rowName =
+        style_.rowNames ? QLatin1String(style_.rowNames[n]) : QStringLiteral("Panel_row%1").arg(n);
     ::Panel* row = channelRow[n] = named_panel(channelsGroup, rowName, QString::number(n + 1));
     keep_window_look(row, style_.colourStates);
     row->setFont(bold(window_font()));
@@ -85,7 +85,8 @@ void SettingsColumn::build_channels()
             combo->addItem(QStringLiteral("Dat Mis %1").arg(i));
         rowLayout->addWidget(combo, 1);
     } else {
-        ::Panel* name = Panel_dat_mis[n] = named_panel(row, QStringLiteral("Panel_dat_mis%1").arg(n));
+        ::Panel* name = Panel_dat_mis[n] =
+            named_panel(row, QStringLiteral("Panel_dat_mis%1").arg(n));
         name->setBevel(::Panel::Bevel::Lowered);
         name->setColor(kNameBackground);
         QFont nameFont(QStringLiteral("Arial"));
@@ -96,7 +97,8 @@ void SettingsColumn::build_channels()
         rowLayout->addWidget(name, 1);
     }
 
-    ::Panel* swatch = Panel_Dat_Mis_[n] = named_panel(row, QStringLiteral("Panel_Dat_Mis_%1").arg(n));
+    ::Panel* swatch = Panel_Dat_Mis_[n] =
+        named_panel(row, QStringLiteral("Panel_Dat_Mis_%1").arg(n));
     swatch->setBevel(style_.swatchBevel);
     if (style_.swatchHeight > 0)
         swatch->setFixedSize(style_.swatchWidth, style_.swatchHeight);
@@ -144,22 +146,25 @@ void SettingsColumn::build_scale()
     CheckBox_scala_asse_y = new QCheckBox(QStringLiteral("Scala Fissa"), fixedRow);
     CheckBox_scala_asse_y->setObjectName(QStringLiteral("CheckBox_scala_asse_y"));
     fixed->addWidget(CheckBox_scala_asse_y, 1);
-    Panel_scala_asse_y_on_off = state_label(fixedRow, "Panel_scala_asse_y_on_off",
-                                            style_.fixedStateCaption);
+    Panel_scala_asse_y_on_off =
+        state_label(fixedRow, "Panel_scala_asse_y_on_off", style_.fixedStateCaption);
     fixed->addWidget(Panel_scala_asse_y_on_off);
     scale->addWidget(fixedRow);
 
-    scale->addWidget(Panel_asse_y_max_scale = build_limit(
-                         "Panel_asse_y_max_scale", QStringLiteral("MAX Asse Y"), "Memo_asse_y_max_scale",
-                         "UpDown_asse_y_max_scale", Memo_asse_y_max_scale, UpDown_asse_y_max_scale));
-    scale->addWidget(Panel_asse_y_min_scale = build_limit(
-                         "Panel_asse_y_min_scale", QStringLiteral("MIN Asse Y"), "Memo_asse_y_min_scale",
-                         "UpDown_asse_y_min_scale", Memo_asse_y_min_scale, UpDown_asse_y_min_scale));
+    scale->addWidget(Panel_asse_y_max_scale =
+                         build_limit("Panel_asse_y_max_scale", QStringLiteral("MAX Asse Y"),
+                                     "Memo_asse_y_max_scale", "UpDown_asse_y_max_scale",
+                                     Memo_asse_y_max_scale, UpDown_asse_y_max_scale));
+    scale->addWidget(Panel_asse_y_min_scale =
+                         build_limit("Panel_asse_y_min_scale", QStringLiteral("MIN Asse Y"),
+                                     "Memo_asse_y_min_scale", "UpDown_asse_y_min_scale",
+                                     Memo_asse_y_min_scale, UpDown_asse_y_min_scale));
     addGroup(scaleGroup);
 }
 
-::Panel* SettingsColumn::build_limit(const char* panelName, const QString& caption, const char* memoName,
-                                   const char* upDownName, QLineEdit*& memo, UpDown*& upDown)
+::Panel* SettingsColumn::build_limit(const char* panelName, const QString& caption,
+                                     const char* memoName, const char* upDownName, QLineEdit*& memo,
+                                     UpDown*& upDown)
 {
     ::Panel* p = named_panel(scaleGroup, QLatin1String(panelName), caption);
     keep_window_look(p, style_.colourStates);
@@ -185,11 +190,13 @@ void SettingsColumn::build_cursors()
     auto* cursors = column_layout(cursorsGroup, 4, 3);
     auto timeRow = [&] {
         build_cursor_row(cursors, "CheckBox_cursor_asseT", QStringLiteral("Cursori Asse T"),
-                         "Panel_cursor_asseT_on_off", CheckBox_cursor_asseT, Panel_cursor_asseT_on_off);
+                         "Panel_cursor_asseT_on_off", CheckBox_cursor_asseT,
+                         Panel_cursor_asseT_on_off);
     };
     auto yRow = [&] {
         build_cursor_row(cursors, "CheckBox_cursor_asseY", QStringLiteral("Cursori Asse Y"),
-                         "Panel_cursor_asseY_on_off", CheckBox_cursor_asseY, Panel_cursor_asseY_on_off);
+                         "Panel_cursor_asseY_on_off", CheckBox_cursor_asseY,
+                         Panel_cursor_asseY_on_off);
     };
     if (style_.timeCursorFirst) {
         timeRow();
@@ -201,8 +208,9 @@ void SettingsColumn::build_cursors()
     addGroup(cursorsGroup);
 }
 
-void SettingsColumn::build_cursor_row(QVBoxLayout* cursors, const char* checkName, const QString& caption,
-                                      const char* labelName, QCheckBox*& check, ::Panel*& label)
+void SettingsColumn::build_cursor_row(QVBoxLayout* cursors, const char* checkName,
+                                      const QString& caption, const char* labelName,
+                                      QCheckBox*& check, ::Panel*& label)
 {
     auto* row = new QWidget(cursorsGroup);
     keep_window_look(row, style_.colourStates);

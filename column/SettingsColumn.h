@@ -58,7 +58,7 @@ enum class ChannelLabel {
 };
 
 struct ColumnStyle {
-    const char* name;          // the column's object name
+    const char* name; // the column's object name
     int width;
     // Group captions: green, this size and weight; the colours are set for these states.
     int captionPixelSize;
@@ -70,7 +70,7 @@ struct ColumnStyle {
     int rowHeight;
     Panel::Bevel swatchBevel;
     int swatchWidth;
-    int swatchHeight;          // 0: as the row lets it
+    int swatchHeight; // 0: as the row lets it
     // The fixed-scale row is a bare panel of this name (null: an unnamed widget).
     const char* fixedRowName;
     QString fixedStateCaption; // the On/Off label before the first state is shown
@@ -99,7 +99,7 @@ private:
     ::Panel* build_channel_row(int n);
     void build_scale();
     ::Panel* build_limit(const char* panelName, const QString& caption, const char* memoName,
-                       const char* upDownName, QLineEdit*& memo, UpDown*& upDown);
+                         const char* upDownName, QLineEdit*& memo, UpDown*& upDown);
     void build_cursors();
     void build_cursor_row(QVBoxLayout* cursors, const char* checkName, const QString& caption,
                           const char* labelName, QCheckBox*& check, ::Panel*& label);

@@ -35,9 +35,9 @@ constexpr int kMaxRounds = 400;
 QString axis_label_format(double step, bool quarterWithFraction, double largestLabel,
                           double firstLabel)
 {
-    static const QString fixed[] = {
-        QStringLiteral("0."),    QStringLiteral("0.0"),    QStringLiteral("0.00"),
-        QStringLiteral("0.000"), QStringLiteral("0.0000"), QStringLiteral("0.00000")};
+    static const QString fixed[] = {QStringLiteral("0."),     QStringLiteral("0.0"),
+                                    QStringLiteral("0.00"),   QStringLiteral("0.000"),
+                                    QStringLiteral("0.0000"), QStringLiteral("0.00000")};
     static const QString scientific = QStringLiteral("0.###e+");
     const int p = decimal_exponent(step);
     if (std::abs(p) > 3 || std::fabs(largestLabel) >= 1000 || std::fabs(firstLabel) >= 1000)
@@ -90,8 +90,8 @@ AxisStep choose_t_step(double tMin, double tMax, int plotWidth, int gap, LabelWi
         c.step = s;
         c.first = first;
         c.quarter = kind == 4;
-        c.format = axis_label_format(s, kind == 4 && has_fraction(s),
-                                     s * whole_quotient(tMax, s), first);
+        c.format =
+            axis_label_format(s, kind == 4 && has_fraction(s), s * whole_quotient(tMax, s), first);
         int count = 0;
         int widest = 0;
         for (double v = first; v <= tMax && count < maxLabels; v += s, ++count)

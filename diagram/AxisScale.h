@@ -7,8 +7,8 @@
 
 struct AxisStep {
     double step = 0;
-    double first = 0;  // the smallest multiple of step not below the range minimum
-    QString format;    // empty when no step fits
+    double first = 0; // the smallest multiple of step not below the range minimum
+    QString format;   // empty when no step fits
     bool quarter = false;
 };
 

@@ -163,8 +163,8 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     screenCanvas->font.name = QStringLiteral("Arial");
     screenCanvas->font.size = 8;
     readoutLabelWidth = std::uint16_t(screenCanvas->TextWidth(QStringLiteral("y2:")));
-    readoutValueWidth =
-        std::uint16_t(screenCanvas->TextWidth(QStringLiteral("-00000") + QStringLiteral("0.0000000")));
+    readoutValueWidth = std::uint16_t(
+        screenCanvas->TextWidth(QStringLiteral("-00000") + QStringLiteral("0.0000000")));
 
     // 13. All channels shown.
     std::fill(std::begin(channelVisible), std::end(channelVisible), std::uint8_t(1));

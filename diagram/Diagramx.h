@@ -93,8 +93,8 @@ class Diagramx {
 public:
     static constexpr int kMaxChannels = 8;
     static constexpr int kMaxTicks = 50;
-    static constexpr Color kDefaultColors[kMaxChannels] = {
-        clGreen, clBlue, clMaroon, clRed, clNavy, clPurple, clFuchsia, clLime};
+    static constexpr Color kDefaultColors[kMaxChannels] = {clGreen, clBlue,   clMaroon,  clRed,
+                                                           clNavy,  clPurple, clFuchsia, clLime};
 
     Diagramx(QWidget* host, std::uint8_t channels, std::uint32_t windowSamples,
              std::uint32_t capacity);
@@ -230,8 +230,8 @@ private:
 
     // Paint pipeline (Diagramx_paint.cpp): shown window, data ranges, screen finish.
     void ShownWindowAndRanges(ViewState& v);
-    bool DataRange(std::uint32_t start, std::uint32_t end, double& tLo, double& tHi,
-                   double& yLo, double& yHi) const;
+    bool DataRange(std::uint32_t start, std::uint32_t end, double& tLo, double& tHi, double& yLo,
+                   double& yHi) const;
     void FinishScreenPicture(bool plotDrawn);
 
     // Axes (Diagramx_axes.cpp): layout, steps, grid and tick tables, labels, titles, frame.

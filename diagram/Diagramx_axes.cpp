@@ -51,8 +51,8 @@ bool Diagramx::LayoutPlot(DrawArea& area, ViewState& v)
     labelHeight_ = canvas.TextHeight(QStringLiteral("0"));
     // The fixed gaps of the layout grow with the target's pixels per inch like the fonts,
     // so that on a printer the T title keeps clear of the T labels as it does on screen.
-    v.plotHeight = area.height - labelHeight_ - titleHeight - Scaled(kHalfCursorHandle) -
-                   v.tickLength - titleTHeight - Scaled(23);
+    v.plotHeight = area.height - labelHeight_ - titleHeight - Scaled(kHalfCursorHandle)
+                   - v.tickLength - titleTHeight - Scaled(23);
     if (v.plotHeight <= 0 || area.width < 67)
         return false;
     v.plotBottom = titleHeight + Scaled(kHalfCursorHandle) + v.plotHeight;
@@ -81,10 +81,10 @@ bool Diagramx::ChooseYStep(DrawArea& area, ViewState& v)
     }
     // The gaps grow with the target's resolution like the fonts, so that on a printer page
     // the title keeps as clear of the labels as it does on screen.
-    v.plotLeft = Scaled(kTitleYInset) + titleYWidth + std::max(1, Scaled(kTitleYGap)) + widest +
-                 Scaled(kLabelGap) + v.tickLength;
-    v.plotWidth = area.width - (canvas.TextWidth(QStringLiteral("-0.000e+0")) >> 1) - v.plotLeft -
-                  3;
+    v.plotLeft = Scaled(kTitleYInset) + titleYWidth + std::max(1, Scaled(kTitleYGap)) + widest
+                 + Scaled(kLabelGap) + v.tickLength;
+    v.plotWidth =
+        area.width - (canvas.TextWidth(QStringLiteral("-0.000e+0")) >> 1) - v.plotLeft - 3;
     yLabelFormat = s.format;
     yFirstTick = s.first;
     yTickStep = s.step;
@@ -123,8 +123,8 @@ void Diagramx::DrawGrid(DrawArea& area, ViewState& v)
     yTickCount = 0;
     for (double value = yFirstTick; value <= v.yMax && yTickCount < kMaxTicks;
          value = next_label_value(value, yTickStep)) {
-        const int y = area.top + v.plotBottom -
-                      trunc_to_int(v.plotHeight * (value - v.yMin) / yRange + 0.5);
+        const int y =
+            area.top + v.plotBottom - trunc_to_int(v.plotHeight * (value - v.yMin) / yRange + 0.5);
         yTicks[yTickCount++] = TickEntry{value, std::int16_t(y)};
         canvas.MoveTo(left, y);
         canvas.LineTo(left + v.plotWidth, y);
@@ -155,8 +155,8 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
     {
         const int h = canvas.TextHeight(titleY);
         const int top = area.top + ((area.height - h) >> 1);
-        DrawText(canvas, QRect(area.left + Scaled(kTitleYInset), top, titleYWidth, titleYWidth), TextAlign::Centre,
-                 titleY);
+        DrawText(canvas, QRect(area.left + Scaled(kTitleYInset), top, titleYWidth, titleYWidth),
+                 TextAlign::Centre, titleY);
     }
 
     SetFont(canvas, 8, false, clBlack);
@@ -187,8 +187,9 @@ void Diagramx::DrawYAxis(DrawArea& area, ViewState& v)
     const int labelLeft = Scaled(kTitleYInset) + titleYWidth + std::max(1, Scaled(kTitleYGap));
     for (int i = 0; i < yTickCount; ++i) {
         const TickEntry& tick = yTicks[i];
-        const QRect box = rect_ltrb(area.left + labelLeft, tick.pixel - h / 2,
-                                    axisX - v.tickLength - Scaled(kLabelGap), tick.pixel - h / 2 + h);
+        const QRect box =
+            rect_ltrb(area.left + labelLeft, tick.pixel - h / 2,
+                      axisX - v.tickLength - Scaled(kLabelGap), tick.pixel - h / 2 + h);
         DrawText(canvas, box, TextAlign::Right, LabelText(tick.value, yLabelFormat));
         canvas.pen.color = clBlack;
         canvas.MoveTo(axisX - half, tick.pixel);
@@ -213,15 +214,16 @@ void Diagramx::DrawTAxisAndTitles(DrawArea& area, ViewState& v)
     {
         const int w = canvas.TextWidth(title);
         const int left = area.left + ((area.width - w) >> 1);
-        DrawText(canvas, rect_ltrb(left, area.top + 4, left + w, area.top + titleHeight), TextAlign::Centre, title);
+        DrawText(canvas, rect_ltrb(left, area.top + 4, left + w, area.top + titleHeight),
+                 TextAlign::Centre, title);
     }
     SetFont(canvas, 10, true, clBlue);
     {
         titleTWidth = std::uint16_t(canvas.TextWidth(titleT));
         const int left = area.left + ((area.width - titleTWidth) >> 1);
         DrawText(canvas,
-                 rect_ltrb(left, area.top + v.plotBottom + v.tickLength + Scaled(9), left + titleTWidth,
-                           area.top + area.height),
+                 rect_ltrb(left, area.top + v.plotBottom + v.tickLength + Scaled(9),
+                           left + titleTWidth, area.top + area.height),
                  TextAlign::Centre, titleT);
     }
     if (tLabelFormat.isEmpty())

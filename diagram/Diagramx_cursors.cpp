@@ -95,19 +95,19 @@ void Diagramx::DrawTHandle(const DrawArea& item)
     const int B = item.top + item.height;
     canvas.pen = CanvasPen{clBlack, 1, PenStyle::Solid};
 
-    const QPoint body[5] = {{c, B}, {c - 10, B - 10}, {c - 10, B - 20}, {c + 10, B - 20},
-                            {c + 10, B - 10}};
+    const QPoint body[5] = {
+        {c, B}, {c - 10, B - 10}, {c - 10, B - 20}, {c + 10, B - 20}, {c + 10, B - 10}};
     canvas.brushColor = clYellow;
     canvas.Polygon(body, 5);
 
-    const QPoint shadow[5] = {{c, B - 1}, {c, T + 10}, {c - 8, B - 19}, {c + 9, B - 19},
-                              {c + 9, B - 10}};
+    const QPoint shadow[5] = {
+        {c, B - 1}, {c, T + 10}, {c - 8, B - 19}, {c + 9, B - 19}, {c + 9, B - 10}};
     canvas.pen.color = clGray;
     canvas.brushColor = clGray;
     canvas.Polygon(shadow, 5);
 
-    const QPoint face[5] = {{c, B - 3}, {c - 8, B - 11}, {c - 8, B - 18}, {c + 8, B - 18},
-                            {c + 8, B - 11}};
+    const QPoint face[5] = {
+        {c, B - 3}, {c - 8, B - 11}, {c - 8, B - 18}, {c + 8, B - 18}, {c + 8, B - 11}};
     canvas.pen.color = clBlack;
     canvas.brushColor = clWhite;
     canvas.Polygon(face, 5);
@@ -134,14 +134,14 @@ void Diagramx::DrawYHandle(const DrawArea& item)
     canvas.brushColor = clYellow;
     canvas.Polygon(body, 5);
 
-    const QPoint shadow[5] = {{L + 1, m}, {L + 10, m}, {R - 1, m - 9}, {R - 1, m + 9},
-                              {L + 10, m + 9}};
+    const QPoint shadow[5] = {
+        {L + 1, m}, {L + 10, m}, {R - 1, m - 9}, {R - 1, m + 9}, {L + 10, m + 9}};
     canvas.pen.color = clGray;
     canvas.brushColor = clGray;
     canvas.Polygon(shadow, 5);
 
-    const QPoint face[5] = {{L + 3, m}, {L + 11, m - 8}, {R - 2, m - 8}, {R - 2, m + 8},
-                            {L + 11, m + 8}};
+    const QPoint face[5] = {
+        {L + 3, m}, {L + 11, m - 8}, {R - 2, m - 8}, {R - 2, m + 8}, {L + 11, m + 8}};
     canvas.pen.color = clBlack;
     canvas.brushColor = clWhite;
     canvas.Polygon(face, 5);
@@ -209,8 +209,7 @@ void Diagramx::DrawReadout(int cursor)
     const std::uint8_t number = cursorValue[cursor].number;
     const QString label =
         QString(QChar(isT ? u't' : u'y')) + QString::number(number) + QStringLiteral(":");
-    const int labelLeft =
-        screenArea.left + (isT ? readoutValueWidth + readoutLabelWidth + 26 : 20);
+    const int labelLeft = screenArea.left + (isT ? readoutValueWidth + readoutLabelWidth + 26 : 20);
     // One pixel more than the text: left-aligned text starts one pixel in, and the colon
     // would lose its last column to the value box.
     const int labelWidth =
@@ -276,8 +275,8 @@ void Diagramx::CursorDrag(DrawArea& item, const MouseData& mouse, bool isT)
     const ViewState& v = view;
     // Nothing to drag on a picture without a plot (too small, or cleared and not yet
     // repainted), and a hidden pair's handles keep their cursors where they are.
-    if (!plotOnScreen_ || v.plotWidth <= 0 || v.plotHeight <= 0 ||
-        !(isT ? showTCursors : showYCursors))
+    if (!plotOnScreen_ || v.plotWidth <= 0 || v.plotHeight <= 0
+        || !(isT ? showTCursors : showYCursors))
         return;
     CursorValue& c = *static_cast<CursorValue*>(item.data);
     if (c.pixel < 0)

@@ -191,8 +191,8 @@ void Diagramx::StripCacheDeleter::operator()(StripCache* cache) const
 
 namespace {
 
-constexpr int kTrackTop = 8, kTrackBottom = 20;   // window track
-constexpr int kGaugeTop = 24, kGaugeBottom = 32;  // fill gauge track
+constexpr int kTrackTop = 8, kTrackBottom = 20;  // window track
+constexpr int kGaugeTop = 24, kGaugeBottom = 32; // fill gauge track
 constexpr int kArrowRow = 35;
 
 // Copies rows top .. bottom (excluded) of `source`, or all of it, to (x, y) of `target`,
@@ -211,8 +211,7 @@ void copy_pixels(QImage& target, const QImage& source, int x, int y, int top = 0
 }
 
 // A raised bevelled box with an outline, width x height, on a picture of its own.
-const QImage& box_picture(StripBox& box, int width, int height, Color face,
-                          std::uint8_t bevel)
+const QImage& box_picture(StripBox& box, int width, int height, Color face, std::uint8_t bevel)
 {
     if (box.width != width || box.face != face || box.image.isNull()) {
         box.image = QImage(width, height, QImage::Format_RGB32);
@@ -306,9 +305,10 @@ void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double t
             if (oldestWidth + newestWidth + 22 < xr - xl) {
                 const int top = kArrowRow - h / 2;
                 canvas.brushColor = kDiagramBackground;
-                DrawText(canvas, QRect(xl + 8, top, oldestWidth, h), TextAlign::Centre, LabelText(t0, format));
-                DrawText(canvas, QRect(xr - 8 - newestWidth, top, newestWidth, h), TextAlign::Centre,
-                         LabelText(tl, format));
+                DrawText(canvas, QRect(xl + 8, top, oldestWidth, h), TextAlign::Centre,
+                         LabelText(t0, format));
+                DrawText(canvas, QRect(xr - 8 - newestWidth, top, newestWidth, h),
+                         TextAlign::Centre, LabelText(tl, format));
             }
         }
     }

@@ -25,8 +25,7 @@ class TraceSink {
 public:
     TraceSink(Canvas& canvas, QPoint* buffer, std::uint32_t capacity, bool reduce)
         : canvas_(canvas), buf_(buffer), cap_(capacity < 2 ? 2 : capacity), reduce_(reduce)
-    {
-    }
+    {}
 
     void add(QPoint p)
     {
@@ -126,9 +125,9 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
     const double yScale = v.plotHeight / (v.yMax - v.yMin);
     const int x0 = area.left + v.plotLeft;
     traceColumnCount_ = 0;
-    const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin) &&
-                          std::isfinite(v.yMax - v.yMin) && usable_scale(tScale) &&
-                          usable_scale(yScale);
+    const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin)
+                          && std::isfinite(v.yMax - v.yMin) && usable_scale(tScale)
+                          && usable_scale(yScale);
     for (std::uint32_t k = viewStart; shortcut && k != tail; k = ring_next(k, capacity)) {
         const double t = samples[k].t;
         if (!(t >= tMin && t <= tMax)) // also a time that is not a number
@@ -155,7 +154,8 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     // for its scale to be a number, the distance is scaled before it is divided by the range.
     const bool tScaled = usable_scale(tScale), yScaled = usable_scale(yScale);
     auto xOf = [&](double t) {
-        const double along = tScaled ? (t - tMin) * tScale : (t - tMin) * v.plotWidth / (tMax - tMin);
+        const double along =
+            tScaled ? (t - tMin) * tScale : (t - tMin) * v.plotWidth / (tMax - tMin);
         return x0 + trunc_to_int(along + 0.5);
     };
     auto yOf = [&](double y) {

@@ -54,8 +54,9 @@ void Diagramx::ZoomMouseMove(DrawArea&, const MouseData& mouse)
 {
     if ((mouse.held & Qt::LeftButton) && rubberBand == 1) {
         zoomRectOld = zoomRect;
-        zoomRect = QRect(QPoint(std::min(zoomStart.x(), mouse.x), std::min(zoomStart.y(), mouse.y)),
-                         QPoint(std::max(zoomStart.x(), mouse.x), std::max(zoomStart.y(), mouse.y)));
+        zoomRect =
+            QRect(QPoint(std::min(zoomStart.x(), mouse.x), std::min(zoomStart.y(), mouse.y)),
+                  QPoint(std::max(zoomStart.x(), mouse.x), std::max(zoomStart.y(), mouse.y)));
         DrawRubberBand();
     } else if (mouse.held & Qt::RightButton) {
         panTarget = QPoint(mouse.x, mouse.y);
@@ -169,8 +170,8 @@ void Diagramx::WindowFromZoom()
     const double period = samplePeriod;
     const double t0 = samples[head].t;
     const double tl = samples[RingBack(tail, 1)].t;
-    if (!(period > 0) || !std::isfinite(period) || !std::isfinite(t0) || !std::isfinite(tl) ||
-        !std::isfinite(v.zoomTMin) || !std::isfinite(v.zoomTMax))
+    if (!(period > 0) || !std::isfinite(period) || !std::isfinite(t0) || !std::isfinite(tl)
+        || !std::isfinite(v.zoomTMin) || !std::isfinite(v.zoomTMax))
         return;
     const std::uint32_t last = count - 1; // offset of the newest sample from head
 

@@ -36,8 +36,8 @@ void put_u32(std::uint8_t* p, std::uint32_t v)
 
 std::uint32_t get_u32(const std::uint8_t* p)
 {
-    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16 |
-        std::uint32_t(p[3]) << 24;
+    return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
+           | std::uint32_t(p[3]) << 24;
 }
 
 [[noreturn]] void fail(const QString& what, const QString& path, const QString& reason)
@@ -97,7 +97,8 @@ void dmg_set_name(char (&slot)[kDmgNameSize], const QString& name)
 {
     std::memset(slot, 0, kDmgNameSize);
     const QByteArray latin = name.toLatin1();
-    std::memcpy(slot, latin.constData(), std::min<std::size_t>(std::size_t(latin.size()), kDmgNameSize - 1));
+    std::memcpy(slot, latin.constData(),
+                std::min<std::size_t>(std::size_t(latin.size()), kDmgNameSize - 1));
 }
 
 QString dmg_name(const char (&slot)[kDmgNameSize])
@@ -160,7 +161,8 @@ DmgReadResult dmg_read(const QString& path, Diagramx& diagram, DmgDisplaySetting
     if (file.size() <= qint64(kDmgHeaderSize))
         return DmgReadResult::BadFile;
     DmgHeaderBytes bytes{};
-    if (file.read(reinterpret_cast<char*>(bytes.data()), qint64(bytes.size())) != qint64(bytes.size()))
+    if (file.read(reinterpret_cast<char*>(bytes.data()), qint64(bytes.size()))
+        != qint64(bytes.size()))
         return DmgReadResult::BadFile;
     if (dmg_xor(bytes.data(), bytes.size()) != 0)
         return DmgReadResult::BadFile;
@@ -199,10 +201,12 @@ bool dmg_load(const QString& path, Diagramx& diagram, DmgDisplaySettings& settin
     case DmgReadResult::Missing:
         return false;
     case DmgReadResult::BadFile:
-        message_box(QStringLiteral("File Dati Errato!"), QStringLiteral("Attenzione"), MessageIcon::Stop);
+        message_box(QStringLiteral("File Dati Errato!"), QStringLiteral("Attenzione"),
+                    MessageIcon::Stop);
         return false;
     case DmgReadResult::BadCount:
-        message_box(QStringLiteral("Errore Numero Dati!"), QStringLiteral("Attenzione"), MessageIcon::Stop);
+        message_box(QStringLiteral("Errore Numero Dati!"), QStringLiteral("Attenzione"),
+                    MessageIcon::Stop);
         return false;
     }
     return false;

@@ -12,20 +12,20 @@ class Diagramx;
 
 constexpr std::size_t kDmgHeaderSize = 452;
 constexpr std::size_t kDmgRecordSize = 72;
-constexpr std::size_t kDmgNameSize = 50;     // per channel, zero-padded
+constexpr std::size_t kDmgNameSize = 50; // per channel, zero-padded
 constexpr int kDmgChannels = 8;
 constexpr std::uint32_t kDmgMaxCount = 20000;
 
 // The header as the program works with it; dmg_encode_header / dmg_decode_header convert
 // it from and to the 452 bytes in the file.
 struct DmgHeader {
-    std::uint32_t count = 0;                          // offset 0
-    char name[kDmgChannels][kDmgNameSize] = {};       // offset 4, 50 bytes each
-    std::uint32_t colour[kDmgChannels] = {};          // offset 404, 0x00BBGGRR
-    std::int32_t y_max = 0;                           // offset 436
-    std::int32_t y_min = 0;                           // offset 440
-    std::uint32_t flags = 0;                          // offset 444, bit 0: fixed Y scale on
-    std::uint8_t check = 0;                           // offset 448
+    std::uint32_t count = 0;                    // offset 0
+    char name[kDmgChannels][kDmgNameSize] = {}; // offset 4, 50 bytes each
+    std::uint32_t colour[kDmgChannels] = {};    // offset 404, 0x00BBGGRR
+    std::int32_t y_max = 0;                     // offset 436
+    std::int32_t y_min = 0;                     // offset 440
+    std::uint32_t flags = 0;                    // offset 444, bit 0: fixed Y scale on
+    std::uint8_t check = 0;                     // offset 448
     // offsets 449..451 are reserved and written as zero
 };
 
@@ -44,7 +44,7 @@ struct DmgDisplaySettings {
     QString names[kDmgChannels]; // texts of the channel selectors
     std::int16_t y_max = 0;
     std::int16_t y_min = 0;
-    std::uint32_t flags = 0;     // the whole view flags word
+    std::uint32_t flags = 0; // the whole view flags word
 };
 
 // The name slot of a channel: the text as single-byte characters (a character that has
@@ -62,9 +62,9 @@ void dmg_write(const QString& path, const Diagramx& diagram, const DmgDisplaySet
 
 enum class DmgReadResult {
     Loaded,
-    Missing,     // no such file: the caller stops without a message
-    BadFile,     // "File Dati Errato!": too short, or the check byte is wrong
-    BadCount,    // "Errore Numero Dati!": count 0 or more than the diagram can hold
+    Missing,  // no such file: the caller stops without a message
+    BadFile,  // "File Dati Errato!": too short, or the check byte is wrong
+    BadCount, // "Errore Numero Dati!": count 0 or more than the diagram can hold
 };
 
 // Reads a diagram file into diagram: Clear(), samples 0..N-1, head 0, tail N, the colours.

@@ -11,13 +11,13 @@
 #include "WindowShow.h"
 #include "message_box.h"
 
+#include <QAction>
 #include <QCheckBox>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QShowEvent>
 #include <QTimer>
 #include <QToolButton>
-#include <QAction>
 
 #include <cstring>
 
@@ -143,10 +143,10 @@ bool TForm_load_dat::load_file(const QString& path)
 
 void TForm_load_dat::bind_column()
 {
-    column_binding_ = new ColumnBinding(
-        *Panel_settings, viewer_diagram, *Timer_set_fix_scale,
-        ScaleValues{viewer_flags, viewer_y_max, viewer_y_min, viewer_y_max_field, viewer_y_min_field,
-                    viewer_fields_ready});
+    column_binding_ =
+        new ColumnBinding(*Panel_settings, viewer_diagram, *Timer_set_fix_scale,
+                          ScaleValues{viewer_flags, viewer_y_max, viewer_y_min, viewer_y_max_field,
+                                      viewer_y_min_field, viewer_fields_ready});
 }
 
 void TForm_load_dat::apply_scale_settings()
@@ -158,9 +158,18 @@ void TForm_load_dat::apply_scale_settings()
     column_binding_->update_fields();
 }
 
-void TForm_load_dat::CheckBox_Dat_MisClick(int channel) { column_binding_->channel_click(channel); }
-void TForm_load_dat::CheckBox_cursor_asseYClick() { column_binding_->cursor_y_click(); }
-void TForm_load_dat::CheckBox_cursor_asseTClick() { column_binding_->cursor_t_click(); }
+void TForm_load_dat::CheckBox_Dat_MisClick(int channel)
+{
+    column_binding_->channel_click(channel);
+}
+void TForm_load_dat::CheckBox_cursor_asseYClick()
+{
+    column_binding_->cursor_y_click();
+}
+void TForm_load_dat::CheckBox_cursor_asseTClick()
+{
+    column_binding_->cursor_t_click();
+}
 
 void TForm_load_dat::BitBtn_RefreshClick()
 {
@@ -172,24 +181,54 @@ void TForm_load_dat::BitBtn_RefreshClick()
 
 // ---- Fixed Y scale ----------------------------------------------------------------------------
 
-void TForm_load_dat::CheckBox_scala_asse_yClick() { column_binding_->fixed_scale_click(); }
-void TForm_load_dat::Memo_asse_y_max_scaleChange() { column_binding_->max_change(); }
-void TForm_load_dat::Memo_asse_y_max_scaleEnter() { column_binding_->max_enter(); }
-void TForm_load_dat::Memo_asse_y_max_scaleExit() { column_binding_->max_exit(); }
-void TForm_load_dat::Memo_asse_y_max_scaleKeyPress(QChar& key) { column_binding_->max_key_press(key); }
+void TForm_load_dat::CheckBox_scala_asse_yClick()
+{
+    column_binding_->fixed_scale_click();
+}
+void TForm_load_dat::Memo_asse_y_max_scaleChange()
+{
+    column_binding_->max_change();
+}
+void TForm_load_dat::Memo_asse_y_max_scaleEnter()
+{
+    column_binding_->max_enter();
+}
+void TForm_load_dat::Memo_asse_y_max_scaleExit()
+{
+    column_binding_->max_exit();
+}
+void TForm_load_dat::Memo_asse_y_max_scaleKeyPress(QChar& key)
+{
+    column_binding_->max_key_press(key);
+}
 void TForm_load_dat::UpDown_asse_y_max_scaleChangingEx(UpDown::Direction direction)
 {
     column_binding_->max_updown(direction);
 }
-void TForm_load_dat::Memo_asse_y_min_scaleChange() { column_binding_->min_change(); }
-void TForm_load_dat::Memo_asse_y_min_scaleEnter() { column_binding_->min_enter(); }
-void TForm_load_dat::Memo_asse_y_min_scaleExit() { column_binding_->min_exit(); }
-void TForm_load_dat::Memo_asse_y_min_scaleKeyPress(QChar& key) { column_binding_->min_key_press(key); }
+void TForm_load_dat::Memo_asse_y_min_scaleChange()
+{
+    column_binding_->min_change();
+}
+void TForm_load_dat::Memo_asse_y_min_scaleEnter()
+{
+    column_binding_->min_enter();
+}
+void TForm_load_dat::Memo_asse_y_min_scaleExit()
+{
+    column_binding_->min_exit();
+}
+void TForm_load_dat::Memo_asse_y_min_scaleKeyPress(QChar& key)
+{
+    column_binding_->min_key_press(key);
+}
 void TForm_load_dat::UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction)
 {
     column_binding_->min_updown(direction);
 }
-void TForm_load_dat::Timer_set_fix_scaleTimer() { column_binding_->scale_tick(); }
+void TForm_load_dat::Timer_set_fix_scaleTimer()
+{
+    column_binding_->scale_tick();
+}
 
 // ---- Print and preview ------------------------------------------------------------------------
 

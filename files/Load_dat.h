@@ -26,12 +26,12 @@ class QToolButton;
 
 // ---- Values that live for the whole run ---------------------------------------------------
 
-extern std::int16_t viewer_y_max;   // fixed Y scale upper limit (2000 at start)
-extern std::int16_t viewer_y_min;   // fixed Y scale lower limit (-2000 at start)
-extern std::uint32_t viewer_flags;  // flags of the last loaded file; bit 0: fixed Y scale on
+extern std::int16_t viewer_y_max;        // fixed Y scale upper limit (2000 at start)
+extern std::int16_t viewer_y_min;        // fixed Y scale lower limit (-2000 at start)
+extern std::uint32_t viewer_flags;       // flags of the last loaded file; bit 0: fixed Y scale on
 extern std::uint8_t viewer_fields_ready; // 0 while the two fields are being set up
-extern Dato_short viewer_y_max_field; // 1 .. 10000, bound to viewer_y_max
-extern Dato_short viewer_y_min_field; // -10000 .. -1, bound to viewer_y_min
+extern Dato_short viewer_y_max_field;    // 1 .. 10000, bound to viewer_y_max
+extern Dato_short viewer_y_min_field;    // -10000 .. -1, bound to viewer_y_min
 
 class TForm_load_dat : public QDialog, public SettingsColumnControls {
     Q_OBJECT
@@ -108,7 +108,6 @@ public:
     void Memo_asse_y_min_scaleKeyPress(QChar& key);
     void UpDown_asse_y_min_scaleChangingEx(UpDown::Direction direction);
     void Timer_set_fix_scaleTimer();
-
 
     // The names of the loaded file, as the printed legend takes them: 8 zero-padded slots.
     const char* loaded_names() const { return &names_[0][0]; }

@@ -60,8 +60,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::int16_t upper = i16(data + 1);
     const std::int16_t lower = i16(data + 3);
     std::int16_t stored = i16(data + 5);
-    const QString text = QString::fromUtf8(reinterpret_cast<const char*>(data + 7),
-                                           qsizetype(size - 7));
+    const QString text =
+        QString::fromUtf8(reinterpret_cast<const char*>(data + 7), qsizetype(size - 7));
 
     Dato_short field(stored, upper, lower, decimals);
     TextMemo memo;
@@ -71,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QChar separator = point.isEmpty() ? QLatin1Char('.') : point.front();
     // A malformed text gives the stored value; any other its scaled value.
     check(read == stored || read == text_to_scaled(text, field.decimals(), separator));
-    check(stored == i16(data + 5));  // reading never stores
+    check(stored == i16(data + 5)); // reading never stores
     for (const QChar sep : {QChar(u'.'), QChar(u','), separator})
         [[maybe_unused]] const std::int32_t v = text_to_scaled(text, decimals, sep);
 

@@ -144,7 +144,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     // The input as a valid file: at least one record, the count it holds, the check byte.
     const std::size_t records =
-        std::clamp<std::size_t>(size > kDmgHeaderSize ? (size - kDmgHeaderSize) / kDmgRecordSize : 0,
+        std::clamp<std::size_t>(size > kDmgHeaderSize ? (size - kDmgHeaderSize) / kDmgRecordSize
+                                                      : 0,
                                 1, kMostSamples);
     file.assign(kDmgHeaderSize + records * kDmgRecordSize, 0);
     std::memcpy(file.data(), data, std::min(size, file.size()));
@@ -187,7 +188,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (options & 0x10) {
         // One step of a right-button pan.
         d.PlotMouseDown(mouse(w / 2, h / 2, MouseButton::Right, Qt::RightButton));
-        d.PlotMouseMove(mouse(w / 2 + a - 128, h / 2 + b - 128, MouseButton::Right, Qt::RightButton));
+        d.PlotMouseMove(
+            mouse(w / 2 + a - 128, h / 2 + b - 128, MouseButton::Right, Qt::RightButton));
         d.PanStep();
         d.PlotMouseUp(mouse(w / 2, h / 2, MouseButton::Right, Qt::NoButton));
         check_view(d.view);

@@ -38,7 +38,7 @@ QString file_path;
 std::uint32_t u32_le(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) | std::uint32_t(p[1]) << 8 | std::uint32_t(p[2]) << 16
-        | std::uint32_t(p[3]) << 24;
+           | std::uint32_t(p[3]) << 24;
 }
 
 // A digest of what the diagram holds and shows: samples, ring, colours.
@@ -136,7 +136,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     check(diagram->head == 0 && diagram->tail == count && diagram->SampleCount() == count);
     check(std::memcmp(&diagram->samples[0], data + kDmgHeaderSize,
-                      std::size_t(count) * kDmgRecordSize) == 0);
+                      std::size_t(count) * kDmgRecordSize)
+          == 0);
     for (int i = 0; i < kDmgChannels; ++i) {
         check(diagram->channelColor[i] == u32_le(data + 404 + 4 * i));
         const char* slot = reinterpret_cast<const char*>(data + 4 + kDmgNameSize * i);

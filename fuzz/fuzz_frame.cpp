@@ -92,17 +92,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Indices always inside the ring, the ring never holding more than it can.
     check(link_state.ring_write < SAMPLE_RING_SLOTS && link_state.ring_oldest < SAMPLE_RING_SLOTS
           && link_state.ring_display < SAMPLE_RING_SLOTS);
-    check(ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS) < SAMPLE_RING_SLOTS);
+    check(ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS)
+          < SAMPLE_RING_SLOTS);
     check(queue_count() <= SEND_QUEUE_MAX);
 
     // What the read should have done.
     const bool whole = length >= FRAME_HEADER_SIZE && get_u16_be(bytes) < FRAME_TYPE_COUNT
-        && get_u16_be(bytes + 2) == length;
+                       && get_u16_be(bytes + 2) == length;
     const std::uint16_t type = whole ? get_u16_be(bytes) : 0xFFFF;
     const std::uint32_t n = length >= SAMPLE_BLOCK_HEADER_SIZE ? get_u16_be(bytes + 6) : 0;
     // A block may be padded after its samples; one that claims more than it holds is dropped.
     const bool block = type == REPLY_SAMPLE_BLOCK && length >= SAMPLE_BLOCK_HEADER_SIZE
-        && SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * n <= length;
+                       && SAMPLE_BLOCK_HEADER_SIZE + SAMPLE_SIZE * n <= length;
     const bool dropped = type == REPLY_SAMPLE_BLOCK && !block;
     const bool start = type == REPLY_START && length >= 6;
     const bool poll = type == REPLY_POLL && length >= 8;
@@ -117,27 +118,31 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (start) {
         check(link_state.block_modulus == get_u16_be(bytes + 4));
         check(link_state.block_counter == 0);
-        check(queue_count() == 1);  // the acknowledgement
+        check(queue_count() == 1); // the acknowledgement
     } else if (dropped) {
         // Counted, nothing else changes; while acquiring the unchanged counter is asked for
         // again.
-        check(link_state.block_modulus == modulus0 && link_state.block_counter == counter0 && link_state.block_count == 0);
+        check(link_state.block_modulus == modulus0 && link_state.block_counter == counter0
+              && link_state.block_count == 0);
         check(link_state.dropped_blocks == 1);
         check(queue_count() == (acquiring ? 1 : 0));
         if (acquiring) {
             const NetMessage* ack = queue_peek();
-            check(ack != nullptr && ack->length == 6 && get_u16_be(ack->bytes.data()) == MSG_BLOCK_ACK
+            check(ack != nullptr && ack->length == 6
+                  && get_u16_be(ack->bytes.data()) == MSG_BLOCK_ACK
                   && get_u16_be(ack->bytes.data() + 4) == counter0);
         }
     } else if (!block) {
         // Anything else leaves every counter and the ring as they were and sends nothing.
-        check(link_state.block_modulus == modulus0 && link_state.block_counter == counter0 && link_state.block_count == 0);
+        check(link_state.block_modulus == modulus0 && link_state.block_counter == counter0
+              && link_state.block_count == 0);
         check(queue_count() == 0);
     }
     if (!dropped)
         check(link_state.dropped_blocks == 0);
     if (!block) {
-        check(link_state.ring_write == write0 && link_state.ring_oldest == oldest0 && link_state.ring_display == oldest0);
+        check(link_state.ring_write == write0 && link_state.ring_oldest == oldest0
+              && link_state.ring_display == oldest0);
         check(link_state.trigger_flags == flags0);
         return 0;
     }
@@ -152,17 +157,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check(link_state.block_modulus == modulus0);
 
     if (!acquiring) {
-        check(link_state.ring_write == write0 && link_state.ring_oldest == oldest0 && link_state.ring_display == oldest0);
+        check(link_state.ring_write == write0 && link_state.ring_oldest == oldest0
+              && link_state.ring_display == oldest0);
         check(link_state.trigger_flags == flags0);
-        check(queue_count() == (bytes[8] == 1 ? 1 : 0));  // an event reset, or nothing
+        check(queue_count() == (bytes[8] == 1 ? 1 : 0)); // an event reset, or nothing
         return 0;
     }
 
-    check(queue_count() == 1);  // the acknowledgement
+    check(queue_count() == 1); // the acknowledgement
     check(link_state.ring_write == ring_advance(write0, n, SAMPLE_RING_SLOTS));
     const std::uint32_t most = SAMPLE_RING_SLOTS - 1;
     const std::uint32_t stored = stored0 + n < most ? stored0 + n : most;
-    check(ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS) == stored);
+    check(ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS)
+          == stored);
     if (n > 0) {
         const std::uint8_t* samples = bytes + SAMPLE_BLOCK_HEADER_SIZE;
         check(sample_matches(write0, samples));
@@ -171,7 +178,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     const bool wanted = mode != 0 && (bytes[8] != 0 || (flags0 & TRIGGER_FORCED) != 0)
-        && (flags0 & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
+                        && (flags0 & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
     if (wanted) {
         check(link_state.trigger_flags == (flags0 | TRIGGER_CAPTURED));
         check(link_state.ring_display == write0);

@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const QChar separator = (data[0] & 1) ? QLatin1Char(',') : QLatin1Char('.');
     if (size >= 5) {
         const std::uint32_t bits = (std::uint32_t(data[1]) << 24) | (std::uint32_t(data[2]) << 16)
-            | (std::uint32_t(data[3]) << 8) | std::uint32_t(data[4]);
+                                   | (std::uint32_t(data[3]) << 8) | std::uint32_t(data[4]);
         check_round_trip(std::bit_cast<float>(bits), separator);
     }
     const QString text =
@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         check(std::isfinite(*value) && std::fabs(*value) <= FLT_MAX);
         check_round_trip(*value, separator);
     }
-    const bool digits_only = std::all_of(text.begin(), text.end(),
-                                         [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digits_only =
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (digits_only && !text.isEmpty() && text.size() <= 38)
         check(param_text_value(text, separator).has_value());
 

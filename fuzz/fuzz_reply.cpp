@@ -106,8 +106,9 @@ void queue_from_window(std::uint8_t what)
 bool ring_valid()
 {
     return link_state.ring_write < SAMPLE_RING_SLOTS && link_state.ring_oldest < SAMPLE_RING_SLOTS
-        && link_state.ring_display < SAMPLE_RING_SLOTS
-        && ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS) < SAMPLE_RING_SLOTS;
+           && link_state.ring_display < SAMPLE_RING_SLOTS
+           && ring_distance(link_state.ring_oldest, link_state.ring_write, SAMPLE_RING_SLOTS)
+                  < SAMPLE_RING_SLOTS;
 }
 
 } // namespace

@@ -80,8 +80,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     const std::string path = folder + "/" + SETTINGS_FILE_NAME;
     write_file(path, data, size);
-    link_state.settings = EthernetSettings {};
-    link_state.settings.trigger_mode = 0x5A;  // anything the load does not set shows
+    link_state.settings = EthernetSettings{};
+    link_state.settings.trigger_mode = 0x5A; // anything the load does not set shows
 
     settings_load();
 

@@ -44,23 +44,23 @@ constexpr std::uint32_t FRAME_HEADER_SIZE = wire::header::kPayload;
 
 namespace wire::discovery_msg {
 constexpr std::uint16_t kSize = 22;
-constexpr std::size_t kLocalIp = 4;   // PC interface address, 4 bytes, first octet first
-constexpr std::size_t kMask = 8;      // its network mask, likewise
-constexpr std::size_t kGateway = 12;  // its default gateway, likewise
-constexpr std::size_t kMac = 16;      // its hardware address, 6 bytes
+constexpr std::size_t kLocalIp = 4;  // PC interface address, 4 bytes, first octet first
+constexpr std::size_t kMask = 8;     // its network mask, likewise
+constexpr std::size_t kGateway = 12; // its default gateway, likewise
+constexpr std::size_t kMac = 16;     // its hardware address, 6 bytes
 } // namespace wire::discovery_msg
 
 namespace wire::poll_msg {
-constexpr std::uint16_t kSize = 4;  // header only
+constexpr std::uint16_t kSize = 4; // header only
 } // namespace wire::poll_msg
 
 namespace wire::start_msg {
-constexpr std::uint16_t kSize = 4;  // header only
+constexpr std::uint16_t kSize = 4; // header only
 } // namespace wire::start_msg
 
 namespace wire::block_ack_msg {
 constexpr std::uint16_t kSize = 6;
-constexpr std::size_t kCounter = 4;  // u16 block_counter
+constexpr std::size_t kCounter = 4; // u16 block_counter
 } // namespace wire::block_ack_msg
 
 namespace wire::channel_config_msg {
@@ -70,36 +70,36 @@ constexpr std::size_t kEventChannel = 12; // one byte
 } // namespace wire::channel_config_msg
 
 namespace wire::event_reset_msg {
-constexpr std::uint16_t kSize = 4;  // header only
+constexpr std::uint16_t kSize = 4; // header only
 } // namespace wire::event_reset_msg
 
 namespace wire::param_write_msg {
 constexpr std::uint16_t kSize = 10;
-constexpr std::size_t kIndex = 4;  // u16
-constexpr std::size_t kValue = 6;  // IEEE single
+constexpr std::size_t kIndex = 4; // u16
+constexpr std::size_t kValue = 6; // IEEE single
 } // namespace wire::param_write_msg
 
 namespace wire::param_request_msg {
 constexpr std::uint16_t kSize = 6;
-constexpr std::size_t kIndex = 4;  // u16
+constexpr std::size_t kIndex = 4; // u16
 } // namespace wire::param_request_msg
 
 // ---- What the controller sends -------------------------------------------------------------
 
 // The datagram answering a discovery message.
 namespace wire::discovery_answer {
-constexpr std::size_t kAddress = 4;  // controller address, 4 bytes, first octet first
-constexpr std::size_t kMinSize = 8;  // shorter datagrams are no answer
+constexpr std::size_t kAddress = 4; // controller address, 4 bytes, first octet first
+constexpr std::size_t kMinSize = 8; // shorter datagrams are no answer
 } // namespace wire::discovery_answer
 
 namespace wire::poll_reply {
-constexpr std::size_t kFirstWord = 4;   // i16
-constexpr std::size_t kSecondWord = 6;  // i16
+constexpr std::size_t kFirstWord = 4;  // i16
+constexpr std::size_t kSecondWord = 6; // i16
 constexpr std::uint32_t kMinSize = 8;
 } // namespace wire::poll_reply
 
 namespace wire::start_reply {
-constexpr std::size_t kModulus = 4;  // u16 block_modulus
+constexpr std::size_t kModulus = 4; // u16 block_modulus
 constexpr std::uint32_t kMinSize = 6;
 } // namespace wire::start_reply
 
@@ -116,13 +116,13 @@ constexpr std::uint32_t SAMPLE_SIZE = wire::sample_block::kSampleSize;
 
 // Replies to a parameter write and to a parameter request.
 namespace wire::param_reply {
-constexpr std::size_t kIndex = 4;  // u16
-constexpr std::size_t kValue = 6;  // IEEE single
+constexpr std::size_t kIndex = 4; // u16
+constexpr std::size_t kValue = 6; // IEEE single
 constexpr std::uint32_t kMinSize = 10;
 } // namespace wire::param_reply
 
 namespace wire::status_word_reply {
-constexpr std::size_t kValue = 4;  // u16
+constexpr std::size_t kValue = 4; // u16
 constexpr std::uint32_t kMinSize = 6;
 } // namespace wire::status_word_reply
 

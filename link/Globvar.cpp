@@ -42,7 +42,7 @@ void netif_block_clear()
     link_state.netif_mask = 0;
     link_state.netif_gateway = 0;
     link_state.netif_mac = {};
-    link_state.netif_adapter = AdapterRecord {};
+    link_state.netif_adapter = AdapterRecord{};
     link_state.netif_flags = 0;
     link_state.netif_flags_shown = 0;
 }
@@ -57,7 +57,8 @@ RingSnapshot ring_snapshot()
     return snapshot;
 }
 
-std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot, std::vector<SampleSlot>& out)
+std::uint32_t ring_copy(std::uint32_t from, const RingSnapshot& snapshot,
+                        std::vector<SampleSlot>& out)
 {
     const std::uint32_t to = snapshot.write;
     const std::uint32_t count = ring_span(from, to, SAMPLE_RING_SLOTS);
@@ -94,7 +95,7 @@ void link_state_reset()
     link_state.adapter_count = 0;
     link_state.adapter_count_seen = 0;
 
-    link_state.settings = EthernetSettings {};
+    link_state.settings = EthernetSettings{};
     link_state.settings_dir.clear();
     link_state.settings_path.clear();
 

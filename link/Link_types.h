@@ -20,16 +20,16 @@ using MacAddress = std::array<std::uint8_t, 6>;
 enum TriggerMode : std::uint8_t { TriggerRolling = 0, TriggerAuto = 1, TriggerSingleShot = 2 };
 
 struct EthernetSettings {
-    MacAddress mac {};                     // remembered adapter; all zero = none
-    std::uint32_t server_ip = 0;           // first octet most significant; written only
-    std::uint16_t server_port = 0;         // written only
-    std::int16_t y_max = 0;                // fixed Y scale maximum
-    std::int16_t y_min = 0;                // fixed Y scale minimum
-    std::array<std::uint8_t, 4> reserved_16 {};
-    std::uint32_t view_flags = 0;          // bit 0: fixed Y scale on
-    std::atomic<std::uint8_t> trigger_mode {TriggerRolling}; // a TriggerMode
-    std::atomic<std::uint8_t> event_channel {0};  // event selection index
-    std::array<std::uint8_t, 2> reserved_26 {};
+    MacAddress mac{};              // remembered adapter; all zero = none
+    std::uint32_t server_ip = 0;   // first octet most significant; written only
+    std::uint16_t server_port = 0; // written only
+    std::int16_t y_max = 0;        // fixed Y scale maximum
+    std::int16_t y_min = 0;        // fixed Y scale minimum
+    std::array<std::uint8_t, 4> reserved_16{};
+    std::uint32_t view_flags = 0;                           // bit 0: fixed Y scale on
+    std::atomic<std::uint8_t> trigger_mode{TriggerRolling}; // a TriggerMode
+    std::atomic<std::uint8_t> event_channel{0};             // event selection index
+    std::array<std::uint8_t, 2> reserved_26{};
 
     EthernetSettings() = default;
     EthernetSettings(const EthernetSettings& other) { *this = other; }
@@ -60,15 +60,15 @@ struct IpAddrString {
 // One PC network adapter as the interface setup sees it. A value-initialised record
 // (AdapterRecord{}) is all zero: no address, empty texts.
 struct AdapterRecord {
-    char AdapterName[260];        // system interface name, e.g. "eth0"
-    char Description[132];        // shown in the interface window
-    std::uint32_t AddressLength;  // hardware address length; only 6 is used for the link
-    std::uint8_t Address[8];      // hardware address, first AddressLength bytes valid
-    std::uint32_t Index;          // system interface index
-    std::uint32_t DhcpEnabled;    // 1 when the address came from DHCP (best effort)
-    IpAddrString IpAddressList;   // first IPv4 address and mask
-    IpAddrString GatewayList;     // default gateway (IpAddress only)
-    IpAddrString DhcpServer;      // DHCP server (IpAddress only), empty when unknown
+    char AdapterName[260];       // system interface name, e.g. "eth0"
+    char Description[132];       // shown in the interface window
+    std::uint32_t AddressLength; // hardware address length; only 6 is used for the link
+    std::uint8_t Address[8];     // hardware address, first AddressLength bytes valid
+    std::uint32_t Index;         // system interface index
+    std::uint32_t DhcpEnabled;   // 1 when the address came from DHCP (best effort)
+    IpAddrString IpAddressList;  // first IPv4 address and mask
+    IpAddrString GatewayList;    // default gateway (IpAddress only)
+    IpAddrString DhcpServer;     // DHCP server (IpAddress only), empty when unknown
 };
 
 // Copies text into a fixed field, cut to fit and always terminated.

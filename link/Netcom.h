@@ -27,9 +27,9 @@ std::unique_ptr<NetMessage> make_message(std::uint16_t type, std::uint16_t lengt
 extern std::unique_ptr<NetMessage> poll_message;
 extern std::unique_ptr<NetMessage> discovery_message;
 
-void build_poll_message();         // 00 01 00 04, if not yet built
-void build_discovery_message();    // type 0 from the current interface data, if not yet built
-void refresh_discovery_message();  // copy the current interface data again (before a broadcast)
+void build_poll_message();        // 00 01 00 04, if not yet built
+void build_discovery_message();   // type 0 from the current interface data, if not yet built
+void refresh_discovery_message(); // copy the current interface data again (before a broadcast)
 void free_standing_messages();
 
 // ---- Send queue --------------------------------------------------------------------------
@@ -45,13 +45,13 @@ void send_queue_lock_close();
 // Each queue call takes the lock in at most link_config.queue_lock_attempts attempts of
 // link_config.queue_lock_wait; when none succeeds it gives up without touching the queue.
 // Taking the lock as every queue call does (a binary semaphore: any thread may release it).
-bool send_queue_lock_take();     // false when not obtained (or no lock)
-void send_queue_lock_release();  // after a successful take
-void queue_push(std::unique_ptr<NetMessage> message);  // dropped when full (100) or unlocked
-NetMessage* queue_peek();  // the head, still queued (owned by the queue), or null
-void queue_pop();          // remove and free the head
-std::unique_ptr<NetMessage> queue_take();  // remove the head and hand it over (null: none)
-void queue_flush();        // remove and free every message
+bool send_queue_lock_take();                          // false when not obtained (or no lock)
+void send_queue_lock_release();                       // after a successful take
+void queue_push(std::unique_ptr<NetMessage> message); // dropped when full (100) or unlocked
+NetMessage* queue_peek();                 // the head, still queued (owned by the queue), or null
+void queue_pop();                         // remove and free the head
+std::unique_ptr<NetMessage> queue_take(); // remove the head and hand it over (null: none)
+void queue_flush();                       // remove and free every message
 std::uint16_t queue_count();
 
 // ---- Send operations (queue the message and return; callable from either thread) ---------

@@ -1,7 +1,7 @@
 // The send queue: a FIFO of at most SEND_QUEUE_MAX messages filled by both threads and
 // emptied by the socket thread, guarded by one lock taken with a bounded wait.
-#include "Netcom.h"
 #include "Link_config.h"
+#include "Netcom.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -11,7 +11,7 @@
 namespace {
 
 std::deque<std::unique_ptr<NetMessage>> queue_nodes;
-std::atomic<std::uint16_t> queue_size {0};
+std::atomic<std::uint16_t> queue_size{0};
 
 // A binary semaphore (initially free): a taker waits at most the given time for it.
 class BinarySemaphore {
@@ -102,7 +102,7 @@ void queue_push(std::unique_ptr<NetMessage> message)
         return;
     QueueGuard guard;
     if (!guard || queue_nodes.size() >= SEND_QUEUE_MAX)
-        return;  // dropped silently
+        return; // dropped silently
     queue_nodes.push_back(std::move(message));
     queue_size = static_cast<std::uint16_t>(queue_nodes.size());
 }

@@ -1,35 +1,35 @@
 // Receive side of the protocol: the dispatcher and the handlers of the controller's replies.
 // All of it runs on the socket thread.
-#include "Netcom.h"
 #include "Globvar.h"
+#include "Netcom.h"
 #include "Wire.h"
 
 const FrameHandler frame_handlers[FRAME_TYPE_COUNT] = {
-    ignore_frame,            // 0
-    on_poll_reply,           // 1
-    on_start_reply,          // 2
-    on_sample_block,         // 3
-    ignore_frame,            // 4
-    ignore_frame,            // 5
-    on_param_write_reply,    // 6
-    on_param_request_reply,  // 7
-    ignore_frame,            // 8
-    ignore_frame,            // 9
-    on_status_word,          // 10
+    ignore_frame,           // 0
+    on_poll_reply,          // 1
+    on_start_reply,         // 2
+    on_sample_block,        // 3
+    ignore_frame,           // 4
+    ignore_frame,           // 5
+    on_param_write_reply,   // 6
+    on_param_request_reply, // 7
+    ignore_frame,           // 8
+    ignore_frame,           // 9
+    on_status_word,         // 10
 };
 
 bool frame_is_whole(const std::uint8_t* bytes, std::uint32_t length)
 {
     // Part of a frame, or more than one, is not a frame.
     return bytes != nullptr && length >= FRAME_HEADER_SIZE
-        && get_u16_be(bytes + wire::header::kType) < FRAME_TYPE_COUNT
-        && get_u16_be(bytes + wire::header::kLength) == length;
+           && get_u16_be(bytes + wire::header::kType) < FRAME_TYPE_COUNT
+           && get_u16_be(bytes + wire::header::kLength) == length;
 }
 
 void on_frame(const std::uint8_t* bytes, std::uint32_t length)
 {
     if (!frame_is_whole(bytes, length))
-        return;  // the whole read is dropped
+        return; // the whole read is dropped
     frame_handlers[get_u16_be(bytes + wire::header::kType)](bytes, length);
 }
 
@@ -62,7 +62,8 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
     // after them are ignored. A block that claims more than it holds is dropped whole: no
     // counter change, nothing stored.
     using namespace wire::sample_block;
-    const bool complete = length >= kSamples
+    const bool complete =
+        length >= kSamples
         && kSamples + kSampleSize * std::uint32_t(get_u16_be(bytes + kCount)) <= length;
     if (!complete) {
         link_state.dropped_blocks.fetch_add(1, std::memory_order_relaxed);

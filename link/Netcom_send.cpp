@@ -1,6 +1,6 @@
 // Building the PC's messages: the standing poll and discovery messages and the queued ones.
-#include "Netcom.h"
 #include "Globvar.h"
+#include "Netcom.h"
 #include "Wire.h"
 
 #include <cstring>
@@ -24,7 +24,8 @@ void fill_discovery_payload(NetMessage& message)
     put_dotted(p + wire::discovery_msg::kLocalIp, link_state.netif_local_ip.load());
     put_dotted(p + wire::discovery_msg::kMask, link_state.netif_mask.load());
     put_dotted(p + wire::discovery_msg::kGateway, link_state.netif_gateway.load());
-    std::memcpy(p + wire::discovery_msg::kMac, link_state.netif_mac.data(), link_state.netif_mac.size());
+    std::memcpy(p + wire::discovery_msg::kMac, link_state.netif_mac.data(),
+                link_state.netif_mac.size());
 }
 
 } // namespace
@@ -75,16 +76,18 @@ void send_start_acquisition()
 void send_block_ack()
 {
     auto message = make_message(MSG_BLOCK_ACK, wire::block_ack_msg::kSize);
-    put_u16_be(message->bytes.data() + wire::block_ack_msg::kCounter, link_state.block_counter.load());
+    put_u16_be(message->bytes.data() + wire::block_ack_msg::kCounter,
+               link_state.block_counter.load());
     queue_push(std::move(message));
 }
 
 void send_channel_config()
 {
     auto message = make_message(MSG_CHANNEL_CONFIG, wire::channel_config_msg::kSize);
-    std::memcpy(message->bytes.data() + wire::channel_config_msg::kChannels, link_state.channel_select.data(),
-                link_state.channel_select.size());
-    message->bytes[wire::channel_config_msg::kEventChannel] = link_state.settings.event_channel.load();
+    std::memcpy(message->bytes.data() + wire::channel_config_msg::kChannels,
+                link_state.channel_select.data(), link_state.channel_select.size());
+    message->bytes[wire::channel_config_msg::kEventChannel] =
+        link_state.settings.event_channel.load();
     queue_push(std::move(message));
 }
 

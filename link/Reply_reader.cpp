@@ -19,7 +19,7 @@ ReplyReader::Result ReplyReader::read(ReplySource& source,
         reserve_for(have + keep);
         const long n = source.receive(buffer_.data() + have, keep);
         if (n == 0 || n == ReplySource::kBroken)
-            return Result::Failed;  // closed by the controller, or broken
+            return Result::Failed; // closed by the controller, or broken
         if (n > 0)
             have += static_cast<std::size_t>(n);
         size_ = static_cast<std::uint32_t>(have);
@@ -48,7 +48,8 @@ void ReplyReader::reserve_for(std::size_t bytes)
     if (bytes <= buffer_.size())
         return;
     if (bytes > buffer_.capacity())
-        buffer_.reserve(std::clamp(std::max(bytes, 2 * buffer_.capacity()), kKeptBuffer, kMaxBuffer));
+        buffer_.reserve(
+            std::clamp(std::max(bytes, 2 * buffer_.capacity()), kKeptBuffer, kMaxBuffer));
     buffer_.resize(bytes);
 }
 
@@ -88,8 +89,8 @@ std::unique_ptr<NetMessage> take_answered_head()
 } // namespace
 
 ExchangeEnd finish_exchange(ReplySource& source, ReplyReader& reader,
-                            std::chrono::steady_clock::time_point deadline,
-                            const NetMessage& sent, bool queued, const ReplyHandler& on_data)
+                            std::chrono::steady_clock::time_point deadline, const NetMessage& sent,
+                            bool queued, const ReplyHandler& on_data)
 {
     switch (reader.read(source, deadline)) {
     case ReplyReader::Result::Failed:

@@ -15,9 +15,9 @@ struct NetMessage;
 // Where the bytes of a reply come from.
 class ReplySource {
 public:
-    enum class Wait { Ready, Stopped, Failed };  // Failed: the deadline passed, or an error
-    static constexpr long kNothing = -1;  // receive(): nothing to read at the moment
-    static constexpr long kBroken = -2;   // receive(): the connection failed
+    enum class Wait { Ready, Stopped, Failed }; // Failed: the deadline passed, or an error
+    static constexpr long kNothing = -1;        // receive(): nothing to read at the moment
+    static constexpr long kBroken = -2;         // receive(): the connection failed
 
     virtual ~ReplySource() = default;
     // Bytes one read would return at once (0: none, or not known).
@@ -69,9 +69,9 @@ private:
 
 // How an exchange ended.
 enum class ExchangeEnd {
-    Answered,  // a reply came (usable or not); the message has left the queue
-    NoReply,   // no reply (connection lost, or none in time): the message stays at the head
-    Stopped,   // the link is being stopped: nothing changed
+    Answered, // a reply came (usable or not); the message has left the queue
+    NoReply,  // no reply (connection lost, or none in time): the message stays at the head
+    Stopped,  // the link is being stopped: nothing changed
 };
 
 using ReplyHandler = std::function<void(const std::uint8_t* bytes, std::uint32_t length)>;
@@ -83,5 +83,5 @@ using ReplyHandler = std::function<void(const std::uint8_t* bytes, std::uint32_t
 // (on_frame when empty); any other goes to on_unusable_reply. Without a reply the head stays
 // queued and is the first message after the next connect.
 ExchangeEnd finish_exchange(ReplySource& source, ReplyReader& reader,
-                            std::chrono::steady_clock::time_point deadline,
-                            const NetMessage& sent, bool queued, const ReplyHandler& on_data);
+                            std::chrono::steady_clock::time_point deadline, const NetMessage& sent,
+                            bool queued, const ReplyHandler& on_data);

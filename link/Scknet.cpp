@@ -46,7 +46,7 @@ bool set_nonblocking(int s)
 
 std::uint16_t local_port(int s)
 {
-    sockaddr_in a {};
+    sockaddr_in a{};
     socklen_t size = sizeof a;
     if (::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size) != 0)
         return 0;
@@ -191,7 +191,7 @@ SckTrd::Wait SckTrd::WaitSocket(int fd, short events, std::chrono::milliseconds 
         if (n == 0) {
             if (ms == 0)
                 return Wait::TimedOut;
-            continue;  // woke a little early: wait out the rest
+            continue; // woke a little early: wait out the rest
         }
         if (revents)
             *revents = fds[1].revents;
@@ -233,7 +233,7 @@ void SckTrd::Execute()
             else if (sock_udp_)
                 DiscoverStep();
             else
-                Pause(link_config.idle_pause);  // no datagram socket: do not spin
+                Pause(link_config.idle_pause); // no datagram socket: do not spin
             break;
         default:
             Pause(link_config.idle_pause);
@@ -272,9 +272,9 @@ UniqueFd SckTrd::CreateUdpSocket()
         return {};
     }
     // IP_PKTINFO: each datagram read tells the interface it arrived on.
-    if (!SetOption(s.get(), SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
-        !SetOption(s.get(), SOL_SOCKET, SO_BROADCAST, 1, "SO_BROADCAST") ||
-        !SetOption(s.get(), IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO"))
+    if (!SetOption(s.get(), SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR")
+        || !SetOption(s.get(), SOL_SOCKET, SO_BROADCAST, 1, "SO_BROADCAST")
+        || !SetOption(s.get(), IPPROTO_IP, IP_PKTINFO, 1, "IP_PKTINFO"))
         return {};
     // Readiness is watched with poll(); reads never block.
     if (!set_nonblocking(s.get())) {
@@ -292,7 +292,7 @@ void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
     const bool new_address = local_ip != udp_local_ip_;
     udp_local_ip_ = local_ip;
     udp_local_port_ = port;
-    in_addr address {};
+    in_addr address{};
     if (!parse_ip(local_ip, address)) {
         if (new_address)
             ShowError("Invalid IP Address!");
@@ -310,7 +310,7 @@ void SckTrd::BindUdp(const std::string& local_ip, std::uint16_t port)
         ShowError("Error Create Socket!");
         return;
     }
-    sockaddr_in local {};
+    sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(port);
     local.sin_addr.s_addr = htonl(INADDR_ANY);
@@ -339,10 +339,10 @@ UniqueFd SckTrd::CreateTcpSocket()
         ShowError("Error create socket, (er-code): " + std::to_string(errno));
         return {};
     }
-    if (!SetOption(s.get(), SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR") ||
-        !SetOption(s.get(), SOL_SOCKET, SO_KEEPALIVE, 0, "SO_KEEPALIVE"))
+    if (!SetOption(s.get(), SOL_SOCKET, SO_REUSEADDR, 1, "SO_REUSEADDR")
+        || !SetOption(s.get(), SOL_SOCKET, SO_KEEPALIVE, 0, "SO_KEEPALIVE"))
         return {};
-    sockaddr_in local {};
+    sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(tcp_local_port_);
     parse_ip(tcp_local_ip_, local.sin_addr);
@@ -361,15 +361,15 @@ void SckTrd::CloseTcp()
 {
     if (!sock_tcp_)
         return;
-    sock_tcp_.reset();  // a close error changes nothing here
+    sock_tcp_.reset(); // a close error changes nothing here
     tcp_connected_ = false;
 }
 
 void SckTrd::ConnectTcp(const std::string& remote_ip, std::uint16_t remote_port,
                         std::uint16_t local_port, const std::string& local_ip)
 {
-    in_addr remote {};
-    in_addr local {};
+    in_addr remote{};
+    in_addr local{};
     if (!parse_ip(remote_ip, remote) || !parse_ip(local_ip, local)) {
         ShowError("Invalid IP Address!");
         return;
@@ -384,7 +384,7 @@ void SckTrd::ConnectTcp(const std::string& remote_ip, std::uint16_t remote_port,
         ShowError("Error Create Socket!");
         return;
     }
-    sockaddr_in to {};
+    sockaddr_in to{};
     to.sin_family = AF_INET;
     to.sin_port = htons(remote_port);
     to.sin_addr = remote;
@@ -427,7 +427,7 @@ void link_shutdown()
     if (running_thread) {
         link_state.link_thread = nullptr;
         running_thread->Stop();
-        running_thread->Join();  // the queue and its lock outlive the thread
+        running_thread->Join(); // the queue and its lock outlive the thread
         running_thread.reset();
     }
     queue_flush();

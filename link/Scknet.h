@@ -99,7 +99,7 @@ private:
     struct PendingCall {
         std::mutex mutex;
         std::condition_variable cv;
-        std::function<void()> notify;  // the hook to run on the main thread
+        std::function<void()> notify; // the hook to run on the main thread
         bool done = false;
         bool cancelled = false;
     };
@@ -138,37 +138,37 @@ private:
     bool SetOption(int s, int level, int option, int value, const char* name);
 
     LinkHooks hooks_;
-    UniqueFd stop_fd_;  // eventfd, signalled for good by Stop()
+    UniqueFd stop_fd_; // eventfd, signalled for good by Stop()
 
     // The sockets and what the thread keeps about them: set up by the constructor before
     // the thread runs, then the socket thread's alone.
-    UniqueFd sock_tcp_;                     // stream socket to the controller, if any
-    bool tcp_connected_ = false;            // connect completed: shut down before closing
-    std::uint16_t tcp_local_port_ = 0;      // always 0: the system picks one
-    std::uint16_t tcp_remote_port_ = 1645;  // controller's stream port
-    std::string tcp_local_ip_;              // PC address the stream socket binds to
-    std::string tcp_remote_ip_;             // controller address
-    std::uint32_t tcp_rx_size_ = 0;         // bytes of the last reply
-    std::vector<std::uint8_t> tcp_rx_buf_;  // the last reply (kept from read to read, bounded)
-    UniqueFd sock_udp_;                     // datagram socket for discovery, if any
-    std::uint16_t udp_local_port_ = 0;      // local datagram port once bound
-    std::uint16_t udp_remote_port_ = 1645;  // controller's datagram port
-    std::string udp_local_ip_;              // adapter address the datagram socket serves
-    std::uint32_t udp_rx_size_ = 0;         // bytes of the last datagram read
-    std::vector<std::uint8_t> udp_rx_buf_;  // the last datagram read
+    UniqueFd sock_tcp_;                    // stream socket to the controller, if any
+    bool tcp_connected_ = false;           // connect completed: shut down before closing
+    std::uint16_t tcp_local_port_ = 0;     // always 0: the system picks one
+    std::uint16_t tcp_remote_port_ = 1645; // controller's stream port
+    std::string tcp_local_ip_;             // PC address the stream socket binds to
+    std::string tcp_remote_ip_;            // controller address
+    std::uint32_t tcp_rx_size_ = 0;        // bytes of the last reply
+    std::vector<std::uint8_t> tcp_rx_buf_; // the last reply (kept from read to read, bounded)
+    UniqueFd sock_udp_;                    // datagram socket for discovery, if any
+    std::uint16_t udp_local_port_ = 0;     // local datagram port once bound
+    std::uint16_t udp_remote_port_ = 1645; // controller's datagram port
+    std::string udp_local_ip_;             // adapter address the datagram socket serves
+    std::uint32_t udp_rx_size_ = 0;        // bytes of the last datagram read
+    std::vector<std::uint8_t> udp_rx_buf_; // the last datagram read
 
     // The discovery socket is bound to the any-address on the discovery port, so that it
     // hears answers however they are addressed; it takes only those that arrive on the
     // selected interface.
     bool udp_bound_ = false;
-    std::atomic<bool> drop_answers_ {false};  // set by ResetUdpEvent()
+    std::atomic<bool> drop_answers_{false}; // set by ResetUdpEvent()
 
     mutable std::mutex gate_mutex_;
     std::condition_variable gate_cv_;
     bool suspended_ = true;
     bool parked_ = false;
-    std::atomic<bool> terminated_ {false};
-    std::shared_ptr<PendingCall> pending_;  // connect notification awaiting the main thread
+    std::atomic<bool> terminated_{false};
+    std::shared_ptr<PendingCall> pending_; // connect notification awaiting the main thread
 
     std::thread thread_;
 };

@@ -2,9 +2,9 @@
 // request/reply cycle, and the link error that sends it back to discovery.
 #include "Scknet.h"
 
+#include "Frame_layout.h"
 #include "Globvar.h"
 #include "Link_config.h"
-#include "Frame_layout.h"
 #include "Netcom.h"
 #include "Reply_reader.h"
 #include "Wire.h"
@@ -33,7 +33,7 @@ std::string dotted(std::uint32_t address)
 {
     // First address byte most significant.
     return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.'
-        + std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
+           + std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
 }
 
 int pending_bytes(int fd)
@@ -78,16 +78,16 @@ void SckTrd::DiscoverStep()
 
     // The question leaves through the selected interface, from its address.
     refresh_discovery_message();
-    in_pktinfo through {};
+    in_pktinfo through{};
     through.ipi_ifindex = static_cast<int>(adapter.Index);
     if (discovery_message && inet_pton(AF_INET, local_ip.c_str(), &through.ipi_spec_dst) == 1) {
-        sockaddr_in to {};
+        sockaddr_in to{};
         to.sin_family = AF_INET;
         to.sin_port = htons(udp_remote_port_);
         inet_pton(AF_INET, link_config.discovery_address.c_str(), &to.sin_addr);
-        iovec iov {discovery_message->bytes.data(), discovery_message->length};
+        iovec iov{discovery_message->bytes.data(), discovery_message->length};
         alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-        msghdr msg {};
+        msghdr msg{};
         msg.msg_name = &to;
         msg.msg_namelen = sizeof to;
         msg.msg_iov = &iov;
@@ -114,15 +114,15 @@ void SckTrd::DiscoverStep()
         if ((revents & POLLIN) == 0) {
             int error = 0;
             socklen_t size = sizeof error;
-            ::getsockopt(sock_udp_.get(), SOL_SOCKET, SO_ERROR, &error, &size);  // clears it
+            ::getsockopt(sock_udp_.get(), SOL_SOCKET, SO_ERROR, &error, &size); // clears it
             return;
         }
         udp_rx_size_ = static_cast<std::uint32_t>(pending_bytes(sock_udp_.get()));
         udp_rx_buf_.assign(std::size_t(udp_rx_size_) + 10, 0);
-        sockaddr_in from {};
-        iovec iov {udp_rx_buf_.data(), udp_rx_size_};
+        sockaddr_in from{};
+        iovec iov{udp_rx_buf_.data(), udp_rx_size_};
         alignas(cmsghdr) std::uint8_t control[CMSG_SPACE(sizeof(in_pktinfo))];
-        msghdr msg {};
+        msghdr msg{};
         msg.msg_name = &from;
         msg.msg_namelen = sizeof from;
         msg.msg_iov = &iov;
@@ -235,7 +235,7 @@ void SckTrd::DeliverConnect()
         {
             std::lock_guard lock(call->mutex);
             if (call->cancelled)
-                return;  // the link is shutting down: nothing left to tell
+                return; // the link is shutting down: nothing left to tell
             notify = std::move(call->notify);
         }
         notify();
@@ -296,7 +296,7 @@ void SckTrd::ExchangeCycle()
             return;
     }
     if (message == nullptr) {
-        Pause(link_config.idle_pause);  // nothing to send at all
+        Pause(link_config.idle_pause); // nothing to send at all
         return;
     }
     SendTcp(message->bytes.data(), message->length);
@@ -307,7 +307,7 @@ void SckTrd::ExchangeCycle()
     if (wait == Wait::Stopped)
         return;
     if (wait != Wait::Ready) {
-        LinkError();  // a queued message stays at the head and goes first after reconnecting
+        LinkError(); // a queued message stays at the head and goes first after reconnecting
         return;
     }
     if ((revents & POLLIN) == 0) {

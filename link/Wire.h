@@ -12,7 +12,7 @@ inline std::uint16_t get_u16_be(const std::uint8_t* p)
 inline std::uint32_t get_u32_be(const std::uint8_t* p)
 {
     return (std::uint32_t(p[0]) << 24) | (std::uint32_t(p[1]) << 16) | (std::uint32_t(p[2]) << 8)
-        | std::uint32_t(p[3]);
+           | std::uint32_t(p[3]);
 }
 
 inline void put_u16_be(std::uint8_t* p, std::uint16_t v)

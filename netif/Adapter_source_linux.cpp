@@ -26,14 +26,14 @@ namespace fs = std::filesystem;
 struct Interface {
     std::string name;
     std::uint32_t hw_length = 0;
-    std::uint8_t hw_address[8] {};
-    std::string ip;    // first IPv4 address, "" when none
+    std::uint8_t hw_address[8]{};
+    std::string ip; // first IPv4 address, "" when none
     std::string mask;
 };
 
 std::string dotted(const in_addr& address)
 {
-    char text[INET_ADDRSTRLEN] {};
+    char text[INET_ADDRSTRLEN]{};
     if (::inet_ntop(AF_INET, &address, text, sizeof text) == nullptr)
         return {};
     return text;
@@ -46,7 +46,8 @@ bool list_interfaces(std::vector<Interface>& out)
     if (::getifaddrs(&head) != 0)
         return false;
     auto find = [&out](const char* name) {
-        return std::find_if(out.begin(), out.end(), [name](const Interface& i) { return i.name == name; });
+        return std::find_if(out.begin(), out.end(),
+                            [name](const Interface& i) { return i.name == name; });
     };
     // Link entries first: they name every interface, addressed or not.
     for (const ifaddrs* a = head; a; a = a->ifa_next) {
@@ -88,7 +89,8 @@ std::string read_text(const fs::path& path)
 std::string describe(const std::string& name)
 {
     std::error_code ec;
-    const fs::path driver = fs::read_symlink(fs::path("/sys/class/net") / name / "device" / "driver", ec);
+    const fs::path driver =
+        fs::read_symlink(fs::path("/sys/class/net") / name / "device" / "driver", ec);
     if (ec || driver.filename().empty())
         return name;
     return name + " (" + driver.filename().string() + ")";
@@ -103,7 +105,8 @@ bool ends_with(std::string_view s, std::string_view tail)
 std::string dhcp_server_for(const std::string& name, unsigned index, const std::string& address)
 {
     std::string server =
-        lease_server_key_value(read_text("/run/systemd/netif/leases/" + std::to_string(index)), address);
+        lease_server_key_value(read_text("/run/systemd/netif/leases/" + std::to_string(index)),
+                               address);
     if (!server.empty())
         return server;
 
@@ -121,7 +124,8 @@ std::string dhcp_server_for(const std::string& name, unsigned index, const std::
             return server;
     }
     for (const char* file : {"/var/lib/dhcp/dhclient.", "/var/lib/dhclient/dhclient."}) {
-        server = lease_server_dhclient(read_text(std::string(file) + name + ".leases"), name, address);
+        server =
+            lease_server_dhclient(read_text(std::string(file) + name + ".leases"), name, address);
         if (!server.empty())
             return server;
     }
@@ -132,14 +136,15 @@ std::string_view trim(std::string_view s)
 {
     while (!s.empty() && (s.front() == ' ' || s.front() == '\t' || s.front() == '\r'))
         s.remove_prefix(1);
-    while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == ';'))
+    while (!s.empty()
+           && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r' || s.back() == ';'))
         s.remove_suffix(1);
     return s;
 }
 
 bool is_ipv4(std::string_view text)
 {
-    in_addr a {};
+    in_addr a{};
     return ::inet_pton(AF_INET, std::string(text).c_str(), &a) == 1;
 }
 
@@ -147,20 +152,21 @@ bool is_ipv4(std::string_view text)
 
 std::string route_default_gateway(std::string_view route_text, std::string_view ifname)
 {
-    std::istringstream lines {std::string(route_text)};
+    std::istringstream lines{std::string(route_text)};
     std::string line;
-    std::getline(lines, line);  // column titles
+    std::getline(lines, line); // column titles
     while (std::getline(lines, line)) {
         std::istringstream fields(line);
         std::string iface, destination, gateway, mask;
         unsigned flags = 0, refcnt = 0, use = 0, metric = 0;
-        if (!(fields >> iface >> destination >> gateway >> std::hex >> flags >> std::dec >> refcnt >> use
-                     >> metric >> mask))
+        if (!(fields >> iface >> destination >> gateway >> std::hex >> flags >> std::dec >> refcnt
+              >> use >> metric >> mask))
             continue;
-        if (iface != ifname || destination != "00000000" || mask != "00000000" || (flags & RTF_GATEWAY) == 0)
+        if (iface != ifname || destination != "00000000" || mask != "00000000"
+            || (flags & RTF_GATEWAY) == 0)
             continue;
         // The kernel prints the address word as it lies in memory, read back the same way.
-        in_addr address {};
+        in_addr address{};
         try {
             address.s_addr = static_cast<in_addr_t>(std::stoul(gateway, nullptr, 16));
         } catch (...) {
@@ -174,7 +180,7 @@ std::string route_default_gateway(std::string_view route_text, std::string_view 
 std::string lease_server_key_value(std::string_view lease_text, std::string_view address)
 {
     std::string server, leased;
-    std::istringstream lines {std::string(lease_text)};
+    std::istringstream lines{std::string(lease_text)};
     std::string line;
     while (std::getline(lines, line)) {
         const std::string_view l = trim(line);
@@ -194,7 +200,7 @@ std::string lease_server_dhclient(std::string_view lease_text, std::string_view 
     std::string result;
     std::string iface, fixed, server;
     bool in_lease = false;
-    std::istringstream lines {std::string(lease_text)};
+    std::istringstream lines{std::string(lease_text)};
     std::string line;
     auto value_after = [](std::string_view l, std::string_view key) {
         std::string v(trim(l.substr(key.size())));
@@ -219,7 +225,7 @@ std::string lease_server_dhclient(std::string_view lease_text, std::string_view 
         } else if (l == "}") {
             in_lease = false;
             if (iface == ifname && is_ipv4(server) && (fixed.empty() || fixed == address))
-                result = server;  // the last lease in the file is the newest
+                result = server; // the last lease in the file is the newest
         }
     }
     return result;
@@ -230,7 +236,7 @@ LinuxAdapterSource::LinuxAdapterSource()
     linkWatch_ = ::socket(AF_NETLINK, SOCK_RAW | SOCK_NONBLOCK | SOCK_CLOEXEC, NETLINK_ROUTE);
     if (linkWatch_ < 0)
         return;
-    sockaddr_nl local {};
+    sockaddr_nl local{};
     local.nl_family = AF_NETLINK;
     local.nl_groups = RTMGRP_LINK;
     if (::bind(linkWatch_, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0) {
@@ -292,7 +298,7 @@ bool LinuxAdapterSource::query(std::vector<AdapterRecord>& out)
     for (std::size_t i = 0; i < n; ++i) {
         const Interface& itf = list[i];
         AdapterRecord& r = out[i];
-        r = AdapterRecord {};
+        r = AdapterRecord{};
         set_text(r.AdapterName, itf.name);
         set_text(r.Description, describe(itf.name));
         r.AddressLength = itf.hw_length;
@@ -302,7 +308,8 @@ bool LinuxAdapterSource::query(std::vector<AdapterRecord>& out)
         set_text(r.IpAddressList.IpMask, itf.mask.empty() ? "0.0.0.0" : itf.mask);
         const std::string gateway = route_default_gateway(routes, itf.name);
         set_text(r.GatewayList.IpAddress, gateway.empty() ? "0.0.0.0" : gateway);
-        const std::string server = itf.ip.empty() ? std::string() : dhcp_server_for(itf.name, r.Index, itf.ip);
+        const std::string server =
+            itf.ip.empty() ? std::string() : dhcp_server_for(itf.name, r.Index, itf.ip);
         r.DhcpEnabled = server.empty() ? 0 : 1;
         set_text(r.DhcpServer.IpAddress, server);
     }

@@ -56,7 +56,7 @@ bool mac_equal(const std::uint8_t* a, const std::uint8_t* b)
 
 std::uint32_t ip_text_to_addr(const char* text)
 {
-    in_addr address {};
+    in_addr address{};
     if (text == nullptr || ::inet_pton(AF_INET, text, &address) != 1)
         return 0;
     return address.s_addr;
@@ -77,7 +77,7 @@ void adapters_enumerate()
         adapters_free();
         return;
     }
-    std::vector<AdapterRecord> list(n, AdapterRecord {});
+    std::vector<AdapterRecord> list(n, AdapterRecord{});
     if (!source().query(list)) {
         adapters_free();
         return;
@@ -108,7 +108,8 @@ bool adapter_select(const AdapterRecord& chosen)
         link_state.netif_mask = ip_text_to_addr(record.IpAddressList.IpMask);
         link_state.netif_gateway = ip_text_to_addr(record.GatewayList.IpAddress);
         link_state.netif_adapter = record;
-        link_state.netif_flags = local_ip != 0 ? (NETIF_SELECTED | NETIF_HAS_ADDRESS) : NETIF_SELECTED;
+        link_state.netif_flags =
+            local_ip != 0 ? (NETIF_SELECTED | NETIF_HAS_ADDRESS) : NETIF_SELECTED;
     }
     return saved;
 }
@@ -122,15 +123,18 @@ void adapters_match_saved()
     }
 
     if (mac_is_zero(link_state.settings.mac.data())) {
-        const auto it = std::find_if(link_state.adapter_list.begin(), link_state.adapter_list.end(), usable);
+        const auto it =
+            std::find_if(link_state.adapter_list.begin(), link_state.adapter_list.end(), usable);
         if (it != link_state.adapter_list.end())
             adapter_select(*it);
         return;
     }
 
-    const auto it = std::find_if(link_state.adapter_list.begin(), link_state.adapter_list.end(), [](const AdapterRecord& r) {
-        return usable(r) && mac_equal(r.Address, link_state.settings.mac.data());
-    });
+    const auto it =
+        std::find_if(link_state.adapter_list.begin(), link_state.adapter_list.end(),
+                     [](const AdapterRecord& r) {
+                         return usable(r) && mac_equal(r.Address, link_state.settings.mac.data());
+                     });
     if (it == link_state.adapter_list.end()) {
         link_state.netif_flags &= static_cast<std::uint8_t>(~selection_bits);
         return;
@@ -145,7 +149,8 @@ bool netif_poll()
 {
     const std::uint32_t n = netif_interface_count();
     const std::uint8_t flags = link_state.netif_flags.load();
-    const bool waiting_for_address = (flags & NETIF_SELECTED) != 0 && (flags & NETIF_HAS_ADDRESS) == 0;
+    const bool waiting_for_address =
+        (flags & NETIF_SELECTED) != 0 && (flags & NETIF_HAS_ADDRESS) == 0;
     if (n != link_state.adapter_count_seen || waiting_for_address) {
         adapters_enumerate();
         link_state.adapter_count_seen = link_state.adapter_count;

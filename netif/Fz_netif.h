@@ -23,7 +23,7 @@ public:
 class FixedAdapterSource : public AdapterSource {
 public:
     std::vector<AdapterRecord> adapters;
-    bool fail = false;  // makes query() fail
+    bool fail = false; // makes query() fail
 
     std::uint32_t interface_count() override { return std::uint32_t(adapters.size()); }
     bool query(std::vector<AdapterRecord>& out) override;
@@ -61,8 +61,8 @@ void adapters_match_saved();
 // the status bar must be repainted.
 bool netif_poll();
 
-bool mac_is_zero(const std::uint8_t* mac);                     // 6 bytes
-bool mac_equal(const std::uint8_t* a, const std::uint8_t* b);  // 6 bytes each
+bool mac_is_zero(const std::uint8_t* mac);                    // 6 bytes
+bool mac_equal(const std::uint8_t* a, const std::uint8_t* b); // 6 bytes each
 
 // Dotted text to an address word in dotted order in memory; 0 for a text that is not an
 // IPv4 address.

@@ -2,8 +2,8 @@
 
 #include "Fz_netif.h"
 #include "Globvar.h"
-#include "message_box.h"
 #include "WindowShow.h"
+#include "message_box.h"
 
 #include <QApplication>
 #include <QFile>
@@ -30,9 +30,9 @@ TForm_NetifSet* Form_NetifSet = nullptr;
 
 namespace {
 
-constexpr int kAdapterListHeight = 221;   // GroupBox1
-constexpr int kSelectedPanelHeight = 70;  // Panel14
-constexpr int kStatusBarHeight = 27;      // Panel_status_bar
+constexpr int kAdapterListHeight = 221;  // GroupBox1
+constexpr int kSelectedPanelHeight = 70; // Panel14
+constexpr int kStatusBarHeight = 27;     // Panel_status_bar
 constexpr int kButtonPanelHeight =
     TForm_NetifSet::kClientHeight - kAdapterListHeight - kSelectedPanelHeight - kStatusBarHeight;
 constexpr int kAdapterListWidth = 181;
@@ -167,7 +167,8 @@ QIcon close_icon()
         p.drawRect(QRectF(4.5, 2.5, 11, 15));
         p.setBrush(QColor(160, 90, 30));
         QPolygonF door;
-        door << QPointF(4.5, 2.5) << QPointF(10.5, 4.5) << QPointF(10.5, 19.5) << QPointF(4.5, 17.5);
+        door << QPointF(4.5, 2.5) << QPointF(10.5, 4.5) << QPointF(10.5, 19.5)
+             << QPointF(4.5, 17.5);
         p.drawPolygon(door);
         p.setBrush(Qt::yellow);
         p.drawEllipse(QRectF(8, 10, 2, 2));
@@ -192,7 +193,8 @@ TForm_NetifSet::TForm_NetifSet(QWidget* owner) : QDialog(owner)
     Form_NetifSet = this;
     setObjectName(QStringLiteral("Form_NetifSet"));
     setWindowTitle(QStringLiteral("NetWork"));
-    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setWindowFlags(Qt::Tool | Qt::WindowTitleHint | Qt::WindowCloseButtonHint
+                   | Qt::CustomizeWindowHint);
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(window_font());
@@ -221,8 +223,9 @@ void TForm_NetifSet::build_layout()
     top->setContentsMargins(4, 4, 4, 4);
     top->setSpacing(2);
 
-    ListView_list_netif = report_view(GroupBox1, "ListView_list_netif",
-                                      {QString(), QStringLiteral("N"), QStringLiteral("Descrizione")});
+    ListView_list_netif =
+        report_view(GroupBox1, "ListView_list_netif",
+                    {QString(), QStringLiteral("N"), QStringLiteral("Descrizione")});
     ListView_list_netif->setShowGrid(true);
     ListView_list_netif->setColumnWidth(kColMark, 25);
     ListView_list_netif->setColumnWidth(kColNumber, 25);
@@ -230,7 +233,8 @@ void TForm_NetifSet::build_layout()
     ListView_list_netif->setFixedWidth(kAdapterListWidth);
     // The highlighted row stays as visible when the list loses the focus.
     QPalette keep = ListView_list_netif->palette();
-    keep.setColor(QPalette::Inactive, QPalette::Highlight, keep.color(QPalette::Active, QPalette::Highlight));
+    keep.setColor(QPalette::Inactive, QPalette::Highlight,
+                  keep.color(QPalette::Active, QPalette::Highlight));
     keep.setColor(QPalette::Inactive, QPalette::HighlightedText,
                   keep.color(QPalette::Active, QPalette::HighlightedText));
     ListView_list_netif->setPalette(keep);
@@ -257,8 +261,9 @@ void TForm_NetifSet::build_layout()
     selected->addWidget(GroupBox2);
     auto* selectedInside = new QVBoxLayout(GroupBox2);
     selectedInside->setContentsMargins(4, 2, 4, 4);
-    ListView_netif_select = report_view(GroupBox2, "ListView_netif_select",
-                                        {QStringLiteral("Indirizzo Fisico"), QStringLiteral("Descrizione")});
+    ListView_netif_select =
+        report_view(GroupBox2, "ListView_netif_select",
+                    {QStringLiteral("Indirizzo Fisico"), QStringLiteral("Descrizione")});
     ListView_netif_select->setColumnWidth(kColProperty, 130);
     ListView_netif_select->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QPalette background = ListView_netif_select->palette();
@@ -269,7 +274,8 @@ void TForm_NetifSet::build_layout()
 
     // The buttons; FormShow places them.
     Panel_button = panel(this, "Panel_button");
-    Panel_button->setGeometry(0, kAdapterListHeight + kSelectedPanelHeight, kClientWidth, kButtonPanelHeight);
+    Panel_button->setGeometry(0, kAdapterListHeight + kSelectedPanelHeight, kClientWidth,
+                              kButtonPanelHeight);
     BitBtn_NetIF_Select = new QPushButton(select_icon(), QStringLiteral("Seleziona"), Panel_button);
     BitBtn_NetIF_Select->setObjectName(QStringLiteral("BitBtn_NetIF_Select"));
     BitBtn_NetIF_Select->setIconSize(QSize(20, 20));
@@ -281,7 +287,8 @@ void TForm_NetifSet::build_layout()
     BitBtn_Close->setFixedSize(kButtonWidth, kButtonHeight);
 
     Panel_status_bar = panel(this, "Panel_status_bar");
-    Panel_status_bar->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+    Panel_status_bar->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth,
+                                  kStatusBarHeight);
     auto* status = new QVBoxLayout(Panel_status_bar);
     status->setContentsMargins(1, 1, 1, 1);
     StatusBar_Com = new QStatusBar(Panel_status_bar);
@@ -301,7 +308,8 @@ void TForm_NetifSet::build_layout()
 
 void TForm_NetifSet::bind_handlers()
 {
-    connect(BitBtn_NetIF_Select, &QPushButton::clicked, this, [this] { BitBtn_NetIF_SelectClick(); });
+    connect(BitBtn_NetIF_Select, &QPushButton::clicked, this,
+            [this] { BitBtn_NetIF_SelectClick(); });
     connect(BitBtn_Close, &QPushButton::clicked, this, [this] { BitBtn_CloseClick(); });
     connect(ListView_list_netif, &QTableWidget::itemSelectionChanged, this,
             [this] { ListView_list_netifChange(); });
@@ -342,7 +350,8 @@ void TForm_NetifSet::Timer_comTimer()
 
 void TForm_NetifSet::refresh_adapter_list()
 {
-    const auto count = std::uint32_t(std::min<std::size_t>(link_state.adapter_count, link_state.adapter_list.size()));
+    const auto count = std::uint32_t(
+        std::min<std::size_t>(link_state.adapter_count, link_state.adapter_list.size()));
     if (count != 0 && count != list_count_shown) {
         list_count_shown = count;
         int highlight = 0;
@@ -387,7 +396,8 @@ void TForm_NetifSet::refresh_adapter_list()
 void TForm_NetifSet::show_adapter_details(const AdapterRecord& record)
 {
     const QString rows[6][2] = {
-        {QStringLiteral("Indirizzo Fisico"), hardware_address_text(record.Address, record.AddressLength)},
+        {QStringLiteral("Indirizzo Fisico"),
+         hardware_address_text(record.Address, record.AddressLength)},
         {QStringLiteral("Indirizzo IP"), fixed_text(record.IpAddressList.IpAddress)},
         {QStringLiteral("Subnet Mask"), fixed_text(record.IpAddressList.IpMask)},
         {QStringLiteral("Gateway Predefinito"), fixed_text(record.GatewayList.IpAddress)},
@@ -408,7 +418,8 @@ void TForm_NetifSet::show_selected_interface()
     QString address = kNone;
     QString description = kNone;
     if (!mac_is_zero(link_state.settings.mac.data())) {
-        address = hardware_address_text(link_state.settings.mac.data(), link_state.settings.mac.size());
+        address =
+            hardware_address_text(link_state.settings.mac.data(), link_state.settings.mac.size());
         const AdapterRecord adapter = netif_adapter_copy();
         if (mac_equal(adapter.Address, link_state.settings.mac.data()))
             description = fixed_text(adapter.Description);
@@ -429,7 +440,8 @@ int TForm_NetifSet::highlighted_adapter() const
     const int row = ranges.first().topRow();
     // Between two refreshes the list may still show rows of an enumeration that has since
     // been replaced by a shorter one.
-    const std::size_t count = std::min<std::size_t>(link_state.adapter_count, link_state.adapter_list.size());
+    const std::size_t count =
+        std::min<std::size_t>(link_state.adapter_count, link_state.adapter_list.size());
     if (row < 0 || row >= ListView_list_netif->rowCount() || std::size_t(row) >= count)
         return -1;
     return row;
@@ -469,8 +481,9 @@ void TForm_NetifSet::select_listed_adapter()
     // The choice holds for this run either way; the user learns that the next start will not
     // find it (a read-only settings file or folder).
     if (!saved)
-        message_box(QStringLiteral("Impossibile salvare l'interfaccia scelta nel file\n%1\n"
-                                   "L'interfaccia resta selezionata fino alla chiusura del programma.")
+        message_box(QStringLiteral(
+                        "Impossibile salvare l'interfaccia scelta nel file\n%1\n"
+                        "L'interfaccia resta selezionata fino alla chiusura del programma.")
                         .arg(QFile::decodeName(link_state.settings_path.c_str())),
                     QStringLiteral("Attenzione"), MessageIcon::Warning);
 }

@@ -39,17 +39,17 @@ public:
     QGroupBox* GroupBox1 = nullptr;              // "Interfacce di Rete"
     QTableWidget* ListView_list_netif = nullptr; // mark, "N", "Descrizione"
     QFrame* Panel1 = nullptr;
-    QTableWidget* ListView_netif = nullptr;      // "Proprietà", "Valore"
+    QTableWidget* ListView_netif = nullptr; // "Proprietà", "Valore"
     QFrame* Panel14 = nullptr;
-    QGroupBox* GroupBox2 = nullptr;              // "Interfaccia Selezionata"
+    QGroupBox* GroupBox2 = nullptr; // "Interfaccia Selezionata"
     QTableWidget* ListView_netif_select = nullptr;
     QFrame* Panel_button = nullptr;
-    QPushButton* BitBtn_NetIF_Select = nullptr;  // "Seleziona"
-    QPushButton* BitBtn_Close = nullptr;         // "Chiudi"
+    QPushButton* BitBtn_NetIF_Select = nullptr; // "Seleziona"
+    QPushButton* BitBtn_Close = nullptr;        // "Chiudi"
     QFrame* Panel_status_bar = nullptr;
     QStatusBar* StatusBar_Com = nullptr;
     QTimer* Timer_com = nullptr;
-    QIcon ImageList_netif_mark;                  // the mark of the selected adapter
+    QIcon ImageList_netif_mark; // the mark of the selected adapter
 
     // adapter_count for which ListView_list_netif was last built.
     std::uint32_t list_count_shown = 0;

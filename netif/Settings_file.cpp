@@ -31,7 +31,7 @@ std::uint16_t get_u16_le(const std::uint8_t* p)
 std::uint32_t get_u32_le(const std::uint8_t* p)
 {
     return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-        | (std::uint32_t(p[3]) << 24);
+           | (std::uint32_t(p[3]) << 24);
 }
 
 std::string current_directory()
@@ -39,7 +39,7 @@ std::string current_directory()
     std::string dir(256, '\0');
     while (getcwd(dir.data(), dir.size()) == nullptr) {
         if (errno != ERANGE)
-            return ".";  // the directory vanished or cannot be named: use it relatively
+            return "."; // the directory vanished or cannot be named: use it relatively
         dir.resize(dir.size() * 2);
     }
     dir.resize(std::strlen(dir.c_str()));
@@ -100,7 +100,7 @@ unsigned temp_serial = 0;
 
 std::array<std::uint8_t, SETTINGS_RECORD_SIZE> settings_encode(const EthernetSettings& record)
 {
-    std::array<std::uint8_t, SETTINGS_RECORD_SIZE> b {};
+    std::array<std::uint8_t, SETTINGS_RECORD_SIZE> b{};
     std::memcpy(b.data(), record.mac.data(), 6);
     put_u32_le(b.data() + 6, record.server_ip);
     put_u16_le(b.data() + 10, record.server_port);
@@ -143,10 +143,13 @@ std::uint8_t settings_check_byte(const std::uint8_t* bytes)
 void settings_load()
 {
     link_state.settings_dir = current_directory();
-    link_state.settings_path = (link_state.settings_dir == "/" ? std::string() : link_state.settings_dir) + "/" + SETTINGS_FILE_NAME;
+    link_state.settings_path =
+        (link_state.settings_dir == "/" ? std::string() : link_state.settings_dir) + "/"
+        + SETTINGS_FILE_NAME;
 
-    std::uint8_t file[SETTINGS_FILE_SIZE] {};
-    if (!read_settings_file(link_state.settings_path, file) || (file[0] ^ settings_check_byte(file + 1)) != 0) {
+    std::uint8_t file[SETTINGS_FILE_SIZE]{};
+    if (!read_settings_file(link_state.settings_path, file)
+        || (file[0] ^ settings_check_byte(file + 1)) != 0) {
         settings_reset_defaults();
         return;
     }
@@ -173,7 +176,8 @@ bool settings_save()
         return false;
 
     // A file the user made read-only is left alone (replacing it by rename would not ask).
-    if (::access(link_state.settings_path.c_str(), F_OK) == 0 && ::access(link_state.settings_path.c_str(), W_OK) != 0)
+    if (::access(link_state.settings_path.c_str(), F_OK) == 0
+        && ::access(link_state.settings_path.c_str(), W_OK) != 0)
         return false;
 
     std::uint8_t file[SETTINGS_FILE_SIZE];
@@ -184,8 +188,8 @@ bool settings_save()
     std::string temp;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temp = folder_of(link_state.settings_path) + "/.ethernet_set.dat." + std::to_string(::getpid()) + "."
-            + std::to_string(++temp_serial);
+        temp = folder_of(link_state.settings_path) + "/.ethernet_set.dat."
+               + std::to_string(::getpid()) + "." + std::to_string(++temp_serial);
         fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST)
             return false;

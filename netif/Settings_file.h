@@ -27,8 +27,8 @@ constexpr std::int16_t DEFAULT_Y_MAX = 2000;
 constexpr std::int16_t DEFAULT_Y_MIN = -2000;
 
 std::array<std::uint8_t, SETTINGS_RECORD_SIZE> settings_encode(const EthernetSettings& record);
-EthernetSettings settings_decode(const std::uint8_t* bytes);  // SETTINGS_RECORD_SIZE bytes
-std::uint8_t settings_check_byte(const std::uint8_t* bytes);  // XOR of the record bytes
+EthernetSettings settings_decode(const std::uint8_t* bytes); // SETTINGS_RECORD_SIZE bytes
+std::uint8_t settings_check_byte(const std::uint8_t* bytes); // XOR of the record bytes
 
 // Sets settings_dir to the current working directory and settings_path to the file in it,
 // then reads the file into `settings`. A missing file, one of another size, an unreadable

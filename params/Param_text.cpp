@@ -83,8 +83,8 @@ std::optional<float> param_text_value(const QString& text, QChar decimalSeparato
     // Only what the key filter lets through and what the grid itself writes (an exponent):
     // the conversion below would also take "inf", "nan" or blanks.
     for (QChar c : s) {
-        const bool allowed = (c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'+' ||
-                             c == u'E' || c == u'e';
+        const bool allowed = (c >= u'0' && c <= u'9') || c == u'.' || c == u'-' || c == u'+'
+                             || c == u'E' || c == u'e';
         if (!allowed)
             return std::nullopt;
     }

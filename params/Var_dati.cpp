@@ -1,13 +1,13 @@
 #include "Var_dati.h"
 
-#include "Globvar.h"
 #include "Canvas.h"
+#include "Globvar.h"
 #include "Netcom.h"
 #include "NumberFormat.h"
 #include "Param_names.h"
 #include "Param_text.h"
-#include "message_box.h"
 #include "WindowShow.h"
+#include "message_box.h"
 
 #include <QApplication>
 #include <QFrame>
@@ -42,11 +42,11 @@ constexpr int kColumnWidths[3] = {47, 149, 173};
 constexpr int kGridFontPixels = 16;
 constexpr int kGridFontPoints = 12; // 16 pixels at the canvas's 96 pixels per inch
 constexpr int kMinValuePoints = 7;
-constexpr int kTextIndent = 4;      // DrawText adds one more pixel: text 5 pixels in
+constexpr int kTextIndent = 4; // DrawText adds one more pixel: text 5 pixels in
 constexpr int kValueRightGap = 4;
 
-
-const QString kHeaderTexts[3] = {QStringLiteral("N°"), QStringLiteral("Nome"), QStringLiteral("Dato")};
+const QString kHeaderTexts[3] = {QStringLiteral("N°"), QStringLiteral("Nome"),
+                                 QStringLiteral("Dato")};
 
 CanvasFont label_font(Color color)
 {
@@ -62,15 +62,15 @@ CanvasFont label_font(Color color)
 void refuse_value_text()
 {
     const QString limit = param_value_text(FLT_MAX);
-    message_box(QStringLiteral("Valore non valido! Il valore deve essere compreso tra : [-") + limit +
-                    QStringLiteral("  e  ") + limit + QStringLiteral("] !"),
+    message_box(QStringLiteral("Valore non valido! Il valore deve essere compreso tra : [-") + limit
+                    + QStringLiteral("  e  ") + limit + QStringLiteral("] !"),
                 QStringLiteral("Attenzione"), MessageIcon::Warning);
 }
 
 bool is_paste(QKeyEvent* key)
 {
-    return key->matches(QKeySequence::Paste) ||
-           (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ShiftModifier);
+    return key->matches(QKeySequence::Paste)
+           || (key->key() == Qt::Key_Insert && key->modifiers() == Qt::ShiftModifier);
 }
 
 } // namespace
@@ -104,7 +104,8 @@ public:
         editor->setAcceptDrops(false);
         editor->installEventFilter(const_cast<VarDatiDelegate*>(this));
         auto* self = const_cast<VarDatiDelegate*>(this);
-        connect(editor, &QLineEdit::textEdited, self, [self, editor] { emit self->commitData(editor); });
+        connect(editor, &QLineEdit::textEdited, self,
+                [self, editor] { emit self->commitData(editor); });
         form_->editor_ = editor;
         return editor;
     }
@@ -137,8 +138,8 @@ public:
         auto* editor = qobject_cast<QLineEdit*>(object);
         if (!editor)
             return QStyledItemDelegate::eventFilter(object, event);
-        if (event->type() == QEvent::MouseButtonRelease &&
-            static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
+        if (event->type() == QEvent::MouseButtonRelease
+            && static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
             return true; // no paste of the selection either
         if (event->type() != QEvent::KeyPress)
             return QStyledItemDelegate::eventFilter(object, event);
@@ -153,8 +154,9 @@ public:
             c = QChar(13);
         else if (key->key() == Qt::Key_Backspace)
             c = QChar(8);
-        else if (key->text().size() == 1 && key->text().at(0).isPrint() &&
-                 !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
+        else if (key->text().size() == 1 && key->text().at(0).isPrint()
+                 && !(key->modifiers()
+                      & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier)))
             c = key->text().at(0);
         if (c.isNull()) // cursor keys, Delete, Escape and shortcuts work as usual
             return QStyledItemDelegate::eventFilter(object, event);
@@ -178,8 +180,7 @@ class VarDatiHeader : public QHeaderView {
 public:
     VarDatiHeader(TForm_var_dati* form, QWidget* parent)
         : QHeaderView(Qt::Horizontal, parent), form_(form)
-    {
-    }
+    {}
 
 protected:
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override
@@ -198,8 +199,8 @@ TForm_var_dati::TForm_var_dati(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("Form_var_dati"));
     setWindowTitle(QStringLiteral("Form Dati"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
     const QPalette plain = QApplication::palette();
@@ -344,8 +345,9 @@ void TForm_var_dati::FormShow()
     for (int i = 0; i < int(PARAM_COUNT); ++i) {
         for (int c = 0; c < 2; ++c) {
             if (!grid->item(i, c)) {
-                auto* fixed = new QTableWidgetItem(
-                    c == 0 ? QString::number(i + 1) : QString::fromLatin1(param_names[std::size_t(i)]));
+                auto* fixed =
+                    new QTableWidgetItem(c == 0 ? QString::number(i + 1)
+                                                : QString::fromLatin1(param_names[std::size_t(i)]));
                 fixed->setFlags(Qt::NoItemFlags); // fixed cells take no cursor
                 grid->setItem(i, c, fixed);
             }
@@ -392,7 +394,7 @@ bool TForm_var_dati::StringGrid_var_datiKeyPress(QChar key)
         return true;
     const std::optional<float> value = param_text_value(cellText(kValueColumn, grid_row));
     if (!value) {
-        refuse_value_text();  // the cell keeps its text, the stored value stays
+        refuse_value_text(); // the cell keeps its text, the stored value stays
         return true;
     }
     float& entry = link_state.param_values[std::size_t(grid_row - 1)];
@@ -425,7 +427,8 @@ void TForm_var_dati::StringGrid_var_datiDrawCell(Canvas& canvas, int column, int
             canvas.font = label_font(number ? clBlack : clNavy);
             const QString text = number ? QString::number(row)
                                         : QString::fromLatin1(param_names[std::size_t(row - 1)]);
-            DrawText(canvas, rect_ltrb(left + kTextIndent, top + 1, right - 1, bottom - 1), TextAlign::Left, text);
+            DrawText(canvas, rect_ltrb(left + kTextIndent, top + 1, right - 1, bottom - 1),
+                     TextAlign::Left, text);
         }
     } else if (column == kValueColumn && row <= int(PARAM_COUNT)) {
         canvas.brushColor = from_qcolor(StringGrid_var_dati->palette().color(QPalette::Base));
@@ -441,7 +444,8 @@ void TForm_var_dati::StringGrid_var_datiDrawCell(Canvas& canvas, int column, int
         const int room = right - kValueRightGap - left - 1;
         while (canvas.font.size > kMinValuePoints && canvas.TextWidth(text) > room)
             --canvas.font.size;
-        DrawText(canvas, rect_ltrb(left, top, right - kValueRightGap, bottom), TextAlign::Right, text);
+        DrawText(canvas, rect_ltrb(left, top, right - kValueRightGap, bottom), TextAlign::Right,
+                 text);
     }
     canvas.font.color = clBlack;
 }
@@ -484,8 +488,8 @@ void TForm_var_dati::currentCellMoved(int row, int column, int previousRow, int 
             }
         }
     }
-    if (previous && (previousRow != row || previousColumn != column) &&
-        grid->isPersistentEditorOpen(previous))
+    if (previous && (previousRow != row || previousColumn != column)
+        && grid->isPersistentEditorOpen(previous))
         grid->closePersistentEditor(previous);
 }
 

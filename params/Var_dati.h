@@ -36,7 +36,7 @@ public:
     QGroupBox* GroupBox_prodotti_normali = nullptr;
     QTableWidget* StringGrid_var_dati = nullptr;
     QFrame* Panel_x1 = nullptr;
-    std::array<QLabel*, 6> Panel_debx {}; // Panel_debx1..Panel_debx6
+    std::array<QLabel*, 6> Panel_debx{}; // Panel_debx1..Panel_debx6
     QGroupBox* GroupBox_dat = nullptr;
     QPushButton* BitBtn_close = nullptr;
     QFrame* Panel_status = nullptr;

@@ -22,15 +22,16 @@ TForm_Print_Box::TForm_Print_Box(QWidget* owner) : QDialog(owner)
 {
     setObjectName(QStringLiteral("Form_Print_Box"));
     setWindowTitle(QStringLiteral("Print Box"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
-                   Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint
+                   | Qt::WindowCloseButtonHint | Qt::CustomizeWindowHint);
     setModal(true);
     setFixedSize(kClientWidth, kClientHeight);
 
     StatusBar_dat_mis = new QStatusBar(this);
     StatusBar_dat_mis->setObjectName(QStringLiteral("StatusBar_dat_mis"));
     StatusBar_dat_mis->setSizeGripEnabled(false);
-    StatusBar_dat_mis->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth, kStatusBarHeight);
+    StatusBar_dat_mis->setGeometry(0, kClientHeight - kStatusBarHeight, kClientWidth,
+                                   kStatusBarHeight);
 
     GroupBox_print_select = new QGroupBox(QStringLiteral("Print Select"), this);
     GroupBox_print_select->setObjectName(QStringLiteral("GroupBox_print_select"));
@@ -51,14 +52,17 @@ TForm_Print_Box::TForm_Print_Box(QWidget* owner) : QDialog(owner)
     plain.setColor(QPalette::WindowText, QApplication::palette().color(QPalette::WindowText));
     GroupBox_mode->setPalette(plain);
 
-    RadioButton_grafico_visualiz = new QRadioButton(QStringLiteral("Grafico Visualizzato"), GroupBox_mode);
+    RadioButton_grafico_visualiz =
+        new QRadioButton(QStringLiteral("Grafico Visualizzato"), GroupBox_mode);
     RadioButton_grafico_visualiz->setObjectName(QStringLiteral("RadioButton_grafico_visualiz"));
     RadioButton_grafico_visualiz->setGeometry(24, 22, 220, 20);
-    RadioButton_grafico_completo = new QRadioButton(QStringLiteral("Grafico Completo"), GroupBox_mode);
+    RadioButton_grafico_completo =
+        new QRadioButton(QStringLiteral("Grafico Completo"), GroupBox_mode);
     RadioButton_grafico_completo->setObjectName(QStringLiteral("RadioButton_grafico_completo"));
     RadioButton_grafico_completo->setGeometry(24, 50, 220, 20);
 
-    auto button = [this](const char* name, const QString& caption, QStyle::StandardPixmap icon, int h) {
+    auto button = [this](const char* name, const QString& caption, QStyle::StandardPixmap icon,
+                         int h) {
         auto* b = new QPushButton(style()->standardIcon(icon), caption, GroupBox_print_select);
         b->setObjectName(QString::fromLatin1(name));
         b->resize(89, h);
@@ -66,12 +70,15 @@ TForm_Print_Box::TForm_Print_Box(QWidget* owner) : QDialog(owner)
         return b;
     };
     BitBtn_print = button("BitBtn_print", QStringLiteral("Print"), QStyle::SP_DialogOkButton, 35);
-    BitBtn_preview = button("BitBtn_preview", QStringLiteral("Preview"), QStyle::SP_DialogOkButton, 33);
-    BitBtn_annulla = button("BitBtn_annulla", QStringLiteral("Annulla"), QStyle::SP_DialogCancelButton, 33);
+    BitBtn_preview =
+        button("BitBtn_preview", QStringLiteral("Preview"), QStyle::SP_DialogOkButton, 33);
+    BitBtn_annulla =
+        button("BitBtn_annulla", QStringLiteral("Annulla"), QStyle::SP_DialogCancelButton, 33);
     for (QPushButton* b : {BitBtn_print, BitBtn_preview, BitBtn_annulla})
         b->setPalette(plain);
 
-    connect(ComboBox_print, &QComboBox::currentIndexChanged, this, [this] { ComboBox_printChange(); });
+    connect(ComboBox_print, &QComboBox::currentIndexChanged, this,
+            [this] { ComboBox_printChange(); });
     connect(RadioButton_grafico_visualiz, &QRadioButton::clicked, this,
             [this] { RadioButton_grafico_visualizClick(); });
     connect(RadioButton_grafico_completo, &QRadioButton::clicked, this,

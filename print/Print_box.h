@@ -50,4 +50,3 @@ protected:
 };
 
 extern TForm_Print_Box* Form_Print_Box;
-

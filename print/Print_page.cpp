@@ -222,8 +222,9 @@ void draw_header(Canvas& canvas, const PageFrame& f, PageLayout& layout)
     const QDateTime now = QDateTime::currentDateTime();
     const QString time = now.time().toString(QStringLiteral("hh:mm:ss"));
     const QChar sep = locale_date_separator();
-    const QString date = now.date().toString(QStringLiteral("dd")) + sep +
-        now.date().toString(QStringLiteral("MM")) + sep + now.date().toString(QStringLiteral("yyyy"));
+    const QString date = now.date().toString(QStringLiteral("dd")) + sep
+                         + now.date().toString(QStringLiteral("MM")) + sep
+                         + now.date().toString(QStringLiteral("yyyy"));
     const int th = canvas.TextHeight(time);
     const int timeW = canvas.TextWidth(time);
     const int dateW = canvas.TextWidth(date);
@@ -247,7 +248,8 @@ QRect draw_title(Canvas& canvas, const PageFrame& f, int topRule)
     const int x0 = f.mx + f.ox;
     set_font(canvas, 14, true, clNavy);
     const int t = topRule + f.mm(1);
-    const QRect title = rect_ltrb(x0, t, x0 + f.pw, t + 2 * canvas.TextHeight(QStringLiteral("DATA DIAGRAM")));
+    const QRect title =
+        rect_ltrb(x0, t, x0 + f.pw, t + 2 * canvas.TextHeight(QStringLiteral("DATA DIAGRAM")));
     DrawText(canvas, title, TextAlign::Centre, QStringLiteral("DATA DIAGRAM"));
     frame(canvas, title);
     return title;
@@ -317,10 +319,12 @@ void draw_legend(Canvas& canvas, const PageFrame& f, const QRect& box, const Dia
         // edge, and at a small size a glyph's ink may end past the text's advance width, so
         // a box only as wide as the advance would clip the last letter on the preview.
         const int nl = swatch.left() + swatch.width() + f.mm(1);
-        const int nr = std::min(nl + 1 + text_extent(canvas, name) + 1, cell.left() + cell.width() - 1);
+        const int nr =
+            std::min(nl + 1 + text_extent(canvas, name) + 1, cell.left() + cell.width() - 1);
         canvas.brushColor = clWhite;
         if (nr > nl)
-            DrawText(canvas, rect_ltrb(nl, swatch.top(), nr, swatch.top() + swatch.height()), TextAlign::Left, name);
+            DrawText(canvas, rect_ltrb(nl, swatch.top(), nr, swatch.top() + swatch.height()),
+                     TextAlign::Left, name);
 
         if (i == 3) {
             x = f.mx + f.ox;
@@ -389,9 +393,10 @@ void print_page_on(QPrinter& printer)
 
     QPainter painter;
     if (!painter.begin(&printer))
-        throw std::runtime_error(
-            QStringLiteral("Impossibile avviare la stampa su \"%1\".").arg(printer.printerName())
-                .toLocal8Bit().toStdString());
+        throw std::runtime_error(QStringLiteral("Impossibile avviare la stampa su \"%1\".")
+                                     .arg(printer.printerName())
+                                     .toLocal8Bit()
+                                     .toStdString());
     print_target.device = printer_measures(printer);
     Canvas canvas(&painter, QRect(0, 0, print_target.device.horzRes, print_target.device.vertRes));
     print_target.canvas = &canvas;
@@ -404,9 +409,10 @@ void print_page_on(QPrinter& printer)
         throw;
     }
     if (!painter.end())
-        throw std::runtime_error(
-            QStringLiteral("Stampa su \"%1\" non riuscita.").arg(printer.printerName())
-                .toLocal8Bit().toStdString());
+        throw std::runtime_error(QStringLiteral("Stampa su \"%1\" non riuscita.")
+                                     .arg(printer.printerName())
+                                     .toLocal8Bit()
+                                     .toStdString());
 }
 
 void print_page()

@@ -33,12 +33,12 @@ int current_printer_index();
 
 // The measures of a printing device that the page layout needs, in device pixels.
 struct DeviceMeasures {
-    int logPixelsX = 96;       // resolution
-    int physicalWidth = 794;   // the whole sheet
+    int logPixelsX = 96;     // resolution
+    int physicalWidth = 794; // the whole sheet
     int physicalHeight = 1123;
-    int physicalOffsetX = 0;   // where the printable area begins on the sheet
+    int physicalOffsetX = 0; // where the printable area begins on the sheet
     int physicalOffsetY = 0;
-    int horzRes = 794;         // size of the printable area
+    int horzRes = 794; // size of the printable area
     int vertRes = 1123;
 };
 
@@ -51,11 +51,11 @@ DeviceMeasures chosen_printer_measures();
 // ---- Page target -----------------------------------------------------------------------------
 
 struct PageTarget {
-    Canvas* canvas = nullptr;   // the printer's canvas or the preview image's canvas
-    bool onPrinter = false;     // canvas is a printer page (else the preview's image)
-    std::int32_t origin_x = 0;  // top-left of the sheet on the preview image
+    Canvas* canvas = nullptr;  // the printer's canvas or the preview image's canvas
+    bool onPrinter = false;    // canvas is a printer page (else the preview's image)
+    std::int32_t origin_x = 0; // top-left of the sheet on the preview image
     std::int32_t origin_y = 0;
-    std::uint16_t dpi = 96;     // pixels per inch of the preview sheet
+    std::uint16_t dpi = 96; // pixels per inch of the preview sheet
     std::uint16_t margin_x_mm = 10;
     std::uint16_t margin_y_mm = 10;
     // Computed by page_geometry.
@@ -70,7 +70,10 @@ struct PageTarget {
 extern PageTarget print_target;
 
 // Millimetres to pixels at dpi (truncated).
-inline int mm_to_px(int mm, int dpi) { return mm * dpi * 10 / 254; }
+inline int mm_to_px(int mm, int dpi)
+{
+    return mm * dpi * 10 / 254;
+}
 
 // The locale's date separator ('/' when its short date format has none).
 QChar locale_date_separator();
@@ -81,11 +84,11 @@ void page_geometry(int dpi, PageTarget& target);
 // Where compose_page put the parts of the page, in the target's pixels (for tests and for
 // anyone who needs to find them again).
 struct PageLayout {
-    QRect header;        // time at the left, date at the right
-    int topRule = 0;     // y of the rule under the header
-    int bottomRule = 0;  // y of the rule at the bottom of the printable area
-    QRect title;         // the "DATA DIAGRAM" box
-    QRect diagramBox;    // the framed box around the diagram
+    QRect header;       // time at the left, date at the right
+    int topRule = 0;    // y of the rule under the header
+    int bottomRule = 0; // y of the rule at the bottom of the printable area
+    QRect title;        // the "DATA DIAGRAM" box
+    QRect diagramBox;   // the framed box around the diagram
     QRect legendCell[kPrintChannels];
     QRect legendSwatch[kPrintChannels];
 };

@@ -70,11 +70,11 @@ QIcon button_icon(ButtonIcon which)
     case ButtonIcon::Print:
         p.setPen(QPen(Qt::black, 1));
         p.setBrush(Qt::white);
-        p.drawRect(QRectF(7.5, 2.5, 9, 8));     // paper in
+        p.drawRect(QRectF(7.5, 2.5, 9, 8)); // paper in
         p.setBrush(QColor(0xC0, 0xC0, 0xC0));
         p.drawRoundedRect(QRectF(2.5, 9.5, 19, 9), 2, 2);
         p.setBrush(Qt::white);
-        p.drawRect(QRectF(6.5, 15.5, 11, 6));   // paper out
+        p.drawRect(QRectF(6.5, 15.5, 11, 6)); // paper out
         p.setPen(QPen(navy, 1));
         p.drawLine(QPointF(8, 18), QPointF(16, 18));
         break;
@@ -150,8 +150,9 @@ TForm_print_preview::TForm_print_preview(QWidget* owner) : QDialog(owner)
     BitBtn_width = picture_button("BitBtn_width", button_icon(ButtonIcon::FitWidth), QString());
     BitBtn_height = picture_button("BitBtn_height", button_icon(ButtonIcon::FitHeight), QString());
     BitBtn1 = picture_button("BitBtn1", button_icon(ButtonIcon::Print), QString());
-    BitBtn_close = picture_button("BitBtn_close", style()->standardIcon(QStyle::SP_DialogCloseButton),
-                                  QStringLiteral("Chiudi"));
+    BitBtn_close =
+        picture_button("BitBtn_close", style()->standardIcon(QStyle::SP_DialogCloseButton),
+                       QStringLiteral("Chiudi"));
     BitBtn_close->setIconSize(QSize(16, 16));
     bar->addWidget(BitBtn_width);
     bar->addWidget(BitBtn_height);
@@ -283,7 +284,8 @@ void TForm_print_preview::Image_previewWheel(QWheelEvent* event)
         const int notches = zoomWheelRest_ / kNotch;
         zoomWheelRest_ -= notches * kNotch;
         if (notches != 0)
-            set_track_position(TrackBar_px_inchx->value() + notches * TrackBar_px_inchx->singleStep());
+            set_track_position(TrackBar_px_inchx->value()
+                               + notches * TrackBar_px_inchx->singleStep());
         event->accept();
         return;
     }
@@ -294,8 +296,10 @@ void TForm_print_preview::Image_previewWheel(QWheelEvent* event)
     auto scroll = [](QScrollBar* bar, const QWidget* panel, int eighths) {
         if (eighths == 0 || panel->isHidden())
             return;
-        const qint64 pixels = qint64(eighths) * QApplication::wheelScrollLines() * bar->singleStep() / kNotch;
-        bar->setValue(int(std::clamp<qint64>(bar->value() - pixels, bar->minimum(), bar->maximum())));
+        const qint64 pixels =
+            qint64(eighths) * QApplication::wheelScrollLines() * bar->singleStep() / kNotch;
+        bar->setValue(
+            int(std::clamp<qint64>(bar->value() - pixels, bar->minimum(), bar->maximum())));
     };
     scroll(ScrollBar_Y, Panel_scroll_pg_y, turn.y());
     scroll(ScrollBar_X, Panel_scroll_pg_x, turn.x());
@@ -311,8 +315,9 @@ void TForm_print_preview::FormShow()
     set_track_position(100);
     painted_.dpi = 0; // the next tick paints
     const QStringList printers = printer_names();
-    StatusPanel[0]->setText(QStringLiteral("Printer: ") +
-                            (print_printer_index < printers.size() ? printers[print_printer_index] : QString()));
+    StatusPanel[0]->setText(
+        QStringLiteral("Printer: ")
+        + (print_printer_index < printers.size() ? printers[print_printer_index] : QString()));
 }
 
 void TForm_print_preview::set_track_position(int position)
@@ -395,7 +400,8 @@ void TForm_print_preview::arrange_image_panel()
     const int right = yShown ? kScrollPanel : 0;
     Panel_scroll_pg_x->setGeometry(0, h - kScrollPanel, w, kScrollPanel);
     Panel_scroll_pg_xy->setGeometry(w - kScrollPanel, 0, kScrollPanel, kScrollPanel);
-    ScrollBar_X->setGeometry(0, 0, w - (Panel_scroll_pg_xy->isHidden() ? 0 : kScrollPanel), kScrollPanel);
+    ScrollBar_X->setGeometry(0, 0, w - (Panel_scroll_pg_xy->isHidden() ? 0 : kScrollPanel),
+                             kScrollPanel);
     Panel_scroll_pg_y->setGeometry(w - kScrollPanel, 0, kScrollPanel, std::max(0, h - bottom));
     ScrollBar_Y->setGeometry(0, 0, kScrollPanel, std::max(0, h - bottom));
     Image_preview->setGeometry(0, 0, std::max(0, w - right), std::max(0, h - bottom));
@@ -410,7 +416,8 @@ void TForm_print_preview::update_preview_layout()
     // nothing changes (two rounds at most change anything).
     for (int round = 0; round < 8; ++round) {
         bool changed = false;
-        auto place = [&](QFrame* panel, QScrollBar* bar, int sheet, int image, std::int32_t& origin) {
+        auto place = [&](QFrame* panel, QScrollBar* bar, int sheet, int image,
+                         std::int32_t& origin) {
             if (sheet < image) {
                 if (!panel->isHidden()) {
                     panel->hide();

@@ -7,8 +7,18 @@
 class QStyle;
 
 enum class CommandIcon {
-    Connect, Disconnect, SetConnection, ForceStart, Start, Stop, Clear, Refresh,
-    Print, Preview, Save, Load
+    Connect,
+    Disconnect,
+    SetConnection,
+    ForceStart,
+    Start,
+    Stop,
+    Clear,
+    Refresh,
+    Print,
+    Preview,
+    Save,
+    Load
 };
 
 QIcon command_icon(CommandIcon which, const QStyle* style);

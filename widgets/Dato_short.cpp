@@ -13,7 +13,6 @@
 
 namespace {
 
-
 constexpr MemoLook kEditingLook{clBlue, true};
 constexpr MemoLook kIdleLook{clBlack, false};
 
@@ -112,8 +111,8 @@ QString Dato_short::format(std::int32_t scaled) const
 
 QString Dato_short::range_text() const
 {
-    return QStringLiteral("[") + format(lower_) + QStringLiteral("  e  ") + format(upper_) +
-           QStringLiteral("]") + QStringLiteral(" !");
+    return QStringLiteral("[") + format(lower_) + QStringLiteral("  e  ") + format(upper_)
+           + QStringLiteral("]") + QStringLiteral(" !");
 }
 
 std::int32_t Dato_short::read_text(const Memo& memo) const
@@ -142,8 +141,7 @@ std::int32_t Dato_short::candidate(const Memo& memo) const
 {
     // An empty text, a lone minus or a lone separator stands for the stored value.
     const QString text = memo.text();
-    if (text.isEmpty() || text == QLatin1String("-") ||
-        text == QString(decimal_separator()))
+    if (text.isEmpty() || text == QLatin1String("-") || text == QString(decimal_separator()))
         return value_;
     return read_text(memo);
 }
@@ -151,8 +149,8 @@ std::int32_t Dato_short::candidate(const Memo& memo) const
 void Dato_short::attach(Memo& memo)
 {
     memo.set_max_length(int(std::max(format(lower_).size(), format(upper_).size())));
-    memo.set_hint(QStringLiteral("Range: [") + format(lower_) + QStringLiteral(" \u00F7 ") +
-                  format(upper_) + QStringLiteral("]"));
+    memo.set_hint(QStringLiteral("Range: [") + format(lower_) + QStringLiteral(" \u00F7 ")
+                  + format(upper_) + QStringLiteral("]"));
     memo.set_text(format(value_));
     memo.repaint();
 }

@@ -163,13 +163,18 @@ QChar typed_char(const QKeyEvent& event)
 {
     switch (event.key()) {
     case Qt::Key_Return:
-    case Qt::Key_Enter: return QChar(13);
-    case Qt::Key_Backspace: return QChar(8);
-    case Qt::Key_Escape: return QChar(27);
+    case Qt::Key_Enter:
+        return QChar(13);
+    case Qt::Key_Backspace:
+        return QChar(8);
+    case Qt::Key_Escape:
+        return QChar(27);
     case Qt::Key_Tab:
     case Qt::Key_Backtab:
-    case Qt::Key_Delete: return QChar();
-    default: break;
+    case Qt::Key_Delete:
+        return QChar();
+    default:
+        break;
     }
     const Qt::KeyboardModifiers mods = event.modifiers();
     if (mods & Qt::ControlModifier) {

@@ -17,7 +17,8 @@ int run_modal(QDialog& dialog);
 template <class Window>
 class ModalWindow {
 public:
-    ModalWindow(Window*& slot, std::unique_ptr<Window> window) : slot_(slot), window_(std::move(window))
+    ModalWindow(Window*& slot, std::unique_ptr<Window> window)
+        : slot_(slot), window_(std::move(window))
     {
         slot_ = window_.get();
     }

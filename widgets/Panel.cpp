@@ -49,9 +49,15 @@ void Panel::setColor(Color color)
 void Panel::setBevel(Bevel bevel)
 {
     switch (bevel) {
-    case Bevel::None: setFrameStyle(QFrame::NoFrame); break;
-    case Bevel::Raised: setFrameStyle(QFrame::Panel | QFrame::Raised); break;
-    case Bevel::Lowered: setFrameStyle(QFrame::Panel | QFrame::Sunken); break;
+    case Bevel::None:
+        setFrameStyle(QFrame::NoFrame);
+        break;
+    case Bevel::Raised:
+        setFrameStyle(QFrame::Panel | QFrame::Raised);
+        break;
+    case Bevel::Lowered:
+        setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        break;
     }
     setLineWidth(1);
 }

@@ -9,7 +9,6 @@
 
 #include <cstdint>
 
-
 class QCheckBox;
 
 // A panel with a 3-D border and a caption drawn inside it. Child controls are laid out by

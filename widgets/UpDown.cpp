@@ -3,8 +3,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
-UpDown::UpDown(QWidget* parent) : QWidget(parent), up_(new QToolButton(this)),
-    down_(new QToolButton(this))
+UpDown::UpDown(QWidget* parent)
+    : QWidget(parent), up_(new QToolButton(this)), down_(new QToolButton(this))
 {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

@@ -25,7 +25,7 @@ void centre_on_screen(QWidget& window, Centre centre)
 }
 
 void window_shown(QWidget& window, const QShowEvent& event, Centre centre,
-                   const std::function<void()>& formShow)
+                  const std::function<void()>& formShow)
 {
     if (event.spontaneous())
         return;

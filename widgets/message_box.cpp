@@ -24,9 +24,15 @@ void show_modal(const QString& text, const QString& title, MessageIcon icon)
 {
     QMessageBox::Icon qt_icon = QMessageBox::Information;
     switch (icon) {
-    case MessageIcon::Information: qt_icon = QMessageBox::Information; break;
-    case MessageIcon::Warning: qt_icon = QMessageBox::Warning; break;
-    case MessageIcon::Stop: qt_icon = QMessageBox::Critical; break;
+    case MessageIcon::Information:
+        qt_icon = QMessageBox::Information;
+        break;
+    case MessageIcon::Warning:
+        qt_icon = QMessageBox::Warning;
+        break;
+    case MessageIcon::Stop:
+        qt_icon = QMessageBox::Critical;
+        break;
     }
     QMessageBox box(qt_icon, title, text, QMessageBox::Ok, QApplication::activeWindow());
     box.exec();
@@ -47,7 +53,7 @@ void message_box(const QString& text, const QString& title, MessageIcon icon)
     {
         std::lock_guard lock(state_mutex);
         if (from_worker && !outstanding.insert(text).second)
-            return;  // the same box is already waiting for the user
+            return; // the same box is already waiting for the user
         if (recording) {
             recorded.push_back({text, title, icon});
             if (from_worker) {
@@ -60,10 +66,13 @@ void message_box(const QString& text, const QString& title, MessageIcon icon)
         }
     }
     if (from_worker) {
-        QMetaObject::invokeMethod(app, [text, title, icon] {
-            show_modal(text, title, icon);
-            box_closed(text);
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            app,
+            [text, title, icon] {
+                show_modal(text, title, icon);
+                box_closed(text);
+            },
+            Qt::QueuedConnection);
         return;
     }
     show_modal(text, title, icon);

@@ -31,7 +31,7 @@ protected:
     void receive(int n)
     {
         for (int i = 0; i < n; ++i) {
-            SampleSlot slot {};
+            SampleSlot slot{};
             slot[0] = std::int16_t(next_value++);
             ring_append(slot);
         }
@@ -65,7 +65,8 @@ protected:
 
 // (The buttons' states through connect, start, stop and disconnect, and the save and print
 // lock while acquiring, are checked against the simulator in tests/e2e.)
-TEST_F(AcquisitionCommandsTest, ConnectNeedsASelectedInterfaceThenQueuesTheConfigurationAndEmptiesTheRing)
+TEST_F(AcquisitionCommandsTest,
+       ConnectNeedsASelectedInterfaceThenQueuesTheConfigurationAndEmptiesTheRing)
 {
     link_state.adapter_count = 0;
     window->BitBtn_connectClick();
@@ -114,9 +115,9 @@ TEST_F(AcquisitionCommandsTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStop
     auto state = [this] {
         std::string s;
         const std::pair<const char*, const QWidget*> controls[] = {
-            {"connect", window->BitBtn_connect},   {"disconnect", window->BitBtn_disconnect},
-            {"port", window->BitBtn_set_port_com}, {"start", window->BitBtn_start_CMP},
-            {"stop", window->BitBtn_stop_CMP},     {"force", window->BitBtn_start_CMP_force},
+            {"connect", window->BitBtn_connect},         {"disconnect", window->BitBtn_disconnect},
+            {"port", window->BitBtn_set_port_com},       {"start", window->BitBtn_start_CMP},
+            {"stop", window->BitBtn_stop_CMP},           {"force", window->BitBtn_start_CMP_force},
             {"trigger", window->RadioGroup_trigger_type}};
         for (const auto& [name, control] : controls)
             if (control->isEnabled())
@@ -125,7 +126,9 @@ TEST_F(AcquisitionCommandsTest, DisconnectWhileAcquiringEndsTheAcquisitionAsStop
         s += window->Menu_disconnect->isEnabled() ? "menu-disconnect " : "";
         s += window->Timer_Diagram->isActive() ? "timer " : "";
         s += "acquiring=" + std::to_string(link_state.acquisition_on.load());
-        s += " flags=" + std::to_string(link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED));
+        s +=
+            " flags="
+            + std::to_string(link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED));
         s += " samples=" + std::to_string(live_diagram->SampleCount());
         return s;
     };

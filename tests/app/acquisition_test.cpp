@@ -44,8 +44,8 @@ protected:
         if (step.clear)
             diagram.clear();
         for (const SampleSlot& slot : step.samples) {
-            diagram.push_back(std::int64_t(std::uint16_t(slot[0])) |
-                              std::int64_t(std::uint16_t(slot[1])) << 16);
+            diagram.push_back(std::int64_t(std::uint16_t(slot[0]))
+                              | std::int64_t(std::uint16_t(slot[1])) << 16);
             if (diagram.size() > kFull)
                 diagram.pop_front();
         }
@@ -64,8 +64,8 @@ protected:
         for (std::size_t k = 0; k < diagram.size(); ++k)
             if (diagram[k] != first + std::int64_t(k))
                 return ::testing::AssertionFailure()
-                    << "diagram sample " << k << " is run sample " << diagram[k] << ", not "
-                    << first + std::int64_t(k);
+                       << "diagram sample " << k << " is run sample " << diagram[k] << ", not "
+                       << first + std::int64_t(k);
         return ::testing::AssertionSuccess();
     }
 
@@ -75,7 +75,7 @@ protected:
     AcquisitionStep last;
     std::int64_t wallNs = 1'000'000'000;
     std::int64_t cpuNs = 0;
-    Acquisition acquisition {PaceClock {[this] { return wallNs; }, [this] { return cpuNs; }}};
+    Acquisition acquisition{PaceClock{[this] { return wallNs; }, [this] { return cpuNs; }}};
 };
 
 } // namespace
@@ -181,7 +181,8 @@ TEST_F(AcquisitionTest, RollingTicksFollowTheRateAndFramesComeOncePerDisplayFram
 TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearms)
 {
     link_state.settings.trigger_mode = 1;
-    link_state.trigger_flags = TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED; // left from before
+    link_state.trigger_flags =
+        TRIGGER_CAPTURED | TRIGGER_SHOWING | TRIGGER_FORCED; // left from before
     acquisition.start();
     EXPECT_EQ(link_state.trigger_flags.load(), 0u);
 

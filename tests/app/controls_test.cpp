@@ -88,7 +88,8 @@ TEST_F(ControlsTest, CommandsOpenTheirWindowsModallyAndForgetThemAfterwards)
 {
     std::vector<const QDialog*> shown;
     run_modal_hook = [&shown](QDialog& dialog) {
-        EXPECT_TRUE(&dialog == Form_NetifSet || &dialog == Form_var_dati || &dialog == Form_load_dat);
+        EXPECT_TRUE(&dialog == Form_NetifSet || &dialog == Form_var_dati
+                    || &dialog == Form_load_dat);
         shown.push_back(&dialog);
         return 0;
     };

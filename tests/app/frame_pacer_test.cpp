@@ -17,7 +17,8 @@ TEST(FramePacer, SpacesFramesToKeepTheThreadsShareWithinOneAndFourDisplayFrames)
     EXPECT_EQ(FramePacer::nextInterval(16, 0.01), 16);
     EXPECT_EQ(FramePacer::nextInterval(40, 0.0), 20);
     EXPECT_EQ(FramePacer::nextInterval(16, 2 * FramePacer::kCpuShare), 24);
-    EXPECT_EQ(FramePacer::nextInterval(FramePacer::kMaxIntervalMs, 1.0), FramePacer::kMaxIntervalMs);
+    EXPECT_EQ(FramePacer::nextInterval(FramePacer::kMaxIntervalMs, 1.0),
+              FramePacer::kMaxIntervalMs);
     EXPECT_EQ(FramePacer::nextInterval(30, std::numeric_limits<double>::quiet_NaN()), 30);
 
     // A thread whose other work costs 2 % and whose frames cost 1 ms each settles where

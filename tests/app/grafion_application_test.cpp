@@ -65,10 +65,12 @@ TEST(GrafionApplication, ExceptionFromAnyHandlerIsReportedOnceAndTheLoopGoesOn)
 // Qt's own dialogs and texts speak Italian like the rest of the program.
 TEST(GrafionApplication, QtDialogsAndTextsAreItalian)
 {
-    const QString file = QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_it.qm");
+    const QString file =
+        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_it.qm");
     if (!QFile::exists(file))
         GTEST_SKIP() << "Qt's Italian translations are not installed (Debian package "
-                        "qt6-translations-l10n): no " << file.toStdString();
+                        "qt6-translations-l10n): no "
+                     << file.toStdString();
     EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As").toStdString(), "Salva come");
 
     QMessageBox box;

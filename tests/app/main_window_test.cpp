@@ -3,14 +3,14 @@
 // built-in test signal.
 
 #include "Diagramx.h"
-#include "window_fixture.h"
 #include "TestSignal.h"
+#include "window_fixture.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QComboBox>
+#include <QFile>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -62,7 +62,8 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
         lastX = w->x();
     }
     // The test controls exist but are hidden.
-    for (const char* name : {"Button_start_stop", "Button_F1", "Button_F2", "Button_F3", "Panel_debugx"}) {
+    for (const char* name :
+         {"Button_start_stop", "Button_F1", "Button_F2", "Button_F3", "Panel_debugx"}) {
         ASSERT_NE(window->findChild<QWidget*>(name), nullptr) << name;
         EXPECT_FALSE(window->findChild<QWidget*>(name)->isVisible()) << name;
     }
@@ -74,7 +75,8 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
     // Of the menu commands only Disconnect starts greyed.
     for (QAction* menu : window->menuBar()->actions())
         for (QAction* item : menu->menu()->actions())
-            EXPECT_EQ(item->isEnabled(), item != window->Menu_disconnect) << item->objectName().toStdString();
+            EXPECT_EQ(item->isEnabled(), item != window->Menu_disconnect)
+                << item->objectName().toStdString();
 
     // Each status bar paint asks for the four drawn panels, each with its own rectangle, and
     // what the hook paints lands there.
@@ -113,7 +115,8 @@ TEST_F(MainWindowTest, EventControlsFollowTheTriggerModeOnceTheFieldsAreFilled)
     EXPECT_EQ(panel->captionColor(), clGray);
 
     // The user's choice of mode, through the radio buttons.
-    const QList<QRadioButton*> radios = window->RadioGroup_trigger_type->findChildren<QRadioButton*>();
+    const QList<QRadioButton*> radios =
+        window->RadioGroup_trigger_type->findChildren<QRadioButton*>();
     ASSERT_EQ(radios.size(), 3);
     for (int mode : {1, 2, 0, 2}) {
         SCOPED_TRACE(mode);

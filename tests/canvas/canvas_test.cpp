@@ -44,12 +44,17 @@ TEST(DrawBevelBox, OutlineBevelFaceAndCaptionStayInsideTheBoxAndTheBrushIsGivenB
     canvas.release();
     // Lowered, outlined: black outline (5,8)..(94,19), one pixel of bevel inside it, grey
     // at left and top, white at right and bottom, the face from (7,10) to (92,17).
-    const struct { QPoint a, b; Color c; } parts[] = {
-        {{5, 8}, {94, 8}, clBlack},   {{5, 19}, {94, 19}, clBlack}, {{5, 8}, {5, 19}, clBlack},
-        {{94, 8}, {94, 19}, clBlack}, {{6, 10}, {6, 17}, clGray},   {{10, 9}, {90, 9}, clGray},
-        {{93, 10}, {93, 17}, clWhite}, {{10, 18}, {90, 18}, clWhite}, {{7, 10}, {92, 17}, clSilver}};
+    const struct {
+        QPoint a, b;
+        Color c;
+    } parts[] = {{{5, 8}, {94, 8}, clBlack},    {{5, 19}, {94, 19}, clBlack},
+                 {{5, 8}, {5, 19}, clBlack},    {{94, 8}, {94, 19}, clBlack},
+                 {{6, 10}, {6, 17}, clGray},    {{10, 9}, {90, 9}, clGray},
+                 {{93, 10}, {93, 17}, clWhite}, {{10, 18}, {90, 18}, clWhite},
+                 {{7, 10}, {92, 17}, clSilver}};
     for (const auto& p : parts)
-        EXPECT_TRUE(all_of(img, p.a, p.b, p.c)) << p.a.x() << "," << p.a.y() << " .. " << p.b.x() << "," << p.b.y();
+        EXPECT_TRUE(all_of(img, p.a, p.b, p.c))
+            << p.a.x() << "," << p.a.y() << " .. " << p.b.x() << "," << p.b.y();
     EXPECT_EQ(inked(img, 0x00FF00), QRect(QPoint(5, 8), QPoint(94, 19)));
     EXPECT_EQ(canvas.brushColor, clRed);
 
@@ -58,8 +63,8 @@ TEST(DrawBevelBox, OutlineBevelFaceAndCaptionStayInsideTheBoxAndTheBrushIsGivenB
     DrawBevelBox(canvas, 0, 0, 120, 40, 0xDDDDDD, 1, BevelLook::Raised, Outline::None,
                  TextAlign::Centre, "Grafion");
     canvas.release();
-    EXPECT_EQ((std::array {px(img, 0, 20), px(img, 60, 0), px(img, 119, 20), px(img, 60, 39)}),
-              (std::array {clWhite, clWhite, clGray, clGray}));
+    EXPECT_EQ((std::array{px(img, 0, 20), px(img, 60, 0), px(img, 119, 20), px(img, 60, 39)}),
+              (std::array{clWhite, clWhite, clGray, clGray}));
     EXPECT_FALSE(inked(img.copy(1, 2, 118, 36), 0xDDDDDD).isEmpty());
 }
 
@@ -91,9 +96,11 @@ TEST(DrawText, MatchesClippedPainterTextAtTheAlignedPlaceFirstShapedThenFromTheC
                 f.setPixelSize((8 * kScreenPixelsPerInch + 36) / 72);
                 p.setFont(f);
                 p.setClipRect(box);
-                p.drawText(QPoint(x, 10 + ((box.height() - h) >> 1) + QFontMetrics(f).ascent()), text);
+                p.drawText(QPoint(x, 10 + ((box.height() - h) >> 1) + QFontMetrics(f).ascent()),
+                           text);
                 p.end();
-                EXPECT_TRUE(mine == plain) << s << " alignment " << int(alignment) << " round " << round;
+                EXPECT_TRUE(mine == plain)
+                    << s << " alignment " << int(alignment) << " round " << round;
             }
 }
 
@@ -211,9 +218,9 @@ TEST(Canvas, LinesFarOutsideThePictureSetTheSamePixelsInsideAsTheWholeLine)
 {
     const int w = 64, h = 48;
     std::vector<std::pair<QPoint, QPoint>> lines = {
-        {{-3000, 20}, {3000, 25}},   {{30, -5000}, {33, 4000}}, {{-100, -100}, {200, 150}},
-        {{63, 47}, {-2000, -1500}}, {{-7, 60}, {70, -9}},       {{10, 10}, {10, -800}},
-        {{-50, 47}, {2000, 47}},     {{-50, 48}, {2000, 48}},   {{100, 100}, {200, 300}},
+        {{-3000, 20}, {3000, 25}},  {{30, -5000}, {33, 4000}}, {{-100, -100}, {200, 150}},
+        {{63, 47}, {-2000, -1500}}, {{-7, 60}, {70, -9}},      {{10, 10}, {10, -800}},
+        {{-50, 47}, {2000, 47}},    {{-50, 48}, {2000, 48}},   {{100, 100}, {200, 300}},
     };
     std::mt19937 rng(7);
     std::uniform_int_distribution<int> coord(-4000, 4000);
@@ -229,7 +236,8 @@ TEST(Canvas, LinesFarOutsideThePictureSetTheSamePixelsInsideAsTheWholeLine)
             canvas.LineTo(b.x(), b.y());
             canvas.release();
             ASSERT_EQ(count_differing(img, stepped_line(a, b, w, h, dotted)), 0)
-                << a.x() << "," << a.y() << " -> " << b.x() << "," << b.y() << (dotted ? " dotted" : "");
+                << a.x() << "," << a.y() << " -> " << b.x() << "," << b.y()
+                << (dotted ? " dotted" : "");
         }
 
     // From one end of the coordinates to the other (four thousand million steps each): the

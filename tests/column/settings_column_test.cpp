@@ -22,10 +22,21 @@
 namespace {
 
 const ColumnStyle kStyle = {
-    "column", 200, 13, true, ColourStates::Every,
+    "column",
+    200,
+    13,
+    true,
+    ColourStates::Every,
     {"channels", "scale", "cursors"},
-    ChannelLabel::Name, nullptr, 22, Panel::Bevel::Raised, 19, 0,
-    nullptr, QString(), false,
+    ChannelLabel::Name,
+    nullptr,
+    22,
+    Panel::Bevel::Raised,
+    19,
+    0,
+    nullptr,
+    QString(),
+    false,
 };
 
 class SettingsColumnTest : public ::testing::Test {
@@ -88,8 +99,9 @@ TEST_F(SettingsColumnTest, FixedScaleSwitchGreysTheLimitFieldsAndNewLimitsRepain
         column->CheckBox_scala_asse_y->click();
         EXPECT_EQ(flags & 1u, on ? 1u : 0u);
         EXPECT_EQ(column->Panel_scala_asse_y_on_off->caption(), on ? "On" : "Off");
-        for (QWidget* w : {(QWidget*)column->Memo_asse_y_max_scale, (QWidget*)column->Memo_asse_y_min_scale,
-                           (QWidget*)column->UpDown_asse_y_max_scale, (QWidget*)column->UpDown_asse_y_min_scale})
+        for (QWidget* w :
+             {(QWidget*)column->Memo_asse_y_max_scale, (QWidget*)column->Memo_asse_y_min_scale,
+              (QWidget*)column->UpDown_asse_y_max_scale, (QWidget*)column->UpDown_asse_y_min_scale})
             EXPECT_EQ(w->isEnabled(), on) << w->objectName().toStdString();
         for (Panel* p : {column->Panel_asse_y_max_scale, column->Panel_asse_y_min_scale})
             EXPECT_EQ(p->captionColor(), on ? clBlack : clGray);
@@ -166,7 +178,8 @@ TEST_F(SettingsColumnTest, ChannelAndCursorSwitchesActOnTheDiagram)
         column->CheckBox_cursor_asseY->click();
         EXPECT_EQ(diagram->showYCursors, on ? 1 : 0);
         EXPECT_EQ(diagram->paintCount(), before + 2);
-        for (Panel* label : {column->Panel_cursor_asseT_on_off, column->Panel_cursor_asseY_on_off}) {
+        for (Panel* label :
+             {column->Panel_cursor_asseT_on_off, column->Panel_cursor_asseY_on_off}) {
             EXPECT_EQ(label->caption(), on ? "On" : "Off");
             EXPECT_EQ(label->captionColor(), on ? clRed : clGray);
         }

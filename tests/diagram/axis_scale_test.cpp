@@ -25,14 +25,21 @@ TEST(YStep, StepFirstLabelAndFormatForRangeAndRoom)
 {
     const double any = NAN; // not checked in that case
     // A null format or a quarter of -1 is not checked.
-    const struct { double min, max; int room; double step, first; const char* format; int quarter; } cases[] = {
+    const struct {
+        double min, max;
+        int room;
+        double step, first;
+        const char* format;
+        int quarter;
+    } cases[] = {
         {0, 10, 8, 2, 0, "0.", 0},
         {-0.05, 0.05, 20, 0.005, -0.05, "0.000", -1}, // refined to half a hundredth
-        {0, 10, 4, 2.5, any, "0.0", 1}, // 5 labels too many, 4 fit: a quarter step, one more decimal
+        {0, 10, 4, 2.5, any, "0.0",
+         1}, // 5 labels too many, 4 fit: a quarter step, one more decimal
         {0, 1, 4, 0.25, any, "0.00", -1},
         {0, 100, 4, 25, any, "0.", -1}, // a quarter step without a fraction
         {0, 999, 10, any, any, "0.", -1},
-        {-1100, 1100, 10, any, any, "0.###e+", -1}, // |yMax| >= 1000
+        {-1100, 1100, 10, any, any, "0.###e+", -1},  // |yMax| >= 1000
         {-2000, -1000, 10, any, any, "0.###e+", -1}, // |first| >= 1000
         {0, 1e-5, 10, any, any, "0.###e+", -1},      // step 1e-6
         // The first label is the smallest multiple of the step not below the minimum.
@@ -64,7 +71,13 @@ TEST(YStep, StepFirstLabelAndFormatForRangeAndRoom)
 TEST(TStep, FinestStepWhoseLabelsFitSideBySide)
 {
     // Each label 10 px + 14 px gap = 24 px.
-    const struct { double min, max; int width; double step, first; const char* format; bool quarter; } cases[] = {
+    const struct {
+        double min, max;
+        int width;
+        double step, first;
+        const char* format;
+        bool quarter;
+    } cases[] = {
         {0, 10, 400, 1, 0, "0.", false},   // step 1: 11 x 24 = 264 < 400; 0.5: 21 x 24 = 504
         {0, 10, 130, 2.5, 0, "0.0", true}, // step 2 needs 6 x 24 = 144, 2.5 needs 5 x 24 = 120
         {995, 1005, 400, 1, 995, "0.###e+", false}, // labels at or above a thousand

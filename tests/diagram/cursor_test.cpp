@@ -20,8 +20,14 @@ struct CursorScene : LiveScene {
         d.screenCanvas->font = CanvasFont{};
         return d.screenCanvas->TextHeight(QStringLiteral("0"));
     }
-    QString readout(int cursor) { return format_number(d.CursorReading(cursor), u"0.0000000", u'.'); }
-    bool yellowAround(QPoint p) { return has_colour(picture(), QRect(p - QPoint(10, 10), QSize(21, 21)), clYellow); }
+    QString readout(int cursor)
+    {
+        return format_number(d.CursorReading(cursor), u"0.0000000", u'.');
+    }
+    bool yellowAround(QPoint p)
+    {
+        return has_colour(picture(), QRect(p - QPoint(10, 10), QSize(21, 21)), clYellow);
+    }
 };
 
 const TickEntry* tick_with_value(const TickEntry* table, int count, double value)
@@ -48,7 +54,8 @@ TEST(Cursors, FirstShownAtAQuarterAndThreeQuartersThenKeepTheirPlace)
     EXPECT_EQ(s.centre(Y2), QPoint(s.plotRight(), v.plotBottom - int(v.plotHeight * 0.75 + 0.5)));
 
     EXPECT_NEAR(d.CursorReading(T1), v.tMin + tSpan * 0.25, tSpan / v.plotWidth);
-    EXPECT_NEAR(d.CursorReading(Y2), v.yMin + (v.yMax - v.yMin) * 0.75, (v.yMax - v.yMin) / v.plotHeight);
+    EXPECT_NEAR(d.CursorReading(Y2), v.yMin + (v.yMax - v.yMin) * 0.75,
+                (v.yMax - v.yMin) / v.plotHeight);
 
     // Black lines from the handle to the far edge of the plot; each handle a yellow body
     // with a white face, a grey number and a tip pointing at the plot.
@@ -56,9 +63,11 @@ TEST(Cursors, FirstShownAtAQuarterAndThreeQuartersThenKeepTheirPlace)
     EXPECT_EQ(s.px(v.plotLeft + 1, s.centre(Y1).y()), clBlack);
     for (int c : {T1, T2, Y1, Y2})
         for (Color colour : {clYellow, clWhite, clGray})
-            EXPECT_TRUE(has_colour(s.picture(), QRect(s.centre(c) - QPoint(10, 10), QSize(21, 21)), colour)) << c;
+            EXPECT_TRUE(
+                has_colour(s.picture(), QRect(s.centre(c) - QPoint(10, 10), QSize(21, 21)), colour))
+                << c;
     const QPoint c1 = s.centre(T1);
-    EXPECT_EQ(s.px(c1.x(), c1.y() + 10), clBlack);    // tip, outline
+    EXPECT_EQ(s.px(c1.x(), c1.y() + 10), clBlack);     // tip, outline
     EXPECT_EQ(s.px(c1.x() - 9, c1.y() - 5), clYellow); // body between outline and face
     // The snapshot holds the picture without cursors.
     EXPECT_NE(from_qcolor(d.Snapshot().pixelColor(c1.x() - 9, c1.y() - 5)), clYellow);
@@ -121,7 +130,8 @@ TEST(Cursors, ReadoutOnATickPixelIsTheTicksExactValue)
     s.drag(T1, QPoint(half->pixel, s.plotTop() + 30));
     Canvas& sc = *d.screenCanvas;
     const int h = s.labelHeight();
-    const int left = d.readoutValueWidth + d.readoutLabelWidth + 26 + sc.TextWidth(QStringLiteral("t2:")) + 1;
+    const int left =
+        d.readoutValueWidth + d.readoutLabelWidth + 26 + sc.TextWidth(QStringLiteral("t2:")) + 1;
     const int top = d.screenArea.height - 2 * h - 1;
     PaintTarget ref(d.screenArea.width, d.screenArea.height);
     DrawBevelBox(ref.canvas, left, top, left + d.readoutValueWidth, top + h, kReadoutFace, 1,
@@ -162,7 +172,8 @@ TEST(Cursors, DragRestoresOnlyTheStripsDoesNotRepaintAndIsHeldToThePlot)
     const QPoint y2 = s.centre(Y2);
     s.drag(Y2, y2 + QPoint(0, 33));
     EXPECT_EQ(s.centre(Y2).y(), y2.y() + 33);
-    EXPECT_EQ(s.picture().pixel(v.plotLeft + 40, y2.y()), d.Snapshot().pixel(v.plotLeft + 40, y2.y()));
+    EXPECT_EQ(s.picture().pixel(v.plotLeft + 40, y2.y()),
+              d.Snapshot().pixel(v.plotLeft + 40, y2.y()));
     EXPECT_EQ(s.px(v.plotLeft + 40, y2.y() + 33), clBlack);
     order({Y1, T2, T1, Y2});
     s.drag(Y2, y2);
@@ -171,9 +182,14 @@ TEST(Cursors, DragRestoresOnlyTheStripsDoesNotRepaintAndIsHeldToThePlot)
 
     // A drag is held to the plot: past the right or top edge is that edge (offset = span),
     // past the left or bottom edge 0.
-    const struct { int cursor; QPoint to; bool far; } cases[] = {
-        {T2, {s.plotRight() + 300, 5}, true}, {T2, {-40, 300}, false},
-        {Y1, {200, -50}, true}, {Y1, {200, v.plotBottom + 80}, false}};
+    const struct {
+        int cursor;
+        QPoint to;
+        bool far;
+    } cases[] = {{T2, {s.plotRight() + 300, 5}, true},
+                 {T2, {-40, 300}, false},
+                 {Y1, {200, -50}, true},
+                 {Y1, {200, v.plotBottom + 80}, false}};
     for (const auto& c : cases) {
         s.drag(c.cursor, c.to);
         const CursorValue& cv = d.cursorValue[c.cursor];
@@ -197,7 +213,10 @@ TEST(Cursors, ReadoutsOnlyWhereThePictureIsWideEnough)
         titleWidth = s.d.titleTWidth;
         ASSERT_GT(titleWidth, 0);
     }
-    const struct { int width; bool yReadouts, tReadouts; } cases[] = {
+    const struct {
+        int width;
+        bool yReadouts, tReadouts;
+    } cases[] = {
         {2 * tNeeded + titleWidth + 2, true, true}, // just wide enough for both
         {2 * tNeeded + titleWidth, true, false},    // one pixel short for the T readouts
         {2 * yNeeded + titleWidth, false, false},
@@ -207,7 +226,9 @@ TEST(Cursors, ReadoutsOnlyWhereThePictureIsWideEnough)
         ASSERT_EQ(s.d.screenArea.width, c.width);
         auto faces = [&s](int left, int right) {
             const int h = s.labelHeight();
-            return has_colour(s.picture(), QRect(left, s.d.screenArea.height - 2 * h - 1, right - left, 2 * h + 1),
+            return has_colour(s.picture(),
+                              QRect(left, s.d.screenArea.height - 2 * h - 1, right - left,
+                                    2 * h + 1),
                               kReadoutFace);
         };
         EXPECT_EQ(faces(20, yNeeded), c.yReadouts) << c.width;

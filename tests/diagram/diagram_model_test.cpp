@@ -1,5 +1,5 @@
-#include "paint_support.h"
 #include "message_box.h"
+#include "paint_support.h"
 
 #include <QCoreApplication>
 #include <QScrollBar>
@@ -84,11 +84,11 @@ TEST_F(DiagramFixture, ClearEmptiesTheViewButKeepsScaleColoursVisibilityAndCurso
     d.Clear();
 
     // Dropped: samples, time, band, zoom, window. Kept: scale, colours, visibility, cursors.
-    EXPECT_EQ(std::tuple(d.SampleCount(), d.nextTime, d.rubberBand, d.view.followLatest, d.view.zoomTMax,
-                         d.view.windowSamples),
+    EXPECT_EQ(std::tuple(d.SampleCount(), d.nextTime, d.rubberBand, d.view.followLatest,
+                         d.view.zoomTMax, d.view.windowSamples),
               std::tuple(0u, 0.0, 0, 1, 0.0, 5000u));
-    EXPECT_EQ(std::tuple(d.view.fixedScale, d.view.fixedYMax, d.channelColor[2], d.channelVisible[5],
-                         d.cursorValue[0].pixel),
+    EXPECT_EQ(std::tuple(d.view.fixedScale, d.view.fixedYMax, d.channelColor[2],
+                         d.channelVisible[5], d.cursorValue[0].pixel),
               std::tuple(1, 2000, 0x123456u, 0, 42));
 }
 

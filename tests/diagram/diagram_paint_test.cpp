@@ -11,7 +11,9 @@ namespace {
 // Nearly black: antialiased text has few pure black pixels.
 bool has_dark(const QImage& img, const QRect& r)
 {
-    return has_pixel(img, r, [](QColor c) { return c.red() < 0x60 && c.green() < 0x60 && c.blue() < 0x60; });
+    return has_pixel(img, r, [](QColor c) {
+        return c.red() < 0x60 && c.green() < 0x60 && c.blue() < 0x60;
+    });
 }
 
 // A diagram with `n` samples of f painted once on a 600 x 400 picture.
@@ -19,7 +21,8 @@ struct Painted {
     DiagramHost h;
     PaintTarget t;
     ViewState v;
-    Painted(int n, const std::function<double(int, int, double)>& f, int w = 600, int ht = 400) : t(w, ht)
+    Painted(int n, const std::function<double(int, int, double)>& f, int w = 600, int ht = 400)
+        : t(w, ht)
     {
         h.append(n, f);
         v = h.d->view;
@@ -41,14 +44,18 @@ TEST(DiagramRanges, AutomaticAndFixedRanges)
     const auto constant = [](double value) { return [value](int, int, double) { return value; }; };
     // shown: the only channel shown, -1 all, 8 none.
     const struct {
-        int n; std::function<double(int, int, double)> f; int shown;
-        bool fixed; int fixedMax, fixedMin; double yMin, yMax, tMin, tMax;
+        int n;
+        std::function<double(int, int, double)> f;
+        int shown;
+        bool fixed;
+        int fixedMax, fixedMin;
+        double yMin, yMax, tMin, tMax;
     } cases[] = {
-        {0, ramp, -1, false, 0, 0, -1, 1, -1, 1},           // empty: -1 .. 1 on both axes
+        {0, ramp, -1, false, 0, 0, -1, 1, -1, 1},            // empty: -1 .. 1 on both axes
         {100, constant(5), -1, false, 0, 0, 4, 6, 0, 0.099}, // constant: widened by one each way
-        {1, constant(3), -1, false, 0, 0, 2, 4, -1, 1},     // a single sample: likewise in time
-        {11, ramp, -1, false, 0, 0, -0.5, 10.5, any, any},  // five per cent margins
-        {11, ramp, 1, false, 0, 0, 4, 6, any, any},         // hidden channels do not count
+        {1, constant(3), -1, false, 0, 0, 2, 4, -1, 1},      // a single sample: likewise in time
+        {11, ramp, -1, false, 0, 0, -0.5, 10.5, any, any},   // five per cent margins
+        {11, ramp, 1, false, 0, 0, 4, 6, any, any},          // hidden channels do not count
         {11, ramp, 8, false, 0, 0, -1, 1, any, any},
         {11, ramp, -1, true, 2000, -2000, -2000, 2000, any, any},
         // Both limits 0 (a fresh settings file) or upside down: the automatic range stays,
@@ -57,7 +64,8 @@ TEST(DiagramRanges, AutomaticAndFixedRanges)
         {11, ramp, -1, true, -5, 5, -0.5, 10.5, any, any},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.n << " samples, shown " << c.shown << ", fixed " << c.fixedMax);
+        SCOPED_TRACE(testing::Message()
+                     << c.n << " samples, shown " << c.shown << ", fixed " << c.fixedMax);
         Painted p(c.n, c.f);
         if (c.shown >= 0)
             p.h.showOnly(c.shown);
@@ -80,7 +88,8 @@ TEST(DiagramRanges, AutomaticAndFixedRanges)
     EXPECT_GT(empty.d().tTickCount, 2);
     for (Color colour : Diagramx::kDefaultColors)
         if (colour != clNavy && colour != clBlue) {
-            EXPECT_FALSE(has_colour(empty.t.picture(), empty.t.image.rect(), colour)) << std::hex << colour;
+            EXPECT_FALSE(has_colour(empty.t.picture(), empty.t.image.rect(), colour))
+                << std::hex << colour;
         }
 }
 
@@ -121,7 +130,8 @@ TEST(DiagramRanges, SamplesThatAreNotNumbersAreLeftOutAndBreakTheTrace)
     const Color green = Diagramx::kDefaultColors[0];
     EXPECT_EQ(p.t.px(sc.x(0.02), sc.y(1)), green);
     EXPECT_EQ(p.t.px(sc.x(0.12), sc.y(3)), green);
-    EXPECT_TRUE(has_colour(p.t.picture(), QRect(QPoint(sc.x(0.099), sc.y(2)), QPoint(sc.x(0.1), sc.y(2))), green));
+    EXPECT_TRUE(has_colour(p.t.picture(),
+                           QRect(QPoint(sc.x(0.099), sc.y(2)), QPoint(sc.x(0.1), sc.y(2))), green));
     for (int x = sc.x(0.0495); x <= sc.x(0.0525); ++x)
         EXPECT_NE(p.t.px(x, sc.y(1)), green) << x;
 
@@ -153,8 +163,8 @@ TEST(DiagramAxes, ZeroToTenTicksFrameGridAndLabels)
     }
     // The frame around the plot, nothing right of it.
     const int top = v.plotBottom - v.plotHeight, right = v.plotLeft + v.plotWidth;
-    for (QPoint at : {QPoint(v.plotLeft, top + 3), QPoint(right, top + 3), QPoint(v.plotLeft + 3, v.plotBottom),
-                      QPoint(v.plotLeft + 3, top)})
+    for (QPoint at : {QPoint(v.plotLeft, top + 3), QPoint(right, top + 3),
+                      QPoint(v.plotLeft + 3, v.plotBottom), QPoint(v.plotLeft + 3, top)})
         EXPECT_EQ(p.t.px(at.x(), at.y()), clBlack) << at.x() << "," << at.y();
     EXPECT_EQ(p.t.px(right + 1, top + 3), kDiagramBackground);
     // A major Y tick reaches left of the frame and into the plot; its grid line is dotted
@@ -165,7 +175,8 @@ TEST(DiagramAxes, ZeroToTenTicksFrameGridAndLabels)
     const QRect grid(v.plotLeft + 6, ty, 34, 1);
     EXPECT_TRUE(has_colour(p.t.picture(), grid, clGray));
     EXPECT_TRUE(has_colour(p.t.picture(), grid, kDiagramBackground));
-    EXPECT_TRUE(has_dark(p.t.picture(), QRect(d.titleYWidth + 5, ty - 6, v.plotLeft - d.titleYWidth - 12, 12)));
+    EXPECT_TRUE(has_dark(p.t.picture(),
+                         QRect(d.titleYWidth + 5, ty - 6, v.plotLeft - d.titleYWidth - 12, 12)));
     EXPECT_FALSE(has_dark(p.t.picture(), QRect(0, ty - 6, 3, 12)));
 }
 
@@ -204,7 +215,8 @@ TEST(DiagramAxes, AreasTooSmallPaintOnlyTheBackground)
         PaintTarget t(size.width(), size.height());
         ViewState v = h.d->view;
         h.d->Paint(t.area, v);
-        EXPECT_EQ(inked(t.picture(), kDiagramBackground), QRect()) << size.width() << "x" << size.height();
+        EXPECT_EQ(inked(t.picture(), kDiagramBackground), QRect())
+            << size.width() << "x" << size.height();
     }
     // A narrow plot where no T step fits: no T labels, the bluish T title is still drawn.
     h.d->Clear();
@@ -214,8 +226,9 @@ TEST(DiagramAxes, AreasTooSmallPaintOnlyTheBackground)
     ASSERT_GT(v.plotWidth, 0);
     EXPECT_TRUE(h.d->tLabelFormat.isEmpty());
     EXPECT_EQ(h.d->tTickCount, 0);
-    EXPECT_TRUE(has_pixel(narrow.picture(), QRect(0, v.plotBottom + 10, 140, 60),
-                          [](QColor c) { return c.blue() > 200 && c.red() < 100 && c.green() < 100; }));
+    EXPECT_TRUE(has_pixel(narrow.picture(), QRect(0, v.plotBottom + 10, 140, 60), [](QColor c) {
+        return c.blue() > 200 && c.red() < 100 && c.green() < 100;
+    }));
 }
 
 // A printed page is painted with its own view and canvas: the screen's picture, snapshot

@@ -43,16 +43,40 @@ TEST(ExtremeData, TracesStayInThePlotAndReachTheEdgesTheirRangesGive)
         // Two samples a denormal apart: the first on the left edge, the second on the right.
         {"times a denormal apart", {{0, 0, 5}, {tiny, 1, 5}}, false, true, true, false, false},
         // The same leaving the fixed range: up to the top edge at the right.
-        {"times a denormal apart, fixed scale", {{0, 1, 5}, {tiny, 3000, 5}}, true, true, true, true, false},
+        {"times a denormal apart, fixed scale",
+         {{0, 1, 5}, {tiny, 3000, 5}},
+         true,
+         true,
+         true,
+         true,
+         false},
         // Times wider apart than the doubles reach: the range is cut to the widest one there
         // is, and the line crosses it from a quarter of the way to three quarters.
-        {"times at both ends of the doubles", {{-DBL_MAX, 0, 5}, {DBL_MAX, 1, 5}}, false, true, true, false, false,
-         0.25, 0.75},
+        {"times at both ends of the doubles",
+         {{-DBL_MAX, 0, 5}, {DBL_MAX, 1, 5}},
+         false,
+         true,
+         true,
+         false,
+         false,
+         0.25,
+         0.75},
         // Values likewise: the trace runs along the top and bottom edges, the other is drawn.
-        {"values at both ends of the doubles", {{0, DBL_MAX, 5}, {0.001, -DBL_MAX, 6}, {0.002, 1.7e308, 7}},
-         false, true, true, true, true},
+        {"values at both ends of the doubles",
+         {{0, DBL_MAX, 5}, {0.001, -DBL_MAX, 6}, {0.002, 1.7e308, 7}},
+         false,
+         true,
+         true,
+         true,
+         true},
         // One value so large that widening it by 1 changes nothing: a line across the middle.
-        {"one huge value", {{0, 1e300, none}, {0.001, 1e300, none}}, false, true, true, false, false},
+        {"one huge value",
+         {{0, 1e300, none}, {0.001, 1e300, none}},
+         false,
+         true,
+         true,
+         false,
+         false},
         // One sample: its point in the middle of the plot.
         {"one sample", {{5, 3, none}}, false, false, false, false, false},
     };

@@ -43,7 +43,8 @@ TEST(ScrollBar, DisabledWhileEverythingIsShownElsePagedToTheShownWindowWhichItSc
     s.add(17000); // 20000 held, the newest 5000 shown
     ASSERT_TRUE(bar.isEnabled());
     const int page = int(4.999 * kMax / 19.999); // the thumb ends where the track ends
-    EXPECT_EQ(std::tuple(bar.pageStep(), bar.value(), bar.maximum()), std::tuple(page, kMax - page, kMax - page));
+    EXPECT_EQ(std::tuple(bar.pageStep(), bar.value(), bar.maximum()),
+              std::tuple(page, kMax - page, kMax - page));
 
     // Zoomed to a window ending at the newest sample, one in the middle, one at the oldest.
     s.zoom(12.0, 30.0);
@@ -107,7 +108,8 @@ TEST(ScrollBar, ThePaintsOwnSettingsDoNotScroll)
     EXPECT_EQ(d.scrollBar->value(), set);
     EXPECT_TRUE(QTest::qWaitFor([&] { return d.scrollBar->value() != set; }, 5000));
     EXPECT_FALSE(d.scrollTimer->isActive());
-    EXPECT_EQ(std::tuple(d.view.followLatest, d.scrollBar->value()), std::tuple(1, d.scrollBar->maximum()));
+    EXPECT_EQ(std::tuple(d.view.followLatest, d.scrollBar->value()),
+              std::tuple(1, d.scrollBar->maximum()));
     ASSERT_NE(d.scrollBar->value(), first);
 
     d.scrollBar->setValue(first);
@@ -131,7 +133,8 @@ TEST(Overview, ShortGaugeShowsOnlyTheArrowsAndShorterStillNotEvenThose)
     few.d.Clear();
     few.d.Redraw();
     EXPECT_FALSE(few.rowHas(27, clBlue) || few.rowHas(14, clRed));
-    EXPECT_EQ(std::tuple(few.px(5, 40), few.px(few.W() / 2, 14)), std::tuple(kDiagramBackground, clWhite));
+    EXPECT_EQ(std::tuple(few.px(5, 40), few.px(few.W() / 2, 14)),
+              std::tuple(kDiagramBackground, clWhite));
 }
 
 // Whatever the diagram keeps from earlier pictures, its strip is the one a fresh diagram
@@ -156,8 +159,10 @@ TEST(Overview, StripMatchesAFreshDiagramShowingTheWindowFillLevelAndTimes)
         const int g = int(s.d.SampleCount() * double(f) / 20000 + 0.5);
         EXPECT_EQ(s.px(7 + g - 3, 28), clBlue);
         EXPECT_NE(s.px(7 + g + 3, 28), clBlue);
-        EXPECT_TRUE(shows_text(s.strip(), format_number(s.oldest(), u"0.000", u'.'), kDiagramBackground));
-        EXPECT_TRUE(shows_text(s.strip(), format_number(s.newest(), u"0.000", u'.'), kDiagramBackground));
+        EXPECT_TRUE(
+            shows_text(s.strip(), format_number(s.oldest(), u"0.000", u'.'), kDiagramBackground));
+        EXPECT_TRUE(
+            shows_text(s.strip(), format_number(s.newest(), u"0.000", u'.'), kDiagramBackground));
     };
     check(false);
     s.zoom(2.0, 4.0);

@@ -70,7 +70,10 @@ inline MouseData mouse_at(QPoint p, Qt::MouseButtons held = Qt::NoButton,
 // Pixel of a time and of a value in a painted view, rounded the way the traces round.
 struct Scale {
     ViewState v;
-    int x(double t) const { return v.plotLeft + int((t - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5); }
+    int x(double t) const
+    {
+        return v.plotLeft + int((t - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5);
+    }
     int y(double value) const
     {
         return v.plotBottom - int((value - v.yMin) * v.plotHeight / (v.yMax - v.yMin) + 0.5);
@@ -79,7 +82,8 @@ struct Scale {
 };
 
 // A zoom window over samples first .. first + length with the given value range.
-inline ViewState zoomed(ViewState v, std::uint32_t first, std::uint32_t length, double yMin, double yMax)
+inline ViewState zoomed(ViewState v, std::uint32_t first, std::uint32_t length, double yMin,
+                        double yMax)
 {
     v.followLatest = 0;
     v.viewOffset = first;

@@ -50,12 +50,12 @@ TEST(TraceClipTest, LeavingAndComingBackRunAlongTheEdgeFromCrossingToCrossing)
     // bottom at t=7.5.
     expect_points(clip_all({{0, 0}, {3, 2}, {4, 2}, {6, 0}, {8, -2}}),
                   {{{0, 0}, false},
-                   {{1.5, 1}, true},  // the crossing upwards, on the edge
-                   {{3, 1}, true},    // the sample above, drawn on the edge
+                   {{1.5, 1}, true}, // the crossing upwards, on the edge
+                   {{3, 1}, true},   // the sample above, drawn on the edge
                    {{4, 1}, true},
-                   {{5, 1}, false},   // back in at the crossing
+                   {{5, 1}, false}, // back in at the crossing
                    {{6, 0}, false},
-                   {{7, -1}, true},   // out through the bottom
+                   {{7, -1}, true}, // out through the bottom
                    {{8, -1}, true}});
 }
 

@@ -30,7 +30,8 @@ struct ClippedTrace {
     std::vector<QPoint> pts;
     explicit ClippedTrace(std::vector<double> values)
     {
-        h.append(int(values.size()), [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
+        h.append(int(values.size()),
+                 [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
         h.showOnly(0);
         v = h.d->view;
         v.fixedScale = 1;
@@ -81,7 +82,10 @@ TEST(TraceClipping, RunsAlongTheTopEdgeWithCrossingsAtInterpolatedTimes)
     // sample after it, and nothing of the trace shows below the edge while it is above.
     const Color green = Diagramx::kDefaultColors[0];
     EXPECT_TRUE(has_colour(c.t.picture(), QRect(s.x(0.0025) - 2, s.top() + 1, 3, 1), green));
-    EXPECT_FALSE(has_colour(c.t.picture(), QRect(QPoint(s.x(0.0025) + 2, s.top() + 1), QPoint(s.x(0.0055) - 2, s.top() + 5)), green));
+    EXPECT_FALSE(has_colour(c.t.picture(),
+                            QRect(QPoint(s.x(0.0025) + 2, s.top() + 1),
+                                  QPoint(s.x(0.0055) - 2, s.top() + 5)),
+                            green));
     // The trace lies under the black frame along the edge.
     EXPECT_EQ(c.t.px(s.x(0.004), s.top()), clBlack);
 
@@ -90,8 +94,8 @@ TEST(TraceClipping, RunsAlongTheTopEdgeWithCrossingsAtInterpolatedTimes)
     ClippedTrace j({0, 3000, -3000, -3000, 0, 0});
     const Scale js{j.v};
     for (QPoint p : {QPoint(js.x(0.001 * 2 / 3), js.top()), QPoint(js.x(0.001), js.top()),
-                     QPoint(js.x(0.002), j.v.plotBottom), QPoint(js.x(0.003 + 0.001 / 3), j.v.plotBottom),
-                     QPoint(js.x(0.004), js.y(0))})
+                     QPoint(js.x(0.002), j.v.plotBottom),
+                     QPoint(js.x(0.003 + 0.001 / 3), j.v.plotBottom), QPoint(js.x(0.004), js.y(0))})
         EXPECT_THAT(j.pts, Contains(p)) << p.x() << "," << p.y();
 }
 
@@ -105,21 +109,32 @@ TEST(TraceIdentity, SinesNoiseStepsAndRampsInFollowAndZoomMode)
     std::normal_distribution<double> noise(0, 1);
     h.append(20000, [&](int c, int, double t) {
         switch (c) {
-        case 0: return 800 * std::sin(2 * M_PI * 2 * t) + 40 * noise(rng);
-        case 1: return std::fmod(t, 0.5) < 0.25 ? 600.0 : -600.0;
-        case 2: return 1000 * (std::fmod(t, 1.0) - 0.5);
-        case 3: return 120 * noise(rng);
-        case 4: return 300 * std::sin(2 * M_PI * 9 * t) + 20 * noise(rng);
-        case 5: return std::fmod(t, 0.013) < 0.001 ? 500.0 : 0.0; // spikes
-        case 6: return 400 * std::sin(2 * M_PI * 0.3 * t);
-        default: return std::fmod(t, 1.3) < 0.4 ? 900.0 : -200.0;
+        case 0:
+            return 800 * std::sin(2 * M_PI * 2 * t) + 40 * noise(rng);
+        case 1:
+            return std::fmod(t, 0.5) < 0.25 ? 600.0 : -600.0;
+        case 2:
+            return 1000 * (std::fmod(t, 1.0) - 0.5);
+        case 3:
+            return 120 * noise(rng);
+        case 4:
+            return 300 * std::sin(2 * M_PI * 9 * t) + 20 * noise(rng);
+        case 5:
+            return std::fmod(t, 0.013) < 0.001 ? 500.0 : 0.0; // spikes
+        case 6:
+            return 400 * std::sin(2 * M_PI * 0.3 * t);
+        default:
+            return std::fmod(t, 1.3) < 0.4 ? 900.0 : -200.0;
         }
     });
     ViewState clipped = h.d->view; // a fixed scale clipping about half of every signal
     clipped.fixedScale = 1;
     clipped.fixedYMax = 300;
     clipped.fixedYMin = -300;
-    const struct { ViewState v; int width, height; } cases[] = {
+    const struct {
+        ViewState v;
+        int width, height;
+    } cases[] = {
         {h.d->view, 900, 500},
         {zoomed(h.d->view, 0, 19999, -1100, 1100), 400, 300}, // many samples per column
         {clipped, 900, 500},

@@ -14,14 +14,16 @@ namespace {
 
 // A shown diagram with `n` live samples, painted once, its plot 520 pixels high.
 struct ZoomScene : LiveScene {
-    explicit ZoomScene(int n = 20000, int width = 760, int height = 520 + 57 + 36) : LiveScene(n, width, height) {}
+    explicit ZoomScene(int n = 20000, int width = 760, int height = 520 + 57 + 36)
+        : LiveScene(n, width, height)
+    {}
 };
 
 // Pixels on the outline of the rectangle from a to b (both corners inside).
 bool on_outline(int x, int y, QPoint a, QPoint b)
 {
-    return ((x == a.x() || x == b.x()) && y >= a.y() && y <= b.y()) ||
-           ((y == a.y() || y == b.y()) && x >= a.x() && x <= b.x());
+    return ((x == a.x() || x == b.x()) && y >= a.y() && y <= b.y())
+           || ((y == a.y() || y == b.y()) && x >= a.x() && x <= b.x());
 }
 
 } // namespace
@@ -100,8 +102,10 @@ TEST(Zoom, ClickAndRangeNarrowerThanOnePicoChangeNothingAndDoNotRepaint)
 
         s.leftDrag(from, to);
 
-        EXPECT_EQ(std::tuple(d.paintCount(), d.rubberBand, d.view.followLatest, d.view.viewOffset, d.view.zoomYMax),
-                  std::tuple(paints, 0, view.followLatest, view.viewOffset, view.zoomYMax)) << pico;
+        EXPECT_EQ(std::tuple(d.paintCount(), d.rubberBand, d.view.followLatest, d.view.viewOffset,
+                             d.view.zoomYMax),
+                  std::tuple(paints, 0, view.followLatest, view.viewOffset, view.zoomYMax))
+            << pico;
         EXPECT_EQ(s.picture(), before) << pico; // the band's outline is gone
     }
 }
@@ -132,12 +136,16 @@ TEST(Zoom, RubberBandMovesWithoutRepaintingAndRestoresTheOutlineFromTheLatestPic
     // Outside the current outline the picture is the clean one (cursors included); the
     // outline itself is white where no cursor line crosses it (cursors are drawn on top).
     auto onCursorLine = [&d](int x, int y) {
-        return x == d.cursorItem[T1].left + 10 || x == d.cursorItem[T2].left + 10 ||
-               y == d.cursorItem[Y1].top + 10 || y == d.cursorItem[Y2].top + 10;
+        return x == d.cursorItem[T1].left + 10 || x == d.cursorItem[T2].left + 10
+               || y == d.cursorItem[Y1].top + 10 || y == d.cursorItem[Y2].top + 10;
     };
     const QPoint a(120, 90), b(340, 250);
     const QImage now = s.copy();
-    EXPECT_EQ(count_differing(now, clean, [&](int x, int y) { return on_outline(x, y, a, b) && !onCursorLine(x, y); }), 0);
+    EXPECT_EQ(count_differing(now, clean,
+                              [&](int x, int y) {
+                                  return on_outline(x, y, a, b) && !onCursorLine(x, y);
+                              }),
+              0);
     for (int y = a.y(); y <= b.y(); ++y)
         for (int x = a.x(); x <= b.x(); ++x)
             if (on_outline(x, y, a, b) && !onCursorLine(x, y)) {
@@ -150,7 +158,11 @@ TEST(Zoom, RubberBandMovesWithoutRepaintingAndRestoresTheOutlineFromTheLatestPic
     EXPECT_EQ(s.px(200, 90), clWhite);
     d.PlotMouseMove(mouse_at({200, 150}, Qt::LeftButton));
     twin.add(300);
-    EXPECT_EQ(count_differing(s.copy(), twin.copy(), [&](int x, int y) { return on_outline(x, y, a, {200, 150}); }), 0);
+    EXPECT_EQ(count_differing(s.copy(), twin.copy(),
+                              [&](int x, int y) {
+                                  return on_outline(x, y, a, {200, 150});
+                              }),
+              0);
     d.PlotMouseUp(mouse_at({200, 150}));
     EXPECT_EQ(d.view.followLatest, 0);
 }
@@ -195,7 +207,8 @@ TEST(WindowFromZoom, OffsetsAndTrimsFollowTheRequestedTimes)
     v.zoomTMin = 0.1004;
     v.zoomTMax = 0.2506;
     d.WindowFromZoom();
-    EXPECT_EQ(std::tuple(v.followLatest, v.viewOffset, v.viewOffset + v.viewLength), std::tuple(0, 100u, 251u));
+    EXPECT_EQ(std::tuple(v.followLatest, v.viewOffset, v.viewOffset + v.viewLength),
+              std::tuple(0, 100u, 251u));
     EXPECT_NEAR(v.tTrimStart, 0.0004, 1e-12);
     EXPECT_NEAR(v.tTrimEnd, 0.0004, 1e-12);
     d.Redraw();
@@ -206,7 +219,8 @@ TEST(WindowFromZoom, OffsetsAndTrimsFollowTheRequestedTimes)
     v.zoomTMin = -5;
     v.zoomTMax = 7;
     d.WindowFromZoom();
-    EXPECT_EQ(std::tuple(v.zoomTMin, v.zoomTMax, v.viewOffset, v.viewLength, v.tTrimStart, v.tTrimEnd),
+    EXPECT_EQ(std::tuple(v.zoomTMin, v.zoomTMax, v.viewOffset, v.viewLength, v.tTrimStart,
+                         v.tTrimEnd),
               std::tuple(0.0, s.newest(), 0u, 999u, 0.0, 0.0));
 
     // Requests that make no sense keep the window inside the ring.

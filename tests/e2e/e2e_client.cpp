@@ -88,7 +88,8 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    if (!wait_until([] { return link_state.link_thread.load()->Suspended(); }, std::chrono::seconds(10)))
+    if (!wait_until([] { return link_state.link_thread.load()->Suspended(); },
+                    std::chrono::seconds(10)))
         return fail("no discovery answer");
     const std::uint32_t ip = link_state.controller_ip.load();
     std::printf("controller %u.%u.%u.%u\n", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF,
@@ -104,7 +105,8 @@ int main(int argc, char** argv)
 
     link_state.acquisition_on = 1;
     send_start_acquisition();
-    if (!wait_until([&] { return link_state.ring_write.load() >= min_samples; }, std::chrono::seconds(20)))
+    if (!wait_until([&] { return link_state.ring_write.load() >= min_samples; },
+                    std::chrono::seconds(20)))
         return fail("too few samples");
     if (connection_state() != LINK_CONNECTED)
         return fail("link error during the exchange");

@@ -29,11 +29,11 @@ using namespace e2e;
 struct FaultCase {
     const char* name;
     sim::Fault fault;
-    int injected;         // how many in a row; 0: the controller restarts elsewhere instead
-    bool reconnects;      // the link has to reconnect (else it must stay connected)
-    std::size_t spoiled;  // sample blocks that cannot reach the PC whole (at most, on a restart)
-    int dropped;          // blocks the PC drops as inconsistent (debug panel d2)
-    int unusable;         // replies of no use at all (debug panel d3)
+    int injected;        // how many in a row; 0: the controller restarts elsewhere instead
+    bool reconnects;     // the link has to reconnect (else it must stay connected)
+    std::size_t spoiled; // sample blocks that cannot reach the PC whole (at most, on a restart)
+    int dropped;         // blocks the PC drops as inconsistent (debug panel d2)
+    int unusable;        // replies of no use at all (debug panel d3)
 };
 
 class FaultInjectionTest : public WindowLinkTest, public ::testing::WithParamInterface<FaultCase> {
@@ -53,7 +53,7 @@ protected:
             kept.push_back(diagram_sample(k));
         for (std::uint32_t s = link_state.ring_display.load(); s != link_state.ring_write.load();
              s = ring_advance(s, 1, SAMPLE_RING_SLOTS)) {
-            Sample sample {};
+            Sample sample{};
             for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch)
                 sample.value[ch] = link_state.sample_ring[s][ch];
             kept.push_back(sample);
@@ -76,7 +76,7 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
 
     // The longest wait of the event loop from here on.
     Clock::time_point last_beat = Clock::now();
-    Clock::duration longest {};
+    Clock::duration longest{};
     QTimer heartbeat;
     QObject::connect(&heartbeat, &QTimer::timeout, [&] {
         longest = std::max(longest, Clock::now() - last_beat);
@@ -85,7 +85,7 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
     heartbeat.start(10);
 
     const std::uint64_t connections = simulator->stats().connections;
-    QThread::msleep(150);  // the window busy: samples pile up in the ring
+    QThread::msleep(150); // the window busy: samples pile up in the ring
     for (int k = 0; k < c.injected; ++k)
         simulator->inject(c.fault);
     if (c.injected == 0) {
@@ -106,12 +106,16 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
 
     // Recovered: connected, samples flowing again, and the event loop never waited for the link.
     const std::uint64_t shown = live_diagram->SampleCount();
-    ASSERT_TRUE(pump_until([&] {
-        return connection_state() == LINK_CONNECTED && live_diagram->SampleCount() >= shown + 500;
-    }, 20s)) << "state " << int(connection_state()) << ", " << live_diagram->SampleCount()
-             << " samples shown, " << shown << " at the fault";
+    ASSERT_TRUE(pump_until(
+        [&] {
+            return connection_state() == LINK_CONNECTED
+                   && live_diagram->SampleCount() >= shown + 500;
+        },
+        20s))
+        << "state " << int(connection_state()) << ", " << live_diagram->SampleCount()
+        << " samples shown, " << shown << " at the fault";
     EXPECT_EQ(panel(StatusPanel::Acquisition), "CMP-On");
-    if (c.injected == 0)  // a restarted controller counts its connections afresh
+    if (c.injected == 0) // a restarted controller counts its connections afresh
         EXPECT_EQ(panel(StatusPanel::Controller), "IP: 127.0.0.2");
     else
         EXPECT_EQ(simulator->stats().connections > connections, c.reconnects)
@@ -126,7 +130,7 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
     samples_stored_after_stop();
     collect_blocks();
     ASSERT_FALSE(blocks.empty());
-    std::vector<std::uint64_t> expected;  // simulator sample numbers
+    std::vector<std::uint64_t> expected; // simulator sample numbers
     for (const sim::BlockRecord& b : blocks)
         for (std::uint16_t i = 0; b.intact && i < b.count; ++i)
             expected.push_back(b.first + i);
@@ -138,38 +142,40 @@ TEST_P(FaultInjectionTest, TheLinkRecoversAndEveryWholeBlockIsShownOnceInOrder)
         << "samples kept against samples received whole (" << blocks.size() << " blocks)";
     for (std::size_t k = 0; k < kept.size(); ++k)
         if (period_positions(kept[k]).count(int(expected[k] % 2000)) == 0) {
-            ADD_FAILURE() << "kept sample " << k << " is not the simulator's sample "
-                          << expected[k] << ": ch3 " << kept[k].value[2] << " ch5 "
-                          << kept[k].value[4];
+            ADD_FAILURE() << "kept sample " << k << " is not the simulator's sample " << expected[k]
+                          << ": ch3 " << kept[k].value[2] << " ch5 " << kept[k].value[4];
             break;
         }
-    const auto spoiled = std::size_t(std::count_if(
-        blocks.begin(), blocks.end(), [](const sim::BlockRecord& b) { return !b.intact; }));
+    const auto spoiled =
+        std::size_t(std::count_if(blocks.begin(), blocks.end(),
+                                  [](const sim::BlockRecord& b) { return !b.intact; }));
     if (c.injected == 0)
         EXPECT_LE(spoiled, c.spoiled) << "at most the block in hand when the controller went away";
     else
         EXPECT_EQ(spoiled, c.spoiled);
     EXPECT_TRUE(pump_until([&] {
         return window->Panel_debx[1]->caption() == QString::number(c.dropped)
-            && window->Panel_debx[2]->caption() == QString::number(c.unusable);
-    })) << "debug panel d2 " << window->Panel_debx[1]->caption().toStdString() << ", d3 "
+               && window->Panel_debx[2]->caption() == QString::number(c.unusable);
+    })) << "debug panel d2 "
+        << window->Panel_debx[1]->caption().toStdString() << ", d3 "
         << window->Panel_debx[2]->caption().toStdString();
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Faults, FaultInjectionTest,
-    ::testing::Values(FaultCase {"dropped_block", sim::Fault::Drop, 1, true, 1, 0, 0},
-                      FaultCase {"late_block", sim::Fault::Delay, 1, true, 1, 0, 0},
-                      FaultCase {"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1, 0, 0},
-                      FaultCase {"split_block", sim::Fault::Split, 1, false, 0, 0, 0},
-                      FaultCase {"merged_block", sim::Fault::Merge, 1, false, 1, 0, 1},
-                      // The four broken frames in turn: a length that promises more than
-                      // comes, an unknown type, a frame shorter than a header, garbage with a
-                      // length of 0 (the first and the third never end: the link times out).
-                      FaultCase {"broken_frames", sim::Fault::Malformed, 4, true, 4, 0, 2},
-                      // The block is dropped and asked for again; the controller goes on.
-                      FaultCase {"block_claiming_more_samples", sim::Fault::Overclaim, 1, false, 1, 1, 0},
-                      FaultCase {"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1, 0, 0}),
+    ::testing::Values(
+        FaultCase{"dropped_block", sim::Fault::Drop, 1, true, 1, 0, 0},
+        FaultCase{"late_block", sim::Fault::Delay, 1, true, 1, 0, 0},
+        FaultCase{"closed_mid_block", sim::Fault::CloseMidReply, 1, true, 1, 0, 0},
+        FaultCase{"split_block", sim::Fault::Split, 1, false, 0, 0, 0},
+        FaultCase{"merged_block", sim::Fault::Merge, 1, false, 1, 0, 1},
+        // The four broken frames in turn: a length that promises more than
+        // comes, an unknown type, a frame shorter than a header, garbage with a
+        // length of 0 (the first and the third never end: the link times out).
+        FaultCase{"broken_frames", sim::Fault::Malformed, 4, true, 4, 0, 2},
+        // The block is dropped and asked for again; the controller goes on.
+        FaultCase{"block_claiming_more_samples", sim::Fault::Overclaim, 1, false, 1, 1, 0},
+        FaultCase{"controller_restarted_elsewhere", sim::Fault::Drop, 0, true, 1, 0, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // A controller that sends full blocks of 4000 samples as fast as the link takes them, while
@@ -188,7 +194,7 @@ TEST_P(FloodTest, TheDisplayLappedByTheReceiverShowsOnlyWholeSamples)
     ASSERT_FALSE(HasFatalFailure());
     click(window->BitBtn_start_CMP);
     for (int round = 0; round < 8; ++round) {
-        QThread::msleep(30);  // the window busy: the ring is written over several times
+        QThread::msleep(30); // the window busy: the ring is written over several times
         const std::uint64_t blocks = simulator->stats().blocks;
         ASSERT_TRUE(pump_until([&] { return simulator->stats().blocks >= blocks + 10; }));
     }

@@ -56,8 +56,8 @@ void end_process(pid_t& pid)
 
 // In a forked child: enters network namespace `ns` and, until killed, sends from port 1645
 // an answer naming `own` to each of `targets` (port 5000) every 10 ms, out through `itf`.
-[[noreturn]] void keep_answering(const std::string& ns, const std::string& itf,
-                                 const char* own, std::initializer_list<const char*> targets)
+[[noreturn]] void keep_answering(const std::string& ns, const std::string& itf, const char* own,
+                                 std::initializer_list<const char*> targets)
 {
     const int fd = ::open(("/run/netns/" + ns).c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0 || ::setns(fd, CLONE_NEWNET) != 0)
@@ -66,7 +66,7 @@ void end_process(pid_t& pid)
     const int on = 1;
     ::setsockopt(s, SOL_SOCKET, SO_BROADCAST, &on, sizeof on);
     ::setsockopt(s, SOL_SOCKET, SO_BINDTODEVICE, itf.c_str(), socklen_t(itf.size()));
-    sockaddr_in local {};
+    sockaddr_in local{};
     local.sin_family = AF_INET;
     local.sin_port = htons(1645);
     if (::bind(s, reinterpret_cast<sockaddr*>(&local), sizeof local) != 0)
@@ -75,7 +75,7 @@ void end_process(pid_t& pid)
     inet_pton(AF_INET, own, answer + 4);
     for (;;) {
         for (const char* target : targets) {
-            sockaddr_in to {};
+            sockaddr_in to{};
             to.sin_family = AF_INET;
             to.sin_port = htons(5000);
             inet_pton(AF_INET, target, &to.sin_addr);
@@ -95,7 +95,7 @@ protected:
         pc_ = "grafion-pc-" + id;
         ctl_ = "grafion-ctl-" + id;
         other_ = "grafion-oth-" + id;
-        const std::string tail = id.substr(id.size() > 8 ? id.size() - 8 : 0);  // names <= 15
+        const std::string tail = id.substr(id.size() > 8 ? id.size() - 8 : 0); // names <= 15
         pc_if_ = "gpc" + tail;
         ctl_if_ = "gct" + tail;
         pc_if2_ = "gpx" + tail;
@@ -125,7 +125,7 @@ protected:
         end_process(other_device_);
         if (created_) {
             run("ip netns del " + pc_);
-            run("ip netns del " + ctl_);  // takes the veth pairs with them
+            run("ip netns del " + ctl_); // takes the veth pairs with them
             run("ip netns del " + other_);
         }
     }
@@ -136,8 +136,8 @@ protected:
         simulator_ = ::fork();
         ASSERT_GE(simulator_, 0);
         if (simulator_ == 0) {
-            std::vector<const char*> argv {"ip", "netns", "exec", ctl_.c_str(), E2E_SIMULATOR,
-                                           "--quiet"};
+            std::vector<const char*> argv{"ip",         "netns",       "exec",
+                                          ctl_.c_str(), E2E_SIMULATOR, "--quiet"};
             for (const std::string& option : options)
                 argv.push_back(option.c_str());
             argv.push_back(nullptr);
@@ -154,8 +154,8 @@ protected:
         std::string out;
         for (const std::string& command :
              {"ip netns add " + other_,
-              in_pc_ + "ip link add " + pc_if2_ + " type veth peer name " + other_if_
-                  + " netns " + other_,
+              in_pc_ + "ip link add " + pc_if2_ + " type veth peer name " + other_if_ + " netns "
+                  + other_,
               in_pc_ + "ip addr add 198.51.100.1/24 dev " + pc_if2_,
               in_other + "ip addr add 198.51.100.2/24 dev " + other_if_,
               in_pc_ + "ip link set " + pc_if2_ + " up", in_other + "ip link set lo up",
@@ -202,12 +202,10 @@ TEST_F(NamespaceLinkTest, TheControllerIsFoundHoweverItAddressesItsAnswerAndTheL
 {
     for (const char* answer_to : {"unicast", "subnet", "broadcast"}) {
         SCOPED_TRACE(answer_to);
-        ASSERT_NO_FATAL_FAILURE(start_simulator({"--rate", "0", "--max-block", "400",
-                                                 "--split-every", "7", "--answer-to",
-                                                 answer_to}));
+        ASSERT_NO_FATAL_FAILURE(start_simulator(
+            {"--rate", "0", "--max-block", "400", "--split-every", "7", "--answer-to", answer_to}));
         const std::string out = client(pc_if_ + " 12000");
-        EXPECT_NE(out.find("interface " + pc_if_ + " address 192.0.2.1"), std::string::npos)
-            << out;
+        EXPECT_NE(out.find("interface " + pc_if_ + " address 192.0.2.1"), std::string::npos) << out;
         EXPECT_NE(out.find("controller 192.0.2.2"), std::string::npos) << out;
         EXPECT_NE(out.find("OK samples"), std::string::npos) << out;
         end_process(simulator_);

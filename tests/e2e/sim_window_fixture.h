@@ -10,15 +10,15 @@
 // give its position in the simulator's 2000-sample period.
 #pragma once
 
-#include "loopback.h"
-#include "pump_until.h"
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Net_cnx.h"
 #include "Simulator.h"
+#include "loopback.h"
 #include "message_box.h"
+#include "pump_until.h"
 
 #include <QDir>
 #include <QTemporaryDir>
@@ -80,7 +80,7 @@ protected:
         link_state_reset();
         adapters.adapters = {loopback_adapter()};
         adapter_source_set(&adapters);
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
         link_config.discovery_address = "127.0.0.1";
         link_config.discovery_local_port = free_udp_port();
     }
@@ -92,17 +92,17 @@ protected:
         window.reset();
         simulator.reset();
         adapter_source_set(nullptr);
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
         QDir::setCurrent(previousFolder);
-        EXPECT_TRUE(recorder.messages().empty()) << "a message box was shown: "
-                                                 << recorder.messages().front().text.toStdString();
+        EXPECT_TRUE(recorder.messages().empty())
+            << "a message box was shown: " << recorder.messages().front().text.toStdString();
     }
 
     // A simulator on loopback (127.0.0.1 unless the options name another listen address);
     // port 0 takes a free one, which the link is pointed at.
     void start_simulator(sim::Options options, std::uint16_t port = 0)
     {
-        if (options.bind_address == sim::Options {}.bind_address)
+        if (options.bind_address == sim::Options{}.bind_address)
             options.bind_address = "127.0.0.1";
         options.port = port;
         options.summary = false;
@@ -138,8 +138,10 @@ protected:
     std::string enabled_controls() const
     {
         const std::pair<const char*, const QWidget*> controls[] = {
-            {"connect", window->BitBtn_connect},    {"disconnect", window->BitBtn_disconnect},
-            {"start", window->BitBtn_start_CMP},    {"stop", window->BitBtn_stop_CMP},
+            {"connect", window->BitBtn_connect},
+            {"disconnect", window->BitBtn_disconnect},
+            {"start", window->BitBtn_start_CMP},
+            {"stop", window->BitBtn_stop_CMP},
             {"force", window->BitBtn_start_CMP_force},
             {"trigger", window->RadioGroup_trigger_type}};
         std::string names;
@@ -153,8 +155,9 @@ protected:
     // "Connesso | CMP-Off | disconnect start trigger".
     std::string status() const
     {
-        return (panel(StatusPanel::Connection) + " | " + panel(StatusPanel::Acquisition)).toStdString() + " | "
-            + enabled_controls();
+        return (panel(StatusPanel::Connection) + " | " + panel(StatusPanel::Acquisition))
+                   .toStdString()
+               + " | " + enabled_controls();
     }
 
     std::uint64_t sim_messages(int type) const { return simulator->stats().messages_by_type[type]; }
@@ -166,8 +169,7 @@ protected:
     std::uint64_t samples_stored_after_stop()
     {
         const std::uint64_t polls = sim_messages(1);
-        EXPECT_TRUE(pump_until([&] { return sim_messages(1) > polls; }))
-            << "no poll after Stop";
+        EXPECT_TRUE(pump_until([&] { return sim_messages(1) > polls; })) << "no poll after Stop";
         return simulator->stats().samples - link_state.block_count.load();
     }
 

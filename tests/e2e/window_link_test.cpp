@@ -73,7 +73,8 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
     ASSERT_FALSE(stats.recent_types.empty());
     EXPECT_EQ(stats.recent_types.front(), 4);
     EXPECT_EQ(stats.last_channel_config,
-              (std::vector<std::uint8_t> {0, 1, 2, 3, 4, 5, 6, 7, link_state.settings.event_channel.load()}));
+              (std::vector<std::uint8_t>{0, 1, 2, 3, 4, 5, 6, 7,
+                                         link_state.settings.event_channel.load()}));
     EXPECT_EQ(stats.messages_by_type[2], 0u) << "nothing is started before Start";
     ASSERT_EQ(live_diagram->SampleCount(), 0u);
 
@@ -112,8 +113,8 @@ TEST_P(RollingTest, ConnectThenEverySampleReachesTheDiagramOnceAndInOrder)
 }
 
 INSTANTIATE_TEST_SUITE_P(Rates, RollingTest,
-                         ::testing::Values(RollingCase {"1000Hz_blocks_10", 1000, 10, 1500},
-                                           RollingCase {"5000Hz_blocks_100", 5000, 100, 6000}),
+                         ::testing::Values(RollingCase{"1000Hz_blocks_10", 1000, 10, 1500},
+                                           RollingCase{"5000Hz_blocks_100", 5000, 100, 6000}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
@@ -135,7 +136,8 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         SCOPED_TRACE("capture " + std::to_string(capture));
         const std::uint64_t resets = sim_messages(5);
         click(window->BitBtn_start_CMP_force);
-        ASSERT_TRUE(pump_until([] { return (link_state.trigger_flags.load() & TRIGGER_SHOWING) != 0; }));
+        ASSERT_TRUE(
+            pump_until([] { return (link_state.trigger_flags.load() & TRIGGER_SHOWING) != 0; }));
         // The capture starts on a cleared diagram, timed from 0 again. (How many samples it
         // holds by now depends on how busy the machine is: a catching-up controller sends
         // up to 100 a millisecond.)
@@ -143,10 +145,14 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         EXPECT_NEAR(live_diagram->nextTime, 0.001 * live_diagram->SampleCount(), 1e-6);
         EXPECT_FALSE(window->BitBtn_start_CMP_force->isEnabled());
         std::set<QString> seen;
-        ASSERT_TRUE(pump_until([&] {
-            seen.insert(panel(StatusPanel::Acquisition));
-            return (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING)) == 0;
-        }, 30s)) << "capture did not end; " << live_diagram->SampleCount() << " samples";
+        ASSERT_TRUE(pump_until(
+            [&] {
+                seen.insert(panel(StatusPanel::Acquisition));
+                return (link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_SHOWING))
+                       == 0;
+            },
+            30s))
+            << "capture did not end; " << live_diagram->SampleCount() << " samples";
         EXPECT_TRUE(seen.count("CMP-On"));
 
         // Full: 20000 samples, one after the other, timed from 0; waiting for the next event.
@@ -159,7 +165,8 @@ TEST_F(WindowLinkTest, AutoTriggerWaitsForcedCapturesFillTheDiagramAndRearm)
         EXPECT_TRUE(pump_until([&] { return sim_messages(5) >= resets + 2; }));
         // The diagram keeps the capture while the samples go on coming in.
         const std::uint64_t writes = link_state.ring_writes_begun.load();
-        ASSERT_TRUE(pump_until([&] { return link_state.ring_writes_begun.load() > writes + 2000; }));
+        ASSERT_TRUE(
+            pump_until([&] { return link_state.ring_writes_begun.load() > writes + 2000; }));
         EXPECT_EQ(live_diagram->SampleCount(), kDiagramFull);
         EXPECT_EQ(diagram_sample(0).t, 0.0);
     }
@@ -179,10 +186,13 @@ TEST_F(WindowLinkTest, SingleShotCapturesTheControllersEventAndStops)
     click(window->BitBtn_start_CMP);
     EXPECT_EQ(enabled_controls(), "disconnect stop force");
     std::set<QString> seen;
-    ASSERT_TRUE(pump_until([&] {
-        seen.insert(panel(StatusPanel::Acquisition));
-        return link_state.acquisition_on.load() == 0;
-    }, 30s)) << "no capture; " << live_diagram->SampleCount() << " samples";
+    ASSERT_TRUE(pump_until(
+        [&] {
+            seen.insert(panel(StatusPanel::Acquisition));
+            return link_state.acquisition_on.load() == 0;
+        },
+        30s))
+        << "no capture; " << live_diagram->SampleCount() << " samples";
     EXPECT_TRUE(seen.count("CMP-On"));
 
     // Stopped by the full diagram: back to connected and idle.
@@ -224,10 +234,13 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
     // The window only shows it: the connection panel blinks, the controller is forgotten,
     // the buttons stay as they were and the acquisition stays on.
     std::set<QString> seen;
-    EXPECT_TRUE(pump_until([&] {
-        seen.insert(panel(StatusPanel::Connection));
-        return seen.count("COM Error") && seen.count("");
-    }, 5s)) << "the connection panel does not blink";
+    EXPECT_TRUE(pump_until(
+        [&] {
+            seen.insert(panel(StatusPanel::Connection));
+            return seen.count("COM Error") && seen.count("");
+        },
+        5s))
+        << "the connection panel does not blink";
     EXPECT_EQ(panel(StatusPanel::Controller), "IP: ---.---.---.---");
     EXPECT_EQ(panel(StatusPanel::Acquisition), "-----");
     EXPECT_EQ(link_state.acquisition_on.load(), 1);
@@ -243,8 +256,8 @@ TEST_F(WindowLinkTest, LinkLostComesBackByItselfThenDisconnectAndConnectAgain)
     EXPECT_EQ(panel(StatusPanel::Controller), "IP: 127.0.0.1");
     EXPECT_EQ(status(), "Connesso | CMP-On | disconnect stop");
     EXPECT_TRUE(pump_until([kept] { return live_diagram->SampleCount() >= kept + 300; }))
-        << "the picture is kept and goes on: " << live_diagram->SampleCount() << " samples, " << kept
-        << " before";
+        << "the picture is kept and goes on: " << live_diagram->SampleCount() << " samples, "
+        << kept << " before";
     EXPECT_EQ(sim_messages(2), 0u) << "the window does not start the controller again";
 
     // Disconnect ends the acquisition as Stop does and closes the link.

@@ -36,7 +36,8 @@ struct Host {
     }
 };
 
-DmgDisplaySettings display(std::int16_t yMax = 1200, std::int16_t yMin = -300, std::uint32_t flags = 1)
+DmgDisplaySettings display(std::int16_t yMax = 1200, std::int16_t yMin = -300,
+                           std::uint32_t flags = 1)
 {
     DmgDisplaySettings s;
     for (int i = 0; i < 8; ++i)
@@ -94,8 +95,9 @@ struct DiagramState {
     }
     bool same(const Diagramx& d) const
     {
-        return d.head == head && d.tail == tail && std::memcmp(colour, d.channelColor, sizeof colour) == 0 &&
-            std::memcmp(&first, &d.samples[0], sizeof first) == 0;
+        return d.head == head && d.tail == tail
+               && std::memcmp(colour, d.channelColor, sizeof colour) == 0
+               && std::memcmp(&first, &d.samples[0], sizeof first) == 0;
     }
 };
 
@@ -145,8 +147,9 @@ TEST_F(DmgFile, WrappedRingIsWrittenOldestFirstAndReadBackInOrder)
     EXPECT_EQ(std::memcmp(b + 354, "Dat Mis 8", 9), 0);
     for (int i = 4 + 9; i < 54; ++i)
         EXPECT_EQ(b[i], 0) << "name padding at " << i;
-    const std::pair<int, std::uint32_t> words[] = {{0, 20000},           {404, 0x0000FF},     {404 + 12, 0x123456},
-                                                   {436, 0xFFFFFFF9u}, {440, 0xFFFFFED4u}, {444, 0xA0000000u}};
+    const std::pair<int, std::uint32_t> words[] = {{0, 20000},           {404, 0x0000FF},
+                                                   {404 + 12, 0x123456}, {436, 0xFFFFFFF9u},
+                                                   {440, 0xFFFFFED4u},   {444, 0xA0000000u}};
     for (const auto& [offset, value] : words)
         EXPECT_EQ(qFromLittleEndian<std::uint32_t>(b + offset), value) << "offset " << offset;
     EXPECT_EQ(b[449] | b[450] | b[451], 0);
@@ -182,8 +185,10 @@ TEST_F(DmgFile, RejectedFilesChangeNothing)
     const DiagramState before(*viewer.d);
     DmgDisplaySettings loaded = display();
     MessageRecorder recorder;
-    const QString badFile = QStringLiteral("File Dati Errato!"), badCount = QStringLiteral("Errore Numero Dati!");
-    auto expect_rejected = [&](const QByteArray& bytes, const QString& message, const std::string& what) {
+    const QString badFile = QStringLiteral("File Dati Errato!"),
+                  badCount = QStringLiteral("Errore Numero Dati!");
+    auto expect_rejected = [&](const QByteArray& bytes, const QString& message,
+                               const std::string& what) {
         write_all(path("bad.dmg"), bytes);
         recorder.clear();
         EXPECT_FALSE(dmg_load(path("bad.dmg"), *viewer.d, loaded)) << what;

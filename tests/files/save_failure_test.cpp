@@ -42,14 +42,15 @@ QByteArray read_all(const QString& path)
 // Everything in a folder, hidden files included.
 QStringList entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                  | QDir::NoDotAndDotDot);
 }
 
 // One of the two files the program saves. save() writes the state given by `round` (each round
 // differs from the last) and returns the error it reported, empty when it reported success.
 struct Saver {
     std::function<QString(const QString& path, int round)> save;
-    qint64 size;  // of a saved file
+    qint64 size; // of a saved file
 };
 
 struct DiagramHost {
@@ -112,7 +113,8 @@ struct PermissionsApply {
     {
         ::syscall(SYS_capget, &header, old);
         __user_cap_data_struct now[2] = {old[0], old[1]};
-        now[0].effective &= ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
+        now[0].effective &=
+            ~(1u << CAP_DAC_OVERRIDE | 1u << CAP_DAC_READ_SEARCH | 1u << CAP_FOWNER);
         ::syscall(SYS_capset, &header, now);
     }
     ~PermissionsApply() { ::syscall(SYS_capset, &header, old); }
@@ -126,8 +128,10 @@ public:
     OnFirstOpen(const QString& folder, std::function<void()> act)
     {
         fd_ = ::fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC, O_RDONLY);
-        if (fd_ >= 0 && ::fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_EVENT_ON_CHILD, AT_FDCWD,
-                                         QFile::encodeName(folder).constData()) != 0) {
+        if (fd_ >= 0
+            && ::fanotify_mark(fd_, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_EVENT_ON_CHILD, AT_FDCWD,
+                               QFile::encodeName(folder).constData())
+                   != 0) {
             ::close(fd_);
             fd_ = -1;
         }
@@ -189,9 +193,9 @@ protected:
     {
         link_state_reset();
         saver = GetParam() == 0
-            ? Saver{[this](const QString& p, int r) { return save_diagram(host, p, r); },
-                    qint64(kDmgHeaderSize + 20000 * kDmgRecordSize)}
-            : Saver{save_settings, qint64(SETTINGS_FILE_SIZE)};
+                    ? Saver{[this](const QString& p, int r) { return save_diagram(host, p, r); },
+                            qint64(kDmgHeaderSize + 20000 * kDmgRecordSize)}
+                    : Saver{save_settings, qint64(SETTINGS_FILE_SIZE)};
     }
     void TearDown() override { link_state_reset(); }
 
@@ -205,7 +209,8 @@ protected:
             EXPECT_TRUE(error.contains(info.fileName())) << error.toStdString();
         }
         EXPECT_EQ(read_all(target), before);
-        EXPECT_EQ(entries(info.path()), before.isEmpty() ? QStringList() : QStringList{info.fileName()});
+        EXPECT_EQ(entries(info.path()),
+                  before.isEmpty() ? QStringList() : QStringList{info.fileName()});
     }
 
     // The failures, each in a new folder of its own.
@@ -288,7 +293,8 @@ void SaveFailure::unwritable_place()
         PermissionsApply asUser;
         roError = saver.save(target, 2);
     }
-    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
     expect_failed(roError, target, before);
 }
 
@@ -325,5 +331,6 @@ void SaveFailure::taken_away_while_writing()
     EXPECT_TRUE(entries(dir.path()).isEmpty());
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, SaveFailure, ::testing::Values(0, 1),
-                         [](const auto& info) { return std::string(info.param == 0 ? "Diagram" : "Settings"); });
+INSTANTIATE_TEST_SUITE_P(Files, SaveFailure, ::testing::Values(0, 1), [](const auto& info) {
+    return std::string(info.param == 0 ? "Diagram" : "Settings");
+});

@@ -36,8 +36,7 @@ namespace {
 
 // Writes a diagram file of n samples with the given limits, flags, names and colours.
 void write_file(const QString& path, int n, std::int16_t yMax, std::int16_t yMin,
-                std::uint32_t flags, const QString& namePrefix,
-                std::uint32_t colourBase = 0x102030)
+                std::uint32_t flags, const QString& namePrefix, std::uint32_t colourBase = 0x102030)
 {
     QWidget host;
     host.resize(400, 300);
@@ -138,7 +137,8 @@ protected:
     // Refresh, print and preview: only with a loaded diagram.
     void expect_file_commands(bool enabled)
     {
-        for (QToolButton* b : {window->BitBtn_Refresh, window->BitBtn_print, window->BitBtn_preview})
+        for (QToolButton* b :
+             {window->BitBtn_Refresh, window->BitBtn_print, window->BitBtn_preview})
             EXPECT_EQ(b->isEnabled(), enabled) << b->objectName().toStdString();
         for (QAction* a : {window->Menu_Refresh, window->Menu_print, window->Menu_Print_preview})
             EXPECT_EQ(a->isEnabled(), enabled) << a->objectName().toStdString();
@@ -422,7 +422,6 @@ TEST_F(Viewer, SecondOpeningShowsTheLastLimitsButNoDiagram)
     EXPECT_FALSE(window->UpDown_asse_y_min_scale->isEnabled());
 }
 
-
 TEST_F(Viewer, ValuesThatAreNoNumbersBreakOnlyTheirOwnTraceAndHugeOnesKeepTheOthersDrawn)
 {
     const double inf = std::numeric_limits<double>::infinity();
@@ -432,7 +431,12 @@ TEST_F(Viewer, ValuesThatAreNoNumbersBreakOnlyTheirOwnTraceAndHugeOnesKeepTheOth
         int gapChannel; // the channel with no ink at sample 50, or -1
     } cases[] = {
         {"not a number", [](auto& r) { r[50].value[2] = std::nan(""); }, 2},
-        {"infinite", [&](auto& r) { r[50].value[5] = inf; r[51].value[5] = -inf; }, 5},
+        {"infinite",
+         [&](auto& r) {
+             r[50].value[5] = inf;
+             r[51].value[5] = -inf;
+         },
+         5},
         // Values so far apart that the width of their range is no double.
         {"huge",
          [](auto& r) {
@@ -467,7 +471,8 @@ TEST_F(Viewer, ValuesThatAreNoNumbersBreakOnlyTheirOwnTraceAndHugeOnesKeepTheOth
                 EXPECT_GE(ink.width(), v.plotWidth - 2 * v.tickLength) << "channel " << ch + 1;
         }
         if (c.gapChannel >= 0) {
-            const int x = v.plotLeft + int((0.050 - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5);
+            const int x =
+                v.plotLeft + int((0.050 - v.tMin) * v.plotWidth / (v.tMax - v.tMin) + 0.5);
             const QImage column = img.copy(x, 0, 1, img.height());
             EXPECT_TRUE(ink_of(column, kTraceColours[c.gapChannel]).isEmpty());
             EXPECT_FALSE(ink_of(column, kTraceColours[c.gapChannel ^ 1]).isEmpty());
@@ -512,7 +517,8 @@ TEST_F(Viewer, FilesAtTheEndsOfTheDoublesDrawAcrossThePlotOnScreenAndOnThePage)
         {"times a denormal apart", {Sample{{1, 5}, 0}, Sample{{3000, 5}, tiny}}, true},
         {"times at both ends of the doubles", {Sample{{0, 5}, -most}, Sample{{1, 5}, most}}, false},
         {"values at both ends of the doubles",
-         {Sample{{most, 5}, 0}, Sample{{-most, 6}, 0.001}, Sample{{most, 7}, 0.002}}, false},
+         {Sample{{most, 5}, 0}, Sample{{-most, 6}, 0.001}, Sample{{most, 7}, 0.002}},
+         false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -535,7 +541,8 @@ TEST_F(Viewer, FilesAtTheEndsOfTheDoublesDrawAcrossThePlotOnScreenAndOnThePage)
             PageTarget page;
             page.onPrinter = onPrinter;
             page.dpi = 96;
-            QImage sheet(page.device.physicalWidth, page.device.physicalHeight, QImage::Format_RGB32);
+            QImage sheet(page.device.physicalWidth, page.device.physicalHeight,
+                         QImage::Format_RGB32);
             sheet.fill(Qt::white);
             QPainter painter;
             std::unique_ptr<Canvas> canvas;
@@ -551,7 +558,8 @@ TEST_F(Viewer, FilesAtTheEndsOfTheDoublesDrawAcrossThePlotOnScreenAndOnThePage)
             canvas.reset();
             painter.end();
             const DrawArea& area = diagram().printArea;
-            expect_across(sheet, diagram().printView, QPoint(area.left, area.top), layout.diagramBox);
+            expect_across(sheet, diagram().printView, QPoint(area.left, area.top),
+                          layout.diagramBox);
         }
     }
 }

@@ -18,7 +18,7 @@ class LinkTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
         link_state_reset();
         free_standing_messages();
         send_queue_lock_create();
@@ -28,7 +28,7 @@ protected:
     {
         send_queue_lock_close();
         free_standing_messages();
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
     }
 
     // Removes every queued message, oldest first, and returns its bytes.
@@ -69,7 +69,10 @@ inline Bytes sample_block(std::uint16_t n, std::uint8_t event, std::int16_t firs
     return reply(REPLY_SAMPLE_BLOCK, payload);
 }
 
-inline void deliver(const Bytes& frame) { on_frame(frame.data(), static_cast<std::uint32_t>(frame.size())); }
+inline void deliver(const Bytes& frame)
+{
+    on_frame(frame.data(), static_cast<std::uint32_t>(frame.size()));
+}
 
 // The acknowledgement the PC sends, spelt out byte by byte.
 inline Bytes ack_frame(std::uint16_t counter)

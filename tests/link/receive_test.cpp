@@ -18,10 +18,12 @@ struct Snapshot {
 
     static Snapshot take()
     {
-        return {link_state.ring_write.load(),    link_state.ring_oldest.load(),   link_state.ring_display.load(),
-                link_state.trigger_flags.load(), link_state.block_count.load(),   link_state.block_counter.load(),
-                link_state.block_modulus.load(), queue_count(),        link_state.block_event.load(),
-                link_state.poll_reply_words[0].load(), link_state.poll_reply_words[1].load(), link_state.sample_ring[0].load(),
+        return {link_state.ring_write.load(),          link_state.ring_oldest.load(),
+                link_state.ring_display.load(),        link_state.trigger_flags.load(),
+                link_state.block_count.load(),         link_state.block_counter.load(),
+                link_state.block_modulus.load(),       queue_count(),
+                link_state.block_event.load(),         link_state.poll_reply_words[0].load(),
+                link_state.poll_reply_words[1].load(), link_state.sample_ring[0].load(),
                 link_state.dropped_blocks.load()};
     }
     bool operator==(const Snapshot&) const = default;
@@ -36,15 +38,16 @@ TEST_F(Receive, PollReplyKeepsBothWordsBlockCounterWrapsOnceByTheStartReplysModu
     EXPECT_EQ(link_state.poll_reply_words[1].load(), 0x0102);
     link_state.acquisition_on = 1;
     link_state.block_counter = 65530;
-    deliver(sample_block(10, 0));  // no modulus yet: a plain 16-bit sum
+    deliver(sample_block(10, 0)); // no modulus yet: a plain 16-bit sum
     deliver(sample_block(0, 0));
-    deliver(reply(REPLY_START, {0x03, 0xE8}));  // modulus 1000, counter back to 0
+    deliver(reply(REPLY_START, {0x03, 0xE8})); // modulus 1000, counter back to 0
     deliver(sample_block(990, 0));
     deliver(sample_block(20, 0));
     deliver(sample_block(989, 0));
     deliver(sample_block(1, 0));
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {ack_frame(4), ack_frame(4), ack_frame(0), ack_frame(990),
-                                                 ack_frame(10), ack_frame(999), ack_frame(0)}));
+    EXPECT_EQ(take_queue(),
+              (std::vector<Bytes>{ack_frame(4), ack_frame(4), ack_frame(0), ack_frame(990),
+                                  ack_frame(10), ack_frame(999), ack_frame(0)}));
     EXPECT_EQ(link_state.ring_write.load(), 2010u);
 }
 
@@ -65,7 +68,7 @@ TEST_F(Receive, WhileAcquisitionIsOffBlocksAreCountedButNotStoredNorAcknowledged
     EXPECT_EQ(queue_count(), 0u);
     deliver(sample_block(1, 1));
     EXPECT_EQ(link_state.block_event.load(), 1);
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x05, 0x00, 0x04}}));
+    EXPECT_EQ(take_queue(), (std::vector<Bytes>{{0x00, 0x05, 0x00, 0x04}}));
     EXPECT_EQ(link_state.trigger_flags.load(), 0u);
 }
 
@@ -117,9 +120,15 @@ TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
     const Snapshot before = Snapshot::take();
 
     const Bytes block = sample_block(2, 1, 42);
-    std::vector<Bytes> reads = {Bytes {}, Bytes {0x00}, Bytes {0x00, 0x03, 0x00}, block, reply(11, {0, 0}),
-                                Bytes(block.begin(), block.end() - 1), block, reply(REPLY_POLL, {1, 2, 3})};
-    reads[3].insert(reads[3].end(), block.begin(), block.end());       // two frames in one read
+    std::vector<Bytes> reads = {Bytes{},
+                                Bytes{0x00},
+                                Bytes{0x00, 0x03, 0x00},
+                                block,
+                                reply(11, {0, 0}),
+                                Bytes(block.begin(), block.end() - 1),
+                                block,
+                                reply(REPLY_POLL, {1, 2, 3})};
+    reads[3].insert(reads[3].end(), block.begin(), block.end());      // two frames in one read
     put_u16_be(reads[6].data() + 2, std::uint16_t(block.size() + 1)); // length field too long
     // Replies of every other type too short for their fields.
     for (std::uint16_t type = 0; type < FRAME_TYPE_COUNT; ++type)
@@ -139,7 +148,7 @@ TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
     on_frame(nullptr, 40);
     EXPECT_EQ(Snapshot::take(), before);
 
-    deliver(block);  // the same block in one piece is taken
+    deliver(block); // the same block in one piece is taken
     EXPECT_EQ(link_state.ring_write.load(), 2u);
     EXPECT_EQ(link_state.block_counter.load(), 7);
 }
@@ -181,8 +190,10 @@ TEST_F(Receive, PaddedBlocksAreStoredBlocksClaimingMoreThanTheyHoldAreAskedForAg
         EXPECT_EQ(link_state.ring_write.load(), c.stored) << c.name;
         EXPECT_EQ(link_state.dropped_blocks.load(), c.dropped) << c.name;
         EXPECT_EQ(link_state.block_counter.load(), 100 + c.stored) << c.name;
-        if (c.stored) {  // the samples, not the padding
-            EXPECT_EQ(link_state.sample_ring[1].load(), (SampleSlot {50, 51, 52, 53, 54, 55, 56, 57})) << c.name;
+        if (c.stored) { // the samples, not the padding
+            EXPECT_EQ(link_state.sample_ring[1].load(),
+                      (SampleSlot{50, 51, 52, 53, 54, 55, 56, 57}))
+                << c.name;
         }
     }
 }
@@ -194,7 +205,7 @@ TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)
     // must be whole (all channels of one sample) and newer than the one kept before it.
     link_state.acquisition_on = 1;
     constexpr std::uint32_t total = 400000;
-    std::atomic<bool> done {false};
+    std::atomic<bool> done{false};
     std::thread receiver([&] {
         Bytes block = sample_block(100, 0);
         for (std::uint32_t first = 0; first < total; first += 100) {
@@ -222,7 +233,7 @@ TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)
         std::this_thread::sleep_for(std::chrono::microseconds(500));
         const RingSnapshot snapshot = ring_snapshot();
         if (display == snapshot.write)
-            continue;  // nothing new (equal positions would count as a whole ring)
+            continue; // nothing new (equal positions would count as a whole ring)
         if (ring_distance(display, snapshot.write, SAMPLE_RING_SLOTS)
             > ring_distance(link_state.ring_oldest.load(), snapshot.write, SAMPLE_RING_SLOTS))
             display = link_state.ring_oldest.load();

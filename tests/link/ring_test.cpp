@@ -5,7 +5,7 @@ TEST(RingHelpers, DistanceAdvanceAndBackAtTheEdges)
 {
     constexpr std::uint32_t S = SAMPLE_RING_SLOTS;
     EXPECT_EQ(ring_distance(0, 0, S), 0u);
-    EXPECT_EQ(ring_distance(5, 5, S), S);  // a full turn
+    EXPECT_EQ(ring_distance(5, 5, S), S); // a full turn
     EXPECT_EQ(ring_distance(20000, 3, S), 4u);
     EXPECT_EQ(ring_back(2, 5, S), 19998u);
     EXPECT_EQ(ring_back(5, 5, S), 0u);
@@ -13,7 +13,7 @@ TEST(RingHelpers, DistanceAdvanceAndBackAtTheEdges)
     EXPECT_EQ(ring_advance(19998, 5, S), 2u);
     EXPECT_EQ(ring_next(19999, S), 20000u);
     EXPECT_EQ(ring_next(20000, S), 0u);
-    EXPECT_EQ(ring_span(7, 7, S), 0u);  // unlike ring_distance: nothing left to read
+    EXPECT_EQ(ring_span(7, 7, S), 0u); // unlike ring_distance: nothing left to read
     EXPECT_EQ(ring_span(20000, 3, S), 4u);
     EXPECT_EQ(ring_span(3, 20000, S), 19997u);
 }
@@ -26,9 +26,10 @@ TEST_F(SampleRing, BlocksAreStoredInOrderWithChannelOneFirst)
     deliver(sample_block(2, 0, -4));
     deliver(sample_block(1, 0, 100));
     EXPECT_EQ(link_state.ring_write.load(), 3u);
-    EXPECT_EQ((SampleSlot {-4, -3, -2, -1, 0, 1, 2, 3}), link_state.sample_ring[0].load());
-    EXPECT_EQ((SampleSlot {4, 5, 6, 7, 8, 9, 10, 11}), link_state.sample_ring[1].load());
-    EXPECT_EQ((SampleSlot {100, 101, 102, 103, 104, 105, 106, 107}), link_state.sample_ring[2].load());
+    EXPECT_EQ((SampleSlot{-4, -3, -2, -1, 0, 1, 2, 3}), link_state.sample_ring[0].load());
+    EXPECT_EQ((SampleSlot{4, 5, 6, 7, 8, 9, 10, 11}), link_state.sample_ring[1].load());
+    EXPECT_EQ((SampleSlot{100, 101, 102, 103, 104, 105, 106, 107}),
+              link_state.sample_ring[2].load());
 
     // Negative values keep their sign.
     Bytes block = sample_block(1, 0);
@@ -52,7 +53,9 @@ TEST_F(SampleRing, HoldsAtMost20000Samples)
     EXPECT_EQ(link_state.ring_write.load(), 0u);
     EXPECT_EQ(link_state.ring_oldest.load(), 1u);
     EXPECT_EQ(link_state.sample_ring[20000][0], 555);
-    EXPECT_EQ(ring_distance(link_state.ring_oldest.load(), link_state.ring_write.load(), SAMPLE_RING_SLOTS), 20000u);
+    EXPECT_EQ(ring_distance(link_state.ring_oldest.load(), link_state.ring_write.load(),
+                            SAMPLE_RING_SLOTS),
+              20000u);
 
     // From then on the oldest stays one slot after the write index.
     deliver(sample_block(7, 0));
@@ -90,11 +93,11 @@ TEST_F(SampleRing, ACopyTheWriterHasCaughtUpWithIsCutFromItsOldestEnd)
     struct Case {
         std::uint32_t from, written, cut;
     };
-    for (const Case c : {Case {101, 0, 0}, Case {101, 1, 1}, Case {101, 5, 5}, Case {5000, 4899, 0},
-                         Case {5000, 4900, 1}, Case {101, 40000, 20000}, Case {99, 3, 0}}) {
+    for (const Case c : {Case{101, 0, 0}, Case{101, 1, 1}, Case{101, 5, 5}, Case{5000, 4899, 0},
+                         Case{5000, 4900, 1}, Case{101, 40000, 20000}, Case{99, 3, 0}}) {
         const RingSnapshot taken = ring_snapshot();
         RingSnapshot later = taken;
-        later.begun += c.written;  // as if the writer had begun them while the copy went on
+        later.begun += c.written; // as if the writer had begun them while the copy went on
         link_state.ring_writes_begun = later.begun;
         std::vector<SampleSlot> copy;
         EXPECT_EQ(ring_copy(c.from, taken, copy), c.cut) << c.from << " " << c.written;

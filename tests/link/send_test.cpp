@@ -44,7 +44,7 @@ TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
 {
     build_poll_message();
     ASSERT_TRUE(poll_message);
-    EXPECT_EQ(poll_message->bytes, (Bytes {0x00, 0x01, 0x00, 0x04}));
+    EXPECT_EQ(poll_message->bytes, (Bytes{0x00, 0x01, 0x00, 0x04}));
     EXPECT_EQ(poll_message->length, 4);
     NetMessage* first = poll_message.get();
     build_poll_message();
@@ -54,7 +54,7 @@ TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
     ASSERT_TRUE(discovery_message);
     Bytes expected(22, 0);
     expected[3] = 0x16;
-    EXPECT_EQ(discovery_message->bytes, expected);  // no interface yet
+    EXPECT_EQ(discovery_message->bytes, expected); // no interface yet
     EXPECT_EQ(discovery_message->length, 22);
     EXPECT_EQ(queue_count(), 0u);
 
@@ -65,17 +65,17 @@ TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
         link_state.netif_gateway = inet_addr("192.168.10.1");
         link_state.netif_mac = {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
     }
-    build_discovery_message();  // already built: unchanged until refreshed
+    build_discovery_message(); // already built: unchanged until refreshed
     EXPECT_EQ(discovery_message->bytes, expected);
     refresh_discovery_message();
-    expected = {0x00, 0x00, 0x00, 0x16, 192, 168, 10, 20, 255, 255, 255, 0,
-                192,  168,  10,   1,    0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
+    expected = {0x00, 0x00, 0x00, 0x16, 192, 168,  10,   20,   255,  255,  255,
+                0,    192,  168,  10,   1,   0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC};
     EXPECT_EQ(discovery_message->bytes, expected);
 
     free_standing_messages();
     EXPECT_FALSE(poll_message);
     EXPECT_FALSE(discovery_message);
-    refresh_discovery_message();  // nothing built: nothing happens
+    refresh_discovery_message(); // nothing built: nothing happens
     EXPECT_FALSE(discovery_message);
 }
 
@@ -86,12 +86,12 @@ TEST_F(Send, QueueIsFirstInFirstOutUpToAHundredMessages)
     NetMessage* head = queue_peek();
     ASSERT_NE(head, nullptr);
     EXPECT_EQ(head->bytes[5], 1);
-    EXPECT_EQ(queue_peek(), head);  // a peek does not remove
+    EXPECT_EQ(queue_peek(), head); // a peek does not remove
     queue_pop();
     EXPECT_EQ(queue_peek()->bytes[5], 2);
     queue_pop();
     EXPECT_EQ(queue_peek(), nullptr);
-    queue_pop();  // empty: no effect
+    queue_pop(); // empty: no effect
     EXPECT_EQ(queue_count(), 0u);
 
     // The hundredth message is taken, the next one dropped.
@@ -101,7 +101,7 @@ TEST_F(Send, QueueIsFirstInFirstOutUpToAHundredMessages)
     ASSERT_EQ(sent.size(), 100u);
     EXPECT_EQ(get_u16_be(sent.back().data() + 4), 99);
 
-    send_param_request(5);  // the queue works again after emptying
+    send_param_request(5); // the queue works again after emptying
     EXPECT_EQ(queue_count(), 1u);
     queue_flush();
     EXPECT_EQ(queue_count(), 0u);
@@ -163,5 +163,7 @@ TEST_F(Send, BothThreadsMayQueueAtOnce)
     other.join();
     const auto sent = take_queue();
     ASSERT_EQ(sent.size(), 80u);
-    EXPECT_EQ(std::count_if(sent.begin(), sent.end(), [](const Bytes& b) { return b[1] == MSG_START; }), 40);
+    EXPECT_EQ(std::count_if(sent.begin(), sent.end(),
+                            [](const Bytes& b) { return b[1] == MSG_START; }),
+              40);
 }

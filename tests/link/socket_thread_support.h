@@ -2,12 +2,12 @@
 // deadline, and a fixture that points the link at a simulator on loopback.
 #pragma once
 
-#include "loopback.h"
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Netcom.h"
 #include "Scknet.h"
 #include "Simulator.h"
+#include "loopback.h"
 
 #include <gtest/gtest.h>
 
@@ -34,8 +34,14 @@ public:
         update([this] { quit_ = true; });
         thread_.join();
     }
-    void post(std::function<void()> call) { update([&] { calls_.push_back(std::move(call)); }); }
-    void hold(bool held) { update([&] { held_ = held; }); }
+    void post(std::function<void()> call)
+    {
+        update([&] { calls_.push_back(std::move(call)); });
+    }
+    void hold(bool held)
+    {
+        update([&] { held_ = held; });
+    }
     std::size_t waiting() const
     {
         std::lock_guard lock(mutex_);
@@ -80,7 +86,8 @@ private:
 template <typename Pred>
 bool wait_until(Pred done, std::chrono::milliseconds limit = 10s)
 {
-    for (const auto end = std::chrono::steady_clock::now() + limit; !done(); std::this_thread::sleep_for(1ms))
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done();
+         std::this_thread::sleep_for(1ms))
         if (std::chrono::steady_clock::now() > end)
             return false;
     return true;
@@ -102,7 +109,7 @@ inline void select_interface(const char* ip_text)
         link_state.netif_adapter.Index = ::if_nametoindex("lo");
         set_text(link_state.netif_adapter.IpAddressList.IpAddress, ip_text);
         set_text(link_state.netif_adapter.IpAddressList.IpMask, "255.0.0.0");
-        in_addr address {};
+        in_addr address{};
         link_state.netif_local_ip = inet_pton(AF_INET, ip_text, &address) == 1 ? address.s_addr : 0;
     }
     link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
@@ -112,7 +119,7 @@ class SocketThreadTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
         link_state_reset();
         free_standing_messages();
         link_config.discovery_address = "127.0.0.1";
@@ -123,8 +130,10 @@ protected:
         build_poll_message();
         build_discovery_message();
 
-        link_hooks = LinkHooks {};
-        link_hooks.post_to_main = [this](std::function<void()> call) { main.post(std::move(call)); };
+        link_hooks = LinkHooks{};
+        link_hooks.post_to_main = [this](std::function<void()> call) {
+            main.post(std::move(call));
+        };
         link_hooks.on_connect = [this] {
             link_connected();
             ++connects;
@@ -139,9 +148,9 @@ protected:
     {
         link_shutdown();
         simulator.reset();
-        link_hooks = LinkHooks {};
+        link_hooks = LinkHooks{};
         free_standing_messages();
-        link_config = LinkConfig {};
+        link_config = LinkConfig{};
     }
 
     // Starts a simulator on a free loopback port and points the link at it.
@@ -189,7 +198,7 @@ protected:
 
     FakeMainThread main;
     std::unique_ptr<sim::Simulator> simulator;
-    std::atomic<int> connects {0};
+    std::atomic<int> connects{0};
     std::mutex errors_mutex;
     std::vector<std::string> errors;
 };

@@ -17,9 +17,9 @@ namespace {
 
 // Samples the connection state in the background and remembers which states it saw.
 struct StateWatch {
-    std::atomic<bool> stop {false};
-    std::atomic<bool> seen[4] {};
-    std::thread thread {[this] {
+    std::atomic<bool> stop{false};
+    std::atomic<bool> seen[4]{};
+    std::thread thread{[this] {
         for (; !stop; std::this_thread::sleep_for(200us))
             seen[connection_state()] = true;
     }};
@@ -37,7 +37,7 @@ struct StateWatch {
 TEST_F(SocketThreadTest, DiscoveryWaitsForAnAddressThenSuspendsUntilConnect)
 {
     sim::Simulator& s = start_simulator();
-    link_state.netif_flags = NETIF_SELECTED;  // selected, but no IPv4 address: nothing is sent
+    link_state.netif_flags = NETIF_SELECTED; // selected, but no IPv4 address: nothing is sent
     link_start();
     std::this_thread::sleep_for(300ms);
     EXPECT_EQ(s.stats().discovery_answers, 0u);
@@ -48,7 +48,8 @@ TEST_F(SocketThreadTest, DiscoveryWaitsForAnAddressThenSuspendsUntilConnect)
     link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     ASSERT_TRUE(wait_until([] { return link_state.link_thread.load()->Suspended(); }));
     EXPECT_TRUE(link_state.controller_flags & CONTROLLER_KNOWN);
-    EXPECT_EQ(link_state.controller_ip.load(), 0x7F000001u);  // 127.0.0.1, first byte most significant
+    EXPECT_EQ(link_state.controller_ip.load(),
+              0x7F000001u); // 127.0.0.1, first byte most significant
     EXPECT_EQ(connection_state(), LINK_OFF);
     // Suspended: no further broadcasts, and no stream connection before Connect. (The
     // simulator counts an answer just after sending it.)
@@ -83,26 +84,26 @@ TEST(DiscoveryAnswer, OnlyAUnicastAddressIsTaken)
 {
     struct Row {
         std::vector<std::uint8_t> bytes;
-        std::uint32_t address;  // 0: not taken
+        std::uint32_t address; // 0: not taken
     };
     const Row rows[] = {
         {{0, 0, 0, 8, 192, 168, 1, 10}, 0xC0A8010Au},
         {{0, 0, 0, 22, 10, 0, 0, 1, 255, 0, 0, 0, 0, 0, 0, 0, 1, 2, 3, 4, 5, 6}, 0x0A000001u},
-        {{0, 0, 0, 8, 127, 0, 0, 1}, 0x7F000001u},  // loopback: a controller on this PC
+        {{0, 0, 0, 8, 127, 0, 0, 1}, 0x7F000001u}, // loopback: a controller on this PC
         {{0, 0, 0, 8, 1, 0, 0, 0}, 0x01000000u},
         {{0, 0, 0, 8, 223, 255, 255, 254}, 0xDFFFFFFEu},
-        {{0, 0, 0, 8, 192, 168, 1}, 0},  // too short to hold an address
+        {{0, 0, 0, 8, 192, 168, 1}, 0}, // too short to hold an address
         {{}, 0},
-        {{0, 0, 0, 8, 0, 0, 0, 0}, 0},          // "this host": would connect to the PC itself
+        {{0, 0, 0, 8, 0, 0, 0, 0}, 0}, // "this host": would connect to the PC itself
         {{0, 0, 0, 8, 0, 1, 2, 3}, 0},
-        {{0, 0, 0, 8, 224, 0, 0, 1}, 0},        // multicast
+        {{0, 0, 0, 8, 224, 0, 0, 1}, 0}, // multicast
         {{0, 0, 0, 8, 239, 255, 255, 255}, 0},
-        {{0, 0, 0, 8, 240, 0, 0, 1}, 0},        // reserved
-        {{0, 0, 0, 8, 255, 255, 255, 255}, 0},  // broadcast
+        {{0, 0, 0, 8, 240, 0, 0, 1}, 0},       // reserved
+        {{0, 0, 0, 8, 255, 255, 255, 255}, 0}, // broadcast
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(testing::Message() << "answer of " << row.bytes.size() << " bytes, row "
-                                        << (&row - rows));
+        SCOPED_TRACE(testing::Message()
+                     << "answer of " << row.bytes.size() << " bytes, row " << (&row - rows));
         link_state.controller_ip = 0;
         link_state.controller_flags = 0;
         EXPECT_EQ(take_discovery_answer(row.bytes.data(), row.bytes.size()), row.address != 0);
@@ -117,7 +118,7 @@ namespace {
 int udp_socket(const char* address, std::uint16_t port)
 {
     const int s = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a {};
+    sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
     inet_pton(AF_INET, address, &a.sin_addr);
@@ -127,7 +128,7 @@ int udp_socket(const char* address, std::uint16_t port)
 
 std::uint16_t port_of(int s)
 {
-    sockaddr_in a {};
+    sockaddr_in a{};
     socklen_t size = sizeof a;
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
     return ntohs(a.sin_port);
@@ -143,7 +144,7 @@ TEST_F(SocketThreadTest, AnswersThatCannotBeTheControllersArePassedOver)
     const int s = udp_socket("127.0.0.1", 0);
     const int elsewhere = udp_socket("127.0.0.1", 0);
     link_config.controller_port = port_of(s);
-    const timeval tv {0, 200000};
+    const timeval tv{0, 200000};
     ::setsockopt(s, SOL_SOCKET, SO_RCVTIMEO, &tv, sizeof tv);
 
     link_start();
@@ -153,7 +154,7 @@ TEST_F(SocketThreadTest, AnswersThatCannotBeTheControllersArePassedOver)
     int questions = 0;
     for (int round = 0; round < 50 && questions < 3; ++round) {
         std::uint8_t buf[64];
-        sockaddr_in from {};
+        sockaddr_in from{};
         socklen_t from_size = sizeof from;
         const ssize_t n =
             ::recvfrom(s, buf, sizeof buf, 0, reinterpret_cast<sockaddr*>(&from), &from_size);
@@ -190,14 +191,14 @@ TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDisco
     // After discovery, a second answer comes from the controller's port: it names 127.0.0.9,
     // where a decoy listens on the controller's stream port.
     const int decoy = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    sockaddr_in a {};
+    sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(s.port());
     inet_pton(AF_INET, "127.0.0.9", &a.sin_addr);
     ASSERT_EQ(::bind(decoy, reinterpret_cast<sockaddr*>(&a), sizeof a), 0);
     ASSERT_EQ(::listen(decoy, 4), 0);
     const int stale = udp_socket("127.0.0.9", s.port());
-    sockaddr_in pc {};
+    sockaddr_in pc{};
     pc.sin_family = AF_INET;
     pc.sin_port = htons(link_config.discovery_local_port);
     inet_pton(AF_INET, "127.0.0.1", &pc.sin_addr);
@@ -209,11 +210,10 @@ TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDisco
     connect_command();
     ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
     s.drop_connection();
-    ASSERT_TRUE(wait_until([&] {
-        return s.stats().connections >= 2 && connection_state() == LINK_CONNECTED;
-    }));
+    ASSERT_TRUE(wait_until(
+        [&] { return s.stats().connections >= 2 && connection_state() == LINK_CONNECTED; }));
     EXPECT_EQ(link_state.controller_ip.load(), 0x7F000001u);
-    pollfd waiting {decoy, POLLIN, 0};
+    pollfd waiting{decoy, POLLIN, 0};
     EXPECT_EQ(::poll(&waiting, 1, 0), 0) << "the link connected to the stale address";
     ::close(decoy);
 }
@@ -228,8 +228,8 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
     link_state.ring_write = 123;
     link_state.ring_oldest = 124;
     link_state.ring_display = 5;
-    std::atomic<std::thread::id> connect_thread {};
-    std::atomic<std::uint64_t> messages_during_notification {99};
+    std::atomic<std::thread::id> connect_thread{};
+    std::atomic<std::uint64_t> messages_during_notification{99};
     link_hooks.on_connect = [&] {
         connect_thread = std::this_thread::get_id();
         // The socket thread waits for the notification: nothing is sent meanwhile.
@@ -252,7 +252,7 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
     EXPECT_EQ(t.front(), 4);
     EXPECT_EQ(std::count(t.begin(), t.end(), 4), 1);
     EXPECT_EQ(s.stats().last_channel_config,
-              (std::vector<std::uint8_t> {7, 6, 5, 4, 3, 2, 1, 0, 9}));
+              (std::vector<std::uint8_t>{7, 6, 5, 4, 3, 2, 1, 0, 9}));
     EXPECT_EQ(connects, 1);
     EXPECT_EQ(s.stats().connections, 1u);
 
@@ -263,16 +263,17 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
     const auto polls = s.stats().messages_by_type[1] - before;
     EXPECT_LE(polls, 13u);
     EXPECT_GE(polls, 3u);
-    EXPECT_TRUE(wait_until([] { return link_state.poll_reply_words[0].load() != 0; }));  // replies reach the handler
+    EXPECT_TRUE(wait_until(
+        [] { return link_state.poll_reply_words[0].load() != 0; })); // replies reach the handler
 }
 
 TEST_F(SocketThreadTest, PaddedSampleBlocksWholeOrSplitByTcpAreStoredAndAcknowledged)
 {
     sim::Options options;
-    options.sample_rate = 0;  // every block full
-    options.max_block = 300;  // 4809 bytes; every other reply in two writes 5 ms apart
+    options.sample_rate = 0; // every block full
+    options.max_block = 300; // 4809 bytes; every other reply in two writes 5 ms apart
     options.split_every = 2;
-    options.pad_bytes = 7;    // and 7 bytes after the samples, which are not samples
+    options.pad_bytes = 7; // and 7 bytes after the samples, which are not samples
     options.modulus = 1000;
     sim::Simulator& s = start_simulator(options);
     start_connected();
@@ -290,9 +291,9 @@ TEST_F(SocketThreadTest, PaddedSampleBlocksWholeOrSplitByTcpAreStoredAndAcknowle
         return std::exchange(settled, now) == now;
     }));
     const auto st = s.stats();
-    EXPECT_EQ(st.connections, 1u);  // no link error
+    EXPECT_EQ(st.connections, 1u); // no link error
     EXPECT_EQ(st.messages_by_type[2], 1u);
-    EXPECT_GE(st.messages_by_type[3], 10u);  // each block is asked for by an acknowledgement
+    EXPECT_GE(st.messages_by_type[3], 10u); // each block is asked for by an acknowledgement
     EXPECT_GE(link_state.ring_write.load(), 2700u);
     EXPECT_EQ(link_state.ring_write.load() % 300, 0u);
     // The first block starts the simulator's waveforms: square high, ramp at its bottom,
@@ -309,7 +310,7 @@ TEST_F(SocketThreadTest, PaddedSampleBlocksWholeOrSplitByTcpAreStoredAndAcknowle
 TEST_F(SocketThreadTest, AMissingReplyIsALinkErrorAndTheQueuedHeadGoesFirstAfterReconnect)
 {
     sim::Options options;
-    options.drop_every = 2;  // the reply to the second message of each connection is lost
+    options.drop_every = 2; // the reply to the second message of each connection is lost
     link_config.reply_wait = 300ms;
     sim::Simulator& s = start_simulator(options);
     StateWatch watch;
@@ -322,11 +323,11 @@ TEST_F(SocketThreadTest, AMissingReplyIsALinkErrorAndTheQueuedHeadGoesFirstAfter
         return s.stats().connections >= 2 && connects >= 2 && s.stats().recent_types.size() >= 3;
     }));
     EXPECT_TRUE(watch.seen[LINK_ERROR]);
-    EXPECT_GE(s.stats().discovery_answers, 2u);  // found again after the error
+    EXPECT_GE(s.stats().discovery_answers, 2u); // found again after the error
     const auto t = s.stats().recent_types;
     EXPECT_EQ(t[0], 4);
-    EXPECT_EQ(t[1], 7);  // its reply is lost ...
-    EXPECT_EQ(t[2], 7);  // ... so it is the first message of the next connection
+    EXPECT_EQ(t[1], 7); // its reply is lost ...
+    EXPECT_EQ(t[2], 7); // ... so it is the first message of the next connection
 }
 
 TEST_F(SocketThreadTest, TwoRepliesInOneReadAreDroppedAndTheLinkGoesOn)
@@ -336,7 +337,7 @@ TEST_F(SocketThreadTest, TwoRepliesInOneReadAreDroppedAndTheLinkGoesOn)
     sim::Simulator& s = start_simulator(options);
     start_connected();
     ASSERT_TRUE(wait_until([&] { return s.stats().messages_by_type[1] >= 5; }));
-    EXPECT_EQ(link_state.poll_reply_words[0].load(), 0);  // never taken
+    EXPECT_EQ(link_state.poll_reply_words[0].load(), 0); // never taken
     EXPECT_EQ(connection_state(), LINK_CONNECTED);
     EXPECT_EQ(s.stats().connections, 1u);
 }
@@ -363,7 +364,7 @@ TEST_F(SocketThreadTest, NoMessageReachesTheControllerTwiceAndUnusableRepliesDoN
 
     const std::vector<sim::MessageRecord> got = s.take_messages();
     ASSERT_GT(got.size(), 100u);
-    EXPECT_EQ(got.back().connection, 1u);  // no link error
+    EXPECT_EQ(got.back().connection, 1u); // no link error
     int asked_again = 0;
     for (std::size_t k = 1; k < got.size(); ++k) {
         const sim::MessageRecord& before = got[k - 1];
@@ -424,7 +425,7 @@ TEST_F(SocketThreadTest, AnInterfaceAddressThatIsNoAddressIsReportedOnce)
     select_interface("not-an-address");
     link_start();
     std::this_thread::sleep_for(200ms);
-    EXPECT_EQ(error_texts(), std::vector<std::string> {"Invalid IP Address!"});
+    EXPECT_EQ(error_texts(), std::vector<std::string>{"Invalid IP Address!"});
 }
 
 TEST_F(SocketThreadTest, AStreamSocketThatCannotBindIsReportedWithItsErrorCode)
@@ -463,7 +464,7 @@ TEST_F(SocketThreadTest, ShutdownEndsEveryWaitAtOnce)
     start_simulator(options);
     start_discovered();
     connect_command();
-    std::this_thread::sleep_for(100ms);  // the channel configuration is out, its reply is not
+    std::this_thread::sleep_for(100ms); // the channel configuration is out, its reply is not
     EXPECT_LT(shutdown_time(), 1s);
 }
 
@@ -471,7 +472,7 @@ TEST_F(SocketThreadTest, ShutdownWhileTheConnectNotificationWaitsForTheMainThrea
 {
     start_simulator();
     start_discovered();
-    main.hold(true);  // the main thread is busy: the notification cannot run yet
+    main.hold(true); // the main thread is busy: the notification cannot run yet
     connect_command();
     ASSERT_TRUE(wait_until([&] { return main.waiting() == 1; }));
     EXPECT_LT(shutdown_time(), 1s);

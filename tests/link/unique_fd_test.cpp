@@ -47,7 +47,7 @@ TEST(UniqueFd, ClosesOnceWhenItsLastOwnerGoesAway)
         ASSERT_EQ(reused.first.get(), fd);
         // `moved` goes here, after the number has been given again: it must not close it.
     }
-    read_end = UniqueFd();  // likewise the first owner, left empty by the move
+    read_end = UniqueFd(); // likewise the first owner, left empty by the move
     EXPECT_TRUE(is_open(fd));
     EXPECT_TRUE(is_open(write_end.get()));
 }
@@ -57,14 +57,14 @@ TEST(UniqueFd, ResetAndAssignmentCloseWhatWasHeld)
     auto [a, b] = make_pipe();
     const int first = a.get();
     const int second = b.get();
-    a = std::move(b);  // `first` goes, `second` now belongs to a
+    a = std::move(b); // `first` goes, `second` now belongs to a
     EXPECT_FALSE(is_open(first));
     EXPECT_EQ(a.get(), second);
     UniqueFd& same = a;
-    a = std::move(same);  // moving onto itself keeps it
+    a = std::move(same); // moving onto itself keeps it
     EXPECT_EQ(a.get(), second);
     EXPECT_TRUE(is_open(second));
-    a.reset(second);  // taking the same descriptor again does not close it
+    a.reset(second); // taking the same descriptor again does not close it
     EXPECT_TRUE(is_open(second));
     a.reset();
     EXPECT_FALSE(is_open(second));

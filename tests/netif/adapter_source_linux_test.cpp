@@ -24,16 +24,17 @@ TEST(LinuxSource, DefaultGatewayComesFromTheInterfacesDefaultRoute)
         "broken line\n";
     EXPECT_EQ(route_default_gateway(routes, "eth0"), "192.168.1.1");
     EXPECT_EQ(route_default_gateway(routes, "eth1"), "10.0.0.1");
-    EXPECT_EQ(route_default_gateway(routes, "eth2"), "");  // no gateway flag
+    EXPECT_EQ(route_default_gateway(routes, "eth2"), ""); // no gateway flag
     EXPECT_EQ(route_default_gateway(routes, "eth"), "");
     EXPECT_EQ(route_default_gateway("", "eth0"), "");
 }
 
 TEST(LinuxSource, KeyValueLeaseGivesTheServerOfTheCurrentAddress)
 {
-    const char* lease = "# comment\nADDRESS=192.168.1.50\nSERVER_ADDRESS=192.168.1.1\nROUTER=192.168.1.1\n";
+    const char* lease =
+        "# comment\nADDRESS=192.168.1.50\nSERVER_ADDRESS=192.168.1.1\nROUTER=192.168.1.1\n";
     EXPECT_EQ(lease_server_key_value(lease, "192.168.1.50"), "192.168.1.1");
-    EXPECT_EQ(lease_server_key_value(lease, "192.168.1.51"), "");  // stale lease
+    EXPECT_EQ(lease_server_key_value(lease, "192.168.1.51"), ""); // stale lease
     EXPECT_EQ(lease_server_key_value("SERVER_ADDRESS=junk\n", "192.168.1.50"), "");
     EXPECT_EQ(lease_server_key_value("", "192.168.1.50"), "");
 }
@@ -41,12 +42,13 @@ TEST(LinuxSource, KeyValueLeaseGivesTheServerOfTheCurrentAddress)
 TEST(LinuxSource, DhclientLeaseTakesTheLastLeaseOfTheInterface)
 {
     auto lease = [](const char* interface, const char* address, const char* server) {
-        return std::string("lease {\n  interface \"") + interface + "\";\n  fixed-address " + address
-            + ";\n  option dhcp-server-identifier " + server + ";\n}\n";
+        return std::string("lease {\n  interface \"") + interface + "\";\n  fixed-address "
+               + address + ";\n  option dhcp-server-identifier " + server + ";\n}\n";
     };
     const std::string leases = lease("eth0", "192.168.1.50", "192.168.1.1")
-        + lease("eth1", "10.0.0.7", "10.0.0.1") + lease("eth0", "192.168.1.50", "192.168.1.254")
-        + "lease {\n  interface \"eth0\";\n";  // cut short: ignored
+                               + lease("eth1", "10.0.0.7", "10.0.0.1")
+                               + lease("eth0", "192.168.1.50", "192.168.1.254")
+                               + "lease {\n  interface \"eth0\";\n"; // cut short: ignored
     EXPECT_EQ(lease_server_dhclient(leases, "eth0", "192.168.1.50"), "192.168.1.254");
     EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.7"), "10.0.0.1");
     EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.8"), "");
@@ -72,14 +74,16 @@ TEST(LinuxSource, CountFollowsInterfacesComingAndGoingAndFillsWhatItCounts)
         failed |= std::system("ip link add grafion-t0 type veth peer name grafion-t1") != 0;
         failed |= source.interface_count() != before + 2;
         failed |= source.interface_count() != before + 2; // unchanged: from memory
-        std::vector<AdapterRecord> records(before + 3, AdapterRecord {});
+        std::vector<AdapterRecord> records(before + 3, AdapterRecord{});
         failed |= !source.query(records);
         for (std::uint32_t i = 0; i < before + 2; ++i) {
             const AdapterRecord& r = records[i];
-            failed |= std::strcmp(r.AdapterName, "lo") == 0 || r.AdapterName[0] == '\0' || r.Description[0] == '\0'
-                || r.IpAddressList.IpAddress[0] == '\0' || r.AddressLength != 6;
+            failed |= std::strcmp(r.AdapterName, "lo") == 0 || r.AdapterName[0] == '\0'
+                      || r.Description[0] == '\0' || r.IpAddressList.IpAddress[0] == '\0'
+                      || r.AddressLength != 6;
         }
-        failed |= records[before + 2].AdapterName[0] != '\0' || records[before + 2].AddressLength != 0;
+        failed |=
+            records[before + 2].AdapterName[0] != '\0' || records[before + 2].AddressLength != 0;
         failed |= std::system("ip link del grafion-t0") != 0; // takes its peer along
         failed |= source.interface_count() != before;
         ::_exit(failed ? 1 : 0);

@@ -10,15 +10,15 @@
 
 namespace {
 
-const MacAddress mac_a {0x02, 0x00, 0x00, 0x00, 0x00, 0x0A};
-const MacAddress mac_b {0x02, 0x00, 0x00, 0x00, 0x00, 0x0B};
+const MacAddress mac_a{0x02, 0x00, 0x00, 0x00, 0x00, 0x0A};
+const MacAddress mac_b{0x02, 0x00, 0x00, 0x00, 0x00, 0x0B};
 const Bytes file_mac_a(mac_a.begin(), mac_a.end());
 
 // The adapter remembered in the settings file.
 Bytes file_mac()
 {
     const Bytes b = read_file(link_state.settings_path);
-    return b.size() == 29 ? Bytes(b.begin() + 1, b.begin() + 7) : Bytes {};
+    return b.size() == 29 ? Bytes(b.begin() + 1, b.begin() + 7) : Bytes{};
 }
 
 class Adapters : public ::testing::Test {
@@ -53,14 +53,16 @@ TEST_F(Adapters, WithoutARememberedAdapterTheFirstEthernetOneIsSelectedAndSaved)
     source.adapters = {adapter("tun0", {}, "10.8.0.2"),
                        adapter("eth0", mac_a, "192.168.10.20", "255.255.255.0", "192.168.10.1"),
                        adapter("eth1", mac_b, "10.0.0.5")};
-    EXPECT_TRUE(netif_poll());  // flags changed: repaint
+    EXPECT_TRUE(netif_poll()); // flags changed: repaint
     EXPECT_EQ(link_state.adapter_count, 3);
     EXPECT_EQ(link_state.netif_flags.load(), NETIF_SELECTED | NETIF_HAS_ADDRESS);
     EXPECT_EQ(link_state.netif_flags_shown, link_state.netif_flags.load());
-    EXPECT_EQ(file_mac(), file_mac_a);  // written at once
+    EXPECT_EQ(file_mac(), file_mac_a); // written at once
     EXPECT_EQ(link_state.netif_mac, mac_a);
-    EXPECT_EQ((std::array {link_state.netif_local_ip.load(), link_state.netif_mask.load(), link_state.netif_gateway.load()}),
-              (std::array {inet_addr("192.168.10.20"), inet_addr("255.255.255.0"), inet_addr("192.168.10.1")}));
+    EXPECT_EQ((std::array{link_state.netif_local_ip.load(), link_state.netif_mask.load(),
+                          link_state.netif_gateway.load()}),
+              (std::array{inet_addr("192.168.10.20"), inet_addr("255.255.255.0"),
+                          inet_addr("192.168.10.1")}));
     EXPECT_STREQ(link_state.netif_adapter.AdapterName, "eth0");
 
     // Nothing changed: no enumeration, no repaint.
@@ -95,7 +97,7 @@ TEST_F(Adapters, NoUsableAdapterLeavesNothingSelected)
     netif_poll();
     EXPECT_EQ(link_state.adapter_count, 1);
     EXPECT_EQ(link_state.netif_flags.load(), 0);
-    EXPECT_EQ(link_state.settings.mac, MacAddress {});
+    EXPECT_EQ(link_state.settings.mac, MacAddress{});
 
     // The source reports two interfaces but fills one record: the other stays zero and is
     // skipped.
@@ -130,11 +132,12 @@ TEST_F(Adapters, FailedQueryOrRememberedAdapterAbsentClearsTheSelectionUntilItIs
     EXPECT_EQ(link_state.netif_flags.load(), 3);
 
     // The adapter goes away, others appear in its place: none of them is taken instead.
-    source.adapters = {adapter("eth1", mac_b, "10.0.0.5"), adapter("wlan0", {2, 1, 2, 3, 4, 5}, "10.0.1.5"),
+    source.adapters = {adapter("eth1", mac_b, "10.0.0.5"),
+                       adapter("wlan0", {2, 1, 2, 3, 4, 5}, "10.0.1.5"),
                        adapter("eth2", {2, 1, 2, 3, 4, 6}, "10.0.2.5")};
     EXPECT_TRUE(netif_poll());
     EXPECT_EQ(link_state.netif_flags.load() & 3, 0);
-    EXPECT_EQ(link_state.settings.mac, mac_a);  // still remembered, not replaced
+    EXPECT_EQ(link_state.settings.mac, mac_a); // still remembered, not replaced
     EXPECT_EQ(file_mac(), file_mac_a);
 
     // It comes back, last in the list: selected again.

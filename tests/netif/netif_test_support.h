@@ -35,10 +35,10 @@ inline AdapterRecord adapter(const char* name, const MacAddress& mac, const char
                              const char* mask = "255.255.255.0", const char* gateway = "0.0.0.0",
                              const char* dhcp_server = "", std::uint32_t dhcp = 0)
 {
-    AdapterRecord r {};
+    AdapterRecord r{};
     set_text(r.AdapterName, name);
     set_text(r.Description, name);
-    r.AddressLength = mac == MacAddress {} ? 0 : 6;
+    r.AddressLength = mac == MacAddress{} ? 0 : 6;
     std::memcpy(r.Address, mac.data(), 6);
     set_text(r.IpAddressList.IpAddress, ip);
     set_text(r.IpAddressList.IpMask, mask);
@@ -53,7 +53,8 @@ public:
     TempWorkingDir()
     {
         old_ = std::filesystem::current_path();
-        std::string pattern = (std::filesystem::temp_directory_path() / "grafion-netif-XXXXXX").string();
+        std::string pattern =
+            (std::filesystem::temp_directory_path() / "grafion-netif-XXXXXX").string();
         if (::mkdtemp(pattern.data()) == nullptr)
             ADD_FAILURE() << "mkdtemp failed";
         dir_ = pattern;

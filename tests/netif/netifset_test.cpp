@@ -22,9 +22,9 @@ void PrintTo(const QString& text, std::ostream* os)
 
 namespace {
 
-const MacAddress mac_a {0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
-const MacAddress mac_b {0xAC, 0xDE, 0x48, 0x00, 0x11, 0xFF};
-const MacAddress mac_c {0x02, 0x00, 0x00, 0x00, 0x00, 0x0C};
+const MacAddress mac_a{0x00, 0x1A, 0x2B, 0x3C, 0x4D, 0x5E};
+const MacAddress mac_b{0xAC, 0xDE, 0x48, 0x00, 0x11, 0xFF};
+const MacAddress mac_c{0x02, 0x00, 0x00, 0x00, 0x00, 0x0C};
 
 QString cell(const QTableWidget* view, int row, int column)
 {
@@ -87,9 +87,10 @@ protected:
             text += window->row_marked(i) ? u'1' : u'0';
         const auto ranges = list->selectedRanges();
         text += QStringLiteral(" h%1 | ").arg(ranges.size() == 1 ? ranges.first().topRow() : -1);
-        text += cell(window->ListView_netif_select, 0, 0) + " | " + cell(window->ListView_netif_select, 0, 1);
+        text += cell(window->ListView_netif_select, 0, 0) + " | "
+                + cell(window->ListView_netif_select, 0, 1);
         text += " | " + mac_text(link_state.settings.mac) + " " + mac_text(netif_mac_copy()) + " "
-            + QString::number(link_state.netif_flags.load());
+                + QString::number(link_state.netif_flags.load());
         return text.toStdString();
     }
 
@@ -131,13 +132,14 @@ TEST_F(NetifSetWindow, ListsNumberedAdaptersMarksAndHighlightsTheRemembered)
     open();
     QTableWidget* list = window->ListView_list_netif;
     ASSERT_EQ(list->rowCount(), 3);
-    EXPECT_EQ(cell(list, 0, 1) + cell(list, 2, 1) + cell(list, 0, 2) + cell(list, 2, 2), "[1][3]Scheda AScheda C");
+    EXPECT_EQ(cell(list, 0, 1) + cell(list, 2, 1) + cell(list, 0, 2) + cell(list, 2, 2),
+              "[1][3]Scheda AScheda C");
     EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 3");
     EXPECT_FALSE(list->item(1, 0)->icon().isNull());
     EXPECT_TRUE(list->item(0, 0)->icon().isNull());
-    EXPECT_EQ(details(), (QStringList {"Indirizzo Fisico=AC-DE-48-00-11-FF", "Indirizzo IP=10.0.0.5",
-                                       "Subnet Mask=255.0.0.0", "Gateway Predefinito=10.0.0.1",
-                                       "Server DHCP=10.0.0.2", "Stato DHCP=Abilitato"}));
+    EXPECT_EQ(details(), (QStringList{"Indirizzo Fisico=AC-DE-48-00-11-FF", "Indirizzo IP=10.0.0.5",
+                                      "Subnet Mask=255.0.0.0", "Gateway Predefinito=10.0.0.1",
+                                      "Server DHCP=10.0.0.2", "Stato DHCP=Abilitato"}));
 
     // Highlighting another row shows its properties only: nothing is selected or saved.
     const Bytes file = read_file(link_state.settings_path);
@@ -149,10 +151,11 @@ TEST_F(NetifSetWindow, ListsNumberedAdaptersMarksAndHighlightsTheRemembered)
 
 TEST_F(NetifSetWindow, WithoutRememberedAdapterTheFirstRowIsHighlightedAndNothingMarked)
 {
-    source.adapters.push_back(AdapterRecord {});  // a record the system left empty
+    source.adapters.push_back(AdapterRecord{}); // a record the system left empty
     open();
     EXPECT_EQ(cell(window->ListView_list_netif, 3, 2), "");
-    EXPECT_EQ(state(), "0000 h0 | " + none + " | " + none + " | 00-00-00-00-00-00 00-00-00-00-00-00 0");
+    EXPECT_EQ(state(),
+              "0000 h0 | " + none + " | " + none + " | 00-00-00-00-00-00 00-00-00-00-00-00 0");
     EXPECT_EQ(details().value(0), "Indirizzo Fisico=00-1A-2B-3C-4D-5E");
     EXPECT_EQ(details().value(5), "Stato DHCP=Disabilitato");
 
@@ -194,7 +197,7 @@ TEST_F(NetifSetWindow, SelectingAnAdapterMakesItTheInterfaceAndSavesItWhenItChan
 
     // Selecting the remembered adapter again: whatever is in the file stays there, the
     // link's flags are set again.
-    const Bytes sentinel {'k', 'e', 'e', 'p'};
+    const Bytes sentinel{'k', 'e', 'e', 'p'};
     write_file(link_state.settings_path, sentinel);
     link_state.netif_flags = 0;
     select();
@@ -225,7 +228,8 @@ TEST_F(NetifSetWindow, AChoiceThatCannotBeSavedIsReportedAndKept)
     ASSERT_EQ(recorder.messages().size(), 1u);
     const RecordedMessage m = recorder.messages()[0];
     EXPECT_EQ(m.icon, MessageIcon::Warning);
-    EXPECT_TRUE(m.text.contains(QString::fromStdString(link_state.settings_path))) << m.text.toStdString();
+    EXPECT_TRUE(m.text.contains(QString::fromStdString(link_state.settings_path)))
+        << m.text.toStdString();
     EXPECT_EQ(state(), "010 h1 | " + B + " | Scheda B | " + B + " " + B + " 7");
 
     // Selecting it again has nothing to save and says nothing.
@@ -236,7 +240,7 @@ TEST_F(NetifSetWindow, AChoiceThatCannotBeSavedIsReportedAndKept)
 TEST_F(NetifSetWindow, RowsThatCannotCarryTheLinkAreNotSelected)
 {
     remember(mac_a);
-    source.adapters.push_back(AdapterRecord {});
+    source.adapters.push_back(AdapterRecord{});
     open();
     const Bytes file = read_file(link_state.settings_path);
     const std::string kept = " | " + A + " | Scheda A | " + A + " " + A + " 3";

@@ -57,7 +57,7 @@ TEST_F(SettingsFile, MissingFileIsCreatedWithTheDefaults)
     EXPECT_EQ(fs::path(link_state.settings_path), file());
     EXPECT_EQ(file_of_settings(), default_file());
     EXPECT_EQ(read_file(file()), default_file());
-    EXPECT_EQ(entries_in(dir.path()), 1u);  // no temporary file left behind
+    EXPECT_EQ(entries_in(dir.path()), 1u); // no temporary file left behind
 }
 
 TEST_F(SettingsFile, SavedRecordLoadsBackFieldForField)
@@ -78,12 +78,13 @@ TEST_F(SettingsFile, SavedRecordLoadsBackFieldForField)
     // The fields at their places; the check byte is proven by the load below taking it.
     const Bytes bytes = read_file(file());
     ASSERT_EQ(bytes.size(), 29u);
-    EXPECT_EQ(Bytes(bytes.begin() + 1, bytes.begin() + 7), (Bytes {0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC}));
-    EXPECT_EQ(Bytes(bytes.begin() + 7, bytes.begin() + 11), (Bytes {0x01, 0x00, 0x00, 0x0A}));
-    EXPECT_EQ(Bytes(bytes.begin() + 13, bytes.begin() + 17), (Bytes {0xFB, 0xFF, 0x00, 0x80}));
-    EXPECT_EQ(Bytes(bytes.begin() + 21, bytes.begin() + 27), (Bytes {0x01, 0, 0, 0, 2, 19}));
+    EXPECT_EQ(Bytes(bytes.begin() + 1, bytes.begin() + 7),
+              (Bytes{0x00, 0x1B, 0x21, 0xAA, 0xBB, 0xCC}));
+    EXPECT_EQ(Bytes(bytes.begin() + 7, bytes.begin() + 11), (Bytes{0x01, 0x00, 0x00, 0x0A}));
+    EXPECT_EQ(Bytes(bytes.begin() + 13, bytes.begin() + 17), (Bytes{0xFB, 0xFF, 0x00, 0x80}));
+    EXPECT_EQ(Bytes(bytes.begin() + 21, bytes.begin() + 27), (Bytes{0x01, 0, 0, 0, 2, 19}));
 
-    link_state.settings = EthernetSettings {};
+    link_state.settings = EthernetSettings{};
     settings_load();
     EXPECT_EQ(file_of_settings(), bytes);
 
@@ -106,7 +107,8 @@ TEST_F(SettingsFile, WrongSizeOrCheckByteIsReplacedByTheDefaults)
     Bytes long_file = good;
     long_file.push_back(0);
 
-    for (const Bytes& content : {bad_check, Bytes(good.begin(), good.end() - 1), long_file, Bytes {}}) {
+    for (const Bytes& content :
+         {bad_check, Bytes(good.begin(), good.end() - 1), long_file, Bytes{}}) {
         write_file(file(), content);
         link_state.settings.y_max = 1;
         settings_load();
@@ -128,12 +130,12 @@ TEST_F(SettingsFile, WrongSizeOrCheckByteIsReplacedByTheDefaults)
 TEST_F(SettingsFile, FolderInPlaceOfTheFileIsLeftAlone)
 {
     fs::create_directory(file());
-    write_file(file() / "keep", Bytes {7});
+    write_file(file() / "keep", Bytes{7});
     settings_load();
     EXPECT_EQ(file_of_settings(), default_file());
     EXPECT_TRUE(fs::is_directory(file()));
-    EXPECT_EQ(read_file(file() / "keep"), Bytes {7});
-    EXPECT_EQ(entries_in(dir.path()), 1u);  // no temporary file left behind
+    EXPECT_EQ(read_file(file() / "keep"), Bytes{7});
+    EXPECT_EQ(entries_in(dir.path()), 1u); // no temporary file left behind
 }
 
 TEST_F(SettingsFile, FifoInPlaceOfTheFileIsNeverWaitedOn)

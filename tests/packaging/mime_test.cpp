@@ -109,8 +109,8 @@ TEST(DiagramFileType, TheProgramsFilesAreDiagramsAndDiskImagesStayApples)
         const char* name;
         QString type;
     } cases[] = {
-        {"prova.dmg", kDiagram},     {"senza-estensione", kDiagram}, {"pieno.dmg", kDiagram},
-        {"zlib.dmg", kApple},        {"bzip2.dmg", kApple},          {"raw.dmg", kApple},
+        {"prova.dmg", kDiagram}, {"senza-estensione", kDiagram}, {"pieno.dmg", kDiagram},
+        {"zlib.dmg", kApple},    {"bzip2.dmg", kApple},          {"raw.dmg", kApple},
     };
     QMimeDatabase db;
     ASSERT_TRUE(db.mimeTypeForName(kDiagram).isValid()) << "the type is not installed";

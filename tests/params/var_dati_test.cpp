@@ -142,8 +142,9 @@ TEST_F(VarDatiTest, EnterSendsTheCellsParameterWriteButNeverAnIncompleteText)
     EXPECT_EQ(link_state.param_values[200], -2.5f);
     EXPECT_EQ(link_state.param_values[4], 7.0f);
     EXPECT_EQ(recorder.messages().size(), 1u);
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00},
-                                                 {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00}}));
+    EXPECT_EQ(take_queue(),
+              (std::vector<Bytes>{{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00},
+                                  {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00}}));
     EXPECT_TRUE(window->isVisible());
 }
 
@@ -167,8 +168,9 @@ TEST_F(VarDatiTest, CommaLocaleTypesAndShowsWithTheComma)
     window->selectValueCell(2);
     enter(); // the shown "0,5" converts back
     EXPECT_TRUE(recorder.messages().empty());
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0xC0, 0x00, 0x00},
-                                                 {0x00, 0x06, 0x00, 0x0A, 0x00, 0x01, 0x3F, 0x00, 0x00, 0x00}}));
+    EXPECT_EQ(take_queue(),
+              (std::vector<Bytes>{{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0xC0, 0x00, 0x00},
+                                  {0x00, 0x06, 0x00, 0x0A, 0x00, 0x01, 0x3F, 0x00, 0x00, 0x00}}));
 }
 
 // Text that is no number in float range never reaches the controller as some other value:
@@ -223,7 +225,8 @@ TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
                   "[-3.40282346638529E38  e  3.40282346638529E38] !");
     }
     EXPECT_EQ(window->cellText(2, 2), "E40");
-    EXPECT_NE(link_state.param_values[1], 0.0f) << "a refused text is not stored as 0 while it is typed";
+    EXPECT_NE(link_state.param_values[1], 0.0f)
+        << "a refused text is not stored as 0 while it is typed";
 
     // What the key filter cleans is a number and goes out.
     recorder.clear();
@@ -233,7 +236,8 @@ TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
     enter();
     EXPECT_TRUE(recorder.messages().empty());
     EXPECT_EQ(link_state.param_values[0], 1.23f);
-    EXPECT_EQ(take_queue(), (std::vector<Bytes> {{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x9D, 0x70, 0xA4}}));
+    EXPECT_EQ(take_queue(),
+              (std::vector<Bytes>{{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x9D, 0x70, 0xA4}}));
 }
 
 TEST_F(VarDatiTest, HiddenInstanceTouchesNothing)
@@ -293,12 +297,17 @@ TEST_F(VarDatiTest, DrawsHeaderNamesAndValues)
     // A value right-aligned 4 pixels from the cell's edge: black near the right, nothing in
     // the last 4 pixels, white on the left.
     const QRect value = cell(1, 2);
-    EXPECT_TRUE(has_pixel(shot, QRect(value.right() - 12, value.top(), 8, value.height()), darker(80)));
-    EXPECT_FALSE(has_pixel(shot, QRect(value.right() - 3, value.top(), 4, value.height()), darker(200)));
-    EXPECT_FALSE(has_pixel(shot, QRect(value.left(), value.top(), 20, value.height()), darker(200)));
+    EXPECT_TRUE(
+        has_pixel(shot, QRect(value.right() - 12, value.top(), 8, value.height()), darker(80)));
+    EXPECT_FALSE(
+        has_pixel(shot, QRect(value.right() - 3, value.top(), 4, value.height()), darker(200)));
+    EXPECT_FALSE(
+        has_pixel(shot, QRect(value.left(), value.top(), 20, value.height()), darker(200)));
     // The longest texts still fit whole, sign included.
     const QRect longest = cell(2, 2);
-    EXPECT_TRUE(has_pixel(shot, QRect(longest.left(), longest.top(), longest.width() / 4, longest.height()),
-                          darker(80)));
-    EXPECT_FALSE(has_pixel(shot, QRect(longest.left(), longest.top(), 1, longest.height()), darker(200)));
+    EXPECT_TRUE(
+        has_pixel(shot, QRect(longest.left(), longest.top(), longest.width() / 4, longest.height()),
+                  darker(80)));
+    EXPECT_FALSE(
+        has_pixel(shot, QRect(longest.left(), longest.top(), 1, longest.height()), darker(200)));
 }

@@ -10,10 +10,10 @@
 
 #include <QApplication>
 #include <QComboBox>
-#include <QPushButton>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QPushButton>
 
 namespace {
 
@@ -114,8 +114,8 @@ TEST_F(Commands, SaveDialogGivesATypedNameTheDiagramExtension)
     const QDir saved(folder.path());
     EXPECT_EQ(saved.entryList(QDir::Files).join(' ').toStdString(),
               "ethernet_set.dat run1.dmg run2.bin run3.dmg");
-    EXPECT_EQ(saved.entryList({QStringLiteral("*.dmg")}).join(' ').toStdString(), "run1.dmg run3.dmg");
-
+    EXPECT_EQ(saved.entryList({QStringLiteral("*.dmg")}).join(' ').toStdString(),
+              "run1.dmg run3.dmg");
 }
 
 TEST_F(Commands, PrintAndPreviewCheckPrinterAndDataThenAskForOptions)
@@ -162,5 +162,6 @@ TEST_F(Commands, PrintAndPreviewCheckPrinterAndDataThenAskForOptions)
     EXPECT_EQ(print_diagram, live_diagram);
     ASSERT_NE(print_names, nullptr);
     EXPECT_STREQ(print_names, qPrintable(window->ComboBox_select_dat_mis[0]->currentText()));
-    EXPECT_STREQ(print_names + 7 * kPrintNameSize, qPrintable(window->ComboBox_select_dat_mis[7]->currentText()));
+    EXPECT_STREQ(print_names + 7 * kPrintNameSize,
+                 qPrintable(window->ComboBox_select_dat_mis[7]->currentText()));
 }

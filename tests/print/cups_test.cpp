@@ -8,8 +8,8 @@
 #include "message_box.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QFileInfo>
 #include <QPrinter>
 #include <QPrinterInfo>
@@ -68,8 +68,9 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
     print_page();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     // The system's current printer is what it was.
-    EXPECT_EQ(printer_names().at(current_printer_index()), QPrinterInfo::defaultPrinterName().isEmpty()
-                  ? printer_names().at(0) : QPrinterInfo::defaultPrinterName());
+    EXPECT_EQ(printer_names().at(current_printer_index()),
+              QPrinterInfo::defaultPrinterName().isEmpty() ? printer_names().at(0)
+                                                           : QPrinterInfo::defaultPrinterName());
 
     const QString pdf = wait_for_new_pdf(before, 60000);
     ASSERT_FALSE(pdf.isEmpty()) << "cups-pdf wrote no file in " << kOutDir.toStdString();
@@ -78,8 +79,9 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
     // Render the page and find the frame and the legend where the layout puts them.
     QTemporaryDir dir;
     const int dpi = 100;
-    run_tool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
-                                          QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
+    run_tool(QStringLiteral("pdftoppm"),
+             {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"),
+              QStringLiteral("-singlefile"), pdf, dir.filePath(QStringLiteral("page"))});
     QImage rendered(dir.filePath(QStringLiteral("page.png")));
     ASSERT_FALSE(rendered.isNull());
 
@@ -99,8 +101,9 @@ TEST(CupsPrinting, PrintsThePageOnTheCupsPdfQueue)
         printed = compose_page(t, host.d.get(), print_names, print_whole_diagram == 1);
     }
     ASSERT_NEAR(rendered.width(), device.physicalWidth * dpi / device.logPixelsX, 2);
-    const QTransform toRendered = QTransform::fromTranslate(device.physicalOffsetX, device.physicalOffsetY)
-                                  * QTransform::fromScale(double(dpi) / device.logPixelsX, double(dpi) / device.logPixelsX);
+    const QTransform toRendered =
+        QTransform::fromTranslate(device.physicalOffsetX, device.physicalOffsetY)
+        * QTransform::fromScale(double(dpi) / device.logPixelsX, double(dpi) / device.logPixelsX);
     const auto scaled = [&](const QRect& r) { return toRendered.mapRect(r); };
     auto dark_near = [&](int x, int y, int reach) {
         for (int dy = -reach; dy <= reach; ++dy)
@@ -139,5 +142,6 @@ TEST(NoPrinter, PrintCommandsSayThatThereIsNoPrinter)
         EXPECT_EQ(m.icon, MessageIcon::Warning);
     }
     // Without a printer the preview lays the sheet out as plain A4.
-    EXPECT_NEAR(double(print_target.device.physicalWidth) / print_target.device.logPixelsX, 210 / 25.4, 0.01);
+    EXPECT_NEAR(double(print_target.device.physicalWidth) / print_target.device.logPixelsX,
+                210 / 25.4, 0.01);
 }

@@ -69,7 +69,8 @@ TEST(PrintBox, ListsTheSystemPrintersWithTheCurrentOneChosen)
         listed << box.ComboBox_print->itemText(i);
     EXPECT_EQ(listed, printers);
     EXPECT_EQ(print_printer_index, current_printer_index());
-    EXPECT_EQ(box.ComboBox_print->currentIndex(), printers.isEmpty() ? -1 : current_printer_index());
+    EXPECT_EQ(box.ComboBox_print->currentIndex(),
+              printers.isEmpty() ? -1 : current_printer_index());
 
     // Choosing another entry sets the index; the next opening chooses the current printer again.
     box.ComboBox_print->addItem(QStringLiteral("another"));
@@ -161,9 +162,9 @@ TEST(PrintPreview, ScrollBarsComeAndGoWithTheWindowSize)
     EXPECT_EQ(print_target.origin_y, oy);
     const QImage& img = p.picture();
     EXPECT_EQ(img.pixel(3, 3), qRgb(0xC0, 0xC0, 0xC0));
-    EXPECT_EQ(img.pixel(ox, oy + sh / 2), qRgb(0, 0, 0));              // outline
-    EXPECT_EQ(img.pixel(ox + sw + 2, oy + sh / 2), qRgb(0, 0, 0));     // right shadow
-    EXPECT_EQ(img.pixel(ox + 3, oy + 3), qRgb(255, 255, 255));         // the sheet
+    EXPECT_EQ(img.pixel(ox, oy + sh / 2), qRgb(0, 0, 0));          // outline
+    EXPECT_EQ(img.pixel(ox + sw + 2, oy + sh / 2), qRgb(0, 0, 0)); // right shadow
+    EXPECT_EQ(img.pixel(ox + 3, oy + 3), qRgb(255, 255, 255));     // the sheet
 
     // Narrow but tall: only the horizontal bar (no corner square without the vertical one).
     p.form.TrackBar_px_inchx->setValue(100);
@@ -213,8 +214,8 @@ TEST(PrintPreview, WheelScrollsThePageAndCtrlWheelZooms)
     ASSERT_EQ(p.bars(), (Bars{true, true, true}));
     const QPoint over(p.imageW() / 2, p.imageH() / 2);
     auto wheel = [&](QPoint turn, Qt::KeyboardModifiers keys) {
-        QWheelEvent e(QPointF(over), QPointF(p.form.Image_preview->mapToGlobal(over)), QPoint(), turn,
-                      Qt::NoButton, keys, Qt::NoScrollPhase, false);
+        QWheelEvent e(QPointF(over), QPointF(p.form.Image_preview->mapToGlobal(over)), QPoint(),
+                      turn, Qt::NoButton, keys, Qt::NoScrollPhase, false);
         QApplication::sendEvent(p.form.Image_preview, &e);
     };
     const int perNotch = QApplication::wheelScrollLines() * p.form.ScrollBar_Y->singleStep();
@@ -229,7 +230,8 @@ TEST(PrintPreview, WheelScrollsThePageAndCtrlWheelZooms)
     wheel({0, 120 * 1000}, Qt::NoModifier); // never past the top
     EXPECT_EQ(p.form.ScrollBar_Y->value(), 0);
     wheel({0, -120}, Qt::ShiftModifier);
-    EXPECT_EQ(p.form.ScrollBar_X->value(), QApplication::wheelScrollLines() * p.form.ScrollBar_X->singleStep());
+    EXPECT_EQ(p.form.ScrollBar_X->value(),
+              QApplication::wheelScrollLines() * p.form.ScrollBar_X->singleStep());
     EXPECT_EQ(p.form.ScrollBar_Y->value(), 0);
 
     const int step = p.form.TrackBar_px_inchx->singleStep();

@@ -65,15 +65,41 @@ TEST(PageGeometry, MarginsFollowTheWantedMillimetresAndTheStripsTheDeviceCannotP
         int dpi, left, top, right, bottom;
         std::array<int, 8> want; // off left, top, right, bottom; margin x, y; printable w, h
     } cases[] = {
-        {"no strips: 10 mm all round", 600, 0, 0, 0, 0, {0, 0, 0, 0, 236, 236, 4960 - 472, 7016 - 472 - 1}},
+        {"no strips: 10 mm all round",
+         600,
+         0,
+         0,
+         0,
+         0,
+         {0, 0, 0, 0, 236, 236, 4960 - 472, 7016 - 472 - 1}},
         {"a left strip wider than 10 mm widens both side margins",
-         600, 300, 0, 100, 0, {300, 0, 100, 0, 300, 236, 4960 - 600, 7016 - 472 - 1}},
+         600,
+         300,
+         0,
+         100,
+         0,
+         {300, 0, 100, 0, 300, 236, 4960 - 600, 7016 - 472 - 1}},
         {"so does a right strip wider than the left one",
-         600, 50, 0, 400, 0, {50, 0, 400, 0, 400, 236, 4960 - 800, 7016 - 472 - 1}},
+         600,
+         50,
+         0,
+         400,
+         0,
+         {50, 0, 400, 0, 400, 236, 4960 - 800, 7016 - 472 - 1}},
         {"a top strip widens the top margin, a wider bottom strip shortens the height",
-         600, 0, 250, 0, 500, {0, 250, 0, 500, 236, 250, 4960 - 472, 7016 - 250 - 500 - 1}},
+         600,
+         0,
+         250,
+         0,
+         500,
+         {0, 250, 0, 500, 236, 250, 4960 - 472, 7016 - 250 - 500 - 1}},
         {"the same printer on a 96 dpi preview: every measure scaled, vertical ones included",
-         96, 300, 150, 60, 90, {48, 24, 9, 14, 48, 37, 793 - 96, 1122 - 74 - 1}},
+         96,
+         300,
+         150,
+         60,
+         90,
+         {48, 24, 9, 14, 48, 37, 793 - 96, 1122 - 74 - 1}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -81,8 +107,8 @@ TEST(PageGeometry, MarginsFollowTheWantedMillimetresAndTheStripsTheDeviceCannotP
         t.device = a4(600, c.left, c.top, c.right, c.bottom);
         page_geometry(c.dpi, t);
         EXPECT_EQ(QSize(t.page_w, t.page_h), QSize(4960 * c.dpi / 600, 7016 * c.dpi / 600));
-        EXPECT_EQ((std::array<int, 8>{t.off_left, t.off_top, t.off_right, t.off_bottom, t.margin_x, t.margin_y,
-                              t.printable_w, t.printable_h}),
+        EXPECT_EQ((std::array<int, 8>{t.off_left, t.off_top, t.off_right, t.off_bottom, t.margin_x,
+                                      t.margin_y, t.printable_w, t.printable_h}),
                   c.want);
     }
 }
@@ -118,7 +144,8 @@ TEST(ComposePage, PreviewPageHasItsPartsWhereTheLayoutPutsThem)
     EXPECT_EQ(img.pixel(l.diagramBox.right(), l.diagramBox.center().y()), qRgb(0, 0, 0));
     EXPECT_EQ(img.pixel(l.diagramBox.center().x(), l.diagramBox.bottom()), qRgb(0, 0, 0));
     EXPECT_EQ(host.d->printArea.width, pw - 2 * mm_to_px(4, 96));
-    EXPECT_EQ(img.pixel(host.d->printArea.left + 2, host.d->printArea.top + 2), qRgb(255, 255, 255));
+    EXPECT_EQ(img.pixel(host.d->printArea.left + 2, host.d->printArea.top + 2),
+              qRgb(255, 255, 255));
 
     // The legend: cells 1 to 4 on the first row, 5 to 8 on the second, 2 mm apart.
     const int cw = (pw - 3 * mm_to_px(2, 96)) / 4;
@@ -127,8 +154,11 @@ TEST(ComposePage, PreviewPageHasItsPartsWhereTheLayoutPutsThem)
         EXPECT_EQ(cell.width(), cw) << i;
         EXPECT_EQ(cell.left(), mx + (i % 4) * (cw + mm_to_px(2, 96))) << i;
         EXPECT_EQ(cell.top(), i < 4 ? l.diagramBox.bottom() + 1 + mm_to_px(3, 96)
-                                    : l.legendCell[0].bottom() + 1 + mm_to_px(2, 96)) << i;
-        EXPECT_EQ(from_qcolor(QColor(img.pixel(l.legendSwatch[i].center()))), host.d->channelColor[i]) << i;
+                                    : l.legendCell[0].bottom() + 1 + mm_to_px(2, 96))
+            << i;
+        EXPECT_EQ(from_qcolor(QColor(img.pixel(l.legendSwatch[i].center()))),
+                  host.d->channelColor[i])
+            << i;
     }
     // Outside the sheet's margins nothing was drawn.
     EXPECT_EQ(img.pixel(mx - 3, my + 50), qRgb(255, 255, 255));
@@ -220,7 +250,8 @@ TEST(ComposePage, DateUsesTheLocaleSeparator)
 
 TEST(PrintJob, PrintsOnePdfPageWithTitleAndNamesAndNothingWithoutADiagram)
 {
-    const QString pdf = QDir::temp().filePath(QStringLiteral("grafion-print-test-%1.pdf").arg(QCoreApplication::applicationPid()));
+    const QString pdf = QDir::temp().filePath(
+        QStringLiteral("grafion-print-test-%1.pdf").arg(QCoreApplication::applicationPid()));
     QFile::remove(pdf);
     const auto print = [&pdf] {
         QPrinter printer(QPrinter::HighResolution);
@@ -251,7 +282,8 @@ TEST(PrintJob, PrintsOnePdfPageWithTitleAndNamesAndNothingWithoutADiagram)
     EXPECT_TRUE(text.contains(QStringLiteral("DATA DIAGRAM"))) << text.toStdString();
     for (int i = 1; i <= 8; ++i)
         EXPECT_TRUE(text.contains(QStringLiteral("Dat Mis %1").arg(i))) << i;
-    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b")))) << info.toStdString();
+    EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))))
+        << info.toStdString();
 }
 
 // The legend's names on the preview come out whole at every zoom: each name's ink is as wide
@@ -323,8 +355,11 @@ TEST(ComposePage, YTitleKeepsClearOfLongLabelsAtEverySize)
     const struct {
         const char* sheet;
         DeviceMeasures device;
-    } cases[] = {{"A4 600 dpi", a4(600)}, {"A4 300 dpi", a4(300)}, {"A4 96 dpi", a4(96)},
-                 {"A5 600 dpi", a5(600)}, {"A5 150 dpi", a5(150)}};
+    } cases[] = {{"A4 600 dpi", a4(600)},
+                 {"A4 300 dpi", a4(300)},
+                 {"A4 96 dpi", a4(96)},
+                 {"A5 600 dpi", a5(600)},
+                 {"A5 150 dpi", a5(150)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sheet);
         const int dpi = c.device.logPixelsX;

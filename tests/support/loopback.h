@@ -15,7 +15,7 @@
 inline std::uint16_t free_udp_port()
 {
     const int s = ::socket(AF_INET, SOCK_DGRAM, 0);
-    sockaddr_in a {};
+    sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     ::bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
@@ -28,7 +28,7 @@ inline std::uint16_t free_udp_port()
 // A network adapter on 127.0.0.1/8 with a made-up hardware address, for a fixed adapter list.
 inline AdapterRecord loopback_adapter(const char* name = "test0")
 {
-    AdapterRecord r {};
+    AdapterRecord r{};
     set_text(r.AdapterName, name);
     set_text(r.Description, "adapter on loopback");
     r.AddressLength = 6;

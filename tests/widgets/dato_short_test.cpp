@@ -184,11 +184,11 @@ TEST_F(DatoShortTest, ArrowsStepOneUnitFromTheTypedTextAndClampWithoutMessage)
     } cases[] = {
         {max_field, y_max, "2000", Up, 2001},
         {max_field, y_max, "50", Down, 49},
-        {max_field, y_max, "10000", Up, 10000},  // at the limit the value stays
-        {max_field, y_max, "99999", Up, 10000},  // above it, it is clamped
+        {max_field, y_max, "10000", Up, 10000}, // at the limit the value stays
+        {max_field, y_max, "99999", Up, 10000}, // above it, it is clamped
         {min_field, y_min, "-10000", Down, -10000},
-        {min_field, y_min, "0", Down, -2},       // clamped to -1, then one step down
-        {dec_field, hundredths, "", Up, 101},    // empty: from the stored value, one hundredth
+        {min_field, y_min, "0", Down, -2},    // clamped to -1, then one step down
+        {dec_field, hundredths, "", Up, 101}, // empty: from the stored value, one hundredth
     };
     for (const auto& c : cases) {
         bool allow = true;

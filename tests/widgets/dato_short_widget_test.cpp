@@ -19,7 +19,6 @@
 
 namespace {
 
-
 class DatoShortWidgetTest : public FieldTest {
 protected:
     void SetUp() override
@@ -45,7 +44,8 @@ protected:
     void wire(Dato_short& field, const QString& label)
     {
         field.attach(memo, arrows);
-        QObject::connect(memo, &QLineEdit::textChanged, memo, [this, &field] { field.on_change(memo); });
+        QObject::connect(memo, &QLineEdit::textChanged, memo,
+                         [this, &field] { field.on_change(memo); });
         QObject::connect(arrows, &UpDown::changing, memo, [this, &field](UpDown::Direction d) {
             bool allow = true;
             field.on_updown(memo, d, allow);
@@ -68,7 +68,8 @@ protected:
     std::uint32_t shown_colour() const
     {
         const QColor c = memo->palette().color(QPalette::Active, QPalette::Text);
-        return std::uint32_t(c.red()) | std::uint32_t(c.green()) << 8 | std::uint32_t(c.blue()) << 16;
+        return std::uint32_t(c.red()) | std::uint32_t(c.green()) << 8
+               | std::uint32_t(c.blue()) << 16;
     }
     void wait_for_flash_end() { QTRY_VERIFY_WITH_TIMEOUT(!memo_is_flashing(memo), 1000); }
 

@@ -58,9 +58,9 @@ public:
     void set_look(const MemoLook& look) override
     {
         look_ = look;
-        log_.push_back(look.colour == clBlue && look.bold   ? "editing"
+        log_.push_back(look.colour == clBlue && look.bold     ? "editing"
                        : look.colour == clBlack && !look.bold ? "idle"
-                                                               : "other");
+                                                              : "other");
     }
     void flash(int ms) override { log_.push_back("flash " + std::to_string(ms)); }
     void set_max_length(int length) override { max_length_ = length; }

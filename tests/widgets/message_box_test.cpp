@@ -1,11 +1,11 @@
 #include "message_box.h"
 
-#include "loopback.h"
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Netcom.h"
 #include "Scknet.h"
 #include "Simulator.h"
+#include "loopback.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -103,7 +103,7 @@ public:
     }
 
 private:
-    rlimit saved_ {};
+    rlimit saved_{};
     mutable std::vector<int> fillers_;
 };
 
@@ -116,10 +116,10 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
     sim::Options options;
     options.bind_address = "127.0.0.1";
     options.port = 0;
-    sim::Simulator simulator(options);  // answers discovery, so every pass tries to connect
+    sim::Simulator simulator(options); // answers discovery, so every pass tries to connect
     ASSERT_TRUE(simulator.start()) << simulator.error();
 
-    link_config = LinkConfig {};
+    link_config = LinkConfig{};
     link_state_reset();
     link_config.discovery_address = "127.0.0.1";
     link_config.discovery_local_port = free_udp_port();
@@ -138,8 +138,8 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
     build_discovery_message();
 
     // As the main window wires the hook, counting how often the thread raises a failure.
-    std::atomic<int> raised {0};
-    link_hooks = LinkHooks {};
+    std::atomic<int> raised{0};
+    link_hooks = LinkHooks{};
     link_hooks.show_error = [&raised](const std::string& text) {
         ++raised;
         message_box(QString::fromStdString(text), QStringLiteral("Error"), MessageIcon::Stop);
@@ -153,7 +153,8 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
     link_state.link_mode = mode_run;
     link_state.link_thread.load()->Resume();
 
-    const std::vector<std::string> once = {"Error create socket, (er-code): " + std::to_string(EMFILE),
+    const std::vector<std::string> once = {"Error create socket, (er-code): "
+                                               + std::to_string(EMFILE),
                                            "Error Create Socket!"};
     ASSERT_TRUE(wait_until([&] { return raised.load() >= 8; })) << "the thread goes on";
     EXPECT_EQ(texts_of(recorder.messages()), once);
@@ -171,7 +172,7 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
 
     no_new_files.lift();
     link_shutdown();
-    link_hooks = LinkHooks {};
+    link_hooks = LinkHooks{};
     free_standing_messages();
-    link_config = LinkConfig {};
+    link_config = LinkConfig{};
 }

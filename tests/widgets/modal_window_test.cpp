@@ -100,7 +100,8 @@ TEST(WindowShown, EveryShowRunsTheShowStepsAndCentresAsAsked)
             window.show();
             ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
             EXPECT_EQ(window.shows, round);
-            const QRect where = c.centre == Centre::Frame ? window.frameGeometry() : window.geometry();
+            const QRect where =
+                c.centre == Centre::Frame ? window.frameGeometry() : window.geometry();
             if (c.centred)
                 EXPECT_LE((where.center() - middle).manhattanLength(), 2);
             else

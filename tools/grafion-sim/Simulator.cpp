@@ -55,7 +55,7 @@ int open_socket(int type)
 
 bool bind_to(int s, in_addr address, std::uint16_t port)
 {
-    sockaddr_in a {};
+    sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_port = htons(port);
     a.sin_addr = address;
@@ -89,12 +89,11 @@ in_addr_t subnet_broadcast(int ifindex, in_addr local)
 }
 
 // Sends a datagram out through interface `ifindex` (0: as the routing table says).
-void send_through(int s, const std::vector<std::uint8_t>& bytes, const sockaddr_in& to,
-                  int ifindex)
+void send_through(int s, const std::vector<std::uint8_t>& bytes, const sockaddr_in& to, int ifindex)
 {
-    iovec iov {const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
+    iovec iov{const_cast<std::uint8_t*>(bytes.data()), bytes.size()};
     alignas(cmsghdr) char control[CMSG_SPACE(sizeof(in_pktinfo))] = {};
-    msghdr msg {};
+    msghdr msg{};
     msg.msg_name = const_cast<sockaddr_in*>(&to);
     msg.msg_namelen = sizeof to;
     msg.msg_iov = &iov;
@@ -105,7 +104,7 @@ void send_through(int s, const std::vector<std::uint8_t>& bytes, const sockaddr_
     c->cmsg_level = IPPROTO_IP;
     c->cmsg_type = IP_PKTINFO;
     c->cmsg_len = CMSG_LEN(sizeof(in_pktinfo));
-    in_pktinfo info {};
+    in_pktinfo info{};
     info.ipi_ifindex = ifindex;
     std::memcpy(CMSG_DATA(c), &info, sizeof info);
     ::sendmsg(s, &msg, 0);
@@ -113,7 +112,7 @@ void send_through(int s, const std::vector<std::uint8_t>& bytes, const sockaddr_
 
 std::uint16_t bound_port(int s)
 {
-    sockaddr_in a {};
+    sockaddr_in a{};
     socklen_t size = sizeof a;
     ::getsockname(s, reinterpret_cast<sockaddr*>(&a), &size);
     return ntohs(a.sin_port);
@@ -126,7 +125,7 @@ Simulator::Simulator(Options options) : options_(std::move(options))
     if (options_.max_block == 0)
         options_.max_block = 1;
     if (options_.max_block > 4000)
-        options_.max_block = 4000;  // a block must fit the 16-bit length field
+        options_.max_block = 4000; // a block must fit the 16-bit length field
 }
 
 Simulator::~Simulator()
@@ -136,7 +135,7 @@ Simulator::~Simulator()
 
 bool Simulator::start()
 {
-    in_addr address {};
+    in_addr address{};
     if (inet_pton(AF_INET, options_.bind_address.c_str(), &address) != 1) {
         error_ = "not an IPv4 address: " + options_.bind_address;
         return false;
@@ -232,9 +231,9 @@ std::string Simulator::summary_line() const
                   (unsigned long long)s.messages_by_type[4],
                   (unsigned long long)s.messages_by_type[5],
                   (unsigned long long)s.messages_by_type[6],
-                  (unsigned long long)s.messages_by_type[7],
-                  (unsigned long long)s.other_messages, (unsigned long long)s.faults,
-                  (unsigned long long)s.faulted_blocks, (unsigned long long)s.faulted_samples);
+                  (unsigned long long)s.messages_by_type[7], (unsigned long long)s.other_messages,
+                  (unsigned long long)s.faults, (unsigned long long)s.faulted_blocks,
+                  (unsigned long long)s.faulted_samples);
     return line;
 }
 
@@ -245,7 +244,9 @@ void Simulator::run()
     while (!stopping_) {
         if (drop_request_.exchange(false))
             close_connection();
-        pollfd fds[4] = {{wake_[0], POLLIN, 0}, {udp_, POLLIN, 0}, {listener_, POLLIN, 0},
+        pollfd fds[4] = {{wake_[0], POLLIN, 0},
+                         {udp_, POLLIN, 0},
+                         {listener_, POLLIN, 0},
                          {conn_, POLLIN, 0}};
         const int n = ::poll(fds, conn_ >= 0 ? 4 : 3, 200);
         if (n < 0 && errno != EINTR)
@@ -274,10 +275,10 @@ void Simulator::run()
 void Simulator::answer_discovery()
 {
     std::uint8_t buf[1500];
-    sockaddr_in from {};
+    sockaddr_in from{};
     char control[256];
-    iovec iov {buf, sizeof buf};
-    msghdr msg {};
+    iovec iov{buf, sizeof buf};
+    msghdr msg{};
     msg.msg_name = &from;
     msg.msg_namelen = sizeof from;
     msg.msg_iov = &iov;
@@ -288,21 +289,21 @@ void Simulator::answer_discovery()
     if (n < 0)
         return;
     // The interface the question arrived on and the local address it was addressed to.
-    in_pktinfo arrival {};
+    in_pktinfo arrival{};
     for (cmsghdr* c = CMSG_FIRSTHDR(&msg); c; c = CMSG_NXTHDR(&msg, c))
         if (c->cmsg_level == IPPROTO_IP && c->cmsg_type == IP_PKTINFO)
             std::memcpy(&arrival, CMSG_DATA(c), sizeof arrival);
 
     // The address to announce: as configured, else the one this socket listens on, else
     // the local address the question arrived on.
-    in_addr own {};
+    in_addr own{};
     if (inet_pton(AF_INET, options_.answer_address.c_str(), &own) != 1) {
         inet_pton(AF_INET, options_.bind_address.c_str(), &own);
         if (own.s_addr == htonl(INADDR_ANY))
             own = arrival.ipi_spec_dst;
     }
     std::vector<std::uint8_t> answer = frame(0, 22);
-    std::memcpy(answer.data() + 4, &own.s_addr, 4);  // network order: dotted order
+    std::memcpy(answer.data() + 4, &own.s_addr, 4); // network order: dotted order
 
     if (options_.answer_to == AnswerTo::Unicast) {
         ::sendto(udp_, answer.data(), answer.size(), 0, reinterpret_cast<sockaddr*>(&from),
@@ -311,8 +312,8 @@ void Simulator::answer_discovery()
         // A broadcast answer leaves through the interface the question came in on.
         sockaddr_in to = from;
         to.sin_addr.s_addr = options_.answer_to == AnswerTo::Subnet
-            ? subnet_broadcast(arrival.ipi_ifindex, arrival.ipi_spec_dst)
-            : htonl(INADDR_BROADCAST);
+                                 ? subnet_broadcast(arrival.ipi_ifindex, arrival.ipi_spec_dst)
+                                 : htonl(INADDR_BROADCAST);
         send_through(udp_, answer, to, arrival.ipi_ifindex);
     }
     std::lock_guard lock(stats_mutex_);
@@ -387,7 +388,7 @@ void Simulator::handle_message(const std::uint8_t* f, std::size_t length)
             ++stats_.messages_by_type[type];
         else
             ++stats_.other_messages;
-        if (stats_.recent_types.size() >= 8192)  // keep the last 4096 or more
+        if (stats_.recent_types.size() >= 8192) // keep the last 4096 or more
             stats_.recent_types.erase(stats_.recent_types.begin(),
                                       stats_.recent_types.begin() + 4096);
         stats_.recent_types.push_back(type);
@@ -468,9 +469,9 @@ struct WaveTable {
                 12000 * std::sin(two_pi * 2 * t),
                 8000 * std::sin(two_pi * 7 * t),
                 20000 * std::sin(two_pi * 0.5 * t),
-                std::fmod(t * 4, 1.0) < 0.5 ? 15000.0 : -15000.0,  // square, 4 Hz
-                -30000 + 60000 * std::fmod(t, 1.0),                 // ramp, 1 Hz
-                0,                                                  // noise, drawn live
+                std::fmod(t * 4, 1.0) < 0.5 ? 15000.0 : -15000.0, // square, 4 Hz
+                -30000 + 60000 * std::fmod(t, 1.0),               // ramp, 1 Hz
+                0,                                                // noise, drawn live
                 25000 * std::sin(two_pi * 50 * t),
                 5000 * std::sin(two_pi * 1 * t) + 3000 * std::sin(two_pi * 13 * t),
             };
@@ -538,9 +539,10 @@ std::vector<std::uint8_t> Simulator::make_block()
         }
         if (options_.level_channel < 0 && options_.event_period_ms != 0) {
             const std::uint64_t period =
-                std::max<std::uint64_t>(1, std::uint64_t(options_.event_period_ms)
-                                               * (options_.sample_rate ? options_.sample_rate : 1000)
-                                               / 1000);
+                std::max<std::uint64_t>(1,
+                                        std::uint64_t(options_.event_period_ms)
+                                            * (options_.sample_rate ? options_.sample_rate : 1000)
+                                            / 1000);
             if (index % period == 0 && index != 0)
                 event = true;
         }
@@ -563,16 +565,16 @@ std::vector<std::uint8_t> Simulator::make_block()
 std::vector<std::uint8_t> Simulator::malformed(unsigned which)
 {
     switch (which % 4) {
-    case 0: {  // a length field that promises more than is sent
+    case 0: { // a length field that promises more than is sent
         auto f = frame(1, 8);
         put16(f.data() + 2, 200);
         return f;
     }
     case 1:
-        return frame(99, 8);  // unknown type
+        return frame(99, 8); // unknown type
     case 2:
-        return {0x00, 0x01, 0x00};  // shorter than a header
-    default: {  // garbage with a length field of 0
+        return {0x00, 0x01, 0x00}; // shorter than a header
+    default: {                     // garbage with a length field of 0
         std::vector<std::uint8_t> g(64, 0xA5);
         g[2] = g[3] = 0;
         return g;
@@ -584,7 +586,7 @@ bool Simulator::send_reply(std::vector<std::uint8_t> reply)
 {
     const std::uint64_t number = ++conn_replies_;
     if (options_.delay_ms) {
-        pollfd p {wake_[0], POLLIN, 0};  // ends early when the simulator stops
+        pollfd p{wake_[0], POLLIN, 0}; // ends early when the simulator stops
         ::poll(&p, 1, int(options_.delay_ms));
         if (stopping_)
             return false;
@@ -636,7 +638,7 @@ bool Simulator::send_block(std::vector<std::uint8_t> block, std::uint64_t first,
                            std::uint16_t count)
 {
     bool injected = false;
-    Fault fault {};
+    Fault fault{};
     {
         std::lock_guard lock(stats_mutex_);
         if (!faults_.empty()) {
@@ -672,14 +674,15 @@ bool Simulator::apply_fault(Fault fault, std::vector<std::uint8_t>& block)
     case Fault::Delay: {
         const auto until = Clock::now() + std::chrono::milliseconds(options_.fault_delay_ms);
         while (!stopping_ && Clock::now() < until) {
-            pollfd p {wake_[0], POLLIN, 0};  // ends early when the simulator stops
-            ::poll(&p, 1, int(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count()));
+            pollfd p{wake_[0], POLLIN, 0}; // ends early when the simulator stops
+            ::poll(&p, 1,
+                   int(std::chrono::ceil<std::chrono::milliseconds>(until - Clock::now()).count()));
             if (p.revents)
                 std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
         if (!stopping_)
             write_reply(block);
-        return false;  // the PC stopped waiting long before
+        return false; // the PC stopped waiting long before
     }
     case Fault::CloseMidReply:
         write_all(block.data(), block.size() / 2);
@@ -700,11 +703,10 @@ bool Simulator::apply_fault(Fault fault, std::vector<std::uint8_t>& block)
         put16(block.data() + 6, std::uint16_t(get16(block.data() + 6) + 1));
         write_reply(block);
         return false;
-    case Fault::Junk:
-        {
-            std::lock_guard lock(stats_mutex_);
-            ++stats_.replies;
-        }
+    case Fault::Junk: {
+        std::lock_guard lock(stats_mutex_);
+        ++stats_.replies;
+    }
         write_junk(options_.junk_bytes);
         return false;
     }
@@ -760,7 +762,7 @@ bool Simulator::write_all(const std::uint8_t* bytes, std::size_t length)
             if (errno == EINTR)
                 continue;
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                pollfd p {conn_, POLLOUT, 0};
+                pollfd p{conn_, POLLOUT, 0};
                 if (::poll(&p, 1, 1000) <= 0)
                     return false;
                 continue;

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <poll.h>
+#include <string>
 #include <unistd.h>
 
 namespace {
@@ -124,17 +124,16 @@ int main(int argc, char** argv)
         else if (arg == "--answer-to") {
             const std::string where = value;
             ok = where == "unicast" || where == "subnet" || where == "broadcast";
-            options.answer_to = where == "subnet" ? sim::AnswerTo::Subnet
-                : where == "broadcast"            ? sim::AnswerTo::Broadcast
-                                                  : sim::AnswerTo::Unicast;
-        }
-        else if (arg == "--event-level") {
+            options.answer_to = where == "subnet"      ? sim::AnswerTo::Subnet
+                                : where == "broadcast" ? sim::AnswerTo::Broadcast
+                                                       : sim::AnswerTo::Unicast;
+        } else if (arg == "--event-level") {
             unsigned long ch = 0;
             const char* colon = std::strchr(value, ':');
             char* end = nullptr;
             const long level = colon ? std::strtol(colon + 1, &end, 10) : 0;
-            ok = colon && number(std::string(value, colon).c_str(), 8, ch) && ch >= 1
-                && end && *end == '\0' && level >= -32768 && level <= 32767;
+            ok = colon && number(std::string(value, colon).c_str(), 8, ch) && ch >= 1 && end
+                 && *end == '\0' && level >= -32768 && level <= 32767;
             options.level_channel = int(ch) - 1;
             options.level = static_cast<std::int16_t>(level);
         } else if ((ok = number(value, 0xFFFFFFFFul, n))) {
@@ -172,8 +171,8 @@ int main(int argc, char** argv)
                 ok = false;
         }
         if (!ok) {
-            std::fprintf(stderr, "grafion-sim: bad option or value: %s %s\n%s", arg.c_str(),
-                         value, usage);
+            std::fprintf(stderr, "grafion-sim: bad option or value: %s %s\n%s", arg.c_str(), value,
+                         usage);
             return 2;
         }
     }
@@ -194,12 +193,12 @@ int main(int argc, char** argv)
             ::pause();
             continue;
         }
-        pollfd in {STDIN_FILENO, POLLIN, 0};
+        pollfd in{STDIN_FILENO, POLLIN, 0};
         if (::poll(&in, 1, 200) <= 0)
             continue;
         char line[128];
         if (!std::fgets(line, sizeof line, stdin))
-            break;  // end of input
+            break; // end of input
         line[std::strcspn(line, "\r\n")] = '\0';
         if (std::strcmp(line, "quit") == 0)
             break;
@@ -213,7 +212,8 @@ int main(int argc, char** argv)
                     known = true;
                 }
             std::printf(known ? "grafion-sim: fault %s injected\n"
-                              : "grafion-sim: unknown command: %s\n", line);
+                              : "grafion-sim: unknown command: %s\n",
+                        line);
         }
         std::fflush(stdout);
     }
