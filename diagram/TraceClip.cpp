@@ -52,7 +52,8 @@ TracePoint cut_to_time_range(TraceClipState& state, TracePoint s, const TracePoi
 TraceClipStep clip_trace_step(TraceClipState& state, TracePoint s, const TracePoint* next,
                               const TraceRange& r)
 {
-    const auto [t, y] = cut_to_time_range(state, s, next, r);
+    const TracePoint cut = cut_to_time_range(state, s, next, r);
+    const double t = cut.t, y = cut.y;
     TracePoint& P = state.previous;
     const bool inside = y >= r.yMin && y <= r.yMax;
     // The crossing of the line from P to this point with the edge at value `edge`.
