@@ -6,7 +6,8 @@
 //      this process in percent of one core (and of its GUI thread), diagram renders and
 //      on-screen paints per second, the longest time between two on-screen paints while
 //      samples flow, the largest backlog of received samples not yet in the diagram, and the
-//      samples the simulator sent against the samples that reached the diagram.
+//      samples the simulator sent against the samples that reached the diagram; and the
+//      resident memory before the window, with it open, and at the end of the run.
 //  (2) Then the rate is raised step by step (blocks of up to 1000 samples), --sweep-seconds
 //      (5) each, until samples are lost or the display falls behind: the highest rate that
 //      held is the sustained rate.
@@ -130,6 +131,10 @@ struct RunResult {
     std::uint64_t shown = 0;   // appended to the diagram
     std::uint64_t undrawn = 0; // left in the ring at Stop
     std::uint32_t breaks = 0;  // sequence breaks among the diagram's last 20000 samples
+    long rss_before_kib = 0;   // resident memory before the window opens,
+    long rss_window_kib = 0;   // with the window open, before Start,
+    long rss_end_kib = 0;      // and at the end of the measured time, before Stop
+    double rolled_s = 0;       // seconds from the first sample to that moment
     bool ok = false;
     std::string error;
 
@@ -183,8 +188,11 @@ public:
         }
         link_config.controller_port = std::uint16_t(port);
 
+        r.rss_before_kib = rss_kib();
         auto window = std::make_unique<TForm_net>();
         window->show();
+        QCoreApplication::processEvents();
+        r.rss_window_kib = rss_kib();
         PaintClock paints;
         if (!window->isVisible() || !live_diagram || !live_diagram->plotImage) {
             r.error = "window did not open";
@@ -237,6 +245,8 @@ public:
         const auto t0 = Clock::now();
         run_event_loop(std::chrono::milliseconds(std::llround(seconds * 1000)));
         const double wall = seconds_since(t0);
+        r.rss_end_kib = rss_kib();
+        r.rolled_s = seconds_since(started);
         probe.stop();
         QObject::disconnect(count_tick);
         r.ticks_per_s = double(ticks) / wall;
@@ -380,6 +390,11 @@ int main(int argc, char** argv)
     print_header();
     const RunResult base = bench.run(1000, 10, seconds);
     print_row(base);
+    if (base.ok)
+        std::printf("resident memory: %.1f MiB before the window, %.1f MiB with the window open, "
+                    "%.1f MiB after %.1f s of rolling\n",
+                    double(base.rss_before_kib) / 1024, double(base.rss_window_kib) / 1024,
+                    double(base.rss_end_kib) / 1024, base.rolled_s);
 
     if (sweep) {
         std::printf("\nRaising the rate, blocks of at most 1000 samples, %.0f s each:\n",

@@ -1,5 +1,5 @@
 // What the benchmarks that run the main window against grafion-sim share: the event loop,
-// processor time, and where a sample sits in the simulator's waveforms.
+// processor time, resident memory, and where a sample sits in the simulator's waveforms.
 #pragma once
 
 #include "Diagramx.h"
@@ -13,7 +13,10 @@
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <numbers>
+#include <string>
 
 // Runs the application's own event loop for a while, as the program does (QTest::qWait
 // would sleep up to 10 ms between its passes and hold the 1 ms display timer back).
@@ -30,6 +33,17 @@ inline double process_cpu_seconds()
     ::getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
            + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+}
+
+// The process's resident memory (VmRSS), in KiB.
+inline long rss_kib()
+{
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmRSS:", 0) == 0)
+            return std::atol(line.c_str() + 6);
+    return 0;
 }
 
 inline std::uint32_t ring_gap(std::uint32_t from, std::uint32_t to)

@@ -12,6 +12,7 @@
 
 #include "Diagramx.h"
 #include "ImageControl.h"
+#include "paint_signals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -23,9 +24,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <ctime>
 #include <new>
-#include <random>
 #include <vector>
 
 // Counting allocator: every operator new in the process passes here.
@@ -74,41 +73,11 @@ void operator delete[](void* p, std::size_t) noexcept
 
 namespace {
 
-// Eight channels: sines with noise, squares, ramps, a triangle and plain noise.
-void fill_signals(Diagramx& d, int count)
-{
-    std::mt19937 rng(12345);
-    std::normal_distribution<double> noise(0.0, 1.0);
-    double values[8];
-    for (int i = 0; i < count; ++i) {
-        const double t = d.nextTime;
-        values[0] = 800 * std::sin(2 * M_PI * 2.0 * t) + 40 * noise(rng);
-        values[1] = std::fmod(t, 0.5) < 0.25 ? 600 : -600;
-        values[2] = 1000 * (std::fmod(t, 1.0) - 0.5);
-        values[3] = 400 * std::sin(2 * M_PI * 0.7 * t + 1) + 15 * noise(rng);
-        values[4] = 120 * noise(rng);
-        values[5] = 300 * std::sin(2 * M_PI * 9.0 * t) + 250 * std::sin(2 * M_PI * 0.5 * t)
-                    + 20 * noise(rng);
-        values[6] = std::fmod(t, 1.3) < 0.4 ? 900 : -200;
-        const double ph = std::fmod(t * 1.5, 1.0);
-        values[7] = 1400 * (ph < 0.5 ? ph : 1 - ph) - 350;
-        d.AddSample(t, values, 8);
-        d.nextTime += d.samplePeriod;
-    }
-}
-
 struct Figures {
     double median, p95;
     double cpuMedian, cpuP95;
     double allocations;
 };
-
-double thread_cpu_ms()
-{
-    timespec ts;
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
-    return ts.tv_sec * 1e3 + ts.tv_nsec / 1e6;
-}
 
 Figures measure(Diagramx& d, DrawArea& area, ViewState& v, int rounds)
 {

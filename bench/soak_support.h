@@ -37,16 +37,6 @@ inline double child_cpu_seconds(qint64 pid)
     return ticks / double(::sysconf(_SC_CLK_TCK));
 }
 
-inline long rss_kib()
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
-}
-
 // The figures of the simulator's summary line ("samples N ... faulted samples N").
 struct SimFigures {
     std::uint64_t samples = 0;
