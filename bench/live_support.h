@@ -4,6 +4,7 @@
 
 #include "Diagramx.h"
 #include "Globvar.h"
+#include "rss.h"
 
 #include <QEventLoop>
 #include <QTimer>
@@ -33,17 +34,6 @@ inline double process_cpu_seconds()
     ::getrusage(RUSAGE_SELF, &u);
     return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec)
            + double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// The process's resident memory (VmRSS), in KiB.
-inline long rss_kib()
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
 }
 
 inline std::uint32_t ring_gap(std::uint32_t from, std::uint32_t to)

@@ -101,24 +101,6 @@ Figures measure(Diagramx& d, DrawArea& area, ViewState& v, int rounds)
     return {ms[ms.size() / 2], ms[p95], cpu[cpu.size() / 2], cpu[p95], double(allocs) / rounds};
 }
 
-void set_follow(ViewState& v, std::uint32_t window)
-{
-    v.followLatest = 1;
-    v.fixedScale = 0;
-    v.windowSamples = window;
-}
-
-void set_zoom_all(Diagramx& d, ViewState& v)
-{
-    v.followLatest = 0;
-    v.fixedScale = 0;
-    v.viewOffset = 0;
-    v.viewLength = d.SampleCount() - 1;
-    v.tTrimStart = v.tTrimEnd = 0;
-    v.zoomYMax = 1100;
-    v.zoomYMin = -1100;
-}
-
 void set_fixed(ViewState& v)
 {
     set_follow(v, 5000);

@@ -1,4 +1,5 @@
 // What the paint benchmarks share: the eight realistic test signals written into a diagram,
+// the two views they paint (following the newest samples, or zoomed out over all of them),
 // and the calling thread's processor time.
 #pragma once
 
@@ -38,4 +39,24 @@ inline double thread_cpu_ms()
     timespec ts;
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
     return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+}
+
+// Follow mode over the newest `window` samples, automatic Y scale.
+inline void set_follow(ViewState& v, std::uint32_t window)
+{
+    v.followLatest = 1;
+    v.fixedScale = 0;
+    v.windowSamples = window;
+}
+
+// Zoom mode over every sample held, the value axis from -1100 to 1100.
+inline void set_zoom_all(Diagramx& d, ViewState& v)
+{
+    v.followLatest = 0;
+    v.fixedScale = 0;
+    v.viewOffset = 0;
+    v.viewLength = d.SampleCount() - 1;
+    v.tTrimStart = v.tTrimEnd = 0;
+    v.zoomYMax = 1100;
+    v.zoomYMin = -1100;
 }

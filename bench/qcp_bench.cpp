@@ -68,18 +68,10 @@ public:
         area_.width = c.width;
         area_.height = c.height;
         view_ = d.view;
-        view_.fixedScale = 0;
-        if (c.follow) {
-            view_.followLatest = 1;
-            view_.windowSamples = 5000;
-        } else {
-            view_.followLatest = 0;
-            view_.viewOffset = 0;
-            view_.viewLength = d.SampleCount() - 1;
-            view_.tTrimStart = view_.tTrimEnd = 0;
-            view_.zoomYMax = 1100;
-            view_.zoomYMin = -1100;
-        }
+        if (c.follow)
+            set_follow(view_, 5000);
+        else
+            set_zoom_all(d, view_);
         if (ratio_ != 1) {
             screen_ = QImage(int(c.width * ratio_), int(c.height * ratio_), QImage::Format_RGB32);
             screen_.fill(Qt::white);

@@ -11,6 +11,8 @@
 //   rss      the resident memory then, in KiB
 // After "painted" the probe asks the program to quit. Without the variable it does nothing.
 
+#include "rss.h"
+
 #include <QCoreApplication>
 #include <QEvent>
 #include <QTimer>
@@ -50,16 +52,6 @@ void note(const char* name, double value)
         const ssize_t written = ::write(probe_fd(), line, std::size_t(n));
         (void)written; // the driver notices a missing line
     }
-}
-
-long rss_kib()
-{
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmRSS:", 0) == 0)
-            return std::atol(line.c_str() + 6);
-    return 0;
 }
 
 bool is_main_window(QObject* object)
