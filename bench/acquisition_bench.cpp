@@ -9,8 +9,9 @@
 //      samples the simulator sent against the samples that reached the diagram; and the
 //      resident memory before the window, with it open, and at the end of the run.
 //  (2) Then the rate is raised step by step (blocks of up to 1000 samples), --sweep-seconds
-//      (5) each, until samples are lost or the display falls behind: the highest rate that
-//      held is the sustained rate.
+//      (5) each, doubling after the listed rates, until samples are lost, the display falls
+//      behind or the link falls short of the rate: the highest rate that held is the
+//      sustained rate, and what gave way at the next is printed.
 //
 // The simulator answers each message after 1 ms (--delay 1), as a controller that samples
 // on its own clock and answers with what it has, so that "1 kHz" is 1000 samples a second
@@ -18,7 +19,10 @@
 //
 // Loopback only; run it in a namespace of its own:
 //   unshare -n sh -c 'ip link set lo up && QT_QPA_PLATFORM=offscreen build/bench/acquisition_bench'
-// Options: --seconds S, --sweep-seconds S, --rates R1,R2,..., --no-sweep, --sim PATH.
+// With a 1 ms answer and one block per exchange, blocks of 1000 carry at most 1 000 000
+// samples/s; --sweep-delay 0 has the simulator answer at once, to find the PC's own limit.
+// Options: --seconds S, --sweep-seconds S, --rates R1,R2,..., --sweep-delay MS, --no-sweep,
+// --sim PATH.
 #include "Diagramx.h"
 #include "Fz_netif.h"
 #include "Globvar.h"
@@ -148,13 +152,28 @@ struct RunResult {
         return ok && lost() == 0 && breaks == 0 && !behind()
                && short_of_due <= double(max_block) + 0.01 * double(due);
     }
+    // What gave way, for a run that did not hold.
+    std::string why_not_held() const
+    {
+        if (!ok)
+            return "the run failed: " + error;
+        if (lost() != 0)
+            return std::to_string(lost()) + " samples lost";
+        if (breaks != 0)
+            return std::to_string(breaks) + " breaks in the sequence";
+        if (behind())
+            return "the display fell behind (" + std::to_string(backlog_max) + " samples waiting)";
+        return "the link fell short of the rate: " + std::to_string(sent) + " of "
+               + std::to_string(due) + " samples sent (the PC did not fetch them in time)";
+    }
 };
 
 class Bench {
 public:
     explicit Bench(QString sim_path) : sim_path_(std::move(sim_path)) {}
 
-    RunResult run(unsigned rate, unsigned max_block, double seconds)
+    // delay_ms: how long the simulator takes to answer each message.
+    RunResult run(unsigned rate, unsigned max_block, double seconds, unsigned delay_ms = 1)
     {
         RunResult r;
         r.rate = rate;
@@ -175,7 +194,7 @@ public:
         sim.setProcessChannelMode(QProcess::SeparateChannels);
         sim.start(sim_path_, {"--bind", "127.0.0.1", "--port", "0", "--quiet", "--rate",
                               QString::number(rate), "--max-block", QString::number(max_block),
-                              "--delay", "1", "--event-period", "0"});
+                              "--delay", QString::number(delay_ms), "--event-period", "0"});
         if (!sim.waitForStarted(5000) || !sim.waitForReadyRead(5000)) {
             r.error = "simulator did not start";
             return finish(r, sim, previous);
@@ -355,6 +374,7 @@ int main(int argc, char** argv)
 
     double seconds = 30;
     double sweep_seconds = 5;
+    unsigned sweep_delay = 1;
     bool sweep = true;
     QString sim_path = QStringLiteral(GRAFION_SIM);
     std::vector<unsigned> rates = {2000, 5000, 10000, 20000, 50000, 100000, 200000, 400000, 800000};
@@ -365,6 +385,8 @@ int main(int argc, char** argv)
             seconds = std::max(1.0, std::atof(argv[++i]));
         else if (a == "--sweep-seconds" && has_value)
             sweep_seconds = std::max(1.0, std::atof(argv[++i]));
+        else if (a == "--sweep-delay" && has_value)
+            sweep_delay = unsigned(std::atoi(argv[++i]));
         else if (a == "--no-sweep")
             sweep = false;
         else if (a == "--sim" && has_value)
@@ -375,8 +397,9 @@ int main(int argc, char** argv)
                 if (part.toUInt() > 0)
                     rates.push_back(part.toUInt());
         } else {
-            std::fprintf(stderr, "usage: acquisition_bench [--seconds S] [--sweep-seconds S] "
-                                 "[--rates R1,R2,...] [--no-sweep] [--sim PATH]\n");
+            std::fprintf(stderr,
+                         "usage: acquisition_bench [--seconds S] [--sweep-seconds S] "
+                         "[--rates R1,R2,...] [--sweep-delay MS] [--no-sweep] [--sim PATH]\n");
             return 2;
         }
     }
@@ -397,18 +420,29 @@ int main(int argc, char** argv)
                     double(base.rss_end_kib) / 1024, base.rolled_s);
 
     if (sweep) {
-        std::printf("\nRaising the rate, blocks of at most 1000 samples, %.0f s each:\n",
-                    sweep_seconds);
+        std::printf("\nRaising the rate, blocks of at most 1000 samples, answers after %u ms, "
+                    "%.0f s each:\n",
+                    sweep_delay, sweep_seconds);
         print_header();
+        // After the listed rates the rate doubles until something gives.
         unsigned best = 0;
-        for (unsigned rate : rates) {
-            const RunResult r = bench.run(rate, 1000, sweep_seconds);
+        std::string gave;
+        for (std::size_t i = 0; gave.empty(); ++i) {
+            const unsigned rate = i < rates.size()                ? rates[i]
+                                  : best > 0 && best < (1u << 30) ? 2 * best
+                                                                  : 0;
+            if (rate == 0)
+                break;
+            const RunResult r = bench.run(rate, 1000, sweep_seconds, sweep_delay);
             print_row(r);
             if (!r.held())
-                break;
-            best = rate;
+                gave = r.why_not_held();
+            else
+                best = rate;
         }
         std::printf("highest sustained rate: %u samples/s\n", best);
+        if (!gave.empty())
+            std::printf("what gave way at the next rate: %s\n", gave.c_str());
     }
     for (const RecordedMessage& m : recorder.messages())
         std::printf("message box: %s / %s\n", qPrintable(m.title), qPrintable(m.text));

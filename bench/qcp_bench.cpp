@@ -54,44 +54,32 @@ struct Case {
 };
 
 // Our picture: Diagramx::Paint into an image, as paint_bench does. At a device pixel ratio
-// above 1 the diagram still draws at ratio 1 and the window scales the picture up when it
-// shows it (ImageControl::paintEvent draws it into the window's backing store): that copy
-// into an image of the physical size is timed on its own and added to the paint.
+// above 1 the diagram draws at the screen's resolution, as its window does: an image of the
+// physical size, text at the matching pixels per inch, lengths scaled.
 class Ours {
 public:
     Ours(Diagramx& d, const Case& c)
-        : d_(d), image_(c.width, c.height, QImage::Format_RGB32), canvas_(&image_), ratio_(c.ratio)
+        : d_(d), image_(int(c.width * c.ratio), int(c.height * c.ratio), QImage::Format_RGB32),
+          canvas_(&image_)
     {
         image_.fill(Qt::white);
-        canvas_.font.pixelsPerInch = 96;
+        canvas_.font.pixelsPerInch = int(96 * c.ratio);
         area_.canvas = &canvas_;
-        area_.width = c.width;
-        area_.height = c.height;
+        area_.width = image_.width();
+        area_.height = image_.height();
         view_ = d.view;
         if (c.follow)
             set_follow(view_, 5000);
         else
             set_zoom_all(d, view_);
-        if (ratio_ != 1) {
-            screen_ = QImage(int(c.width * ratio_), int(c.height * ratio_), QImage::Format_RGB32);
-            screen_.fill(Qt::white);
-            screen_.setDevicePixelRatio(ratio_);
-        }
     }
 
-    bool scaled() const { return ratio_ != 1; }
     void paint() { d_.Paint(area_, view_); }
-    // The picture shown at the device pixel ratio, as the window's paint event draws it.
-    void copy()
-    {
-        QPainter p(&screen_);
-        p.drawImage(0, 0, image_);
-    }
 
     void save(const QString& path)
     {
         canvas_.release();
-        (scaled() ? screen_ : image_).save(path);
+        image_.save(path);
     }
 
 private:
@@ -100,8 +88,6 @@ private:
     Canvas canvas_;
     DrawArea area_;
     ViewState view_;
-    double ratio_;
-    QImage screen_;
 };
 
 // The same samples as the diagram's, one vector of times and eight of values.
@@ -290,8 +276,6 @@ void run_case(Diagramx& d, const SampleColumns& data, const Case& c, int rounds,
 
     for (int i = 0; i < 5; ++i) { // warm the font, glyph and label caches
         ours.paint();
-        if (ours.scaled())
-            ours.copy();
         theirs.paint();
         if (widget)
             widget->paint();
@@ -301,16 +285,9 @@ void run_case(Diagramx& d, const SampleColumns& data, const Case& c, int rounds,
         ours.save(base + "_ours.png");
         theirs.save(base + "_qcp.png");
     }
-    Timing tOurs, tOursPaint, tOursCopy, tTheirs, tWidget;
+    Timing tOurs, tTheirs, tWidget;
     for (int i = 0; i < rounds; ++i) {
-        if (ours.scaled()) {
-            tOursPaint.add([&] { ours.paint(); });
-            tOursCopy.add([&] { ours.copy(); });
-            tOurs.wall.push_back(tOursPaint.wall.back() + tOursCopy.wall.back());
-            tOurs.cpu.push_back(tOursPaint.cpu.back() + tOursCopy.cpu.back());
-        } else {
-            tOurs.add([&] { ours.paint(); });
-        }
+        tOurs.add([&] { ours.paint(); });
         tTheirs.add([&] { theirs.paint(); });
         if (widget)
             tWidget.add([&] { widget->paint(); });
@@ -318,19 +295,11 @@ void run_case(Diagramx& d, const SampleColumns& data, const Case& c, int rounds,
     std::printf("%s: %d x %d logical pixels, ratio %.0f, %d rounds\n", c.name, c.width, c.height,
                 c.ratio, rounds);
     std::printf("  %-34s %9s %9s\n", "", "wall ms", "cpu ms");
-    if (ours.scaled()) {
-        print_row("ours: Diagramx::Paint at ratio 1", tOursPaint);
-        print_row("ours: its copy scaled to ratio 2", tOursCopy);
-        print_row("ours: both", tOurs);
-    } else {
-        print_row("ours: Diagramx::Paint", tOurs);
-    }
+    print_row("ours: Diagramx::Paint", tOurs);
     print_row("QCustomPlot: toPainter on QImage", tTheirs);
     if (widget)
         print_row("QCustomPlot: widget replot", tWidget);
     print_ratio("toPainter", tOurs, tTheirs);
-    if (ours.scaled())
-        print_ratio("toPainter, without copy", tOursPaint, tTheirs);
     if (widget)
         print_ratio("widget replot", tOurs, tWidget);
     std::fflush(stdout);

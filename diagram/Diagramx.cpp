@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -19,7 +20,8 @@ constexpr int kInfoHeight = 57;
 constexpr int kScrollPanelHeight = 36;
 constexpr int kCursorHandleSize = 20;
 
-MouseData mouse_data(QMouseEvent* e)
+// A mouse event in the picture's pixels.
+MouseData mouse_data(const ImageControl& image, QMouseEvent* e)
 {
     MouseData m;
     m.button = e->button() == Qt::RightButton    ? MouseButton::Right
@@ -27,7 +29,7 @@ MouseData mouse_data(QMouseEvent* e)
                                                  : MouseButton::Left;
     m.shift = e->modifiers();
     m.held = e->buttons();
-    const QPoint p = e->position().toPoint();
+    const QPoint p = image.picturePoint(e->position());
     m.x = p.x();
     m.y = p.y();
     return m;
@@ -91,11 +93,12 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     layout->addWidget(plotImage, 1);
     layout->addWidget(infoImage);
     layout->addWidget(scrollPanel);
+    ApplyDeviceRatio();
     plotImage->setPictureSize(std::max(plotImage->width(), 1), std::max(plotImage->height(), 1));
     infoImage->setPictureSize(std::max(host->width(), 1), kInfoHeight);
-    plotImage->onMouseDown = [this](QMouseEvent* e) { PlotMouseDown(mouse_data(e)); };
-    plotImage->onMouseMove = [this](QMouseEvent* e) { PlotMouseMove(mouse_data(e)); };
-    plotImage->onMouseUp = [this](QMouseEvent* e) { PlotMouseUp(mouse_data(e)); };
+    plotImage->onMouseDown = [this](QMouseEvent* e) { PlotMouseDown(mouse_data(*plotImage, e)); };
+    plotImage->onMouseMove = [this](QMouseEvent* e) { PlotMouseMove(mouse_data(*plotImage, e)); };
+    plotImage->onMouseUp = [this](QMouseEvent* e) { PlotMouseUp(mouse_data(*plotImage, e)); };
     plotImage->onLeave = [this] {
         if (panTimer && panTimer->isActive())
             StopPan();
@@ -121,8 +124,8 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
         cursorValue[i].number = numbers[i];
         cursorItem[i] = DrawArea{};
         cursorItem[i].canvas = screenCanvas;
-        cursorItem[i].width = kCursorHandleSize;
-        cursorItem[i].height = kCursorHandleSize;
+        cursorItem[i].width = 2 * Px(kCursorHandleSize / 2);
+        cursorItem[i].height = 2 * Px(kCursorHandleSize / 2);
         cursorItem[i].data = &cursorValue[i];
         const bool isT = i == CursorT1 || i == CursorT2;
         cursorItem[i].onMouseMove = isT ? &Diagramx::CursorTDrag : &Diagramx::CursorYDrag;
@@ -162,9 +165,7 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     screenCanvas->font = CanvasFont{};
     screenCanvas->font.name = QStringLiteral("Arial");
     screenCanvas->font.size = 8;
-    readoutLabelWidth = std::uint16_t(screenCanvas->TextWidth(QStringLiteral("y2:")));
-    readoutValueWidth = std::uint16_t(
-        screenCanvas->TextWidth(QStringLiteral("-00000") + QStringLiteral("0.0000000")));
+    ApplyDeviceRatio();
 
     // 13. All channels shown.
     std::fill(std::begin(channelVisible), std::end(channelVisible), std::uint8_t(1));
@@ -266,8 +267,33 @@ void Diagramx::Redraw()
     Paint(screenArea, view);
 }
 
+// The pictures get as many pixels as the screen shows in their place, and their texts the
+// matching resolution; everything else the diagram draws on screen is laid out from these.
+void Diagramx::ApplyDeviceRatio()
+{
+    const qreal ratio = plotImage->devicePixelRatioF();
+    deviceRatio_ = ratio > 0 ? ratio : 1;
+    plotImage->setPictureRatio(deviceRatio_);
+    infoImage->setPictureRatio(deviceRatio_);
+    const int ppi = int(std::lround(kScreenPixelsPerInch * deviceRatio_));
+    screenCanvas->font.pixelsPerInch = ppi;
+    infoCanvas->font.pixelsPerInch = ppi;
+    for (DrawArea& item : cursorItem)
+        item.width = item.height = 2 * Px(kCursorHandleSize / 2); // centred on the cursor
+    readoutLabelWidth = std::uint16_t(screenCanvas->TextWidth(QStringLiteral("y2:")));
+    readoutValueWidth = std::uint16_t(
+        screenCanvas->TextWidth(QStringLiteral("-00000") + QStringLiteral("0.0000000")));
+}
+
+int Diagramx::Px(int pixels) const
+{
+    return deviceRatio_ == 1 ? pixels : int(std::lround(pixels * deviceRatio_));
+}
+
 void Diagramx::OnPlotResized()
 {
+    if (plotImage->devicePixelRatioF() != deviceRatio_)
+        ApplyDeviceRatio();
     if (plotImage->hasPicture()) {
         plotImage->setPictureSize(plotImage->width(), plotImage->height());
         infoImage->setPictureSize(host->width(), kInfoHeight);

@@ -227,6 +227,10 @@ public:
 private:
     // A length in screen pixels as many pixels of the target being painted.
     int Scaled(int pixels) const { return pixels * targetPpi_ / screenPpi_; }
+    // Screen pixels for a length given in logical pixels, for what only the screen shows
+    // (cursor handles, the overview strip).
+    int Px(int pixels) const;
+    void ApplyDeviceRatio();
 
     // Paint pipeline (Diagramx_paint.cpp): shown window, data ranges, screen finish.
     void ShownWindowAndRanges(ViewState& v);
@@ -302,7 +306,8 @@ private:
     // Per-picture measures shared by the paint steps.
     int screenPpi_ = kScreenPixelsPerInch;
     int targetPpi_ = kScreenPixelsPerInch;
-    int labelHeight_ = 0; // text height of "0", Arial 8
+    qreal deviceRatio_ = 1; // screen pixels per logical pixel of the pictures
+    int labelHeight_ = 0;   // text height of "0", Arial 8
     QChar decimalSeparator_ = u'.';
     char16_t labelBuffer_[kMaxNumberText] = {};
     QString labelText_;

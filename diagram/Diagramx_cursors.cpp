@@ -71,15 +71,15 @@ void Diagramx::PlaceCursor(int cursor)
     Canvas& canvas = *screenCanvas;
     canvas.pen = CanvasPen{clBlack, 1, PenStyle::Solid};
     if (isT) {
-        item.left = plotLeft + c.pixel - kHandleHalf;
-        item.top = plotBottom - v.plotHeight - kHandleHalf;
-        const int x = item.left + kHandleHalf;
+        item.left = plotLeft + c.pixel - Px(kHandleHalf);
+        item.top = plotBottom - v.plotHeight - Px(kHandleHalf);
+        const int x = item.left + Px(kHandleHalf);
         canvas.MoveTo(x, item.top + item.height);
         canvas.LineTo(x, plotBottom);
     } else {
-        item.left = plotLeft + v.plotWidth - kHandleHalf;
-        item.top = plotBottom - c.pixel - kHandleHalf;
-        const int y = item.top + kHandleHalf;
+        item.left = plotLeft + v.plotWidth - Px(kHandleHalf);
+        item.top = plotBottom - c.pixel - Px(kHandleHalf);
+        const int y = item.top + Px(kHandleHalf);
         canvas.MoveTo(item.left, y);
         canvas.LineTo(plotLeft, y);
     }
@@ -90,24 +90,23 @@ void Diagramx::PlaceCursor(int cursor)
 void Diagramx::DrawTHandle(const DrawArea& item)
 {
     Canvas& canvas = *screenCanvas;
-    const int c = item.left + kHandleHalf;
+    const int c = item.left + Px(kHandleHalf);
     const int T = item.top;
     const int B = item.top + item.height;
+    // Corners are given in logical pixels from the tip (c, B).
+    auto at = [&](int dx, int dy) { return QPoint(c + Px(dx), B + Px(dy)); };
     canvas.pen = CanvasPen{clBlack, 1, PenStyle::Solid};
 
-    const QPoint body[5] = {
-        {c, B}, {c - 10, B - 10}, {c - 10, B - 20}, {c + 10, B - 20}, {c + 10, B - 10}};
+    const QPoint body[5] = {at(0, 0), at(-10, -10), at(-10, -20), at(10, -20), at(10, -10)};
     canvas.brushColor = clYellow;
     canvas.Polygon(body, 5);
 
-    const QPoint shadow[5] = {
-        {c, B - 1}, {c, T + 10}, {c - 8, B - 19}, {c + 9, B - 19}, {c + 9, B - 10}};
+    const QPoint shadow[5] = {{c, B - 1}, at(0, -10), at(-8, -19), at(9, -19), at(9, -10)};
     canvas.pen.color = clGray;
     canvas.brushColor = clGray;
     canvas.Polygon(shadow, 5);
 
-    const QPoint face[5] = {
-        {c, B - 3}, {c - 8, B - 11}, {c - 8, B - 18}, {c + 8, B - 18}, {c + 8, B - 11}};
+    const QPoint face[5] = {at(0, -3), at(-8, -11), at(-8, -18), at(8, -18), at(8, -11)};
     canvas.pen.color = clBlack;
     canvas.brushColor = clWhite;
     canvas.Polygon(face, 5);
@@ -118,8 +117,8 @@ void Diagramx::DrawTHandle(const DrawArea& item)
     const int w = canvas.TextWidth(text) - 1;
     const int h = canvas.TextHeight(text) - 3;
     // The digit's ink starts four pixels below the handle's top.
-    const QRect box(c - w / 2, T + 10 - h / 2 - 1, w, h);
-    DrawHandleNumber(box, box.left(), T + 4, number);
+    const QRect box(c - w / 2, T + Px(10) - h / 2 - 1, w, h);
+    DrawHandleNumber(box, box.left(), T + Px(4), number);
 }
 
 void Diagramx::DrawYHandle(const DrawArea& item)
@@ -127,21 +126,22 @@ void Diagramx::DrawYHandle(const DrawArea& item)
     Canvas& canvas = *screenCanvas;
     const int L = item.left;
     const int R = item.left + item.width;
-    const int m = item.top + kHandleHalf;
+    const int m = item.top + Px(kHandleHalf);
+    // Corners are given in logical pixels from the tip (L, m), or from the right edge R.
+    auto at = [&](int dx, int dy) { return QPoint(L + Px(dx), m + Px(dy)); };
+    auto right = [&](int dx, int dy) { return QPoint(R - dx, m + Px(dy)); };
     canvas.pen = CanvasPen{clBlack, 1, PenStyle::Solid};
 
-    const QPoint body[5] = {{L, m}, {L + 10, m - 10}, {R, m - 10}, {R, m + 10}, {L + 10, m + 10}};
+    const QPoint body[5] = {at(0, 0), at(10, -10), right(0, -10), right(0, 10), at(10, 10)};
     canvas.brushColor = clYellow;
     canvas.Polygon(body, 5);
 
-    const QPoint shadow[5] = {
-        {L + 1, m}, {L + 10, m}, {R - 1, m - 9}, {R - 1, m + 9}, {L + 10, m + 9}};
+    const QPoint shadow[5] = {{L + 1, m}, at(10, 0), right(1, -9), right(1, 9), at(10, 9)};
     canvas.pen.color = clGray;
     canvas.brushColor = clGray;
     canvas.Polygon(shadow, 5);
 
-    const QPoint face[5] = {
-        {L + 3, m}, {L + 11, m - 8}, {R - 2, m - 8}, {R - 2, m + 8}, {L + 11, m + 8}};
+    const QPoint face[5] = {at(3, 0), at(11, -8), right(Px(2), -8), right(Px(2), 8), at(11, 8)};
     canvas.pen.color = clBlack;
     canvas.brushColor = clWhite;
     canvas.Polygon(face, 5);
@@ -152,7 +152,7 @@ void Diagramx::DrawYHandle(const DrawArea& item)
     const int w = canvas.TextWidth(text) - 1;
     const int h = canvas.TextHeight(text) - 3;
     // The digit's ink is centred on the handle's middle row.
-    const QRect box(L + 11, m - h / 2 - 1, w, h);
+    const QRect box(L + Px(11), m - h / 2 - 1, w, h);
     DrawHandleNumber(box, box.left(), m - (NumberInkHeight() - 1) / 2, number);
 }
 
@@ -185,10 +185,10 @@ double Diagramx::CursorReading(int cursor) const
     const DrawArea& item = cursorItem[cursor];
     const double offset = cursorValue[cursor].offset;
     if (is_t_cursor(cursor)) {
-        const TickEntry* tick = find_tick(tTicks, tTickCount, item.left + kHandleHalf);
+        const TickEntry* tick = find_tick(tTicks, tTickCount, item.left + Px(kHandleHalf));
         return tick ? tick->value : view.tMin + offset;
     }
-    const TickEntry* tick = find_tick(yTicks, yTickCount, item.top + kHandleHalf);
+    const TickEntry* tick = find_tick(yTicks, yTickCount, item.top + Px(kHandleHalf));
     return tick ? tick->value : view.yMin + offset;
 }
 
@@ -198,8 +198,8 @@ void Diagramx::DrawReadout(int cursor)
 {
     const bool isT = is_t_cursor(cursor);
     const int room = (screenArea.width - titleTWidth) / 2;
-    const int needed = isT ? 2 * readoutLabelWidth + 2 * readoutValueWidth + 26
-                           : readoutLabelWidth + readoutValueWidth + 20;
+    const int needed = isT ? 2 * readoutLabelWidth + 2 * readoutValueWidth + Px(26)
+                           : readoutLabelWidth + readoutValueWidth + Px(20);
     if (!(needed < room))
         return;
 
@@ -209,7 +209,8 @@ void Diagramx::DrawReadout(int cursor)
     const std::uint8_t number = cursorValue[cursor].number;
     const QString label =
         QString(QChar(isT ? u't' : u'y')) + QString::number(number) + QStringLiteral(":");
-    const int labelLeft = screenArea.left + (isT ? readoutValueWidth + readoutLabelWidth + 26 : 20);
+    const int labelLeft =
+        screenArea.left + (isT ? readoutValueWidth + readoutLabelWidth + Px(26) : Px(20));
     // One pixel more than the text: left-aligned text starts one pixel in, and the colon
     // would lose its last column to the value box.
     const int labelWidth =

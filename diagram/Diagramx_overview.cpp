@@ -213,7 +213,7 @@ void copy_pixels(QImage& target, const QImage& source, int x, int y, int top = 0
 // A raised bevelled box with an outline, width x height, on a picture of its own.
 const QImage& box_picture(StripBox& box, int width, int height, Color face, std::uint8_t bevel)
 {
-    if (box.width != width || box.face != face || box.image.isNull()) {
+    if (box.width != width || box.face != face || box.image.height() != height) {
         box.image = QImage(width, height, QImage::Format_RGB32);
         Canvas canvas(&box.image);
         DrawBevelBox(canvas, 0, 0, width, height, face, bevel, BevelLook::Raised, Outline::Black,
@@ -225,14 +225,14 @@ const QImage& box_picture(StripBox& box, int width, int height, Color face, std:
     return box.image;
 }
 
-// A closed arrowhead filled black: its tip at (tip, kArrowRow), five pixels long, ten
+// A closed arrowhead filled black: its tip at (tip, row), `length` pixels long, twice that
 // high; `direction` -1 points left, +1 right.
-void draw_arrowhead(Canvas& canvas, int tip, int direction)
+void draw_arrowhead(Canvas& canvas, int tip, int row, int length, int direction)
 {
-    for (int i = 0; i <= 5; ++i) {
+    for (int i = 0; i <= length; ++i) {
         const int x = tip - direction * i;
-        canvas.MoveTo(x, kArrowRow - i);
-        canvas.LineTo(x, kArrowRow + i + 1);
+        canvas.MoveTo(x, row - i);
+        canvas.LineTo(x, row + i + 1);
     }
 }
 
@@ -250,6 +250,7 @@ void Diagramx::DrawOverview()
 
 void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double tl)
 {
+    // Positions below are in logical pixels, scaled by Px to the strip's pixels.
     Canvas& canvas = *infoCanvas;
     QImage& strip = infoImage->picture();
     const double span = tl - t0;
@@ -263,51 +264,56 @@ void Diagramx::DrawOverviewParts(int W, std::uint32_t count, double t0, double t
         cache.tracks = QImage(W, strip.height(), QImage::Format_RGB32);
         Canvas tracks(&cache.tracks);
         FillCanvas(tracks, kDiagramBackground);
-        DrawBevelBox(tracks, 5, kTrackTop, W - 5, kTrackBottom, clWhite, 2, BevelLook::Lowered,
-                     Outline::Black, TextAlign::Centre, QString());
-        DrawBevelBox(tracks, 5, kGaugeTop, W - 5, kGaugeBottom, clWhite, 1, BevelLook::Lowered,
-                     Outline::Black, TextAlign::Centre, QString());
+        DrawBevelBox(tracks, Px(5), Px(kTrackTop), W - Px(5), Px(kTrackBottom), clWhite,
+                     std::uint8_t(Px(2)), BevelLook::Lowered, Outline::Black, TextAlign::Centre,
+                     QString());
+        DrawBevelBox(tracks, Px(5), Px(kGaugeTop), W - Px(5), Px(kGaugeBottom), clWhite,
+                     std::uint8_t(Px(1)), BevelLook::Lowered, Outline::Black, TextAlign::Centre,
+                     QString());
         tracks.release();
     }
-    copy_pixels(strip, cache.tracks, 0, 0, kTrackTop, kGaugeBottom);
+    copy_pixels(strip, cache.tracks, 0, 0, Px(kTrackTop), Px(kGaugeBottom));
 
     // The bar of the shown window.
     if (count != 0 && span > 0) {
-        const int f = W - 14;
-        const int b = std::clamp(to_int(f * (v.tMax - v.tMin) / span + 0.5), 2, std::max(f, 2));
+        const int f = W - Px(14);
+        const int b =
+            std::clamp(to_int(f * (v.tMax - v.tMin) / span + 0.5), Px(2), std::max(f, Px(2)));
         // Kept inside the track: a bar at the track's end moves left by its own width.
         const int p = std::clamp(to_int(f * (v.tMin - t0) / span + 0.5), 0, std::max(f - b, 0));
         const Color face = count >= capacity - 1 ? kBarAfterWrap : kBarBeforeWrap;
-        copy_pixels(strip, box_picture(cache.bar, b, 8, face, 2), 7 + p, 10);
+        copy_pixels(strip, box_picture(cache.bar, b, Px(8), face, std::uint8_t(Px(2))), Px(7) + p,
+                    Px(10));
     }
 
     // The fill gauge, and under it a dimension line with the oldest and the newest time.
     if (count != 0) {
-        const int g = std::max(to_int(count * double(W - 14) / (capacity - 1) + 0.5), 2);
-        copy_pixels(strip, box_picture(cache.gauge, g, 4, clBlue, 2), 7, 26);
+        const int g = std::max(to_int(count * double(W - Px(14)) / (capacity - 1) + 0.5), Px(2));
+        copy_pixels(strip, box_picture(cache.gauge, g, Px(4), clBlue, std::uint8_t(Px(2))), Px(7),
+                    Px(26));
 
-        const int xl = 5;
-        const int xr = 8 + g;
+        const int xl = Px(5);
+        const int xr = Px(8) + g;
         canvas.pen = CanvasPen{clBlack, 1, PenStyle::Solid};
-        canvas.MoveTo(xl, 28);
-        canvas.LineTo(xl, 42);
-        canvas.MoveTo(xr, 28);
-        canvas.LineTo(xr, 42);
-        if (xr - xl > 14) {
-            draw_arrowhead(canvas, xl, -1);
-            draw_arrowhead(canvas, xr, 1);
+        canvas.MoveTo(xl, Px(28));
+        canvas.LineTo(xl, Px(42));
+        canvas.MoveTo(xr, Px(28));
+        canvas.LineTo(xr, Px(42));
+        if (xr - xl > Px(14)) {
+            draw_arrowhead(canvas, xl, Px(kArrowRow), Px(5), -1);
+            draw_arrowhead(canvas, xr, Px(kArrowRow), Px(5), 1);
 
             static const QString format = QStringLiteral("0.000");
             SetFont(canvas, 8, false, clBlack);
             const int h = canvas.TextHeight(QStringLiteral("0"));
             const int oldestWidth = canvas.TextWidth(LabelText(t0, format));
             const int newestWidth = canvas.TextWidth(LabelText(tl, format));
-            if (oldestWidth + newestWidth + 22 < xr - xl) {
-                const int top = kArrowRow - h / 2;
+            if (oldestWidth + newestWidth + Px(22) < xr - xl) {
+                const int top = Px(kArrowRow) - h / 2;
                 canvas.brushColor = kDiagramBackground;
-                DrawText(canvas, QRect(xl + 8, top, oldestWidth, h), TextAlign::Centre,
+                DrawText(canvas, QRect(xl + Px(8), top, oldestWidth, h), TextAlign::Centre,
                          LabelText(t0, format));
-                DrawText(canvas, QRect(xr - 8 - newestWidth, top, newestWidth, h),
+                DrawText(canvas, QRect(xr - Px(8) - newestWidth, top, newestWidth, h),
                          TextAlign::Centre, LabelText(tl, format));
             }
         }

@@ -49,7 +49,9 @@ void Diagramx::Paint(DrawArea& area, ViewState& v)
 {
     ++paintCount_;
     Canvas& canvas = *area.canvas;
-    screenPpi_ = screenCanvas ? screenCanvas->font.pixelsPerInch : kScreenPixelsPerInch;
+    // Lengths are given for the screen at a device pixel ratio of 1 and scaled from there.
+    screenPpi_ = screenCanvas ? int(std::lround(screenCanvas->font.pixelsPerInch / deviceRatio_))
+                              : kScreenPixelsPerInch;
     targetPpi_ = canvas.font.pixelsPerInch;
     if (screenPpi_ <= 0)
         screenPpi_ = kScreenPixelsPerInch;

@@ -3,6 +3,8 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <cmath>
+
 ImageControl::ImageControl(QWidget* parent) : QWidget(parent), canvas_(&picture_)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -11,8 +13,8 @@ ImageControl::ImageControl(QWidget* parent) : QWidget(parent), canvas_(&picture_
 
 void ImageControl::setPictureSize(int width, int height)
 {
-    width = std::max(width, 0);
-    height = std::max(height, 0);
+    width = std::max(int(std::lround(width * ratio_)), 0);
+    height = std::max(int(std::lround(height * ratio_)), 0);
     if (picture_.width() == width && picture_.height() == height)
         return;
     canvas_.release();
@@ -31,15 +33,49 @@ void ImageControl::paintEvent(QPaintEvent*)
     // straight into the picture's memory, so showing it needs no hand-over, and the next
     // drawing needs no new painter.
     QPainter p(this);
+    if (ratio_ == 1) {
+        if (!picture_.isNull())
+            p.drawImage(0, 0, picture_);
+        // Whatever the picture does not cover shows the window's background.
+        if (picture_.width() < width())
+            p.fillRect(QRect(picture_.width(), 0, width() - picture_.width(), height()),
+                       palette().window());
+        if (picture_.height() < height())
+            p.fillRect(QRect(0, picture_.height(), width(), height() - picture_.height()),
+                       palette().window());
+        return;
+    }
+    // The picture's pixels go to the screen's pixels one for one when the screen's ratio
+    // is the picture's.
+    const QRectF shown(0, 0, picture_.width() / ratio_, picture_.height() / ratio_);
     if (!picture_.isNull())
-        p.drawImage(0, 0, picture_);
-    // Whatever the picture does not cover shows the window's background.
-    if (picture_.width() < width())
-        p.fillRect(QRect(picture_.width(), 0, width() - picture_.width(), height()),
+        p.drawImage(shown, picture_);
+    if (shown.width() < width())
+        p.fillRect(QRectF(shown.width(), 0, width() - shown.width(), height()), palette().window());
+    if (shown.height() < height())
+        p.fillRect(QRectF(0, shown.height(), width(), height() - shown.height()),
                    palette().window());
-    if (picture_.height() < height())
-        p.fillRect(QRect(0, picture_.height(), width(), height() - picture_.height()),
-                   palette().window());
+}
+
+QPoint ImageControl::picturePoint(const QPointF& logical) const
+{
+    if (ratio_ == 1)
+        return logical.toPoint();
+    return QPoint(int(std::floor(logical.x() * ratio_)), int(std::floor(logical.y() * ratio_)));
+}
+
+bool ImageControl::event(QEvent* event)
+{
+    // Moved to a screen with another device pixel ratio: the owner lays its picture out again.
+    const bool ratioMayChange = event->type() == QEvent::ScreenChangeInternal
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+                                || event->type() == QEvent::DevicePixelRatioChange
+#endif
+        ;
+    const bool handled = QWidget::event(event);
+    if (ratioMayChange && onResize)
+        onResize();
+    return handled;
 }
 
 void ImageControl::resizeEvent(QResizeEvent*)
