@@ -1,0 +1,80 @@
+#include "DiagramRows.h"
+
+#include "Diagramx.h"
+
+#include <algorithm>
+
+SampleSpan shown_samples(const Diagramx& d, bool whole)
+{
+    const std::uint32_t count = d.SampleCount();
+    if (whole || count == 0)
+        return {0, count};
+    const ViewState& v = d.view;
+    if (v.followLatest) {
+        const std::uint32_t n = std::min(count, v.windowSamples);
+        return {count - n, n};
+    }
+    // The zoom window: the samples from its first to its last, where a trim says that the
+    // window's edge lies past that sample, so the sample itself is outside the picture.
+    const std::uint32_t offset = std::min<std::uint32_t>(v.viewOffset, count - 1);
+    const std::uint32_t length = std::min<std::uint32_t>(v.viewLength, count - 1 - offset);
+    SampleSpan span{offset, length + 1};
+    if (length > 0 && v.tTrimStart > 0) {
+        ++span.offset;
+        --span.count;
+    }
+    if (span.count > 1 && v.tTrimEnd > 0)
+        --span.count;
+    return span;
+}
+
+DiagramRows::DiagramRows(const Diagramx& diagram, const QStringList& names, SampleSpan span)
+    : diagram_(diagram), names_(names), span_(span)
+{}
+
+namespace {
+
+QString name_at(const QStringList& names, int channel)
+{
+    return channel >= 0 && channel < names.size() ? names[channel] : QString();
+}
+
+void take(const Sample& s, CsvRow& row)
+{
+    row.t = s.t;
+    std::copy(s.value, s.value + kCsvChannels, row.value);
+}
+
+} // namespace
+
+QString DiagramRows::channelName(int channel) const
+{
+    return name_at(names_, channel);
+}
+
+bool DiagramRows::next(CsvRow& row)
+{
+    if (done_ >= span_.count)
+        return false;
+    take(diagram_.samples[diagram_.RingAdd(diagram_.head, span_.offset + done_)], row);
+    ++done_;
+    return true;
+}
+
+SampleRows::SampleRows(const Sample* samples, std::size_t count, const QStringList& names)
+    : samples_(samples), count_(count), names_(names)
+{}
+
+QString SampleRows::channelName(int channel) const
+{
+    return name_at(names_, channel);
+}
+
+bool SampleRows::next(CsvRow& row)
+{
+    if (done_ >= count_)
+        return false;
+    take(samples_[done_], row);
+    ++done_;
+    return true;
+}
