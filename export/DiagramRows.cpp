@@ -14,18 +14,15 @@ SampleSpan shown_samples(const Diagramx& d, bool whole)
         const std::uint32_t n = std::min(count, v.windowSamples);
         return {count - n, n};
     }
-    // The zoom window: the samples from its first to its last, where a trim says that the
-    // window's edge lies past that sample, so the sample itself is outside the picture.
+    // The zoom window: its first to its last sample, without an end sample that a trim puts
+    // outside the window (the window's edge lies between it and its neighbour).
     const std::uint32_t offset = std::min<std::uint32_t>(v.viewOffset, count - 1);
     const std::uint32_t length = std::min<std::uint32_t>(v.viewLength, count - 1 - offset);
-    SampleSpan span{offset, length + 1};
-    if (length > 0 && v.tTrimStart > 0) {
-        ++span.offset;
-        --span.count;
-    }
-    if (span.count > 1 && v.tTrimEnd > 0)
-        --span.count;
-    return span;
+    const std::int64_t first = std::int64_t(offset) + (v.tTrimStart > 0 ? 1 : 0);
+    const std::int64_t last = std::int64_t(offset) + length - (v.tTrimEnd > 0 ? 1 : 0);
+    if (last < first)
+        return {offset, 0};
+    return {std::uint32_t(first), std::uint32_t(last - first + 1)};
 }
 
 DiagramRows::DiagramRows(const Diagramx& diagram, const QStringList& names, SampleSpan span)
