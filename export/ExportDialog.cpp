@@ -9,7 +9,11 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
+
+constexpr int kMinWidth = 300;
 
 // The choices of the last export that went on, for the run.
 bool last_whole = false;
@@ -25,7 +29,7 @@ ExportDialog::ExportDialog(Kind kind, QWidget* owner) : QDialog(owner)
     setModal(true);
     auto* layout = new QVBoxLayout(this);
 
-    auto* mode = new QGroupBox(QStringLiteral("Mode"), this);
+    auto* mode = new QGroupBox(QStringLiteral("Grafico"), this);
     mode->setObjectName(QStringLiteral("GroupBox_mode"));
     auto* modeLayout = new QVBoxLayout(mode);
     RadioButton_grafico_visualiz = new QRadioButton(QStringLiteral("Grafico Visualizzato"), mode);
@@ -56,7 +60,7 @@ ExportDialog::ExportDialog(Kind kind, QWidget* owner) : QDialog(owner)
     layout->addWidget(buttons);
     BitBtn_esporta->setDefault(true);
 
-    setFixedSize(sizeHint());
+    setFixedSize(std::max(sizeHint().width(), kMinWidth), sizeHint().height());
     centre_on_screen(*this);
 }
 
