@@ -120,8 +120,8 @@ namespace {
 QStringList live_channel_names(const TForm_net& window)
 {
     QStringList names;
-    for (int i = 0; i < TForm_net::kChannels; ++i)
-        names << window.ComboBox_select_dat_mis[i]->currentText();
+    for (const QComboBox* selector : window.ComboBox_select_dat_mis)
+        names << selector->currentText();
     return names;
 }
 

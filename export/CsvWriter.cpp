@@ -12,15 +12,24 @@ QString csv_time_header()
     return QStringLiteral("t [s]");
 }
 
-std::string csv_number(double value, char decimal)
+namespace {
+
+// Appends the shortest text of value that reads back to it, with `decimal` for the dot.
+void append_number(std::string& out, double value, char decimal)
 {
     char buffer[64];
     const std::to_chars_result r = std::to_chars(buffer, buffer + sizeof buffer, value);
-    std::string text(buffer, r.ec == std::errc() ? r.ptr : buffer);
-    if (decimal != '.')
-        for (char& c : text)
-            if (c == '.')
-                c = decimal;
+    const char* end = r.ec == std::errc() ? r.ptr : buffer;
+    for (const char* p = buffer; p != end; ++p)
+        out += *p == '.' ? decimal : *p;
+}
+
+} // namespace
+
+std::string csv_number(double value, char decimal)
+{
+    std::string text;
+    append_number(text, value, decimal);
     return text;
 }
 
@@ -59,10 +68,10 @@ bool csv_write(QIODevice& out, CsvRowSource& rows, CsvStyle style)
     std::string block = std::move(line);
     CsvRow row;
     while (rows.next(row)) {
-        block += csv_number(row.t, decimal);
-        for (int i = 0; i < kCsvChannels; ++i) {
+        append_number(block, row.t, decimal);
+        for (const double value : row.value) {
             block += separator;
-            block += csv_number(row.value[i], decimal);
+            append_number(block, value, decimal);
         }
         block += "\r\n";
         if (block.size() >= kBlock) {
