@@ -59,6 +59,17 @@ bool read_input(const QString& path, DmgContents& contents)
     return false;
 }
 
+// An output that is the diagram file itself would replace the data with its export.
+bool refuse_same_file(const CommandLine& command)
+{
+    const QString in = QFileInfo(command.file).canonicalFilePath();
+    if (in.isEmpty() || in != QFileInfo(command.output).canonicalFilePath())
+        return false;
+    error_line(
+        QStringLiteral("%1 is the diagram file itself; it is not overwritten").arg(command.output));
+    return true;
+}
+
 int written(const QString& path, const QString& failure)
 {
     if (failure.isEmpty())
@@ -95,7 +106,7 @@ void keep_toolkit_quiet(QtMsgType type, const QMessageLogContext& context, const
 int export_csv_from_command_line(const CommandLine& command)
 {
     DmgContents contents;
-    if (!read_input(command.file, contents))
+    if (refuse_same_file(command) || !read_input(command.file, contents))
         return 1;
     const DmgDisplaySettings settings = dmg_display_settings(contents.header);
     QStringList names;
@@ -110,7 +121,7 @@ int export_csv_from_command_line(const CommandLine& command)
 int export_page_from_command_line(const CommandLine& command, int argc, char** argv)
 {
     DmgContents contents;
-    if (!read_input(command.file, contents))
+    if (refuse_same_file(command) || !read_input(command.file, contents))
         return 1;
     if (!platform_given(argc, argv))
         qputenv("QT_QPA_PLATFORM", "offscreen");

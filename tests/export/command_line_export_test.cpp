@@ -162,8 +162,10 @@ TEST_F(CommandLineExport, UnreadableInputOrUnwritableOutputGivesOneAndNoFile)
         {{"--export-csv", "in.dmg", "cartella"}, "cannot write cartella"},
         {{"--export-pdf", "in.dmg", "manca/out.pdf"}, "cannot write manca/out.pdf"},
         {{"--export-png", "in.dmg", "in.dmg/out.png"}, "cannot write in.dmg/out.png"},
+        {{"--export-csv", "in.dmg", "./in.dmg"}, "./in.dmg is the diagram file itself"},
     };
     const QStringList before = entries(folder.path());
+    const QByteArray input = read_all(path("in.dmg"));
     for (const auto& c : cases) {
         SCOPED_TRACE(c.args.join(' ').toStdString());
         const Outcome o = run(c.args, folder.path());
@@ -173,6 +175,7 @@ TEST_F(CommandLineExport, UnreadableInputOrUnwritableOutputGivesOneAndNoFile)
         EXPECT_EQ(o.err.count('\n'), 1) << o.err.toStdString();
         EXPECT_EQ(entries(folder.path()), before);
         EXPECT_TRUE(entries(path("cartella")).isEmpty());
+        EXPECT_EQ(read_all(path("in.dmg")), input);
     }
 }
 
