@@ -78,6 +78,9 @@ public:
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File = nullptr;
     QAction* Menu_Salva = nullptr;
+    QAction* Menu_Esporta_CSV = nullptr;
+    QAction* Menu_Esporta_PDF = nullptr;
+    QAction* Menu_Esporta_Immagine = nullptr;
     QAction* N2 = nullptr;
     QAction* Menu_Chiudi_Main = nullptr;
     QMenu* Comandi1 = nullptr;
@@ -167,6 +170,9 @@ public:
     void BitBtn_printClick();
     void BitBtn_previewClick();
     void BitBtn_saveClick();
+    void Menu_Esporta_CSVClick();
+    void Menu_Esporta_PDFClick();
+    void Menu_Esporta_ImmagineClick();
     void BitBtn_load_datClick();
     void BitBtn_var_datiClick();
     void Menu_Chiudi_MainClick();

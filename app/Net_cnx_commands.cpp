@@ -1,10 +1,11 @@
-// The main window's file and output commands: save the live diagram to a diagram file, open
-// the viewer of saved diagrams, print the live diagram and show its print preview.
+// The main window's file and output commands: save the live diagram to a diagram file, export
+// it, open the viewer of saved diagrams, print the live diagram and show its print preview.
 
 #include "Net_cnx.h"
 
 #include "Diagramx.h"
 #include "Dmg_file.h"
+#include "ExportCommands.h"
 #include "Globvar.h"
 #include "GrafionApplication.h"
 #include "Load_dat.h"
@@ -111,4 +112,32 @@ void TForm_net::BitBtn_var_datiClick()
     // A new grid each time, replacing the hidden one made at start-up; the values it shows
     // are the shared parameter values, kept for the run.
     run_modal_window(Form_var_dati, nullptr);
+}
+
+namespace {
+
+// The channel names of the live diagram, as its selectors show them.
+QStringList live_channel_names(const TForm_net& window)
+{
+    QStringList names;
+    for (const QComboBox* selector : window.ComboBox_select_dat_mis)
+        names << selector->currentText();
+    return names;
+}
+
+} // namespace
+
+void TForm_net::Menu_Esporta_CSVClick()
+{
+    export_csv_command(this, live_diagram, live_channel_names(*this));
+}
+
+void TForm_net::Menu_Esporta_PDFClick()
+{
+    export_pdf_command(this, live_diagram, live_channel_names(*this));
+}
+
+void TForm_net::Menu_Esporta_ImmagineClick()
+{
+    export_png_command(this, live_diagram);
 }

@@ -332,6 +332,9 @@ void TForm_net::build_menu()
     File->setObjectName(QStringLiteral("File"));
     Menu_Salva = item(File, "Menu_Salva", "Salva");
     Menu_Salva->setIcon(command_icon(CommandIcon::Save, st));
+    Menu_Esporta_CSV = item(File, "Menu_Esporta_CSV", "Esporta CSV...");
+    Menu_Esporta_PDF = item(File, "Menu_Esporta_PDF", "Esporta PDF...");
+    Menu_Esporta_Immagine = item(File, "Menu_Esporta_Immagine", "Esporta Immagine...");
     N2 = line(File, "N2");
     Menu_Chiudi_Main = item(File, "Menu_Chiudi_Main", "Chiudi");
 
@@ -409,6 +412,9 @@ void TForm_net::bind_handlers()
     onClick(BitBtn1, &TForm_net::BitBtn1Click);
 
     onTrigger(Menu_Salva, &TForm_net::BitBtn_saveClick);
+    onTrigger(Menu_Esporta_CSV, &TForm_net::Menu_Esporta_CSVClick);
+    onTrigger(Menu_Esporta_PDF, &TForm_net::Menu_Esporta_PDFClick);
+    onTrigger(Menu_Esporta_Immagine, &TForm_net::Menu_Esporta_ImmagineClick);
     onTrigger(Menu_Chiudi_Main, &TForm_net::Menu_Chiudi_MainClick);
     onTrigger(Menu_connect, &TForm_net::BitBtn_connectClick);
     onTrigger(Menu_disconnect, &TForm_net::BitBtn_disconnectClick);

@@ -159,9 +159,10 @@ void TForm_net::monitor_link_state()
         StatusBar_net_com->update();
     }
 
-    // Saving and printing wait while an acquisition runs.
+    // Saving, printing and exporting wait while an acquisition runs.
     const QWidget* buttons[] = {BitBtn_print, BitBtn_save, BitBtn_preview};
-    const QAction* items[] = {Menu_Stampa, Menu_Print_preview, Menu_Salva};
+    QAction* const items[] = {Menu_Stampa,      Menu_Print_preview, Menu_Salva,
+                              Menu_Esporta_CSV, Menu_Esporta_PDF,   Menu_Esporta_Immagine};
     bool anyEnabled = false;
     bool anyDisabled = false;
     for (const QWidget* b : buttons)
@@ -173,7 +174,7 @@ void TForm_net::monitor_link_state()
         for (QWidget* b : {static_cast<QWidget*>(BitBtn_print), static_cast<QWidget*>(BitBtn_save),
                            static_cast<QWidget*>(BitBtn_preview)})
             b->setEnabled(!acquiring);
-        for (QAction* a : {Menu_Stampa, Menu_Print_preview, Menu_Salva})
+        for (QAction* a : items)
             a->setEnabled(!acquiring);
     }
 

@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "CommandLineExport.h"
 #include "GrafionApplication.h"
 #include "Load_dat.h"
 #include "Net_cnx.h"
@@ -67,6 +68,11 @@ int grafion_main(int argc, char** argv)
     case CommandLine::Action::UsageError:
         print(stderr, QStringLiteral("grafion: %1\n\n%2").arg(command.error, usage_text()));
         return kExitUsage;
+    case CommandLine::Action::ExportCsv:
+        return export_csv_from_command_line(command);
+    case CommandLine::Action::ExportPdf:
+    case CommandLine::Action::ExportPng:
+        return export_page_from_command_line(command, argc, argv);
     case CommandLine::Action::ViewFile:
         // Said on the terminal, before any window: there is nothing to show.
         if (!QFileInfo(command.file).isFile()) {

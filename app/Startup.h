@@ -19,6 +19,7 @@ struct StartedWindows {
 // A file the viewer rejects gives the viewer's own messages and leaves it open and empty.
 StartedWindows start_windows(const CommandLine& command);
 
-// What main() does: help, version and usage errors are answered before any window or
-// socket exists; otherwise the application object, the windows and the message loop.
+// What main() does: help, version, usage errors and the exports are answered before any
+// window or socket exists; otherwise the application object, the windows and the message
+// loop.
 int grafion_main(int argc, char** argv);

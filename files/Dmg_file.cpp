@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <bit>
 #include <cstring>
-#include <memory>
 #include <stdexcept>
 
 // The sample records are copied between the file and the diagram's ring as they lie in
@@ -150,7 +149,18 @@ void dmg_write(const QString& path, const Diagramx& diagram, const DmgDisplaySet
         fail(QStringLiteral("Impossibile scrivere il file"), path, file.errorString());
 }
 
-DmgReadResult dmg_read(const QString& path, Diagramx& diagram, DmgDisplaySettings& settings)
+DmgDisplaySettings dmg_display_settings(const DmgHeader& header)
+{
+    DmgDisplaySettings settings;
+    for (int i = 0; i < kDmgChannels; ++i)
+        settings.names[i] = dmg_name(header.name[i]);
+    settings.y_max = std::int16_t(std::uint16_t(std::uint32_t(header.y_max) & 0xFFFF));
+    settings.y_min = std::int16_t(std::uint16_t(std::uint32_t(header.y_min) & 0xFFFF));
+    settings.flags = header.flags;
+    return settings;
+}
+
+DmgReadResult dmg_read_contents(const QString& path, std::uint32_t most, DmgContents& contents)
 {
     if (!QFile::exists(path))
         return DmgReadResult::Missing;
@@ -167,29 +177,37 @@ DmgReadResult dmg_read(const QString& path, Diagramx& diagram, DmgDisplaySetting
     if (dmg_xor(bytes.data(), bytes.size()) != 0)
         return DmgReadResult::BadFile;
     const DmgHeader header = dmg_decode_header(bytes);
-
-    // The diagram's ring holds one sample fewer than its slots.
-    const std::uint32_t most = std::min(kDmgMaxCount, diagram.capacity ? diagram.capacity - 1 : 0);
     if (header.count == 0 || header.count > most)
         return DmgReadResult::BadCount;
 
-    // The records go to a buffer first: a file that ends early leaves the diagram as it was.
+    // The records go to a buffer first: a file that ends early changes nothing.
     const std::size_t size = std::size_t(header.count) * kDmgRecordSize;
-    std::unique_ptr<Sample[]> records(new Sample[header.count]);
-    if (file.read(reinterpret_cast<char*>(records.get()), qint64(size)) != qint64(size))
+    std::vector<Sample> records(header.count);
+    if (file.read(reinterpret_cast<char*>(records.data()), qint64(size)) != qint64(size))
         return DmgReadResult::BadFile;
+    contents.header = header;
+    contents.records = std::move(records);
+    return DmgReadResult::Loaded;
+}
+
+DmgReadResult dmg_read(const QString& path, Diagramx& diagram, DmgDisplaySettings& settings)
+{
+    // The diagram's ring holds one sample fewer than its slots.
+    const std::uint32_t most = std::min(kDmgMaxCount, diagram.capacity ? diagram.capacity - 1 : 0);
+    DmgContents contents;
+    const DmgReadResult result = dmg_read_contents(path, most, contents);
+    if (result != DmgReadResult::Loaded)
+        return result;
+    const DmgHeader& header = contents.header;
 
     diagram.Clear();
-    std::memcpy(&diagram.samples[0], records.get(), size);
+    std::memcpy(&diagram.samples[0], contents.records.data(),
+                std::size_t(header.count) * kDmgRecordSize);
     diagram.head = 0;
     diagram.tail = header.count;
-    for (int i = 0; i < kDmgChannels; ++i) {
-        settings.names[i] = dmg_name(header.name[i]);
+    for (int i = 0; i < kDmgChannels; ++i)
         diagram.channelColor[i] = header.colour[i];
-    }
-    settings.y_max = std::int16_t(std::uint16_t(std::uint32_t(header.y_max) & 0xFFFF));
-    settings.y_min = std::int16_t(std::uint16_t(std::uint32_t(header.y_min) & 0xFFFF));
-    settings.flags = header.flags;
+    settings = dmg_display_settings(header);
     return DmgReadResult::Loaded;
 }
 

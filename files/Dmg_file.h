@@ -2,13 +2,14 @@
 // Diagram data files (*.dmg): a 452-byte little-endian header with an XOR check byte,
 // followed by the samples of one acquisition as 72-byte records, oldest first.
 
+#include "Diagramx.h"
+
 #include <QString>
 
 #include <array>
 #include <cstddef>
 #include <cstdint>
-
-class Diagramx;
+#include <vector>
 
 constexpr std::size_t kDmgHeaderSize = 452;
 constexpr std::size_t kDmgRecordSize = 72;
@@ -66,6 +67,21 @@ enum class DmgReadResult {
     BadFile,  // "File Dati Errato!": too short, or the check byte is wrong
     BadCount, // "Errore Numero Dati!": count 0 or more than the diagram can hold
 };
+
+// What a diagram file holds, read without a diagram (an export on the command line, say).
+struct DmgContents {
+    DmgHeader header;
+    std::vector<Sample> records; // header.count of them, oldest first
+};
+
+// Reads and checks a whole diagram file: size, check byte, a count from 1 to `most`, and
+// every record present. On any result other than Loaded `contents` has not changed. Throws
+// std::runtime_error when an existing file cannot be opened.
+DmgReadResult dmg_read_contents(const QString& path, std::uint32_t most, DmgContents& contents);
+
+// The names (cut at their zero byte or at 50 bytes), the low 16 bits of the limits and the
+// flags of a header.
+DmgDisplaySettings dmg_display_settings(const DmgHeader& header);
 
 // Reads a diagram file into diagram: Clear(), samples 0..N-1, head 0, tail N, the colours.
 // settings receives the names (cut at their zero byte or at 50 bytes), the low 16 bits of

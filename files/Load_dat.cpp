@@ -1,10 +1,11 @@
 // The viewer's life cycle and commands: load, refresh, the fixed Y scale and its fields,
-// the cursors, print and preview.
+// the cursors, print, preview and export.
 
 #include "Load_dat.h"
 
 #include "ColumnBinding.h"
 #include "Diagramx.h"
+#include "ExportCommands.h"
 #include "Modal.h"
 #include "Print_page.h"
 #include "Print_prepare.h"
@@ -130,7 +131,8 @@ bool TForm_load_dat::load_file(const QString& path)
 
     for (QWidget* w : std::initializer_list<QWidget*>{BitBtn_Refresh, BitBtn_print, BitBtn_preview})
         w->setEnabled(true);
-    for (QAction* a : {Menu_Refresh, Menu_print, Menu_Print_preview})
+    for (QAction* a : {Menu_Refresh, Menu_print, Menu_Print_preview, Menu_Esporta_CSV,
+                       Menu_Esporta_PDF, Menu_Esporta_Immagine})
         a->setEnabled(true);
 
     column_binding_->attach_fields();
@@ -245,4 +247,33 @@ void TForm_load_dat::BitBtn_previewClick()
 {
     if (prepare_printing(this, 1, viewer_diagram, [this] { return loaded_names(); }))
         run_print_preview(this);
+}
+
+// ---- Export -----------------------------------------------------------------------------------
+
+namespace {
+
+QStringList slot_names(const char (&nameSlots)[TForm_load_dat::kChannels][kDmgNameSize])
+{
+    QStringList names;
+    for (const auto& slot : nameSlots)
+        names << dmg_name(slot);
+    return names;
+}
+
+} // namespace
+
+void TForm_load_dat::Menu_Esporta_CSVClick()
+{
+    export_csv_command(this, viewer_diagram, slot_names(names_));
+}
+
+void TForm_load_dat::Menu_Esporta_PDFClick()
+{
+    export_pdf_command(this, viewer_diagram, slot_names(names_));
+}
+
+void TForm_load_dat::Menu_Esporta_ImmagineClick()
+{
+    export_png_command(this, viewer_diagram);
 }

@@ -46,6 +46,9 @@ public:
     QMenuBar* MainMenu1 = nullptr;
     QMenu* File = nullptr;
     QAction* Menu_Carica = nullptr;
+    QAction* Menu_Esporta_CSV = nullptr;
+    QAction* Menu_Esporta_PDF = nullptr;
+    QAction* Menu_Esporta_Immagine = nullptr;
     QAction* N1 = nullptr;
     QAction* Menu_Chiudi_Main = nullptr;
     QMenu* Comandi = nullptr;
@@ -90,6 +93,9 @@ public:
     void BitBtn_RefreshClick();
     void BitBtn_printClick();
     void BitBtn_previewClick();
+    void Menu_Esporta_CSVClick();
+    void Menu_Esporta_PDFClick();
+    void Menu_Esporta_ImmagineClick();
     void Menu_Chiudi_MainClick();
 
     void CheckBox_Dat_MisClick(int channel);

@@ -122,6 +122,12 @@ void TForm_load_dat::build_menu()
     Menu_Carica->setIcon(command_icon(CommandIcon::Load, st));
     // The keys run their menu items, and only while these are enabled, as in the main window.
     Menu_Carica->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_O));
+    // The exports, as printing, once a file is loaded.
+    Menu_Esporta_CSV = item(File, "Menu_Esporta_CSV", "Esporta CSV...");
+    Menu_Esporta_PDF = item(File, "Menu_Esporta_PDF", "Esporta PDF...");
+    Menu_Esporta_Immagine = item(File, "Menu_Esporta_Immagine", "Esporta Immagine...");
+    for (QAction* a : {Menu_Esporta_CSV, Menu_Esporta_PDF, Menu_Esporta_Immagine})
+        a->setEnabled(false);
     N1 = File->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     Menu_Chiudi_Main = item(File, "Menu_Chiudi_Main", "Chiudi");
@@ -220,6 +226,9 @@ void TForm_load_dat::bind_handlers()
     onTrigger(Menu_Chiudi_Main, &TForm_load_dat::Menu_Chiudi_MainClick);
     onTrigger(Menu_Refresh, &TForm_load_dat::BitBtn_RefreshClick);
     onTrigger(Menu_print, &TForm_load_dat::BitBtn_printClick);
+    onTrigger(Menu_Esporta_CSV, &TForm_load_dat::Menu_Esporta_CSVClick);
+    onTrigger(Menu_Esporta_PDF, &TForm_load_dat::Menu_Esporta_PDFClick);
+    onTrigger(Menu_Esporta_Immagine, &TForm_load_dat::Menu_Esporta_ImmagineClick);
     onTrigger(Menu_Print_preview, &TForm_load_dat::BitBtn_previewClick);
 
     bind_column();

@@ -59,6 +59,67 @@ TEST(CommandLine, EachArgumentListAsksForOneThing)
     EXPECT_TRUE(parse_command_line({"grafion", "--bogus"}).error.contains("bogus"));
 }
 
+TEST(CommandLine, ExportsTakeTwoFilesAndOnlyTheirOwnOptions)
+{
+    const struct {
+        QStringList args;
+        Action action;
+        bool semicolon;
+        QSize size;
+    } cases[] = {
+        {{"--export-csv", "a.dmg", "a.csv"}, Action::ExportCsv, false, {1200, 700}},
+        {{"a.dmg", "--export-csv", "--csv-semicolon", "a.csv"},
+         Action::ExportCsv,
+         true,
+         {1200, 700}},
+        {{"--export-pdf", "a.dmg", "a.pdf"}, Action::ExportPdf, false, {1200, 700}},
+        {{"--export-png", "a.dmg", "a.png"}, Action::ExportPng, false, {1200, 700}},
+        {{"--export-png", "--size", "640x480", "a.dmg", "a.png"},
+         Action::ExportPng,
+         false,
+         {640, 480}},
+        {{"--export-png", "--size=8000x100", "a.dmg", "a.png"},
+         Action::ExportPng,
+         false,
+         {8000, 100}},
+        {{"-platform", "offscreen", "--export-pdf", "a.dmg", "a.pdf"},
+         Action::ExportPdf,
+         false,
+         {1200, 700}},
+        {{"--export-csv", "a.dmg"}, Action::UsageError, false, {}},
+        {{"--export-csv", "a.dmg", "b", "c"}, Action::UsageError, false, {}},
+        {{"--export-csv", "", "a.csv"}, Action::UsageError, false, {}},
+        {{"--export-csv", "--export-pdf", "a.dmg", "a.csv"}, Action::UsageError, false, {}},
+        {{"--export-pdf", "--csv-semicolon", "a.dmg", "a.pdf"}, Action::UsageError, false, {}},
+        {{"--export-csv", "--size", "640x480", "a.dmg", "a.csv"}, Action::UsageError, false, {}},
+        {{"--csv-semicolon", "a.dmg"}, Action::UsageError, false, {}},
+        {{"--export-png", "--size", "640", "a.dmg", "a.png"}, Action::UsageError, false, {}},
+        {{"--export-png", "--size", "99x480", "a.dmg", "a.png"}, Action::UsageError, false, {}},
+        {{"--export-png", "--size", "640x8001", "a.dmg", "a.png"}, Action::UsageError, false, {}},
+        {{"--export-png", "--size", "-640x480", "a.dmg", "a.png"}, Action::UsageError, false, {}},
+        {{"--export-png", "--size", "640x480x2", "a.dmg", "a.png"}, Action::UsageError, false, {}},
+        {{"--export-png", "a.dmg", "a.png", "--size"}, Action::UsageError, false, {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const CommandLine cl = parse_command_line(QStringList{"grafion"} + c.args);
+        EXPECT_EQ(cl.action, c.action) << cl.error.toStdString();
+        if (c.action == Action::UsageError) {
+            EXPECT_FALSE(cl.error.isEmpty());
+            continue;
+        }
+        EXPECT_EQ(cl.file, "a.dmg");
+        EXPECT_TRUE(cl.output.startsWith("a."));
+        EXPECT_EQ(cl.csvSemicolon, c.semicolon);
+        if (c.action == Action::ExportPng) {
+            EXPECT_EQ(cl.size, c.size);
+        }
+    }
+    for (const char* word :
+         {"--export-csv", "--csv-semicolon", "--export-pdf", "--export-png", "--size"})
+        EXPECT_TRUE(usage_text().contains(QLatin1String(word))) << word;
+}
+
 TEST(CommandLine, HelpAndVersionTexts)
 {
     const QString usage = usage_text();
@@ -157,6 +218,9 @@ const ProgramCase kProgramCases[] = {
     {GRAFION_BIN, {"--bogus"}, 2, "", "Usage: grafion"},
     {GRAFION_BIN, {"uno.dmg", "due.dmg"}, 2, "", "Usage: grafion"},
     {GRAFION_BIN, {"manca.dmg"}, 1, "", "manca.dmg: no such file"},
+    {GRAFION_BIN, {"--export-csv", "manca.dmg", "out.csv"}, 1, "", "manca.dmg: no such file"},
+    {GRAFION_BIN, {"--export-png", "manca.dmg", "out.png"}, 1, "", "manca.dmg: no such file"},
+    {GRAFION_BIN, {"--export-pdf", "manca.dmg"}, 2, "", "Usage: grafion"},
     {GRAFION_SIM_BIN, {"--version"}, 0, "grafion-sim " GRAFION_VERSION "\n", ""},
 };
 

@@ -1,0 +1,60 @@
+// The main window's export entries: greyed while acquiring, as saving and printing are, and
+// a CSV of the live diagram headed by the channel selectors' names.
+
+#include "Diagramx.h"
+#include "ExportDialog.h"
+#include "Modal.h"
+#include "window_fixture.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QFile>
+#include <QFileDialog>
+#include <QRadioButton>
+
+namespace {
+
+using ExportMenuTest = WindowFixture;
+
+TEST_F(ExportMenuTest, EntriesWaitWhileAcquiringAndTheCsvIsHeadedByTheSelectorNames)
+{
+    for (bool acquiring : {true, false}) {
+        window->Button_start_stopClick();
+        window->Timer_monitorTimer();
+        for (QAction* a :
+             {window->Menu_Esporta_CSV, window->Menu_Esporta_PDF, window->Menu_Esporta_Immagine})
+            EXPECT_EQ(a->isEnabled(), !acquiring) << a->objectName().toStdString();
+    }
+
+    window->Menu_Esporta_CSVClick();
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text, "Nessun dato da Esportare!");
+    recorder.clear();
+
+    window->BitBtn1Click(); // test samples
+    window->ComboBox_select_dat_mis[1]->setCurrentIndex(4);
+    const QString path = folder.filePath("live.csv");
+    run_modal_hook = [&](QDialog& d) {
+        if (auto* options = dynamic_cast<ExportDialog*>(&d)) {
+            options->RadioButton_grafico_completo->setChecked(true);
+            return int(QDialog::Accepted);
+        }
+        dynamic_cast<QFileDialog&>(d).selectFile(path);
+        return int(QDialog::Accepted);
+    };
+    window->Menu_Esporta_CSVClick();
+    run_modal_hook = nullptr;
+    ASSERT_EQ(recorder.messages().size(), 1u);
+    EXPECT_EQ(recorder.messages()[0].text, "Dati Esportati!");
+
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = f.readAll().split('\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_EQ(lines[0], QByteArray("t [s],Dat Mis 1,Dat Mis 5,Dat Mis 3,Dat Mis 4,Dat Mis 5,"
+                                   "Dat Mis 6,Dat Mis 7,Dat Mis 8\r"));
+    // Every sample: the header, one line per sample, and the empty rest after the last CR LF.
+    EXPECT_EQ(std::uint32_t(lines.size()), live_diagram->SampleCount() + 2);
+}
+
+} // namespace

@@ -1,0 +1,182 @@
+// The program's exports, run as a user runs them: no display, no platform chosen, inside
+// the test suite's network namespace. The CSV holds the file's doubles exactly, the PDF the
+// page's texts, the PNG the viewer's picture of the same diagram; an input that cannot be
+// read or an output that cannot be written gives status 1, a message and no file.
+
+#include "Diagramx.h"
+#include "ImageControl.h"
+#include "Load_dat.h"
+#include "export_support.h"
+#include "message_box.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+using namespace export_test;
+
+namespace {
+
+const QStringList kNames = {"Pressione, \"bar\"", "Forza;N",   "Quota",     "Dat Mis 4",
+                            "Dat Mis 5",          "Dat Mis 6", "Dat Mis 7", "Dat Mis 8"};
+
+std::vector<Sample> samples(int n)
+{
+    std::vector<Sample> rows(std::size_t(n), Sample{});
+    double t = 0;
+    for (int k = 0; k < n; ++k) {
+        for (int c = 0; c < 8; ++c)
+            rows[std::size_t(k)].value[c] = std::round(1200 * std::sin(k * 0.004 + c)) + c * 0.1;
+        rows[std::size_t(k)].t = t;
+        t += 0.001;
+    }
+    return rows;
+}
+
+struct Outcome {
+    int code = -1;
+    QByteArray out, err;
+};
+
+Outcome run(const QStringList& args, const QString& folder)
+{
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(GRAFION_BIN, args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+class CommandLineExport : public ::testing::Test {
+protected:
+    QTemporaryDir folder;
+    const std::vector<Sample> file = samples(4000);
+    void SetUp() override { write_dmg(path("in.dmg"), file, kNames, true); }
+    QString path(const char* name) const { return folder.filePath(QLatin1String(name)); }
+    void expect_success(const Outcome& o)
+    {
+        EXPECT_EQ(o.code, 0) << o.err.toStdString();
+        EXPECT_TRUE(o.out.isEmpty()) << o.out.toStdString();
+        EXPECT_TRUE(o.err.isEmpty()) << o.err.toStdString();
+    }
+};
+
+TEST_F(CommandLineExport, CsvHoldsEverySampleOfTheFileExactly)
+{
+    const struct {
+        QStringList options;
+        char separator;
+    } cases[] = {{{"--export-csv"}, ','}, {{"--export-csv", "--csv-semicolon"}, ';'}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.separator);
+        expect_success(run(c.options + QStringList{"in.dmg", "out.csv"}, folder.path()));
+        const auto lines = parse_csv(read_all(path("out.csv")), c.separator);
+        ASSERT_EQ(lines.size(), file.size() + 1);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(QString::fromStdString(lines[0][std::size_t(i) + 1]), kNames[i]);
+        for (std::size_t k = 0; k < file.size(); ++k) {
+            ASSERT_EQ(lines[k + 1].size(), 9u);
+            double value = 0;
+            ASSERT_TRUE(read_number(lines[k + 1][0], value));
+            ASSERT_TRUE(same_double(value, file[k].t)) << k;
+            for (std::size_t c = 0; c < 8; ++c) {
+                ASSERT_TRUE(read_number(lines[k + 1][c + 1], value));
+                ASSERT_TRUE(same_double(value, file[k].value[c])) << k << ' ' << c;
+            }
+        }
+    }
+}
+
+TEST_F(CommandLineExport, PdfIsThePrintedPageOfTheFile)
+{
+    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
+    if (pdftotext.isEmpty())
+        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
+    expect_success(run({"--export-pdf", "in.dmg", "out.pdf"}, folder.path()));
+    QProcess p;
+    p.start(pdftotext, {"-layout", path("out.pdf"), "-"});
+    ASSERT_TRUE(p.waitForFinished(30000));
+    const QString text = QString::fromUtf8(p.readAllStandardOutput());
+    EXPECT_TRUE(text.contains("DATA DIAGRAM")) << text.toStdString();
+    for (const QString& name : kNames)
+        EXPECT_TRUE(text.contains(name)) << name.toStdString();
+    // The file's fixed scale -1500 .. 1500 is on: its ends are labelled on the Y axis.
+    EXPECT_TRUE(text.contains("1.5e+3")) << text.toStdString();
+}
+
+TEST_F(CommandLineExport, PngIsTheViewersPictureOfTheSameFile)
+{
+    MessageRecorder recorder;
+    TForm_load_dat viewer;
+    viewer.show();
+    QApplication::processEvents();
+    ASSERT_TRUE(viewer.load_file(path("in.dmg")));
+    QApplication::processEvents();
+    const QImage shown = viewer.viewer_diagram->plotImage->picture().copy();
+    ASSERT_GE(shown.width(), 100);
+    ASSERT_GE(shown.height(), 100);
+    const QString size = QStringLiteral("%1x%2").arg(shown.width()).arg(shown.height());
+    expect_success(run({"--export-png", "--size", size, "in.dmg", "out.png"}, folder.path()));
+    const QImage written = QImage(path("out.png")).convertToFormat(QImage::Format_RGB32);
+    EXPECT_EQ(written.size(), shown.size());
+    EXPECT_TRUE(written == shown.convertToFormat(QImage::Format_RGB32));
+
+    // The default size.
+    expect_success(run({"--export-png", "in.dmg", "default.png"}, folder.path()));
+    EXPECT_EQ(QImage(path("default.png")).size(), QSize(1200, 700));
+}
+
+TEST_F(CommandLineExport, UnreadableInputOrUnwritableOutputGivesOneAndNoFile)
+{
+    QDir(folder.path()).mkdir("cartella");
+    write_dmg(path("vuoto.dmg"), {}, kNames); // a header only
+    const struct {
+        QStringList args;
+        const char* err;
+    } cases[] = {
+        {{"--export-csv", "manca.dmg", "out.csv"}, "manca.dmg: no such file"},
+        {{"--export-pdf", "vuoto.dmg", "out.pdf"}, "vuoto.dmg: not a diagram file"},
+        {{"--export-png", "cartella", "out.png"}, "cartella: no such file"},
+        {{"--export-csv", "in.dmg", "cartella"}, "cannot write cartella"},
+        {{"--export-pdf", "in.dmg", "manca/out.pdf"}, "cannot write manca/out.pdf"},
+        {{"--export-png", "in.dmg", "in.dmg/out.png"}, "cannot write in.dmg/out.png"},
+        {{"--export-csv", "in.dmg", "./in.dmg"}, "./in.dmg is the diagram file itself"},
+    };
+    const QStringList before = entries(folder.path());
+    const QByteArray input = read_all(path("in.dmg"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.args.join(' ').toStdString());
+        const Outcome o = run(c.args, folder.path());
+        EXPECT_EQ(o.code, 1);
+        EXPECT_TRUE(o.err.startsWith("grafion: ")) << o.err.toStdString();
+        EXPECT_TRUE(o.err.contains(c.err)) << o.err.toStdString();
+        EXPECT_EQ(o.err.count('\n'), 1) << o.err.toStdString();
+        EXPECT_EQ(entries(folder.path()), before);
+        EXPECT_TRUE(entries(path("cartella")).isEmpty());
+        EXPECT_EQ(read_all(path("in.dmg")), input);
+    }
+}
+
+} // namespace

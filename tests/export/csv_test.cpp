@@ -1,0 +1,254 @@
+// The CSV writer and the rows it takes from a diagram: values read back to the very doubles
+// the diagram holds, names quoted as RFC 4180 says, a write that fails leaves nothing, and
+// the shown part of a zoomed diagram is the samples inside its window.
+
+#include "CsvWriter.h"
+#include "DiagramRows.h"
+#include "Diagramx.h"
+#include "export_support.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+using namespace export_test;
+
+namespace {
+
+struct DiagramHost {
+    QWidget widget;
+    Diagramx d{&widget, 8, 5000, 20001};
+};
+
+const QStringList kNames = {"Dat Mis 1", "Dat Mis 2", "Dat Mis 3", "Dat Mis 4",
+                            "Dat Mis 5", "Dat Mis 6", "Dat Mis 7", "Dat Mis 8"};
+
+QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                  | QDir::NoDotAndDotDot);
+}
+
+TEST(CsvWriter, ValuesReadBackToTheDiagramsDoubles)
+{
+    // The 16-bit extremes, times that a sum of steps makes awkward, and doubles whose
+    // shortest text is long or unusual.
+    const double awkward[] = {-32768.0,
+                              32767.0,
+                              -0.0,
+                              0.1,
+                              1.0 / 3.0,
+                              1e-300,
+                              std::numeric_limits<double>::denorm_min(),
+                              std::numeric_limits<double>::max(),
+                              -123456.789,
+                              std::numeric_limits<double>::infinity(),
+                              -std::numeric_limits<double>::infinity(),
+                              std::numeric_limits<double>::quiet_NaN()};
+    DiagramHost host;
+    double t = 0;
+    for (int k = 0; k < 500; ++k) {
+        double v[8];
+        for (int c = 0; c < 8; ++c)
+            v[c] = c == 0 ? awkward[k % std::size(awkward)] : std::round(3000 * std::sin(k + c));
+        host.d.AddSample(t, v, 8);
+        t += 0.001; // 0.30000000000000004 and the like
+    }
+    for (const CsvStyle style : {CsvStyle::Comma, CsvStyle::Semicolon}) {
+        SCOPED_TRACE(style == CsvStyle::Comma ? "comma" : "semicolon");
+        QTemporaryDir folder;
+        const QString path = folder.filePath("out.csv");
+        DiagramRows rows(host.d, kNames, shown_samples(host.d, true));
+        ASSERT_EQ(csv_save(path, rows, style), QString());
+
+        const auto lines = parse_csv(read_all(path), style == CsvStyle::Comma ? ',' : ';');
+        ASSERT_EQ(lines.size(), 501u);
+        ASSERT_EQ(lines[0].size(), 9u);
+        EXPECT_EQ(lines[0][0], csv_time_header().toStdString());
+        for (int c = 0; c < 8; ++c)
+            EXPECT_EQ(lines[0][std::size_t(c) + 1], kNames[c].toStdString());
+        for (std::uint32_t k = 0; k < 500; ++k) {
+            const Sample& s = host.d.samples[k];
+            const auto& f = lines[k + 1];
+            ASSERT_EQ(f.size(), 9u) << k;
+            double value = 0;
+            ASSERT_TRUE(read_number(f[0], value)) << f[0];
+            EXPECT_TRUE(same_double(value, s.t)) << f[0];
+            for (int c = 0; c < 8; ++c) {
+                ASSERT_TRUE(read_number(f[std::size_t(c) + 1], value)) << f[std::size_t(c) + 1];
+                EXPECT_TRUE(same_double(value, s.value[c])) << k << ' ' << f[std::size_t(c) + 1];
+            }
+        }
+    }
+    // The shortest texts, not a fixed number of digits.
+    EXPECT_EQ(csv_number(0.1, '.'), "0.1");
+    EXPECT_EQ(csv_number(-1234.0, ','), "-1234");
+    EXPECT_EQ(csv_number(0.25, ','), "0,25");
+}
+
+TEST(CsvWriter, NamesAreQuotedWhereRfc4180AsksAndReadBackAsGiven)
+{
+    const struct {
+        QString name;
+        const char* comma;     // the field as written with commas
+        const char* semicolon; // and with semicolons
+    } cases[] = {
+        {"Dat Mis 1", "Dat Mis 1", "Dat Mis 1"},
+        {"Pressione, bar", "\"Pressione, bar\"", "Pressione, bar"},
+        {"Forza; kN", "Forza; kN", "\"Forza; kN\""},
+        {"Quota \"Z\"", "\"Quota \"\"Z\"\"\"", "\"Quota \"\"Z\"\"\""},
+        {" spazio", "\" spazio\"", "\" spazio\""},
+        {"due\nrighe", "\"due\nrighe\"", "\"due\nrighe\""},
+        {"Temperatura °C", "Temperatura °C", "Temperatura °C"},
+        {"", "", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name.toStdString());
+        EXPECT_EQ(csv_field(c.name, CsvStyle::Comma), c.comma);
+        EXPECT_EQ(csv_field(c.name, CsvStyle::Semicolon), c.semicolon);
+    }
+
+    // A whole file with all of them as the header reads back to the same names.
+    DiagramHost host;
+    const double v[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    host.d.AddSample(0, v, 8);
+    QStringList names;
+    for (const auto& c : cases)
+        names << c.name;
+    for (const CsvStyle style : {CsvStyle::Comma, CsvStyle::Semicolon}) {
+        QTemporaryDir folder;
+        DiagramRows rows(host.d, names, shown_samples(host.d, true));
+        ASSERT_EQ(csv_save(folder.filePath("n.csv"), rows, style), QString());
+        const auto lines =
+            parse_csv(read_all(folder.filePath("n.csv")), style == CsvStyle::Comma ? ',' : ';');
+        ASSERT_EQ(lines.size(), 2u);
+        ASSERT_EQ(lines[0].size(), 9u);
+        for (int i = 0; i < 8; ++i)
+            EXPECT_EQ(QString::fromStdString(lines[0][std::size_t(i) + 1]), names[i]);
+    }
+}
+
+// Rows that fail after a few, as a reader of a damaged recording might.
+class FailingRows : public CsvRowSource {
+public:
+    QString channelName(int) const override { return QStringLiteral("x"); }
+    bool next(CsvRow& row) override
+    {
+        if (++given_ > 100000)
+            throw std::runtime_error("lettura interrotta");
+        row.t = given_;
+        return true;
+    }
+
+private:
+    int given_ = 0;
+};
+
+TEST(CsvWriter, AFailedWriteLeavesNothingNewAndSaysWhy)
+{
+    DiagramHost host;
+    const double v[8] = {};
+    host.d.AddSample(0, v, 8);
+    QTemporaryDir folder;
+    QDir(folder.path()).mkdir("cartella");
+    QFile(folder.filePath("file")).open(QIODevice::WriteOnly);
+    QDir(folder.path()).mkdir("sola-lettura");
+    QFile::setPermissions(folder.filePath("sola-lettura"),
+                          QFile::ReadOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::ExeGroup);
+    // Whoever may write anywhere (root) cannot see a read-only folder refuse.
+    QFile probe(folder.filePath("sola-lettura/probe"));
+    const bool readOnlyRefuses = !probe.open(QIODevice::WriteOnly);
+    probe.remove();
+
+    QStringList targets = {folder.filePath("cartella"), folder.filePath("manca/out.csv"),
+                           folder.filePath("file/out.csv")};
+    if (readOnlyRefuses)
+        targets << folder.filePath("sola-lettura/out.csv");
+    const QStringList before = entries(folder.path());
+    for (const QString& target : targets) {
+        SCOPED_TRACE(target.toStdString());
+        DiagramRows rows(host.d, kNames, shown_samples(host.d, true));
+        EXPECT_FALSE(csv_save(target, rows, CsvStyle::Comma).isEmpty());
+        EXPECT_EQ(entries(folder.path()), before);
+        EXPECT_TRUE(entries(folder.filePath("cartella")).isEmpty());
+        EXPECT_TRUE(entries(folder.filePath("sola-lettura")).isEmpty());
+    }
+
+    // A source that fails half-way: the file there before stays as it was, and the
+    // temporary file goes.
+    const QString kept = folder.filePath("kept.csv");
+    {
+        QFile f(kept);
+        f.open(QIODevice::WriteOnly);
+        f.write("old\r\n");
+    }
+    const QStringList withKept = entries(folder.path());
+    FailingRows failing;
+    EXPECT_THROW(csv_save(kept, failing, CsvStyle::Comma), std::runtime_error);
+    EXPECT_EQ(read_all(kept), QByteArray("old\r\n"));
+    EXPECT_EQ(entries(folder.path()), withKept);
+    QFile::setPermissions(folder.filePath("sola-lettura"),
+                          QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+}
+
+TEST(DiagramRows, TheShownPartIsTheSamplesInsideTheWindow)
+{
+    DiagramHost host;
+    host.widget.resize(600, 400);
+    double v[8] = {};
+    for (int k = 0; k < 1000; ++k) {
+        v[0] = k;
+        host.d.AddSample(k * 0.001, v, 8);
+    }
+    Diagramx& d = host.d;
+    auto shown = [&](bool whole) {
+        std::vector<double> firstValues;
+        DiagramRows rows(d, kNames, shown_samples(d, whole));
+        CsvRow row;
+        while (rows.next(row))
+            firstValues.push_back(row.value[0]);
+        return firstValues;
+    };
+    auto range = [](int from, int to) {
+        std::vector<double> r;
+        for (int k = from; k <= to; ++k)
+            r.push_back(k);
+        return r;
+    };
+
+    // Following the newest samples: the newest windowSamples of them.
+    d.view.windowSamples = 300;
+    EXPECT_EQ(shown(false), range(700, 999));
+    d.view.windowSamples = 5000;
+    EXPECT_EQ(shown(false), range(0, 999));
+
+    // Zoomed: the samples whose time lies inside the window, the ends included when a
+    // sample sits at them; whole is every sample all the same.
+    const struct {
+        double tMin, tMax;
+        int first, last;
+    } windows[] = {
+        {0.1005, 0.2995, 101, 299},
+        {-1.0, 0.0505, 0, 50},
+        {0.9005, 5.0, 901, 999},
+        {0.4001, 0.4009, 401, 400}, // between two samples: none
+    };
+    for (const auto& w : windows) {
+        SCOPED_TRACE(w.tMin);
+        d.view.zoomTMin = w.tMin;
+        d.view.zoomTMax = w.tMax;
+        d.WindowFromZoom();
+        ASSERT_EQ(d.view.followLatest, 0);
+        EXPECT_EQ(shown(false), range(w.first, w.last));
+        EXPECT_EQ(shown(true), range(0, 999));
+    }
+}
+
+} // namespace

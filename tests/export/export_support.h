@@ -1,0 +1,104 @@
+#pragma once
+// What the export tests share: diagram files written from given samples, a reader of CSV
+// text as RFC 4180 defines it, and the numbers of a CSV field read back.
+
+#include "Diagramx.h"
+#include "Dmg_file.h"
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QStringList>
+
+#include <charconv>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace export_test {
+
+// A diagram file holding `rows` as they stand, with the given names.
+inline void write_dmg(const QString& path, const std::vector<Sample>& rows,
+                      const QStringList& names, bool fixedScale = false)
+{
+    DmgHeader header;
+    header.count = std::uint32_t(rows.size());
+    for (int i = 0; i < kDmgChannels; ++i) {
+        dmg_set_name(header.name[i], i < names.size() ? names[i] : QString());
+        header.colour[i] = Diagramx::kDefaultColors[i];
+    }
+    header.y_max = 1500;
+    header.y_min = -1500;
+    header.flags = fixedScale ? 1u : 0u;
+    dmg_seal_header(header);
+    const DmgHeaderBytes bytes = dmg_encode_header(header);
+    QFile f(path);
+    f.open(QIODevice::WriteOnly);
+    f.write(reinterpret_cast<const char*>(bytes.data()), qint64(bytes.size()));
+    f.write(reinterpret_cast<const char*>(rows.data()), qint64(rows.size() * sizeof(Sample)));
+}
+
+// The fields of each line of CSV text, quotes undone (RFC 4180: CR LF between lines, a
+// quoted field may hold the separator, line breaks and doubled quotes).
+inline std::vector<std::vector<std::string>> parse_csv(const QByteArray& text, char separator)
+{
+    std::vector<std::vector<std::string>> lines;
+    std::vector<std::string> fields;
+    std::string field;
+    bool quoted = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+                field += '"';
+                ++i;
+            } else if (c == '"') {
+                quoted = false;
+            } else {
+                field += c;
+            }
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == separator) {
+            fields.push_back(field);
+            field.clear();
+        } else if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') {
+            fields.push_back(field);
+            field.clear();
+            lines.push_back(fields);
+            fields.clear();
+            ++i;
+        } else {
+            field += c;
+        }
+    }
+    if (!field.empty() || !fields.empty()) {
+        fields.push_back(field);
+        lines.push_back(fields);
+    }
+    return lines;
+}
+
+// A number field read back; a comma decimal is a dot again first. False when the whole
+// field is not one number.
+inline bool read_number(std::string field, double& value)
+{
+    for (char& c : field)
+        if (c == ',')
+            c = '.';
+    const auto r = std::from_chars(field.data(), field.data() + field.size(), value);
+    return r.ec == std::errc() && r.ptr == field.data() + field.size();
+}
+
+inline bool same_double(double a, double b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0 || (a != a && b != b);
+}
+
+inline QByteArray read_all(const QString& path)
+{
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+} // namespace export_test
