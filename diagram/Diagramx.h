@@ -278,6 +278,8 @@ private:
     void DrawHandleNumber(const QRect& box, int inkLeft, int inkTop, std::uint8_t number);
     int NumberInkHeight();
     void DrawReadout(int cursor);
+    // The differences between the two cursors of each shown pair (Diagramx_deltas.cpp).
+    void DrawDeltaReadouts();
     void CursorDrag(DrawArea& item, const MouseData& mouse, bool isT);
     void RestoreFromSnapshot(const QRect& r);
     void KeepSnapshot();
