@@ -302,6 +302,8 @@ void Diagramx::CursorDrag(DrawArea& item, const MouseData& mouse, bool isT)
     DrawCursors(&item);
     plotImage->update();
     panLast = at;
+    if (screenChanged)
+        screenChanged();
 }
 
 void Diagramx::CursorTDrag(DrawArea& item, const MouseData& mouse)

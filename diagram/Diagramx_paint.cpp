@@ -229,4 +229,6 @@ void Diagramx::FinishScreenPicture(bool plotDrawn)
     }
     plotImage->update();
     infoImage->update();
+    if (screenChanged)
+        screenChanged();
 }
