@@ -5,6 +5,7 @@
 
 #include "About_box.h"
 #include "Command_icons.h"
+#include "MeasureWindow.h"
 #include "Shortcuts.h"
 #include "WindowLook.h"
 #include "WindowShow.h"
@@ -350,6 +351,9 @@ void TForm_net::build_menu()
     Menu_Refresh->setIcon(command_icon(CommandIcon::Refresh, st));
     Menu_Clear = item(Comandi1, "Menu_Clear", "Clear");
     Menu_Clear->setIcon(command_icon(CommandIcon::Clear, st));
+    add_measure_menu_item(
+        Comandi1, this, [] { return live_diagram; },
+        [this](int channel) { return ComboBox_select_dat_mis[channel]->currentText(); });
 
     Stampe2 = MainMenu1->addMenu(QStringLiteral("Stampe"));
     Stampe2->setObjectName(QStringLiteral("Stampe2"));

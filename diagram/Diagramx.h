@@ -12,6 +12,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 
 #include <QFrame>
@@ -115,6 +116,11 @@ public:
 
     // How many times Paint has run; lets owners and tests see whether a repaint happened.
     std::uint64_t paintCount() const { return paintCount_; }
+    // Whether the picture on the screen has a plot (and so its cursors are placed).
+    bool plotOnScreen() const { return plotOnScreen_; }
+    // Called after each picture painted on the screen and after each step of dragging a
+    // cursor: what the screen shows may have changed. For views that follow the diagram.
+    std::function<void()> screenChanged;
 
     // The screen picture as it was painted, without cursors or the zoom rectangle.
     const QImage& Snapshot()
@@ -282,6 +288,8 @@ private:
     void DrawHandleNumber(const QRect& box, int inkLeft, int inkTop, std::uint8_t number);
     int NumberInkHeight();
     void DrawReadout(int cursor);
+    // The differences between the two cursors of each shown pair (Diagramx_deltas.cpp).
+    void DrawDeltaReadouts();
     void CursorDrag(DrawArea& item, const MouseData& mouse, bool isT);
     void RestoreFromSnapshot(const QRect& r);
     void KeepSnapshot();

@@ -10,6 +10,7 @@
 #include "Diagramx.h"
 
 #include "AxisScale.h"
+#include "CursorDeltas.h"
 #include "ImageControl.h"
 
 #include <QFontMetrics>
@@ -20,8 +21,6 @@
 namespace {
 
 constexpr int kHandleHalf = 10; // handles are 20 x 20, centred on their cursor
-constexpr Color kReadoutFace = 0xEFEFEF;
-constexpr char16_t kReadoutFormat[] = u"0.0000000";
 
 bool is_t_cursor(int cursor)
 {
@@ -257,6 +256,7 @@ void Diagramx::DrawCursors(DrawArea* grabbed)
             DrawYHandle(*item);
         DrawReadout(cursor);
     }
+    DrawDeltaReadouts();
 }
 
 void Diagramx::RestoreFromSnapshot(const QRect& r)
@@ -302,6 +302,8 @@ void Diagramx::CursorDrag(DrawArea& item, const MouseData& mouse, bool isT)
     DrawCursors(&item);
     plotImage->update();
     panLast = at;
+    if (screenChanged)
+        screenChanged();
 }
 
 void Diagramx::CursorTDrag(DrawArea& item, const MouseData& mouse)

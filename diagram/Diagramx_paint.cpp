@@ -231,4 +231,6 @@ void Diagramx::FinishScreenPicture(bool plotDrawn)
     }
     plotImage->update();
     infoImage->update();
+    if (screenChanged)
+        screenChanged();
 }

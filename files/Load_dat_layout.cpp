@@ -6,6 +6,7 @@
 #include "About_box.h"
 #include "Command_icons.h"
 #include "EventHook.h"
+#include "MeasureWindow.h"
 #include "WindowLook.h"
 #include "WindowShow.h"
 
@@ -138,6 +139,9 @@ void TForm_load_dat::build_menu()
     Menu_Refresh->setIcon(command_icon(CommandIcon::Refresh, st));
     Menu_Refresh->setShortcut(QKeySequence(Qt::Key_F5));
     Menu_Refresh->setEnabled(false);
+    add_measure_menu_item(
+        Comandi, this, [this] { return viewer_diagram; },
+        [this](int channel) { return Panel_dat_mis[channel]->caption(); });
 
     Stampe = MainMenu1->addMenu(QStringLiteral("Stampe"));
     Stampe->setObjectName(QStringLiteral("Stampe"));

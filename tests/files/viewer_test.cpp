@@ -6,6 +6,7 @@
 #include "Dmg_file.h"
 #include "ImageControl.h"
 #include "Load_dat.h"
+#include "MeasureWindow.h"
 #include "Modal.h"
 #include "Print_box.h"
 #include "Print_page.h"
@@ -562,4 +563,19 @@ TEST_F(Viewer, FilesAtTheEndsOfTheDoublesDrawAcrossThePlotOnScreenAndOnThePage)
                           layout.diagramBox);
         }
     }
+}
+
+TEST_F(Viewer, MisureListsTheLoadedChannelsByTheirStoredNames)
+{
+    write_file(path("misure.dmg"), 300, 2000, -2000, 0, QStringLiteral("Pressione"));
+    ASSERT_TRUE(window->load_file(path("misure.dmg")));
+    auto* item = window->findChild<QAction*>(QStringLiteral("Menu_Misure"));
+    ASSERT_TRUE(item);
+    item->trigger();
+    auto* misure = window->findChild<MeasureWindow*>();
+    ASSERT_TRUE(misure);
+    const QStringList lines = misure->tableText().split(u'\n');
+    ASSERT_GE(lines.size(), 2);
+    EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Pressione 1\t"))) << lines[1].toStdString();
+    EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t300"))) << lines[1].toStdString();
 }

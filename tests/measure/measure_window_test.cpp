@@ -1,0 +1,179 @@
+// The "Misure" window on a diagram: what it lists, what it copies, that it follows the
+// picture and the T cursors, and that it outlives its diagram; the menu item that opens it.
+
+#include "MeasureWindow.h"
+#include "paint_support.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+
+namespace {
+
+// 10000 samples a millisecond apart; the picture follows the newest 5000 (t = 5 .. 9.999).
+// Channel n holds 10 n + (i mod 5); channel 3 holds no number; channel 2 is hidden.
+struct MeasureScene {
+    DiagramHost h{600, 400};
+    Diagramx& d = *h.d;
+    MeasureScene()
+    {
+        QLocale::setDefault(QLocale::c());
+        h.host->show();
+        h.append(10000, [](int c, int i, double) {
+            return c == 3 ? std::numeric_limits<double>::quiet_NaN() : 10.0 * c + i % 5;
+        });
+        d.channelVisible[2] = 0;
+        d.Redraw();
+    }
+};
+
+QString name(int channel)
+{
+    return QStringLiteral("Canale %1").arg(channel + 1);
+}
+
+QStringList row(const QTableWidget& table, int r)
+{
+    QStringList cells;
+    for (int c = 0; c < table.columnCount(); ++c)
+        cells << table.item(r, c)->text();
+    return cells;
+}
+
+TEST(MeasureWindow, ListsTheShownChannelsAndCopiesThem)
+{
+    MeasureScene s;
+    MeasureWindow w(nullptr, &s.d, name);
+    w.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    EXPECT_EQ(w.rangeLabel->text(), QStringLiteral("Tratto mostrato: da 5.0000000 a 9.9990000 s"));
+    ASSERT_EQ(w.table->rowCount(), 7); // channel 3 is hidden
+    EXPECT_EQ(row(*w.table, 0),
+              (QStringList{"Canale 1", "0", "4", "4", "2.000000", "2.449490", "5000"}));
+    EXPECT_EQ(row(*w.table, 1),
+              (QStringList{"Canale 2", "10", "14", "4", "12.000000", "12.083046", "5000"}));
+    EXPECT_EQ(row(*w.table, 2), (QStringList{"Canale 4", "---", "---", "---", "---", "---", "0"}));
+    EXPECT_EQ(w.table->item(0, 0)->data(Qt::UserRole).value<Color>(), s.d.channelColor[0]);
+
+    const QStringList lines = w.tableText().split(u'\n');
+    ASSERT_EQ(lines.size(), 9); // headings, seven rows, and the empty rest after the last \n
+    EXPECT_EQ(lines[0],
+              QStringLiteral("Canale\tMinimo\tMassimo\tPicco-picco\tMedia\tRMS\tCampioni"));
+    EXPECT_EQ(lines[1], QStringLiteral("Canale 1\t0\t4\t4\t2.000000\t2.449490\t5000"));
+    EXPECT_EQ(lines[8], QString());
+
+    QClipboard* clipboard = QApplication::clipboard();
+    clipboard->clear();
+    w.copyButton->click();
+    EXPECT_EQ(clipboard->text(), w.tableText());
+    clipboard->clear();
+    QTest::keyClick(&w, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(clipboard->text(), w.tableText());
+}
+
+TEST(MeasureWindow, FollowsThePictureAndTheTCursors)
+{
+    MeasureScene s;
+    MeasureWindow w(nullptr, &s.d, name);
+    w.open();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+
+    // New samples: the picture moves on, and so do the figures.
+    s.h.append(5000, [](int c, int, double) { return 100.0 + c; });
+    s.d.Redraw();
+    EXPECT_EQ(row(*w.table, 0),
+              (QStringList{"Canale 1", "100", "100", "0", "100.000000", "100.000000", "5000"}));
+
+    // A hidden channel leaves the list, a shown one comes back.
+    s.d.SetChannelVisible(2, 1);
+    EXPECT_EQ(w.table->rowCount(), 8);
+
+    // With the T cursors on, the samples between them.
+    s.d.showTCursors = 1;
+    s.d.Redraw();
+    auto between = [&s] {
+        const double a = s.d.CursorReading(CursorT1), b = s.d.CursorReading(CursorT2);
+        int n = 0;
+        for (std::uint32_t k = s.d.head; k != s.d.tail; k = s.d.RingAdd(k, 1))
+            n += s.d.samples[k].t >= std::min(a, b) && s.d.samples[k].t <= std::max(a, b);
+        return QString::number(n);
+    };
+    EXPECT_TRUE(w.rangeLabel->text().startsWith(QStringLiteral("Tra i cursori T: da ")));
+    EXPECT_EQ(w.table->item(0, ColumnSamples)->text(), between());
+    const QString before = w.table->item(0, ColumnSamples)->text();
+
+    // Dragging a cursor updates the table without a repaint.
+    const std::uint64_t paints = s.d.paintCount();
+    const DrawArea& t2 = s.d.cursorItem[CursorT2];
+    const QPoint handle(t2.left + 10, t2.top + 10);
+    s.d.PlotMouseDown(mouse_at(handle));
+    s.d.PlotMouseMove(mouse_at(handle - QPoint(80, 0)));
+    s.d.PlotMouseUp(mouse_at(handle - QPoint(80, 0)));
+    EXPECT_EQ(s.d.paintCount(), paints);
+    EXPECT_NE(w.table->item(0, ColumnSamples)->text(), before);
+    EXPECT_EQ(w.table->item(0, ColumnSamples)->text(), between());
+
+    // A closed window is left alone; opened again, it catches up.
+    w.close();
+    s.d.showTCursors = 0;
+    s.d.Redraw();
+    EXPECT_TRUE(w.rangeLabel->text().startsWith(QStringLiteral("Tra i cursori T")));
+    w.open();
+    EXPECT_TRUE(w.rangeLabel->text().startsWith(QStringLiteral("Tratto mostrato")));
+}
+
+TEST(MeasureWindow, OutlivesItsDiagram)
+{
+    auto s = std::make_unique<MeasureScene>();
+    MeasureWindow w(nullptr, &s->d, name);
+    w.open();
+    EXPECT_TRUE(w.follows());
+    s.reset();
+    EXPECT_FALSE(w.follows());
+    w.refresh();
+    EXPECT_EQ(w.table->rowCount(), 0);
+    EXPECT_EQ(w.tableText().count(u'\n'), 1); // the headings only
+}
+
+TEST(MeasureWindow, MenuItemOpensOneWindowPerDiagram)
+{
+    QWidget owner;
+    QMenu menu;
+    auto s = std::make_unique<MeasureScene>();
+    Diagramx* diagram = &s->d;
+    QAction* item = add_measure_menu_item(
+        &menu, &owner, [&] { return diagram; }, name);
+    EXPECT_EQ(item->text(), QStringLiteral("Misure"));
+    EXPECT_EQ(item->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_M));
+
+    item->trigger();
+    auto* first = owner.findChild<MeasureWindow*>();
+    ASSERT_TRUE(first);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_EQ(first->table->rowCount(), 7);
+    first->close();
+    item->trigger();
+    EXPECT_EQ(owner.findChildren<MeasureWindow*>().size(), 1);
+    EXPECT_TRUE(first->isVisible());
+
+    // The owner's diagram made anew (a window closed and opened again): a new window for it.
+    s = std::make_unique<MeasureScene>();
+    diagram = &s->d;
+    item->trigger();
+    const auto windows = owner.findChildren<MeasureWindow*>();
+    ASSERT_EQ(windows.size(), 1);
+    EXPECT_TRUE(windows[0]->follows());
+    EXPECT_EQ(windows[0]->table->rowCount(), 7);
+}
+
+} // namespace
