@@ -114,7 +114,8 @@ RecordingHeaderResult recording_decode_header(const RecordingHeaderBytes& b)
     }
     for (int ch = 0; ch < kRecordingChannels; ++ch) {
         h.colour[ch] = get_u32(b.data() + kColours + 4 * ch);
-        const char* slot = reinterpret_cast<const char*>(b.data() + kNames + kRecordingNameSize * ch);
+        const char* slot =
+            reinterpret_cast<const char*>(b.data() + kNames + kRecordingNameSize * ch);
         h.name[ch].assign(slot, strnlen(slot, kRecordingNameSize));
     }
     result.header = std::move(h);
