@@ -34,10 +34,7 @@ public:
     std::int64_t modifiedNs() const { return mtime_ns_; }
 
     // The bytes of record i (i < count()).
-    const std::uint8_t* record(std::uint64_t i) const
-    {
-        return base_ + recording_record_offset(i);
-    }
+    const std::uint8_t* record(std::uint64_t i) const { return base_ + recording_record_offset(i); }
     // The eight values of record i.
     void values(std::uint64_t i, std::int16_t out[kRecordingChannels]) const
     {

@@ -166,8 +166,8 @@ std::unique_ptr<RecordingSummary> RecordingSummary::read(const std::string& path
         return nullptr;
     s->map_ = map;
     s->map_size_ = expected;
-    s->data_ = reinterpret_cast<const SummaryEntry*>(static_cast<const char*>(map)
-                                                     + kSummaryHeaderSize);
+    s->data_ =
+        reinterpret_cast<const SummaryEntry*>(static_cast<const char*>(map) + kSummaryHeaderSize);
     s->recording_size_ = file.fileSize();
     s->recording_mtime_ns_ = file.modifiedNs();
     return s;

@@ -29,8 +29,8 @@ struct SummaryEntry {
 static_assert(sizeof(SummaryEntry) == 32, "an entry is sixteen 16-bit values");
 
 struct SummaryOptions {
-    std::uint32_t factor = 64;         // samples or entries per entry of the next level
-    std::uint64_t top_entries = 4096;  // no further level once a level has at most this many
+    std::uint32_t factor = 64;        // samples or entries per entry of the next level
+    std::uint64_t top_entries = 4096; // no further level once a level has at most this many
 };
 
 class RecordingSummary {
@@ -63,7 +63,10 @@ public:
     bool write(const std::string& path, std::string& error) const;
 
     // The summary file of a recording.
-    static std::string path_for(const std::string& recording_path) { return recording_path + ".sum"; }
+    static std::string path_for(const std::string& recording_path)
+    {
+        return recording_path + ".sum";
+    }
 
     ~RecordingSummary();
     RecordingSummary(const RecordingSummary&) = delete;

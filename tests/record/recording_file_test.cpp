@@ -144,8 +144,8 @@ TEST(RecordingSummary, EqualsBruteForceAtEveryLevelAndForAnyRange)
         }
     }
     const std::pair<std::uint64_t, std::uint64_t> ranges[] = {
-        {0, 1}, {0, n}, {5, 6}, {3, 9}, {1, n}, {n - 1, n}, {4095, 4097}, {123, 65'537},
-        {1000, n}, {16'383, 16'385}, {17, 50'000}};
+        {0, 1},       {0, n},        {5, 6},    {3, 9},           {1, n},      {n - 1, n},
+        {4095, 4097}, {123, 65'537}, {1000, n}, {16'383, 16'385}, {17, 50'000}};
     for (const auto& [a, b] : ranges) {
         summary->range(*file, a, b, low, high);
         brute(a, b, bl, bh);
@@ -217,7 +217,7 @@ TEST(RecordingSummary, WhereTheSummaryFileCannotBeWrittenTheyAreKeptInMemory)
         ASSERT_TRUE(summary);
         EXPECT_EQ(RecordingSummary::Origin::BuiltInMemory, origin);
         EXPECT_FALSE(fs::is_regular_file(RecordingSummary::path_for(path)));
-        EXPECT_EQ(2, summary->levels()); // 625 and 79 entries
+        EXPECT_EQ(2, summary->levels());                             // 625 and 79 entries
         for (const auto& entry : fs::directory_iterator(dir.path())) // no temporary left
             EXPECT_EQ(std::string::npos, entry.path().string().find(".sum.")) << entry.path();
     };
