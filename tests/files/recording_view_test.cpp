@@ -26,8 +26,9 @@ struct RecordingScene {
 
     explicit RecordingScene(std::uint64_t n = kSamples)
     {
-        path = (fs::temp_directory_path() / ("grafion-view-" + std::to_string(::getpid()) + ".grec"))
-                   .string();
+        path =
+            (fs::temp_directory_path() / ("grafion-view-" + std::to_string(::getpid()) + ".grec"))
+                .string();
         EXPECT_TRUE(make_recording(path, n, spiky_value, kPeriod));
         std::string error;
         auto file = RecordingFile::open(path, error);
