@@ -54,8 +54,6 @@ std::unique_ptr<RecordingFile> RecordingFile::open(const std::string& path, std:
         error = path + ": " + decoded.error;
         return nullptr;
     }
-    // The records are read front to back when the summaries are built.
-    ::madvise(map, size, MADV_SEQUENTIAL);
 
     std::unique_ptr<RecordingFile> file(new RecordingFile);
     file->path_ = path;
@@ -72,4 +70,17 @@ RecordingFile::~RecordingFile()
 {
     if (base_)
         ::munmap(const_cast<std::uint8_t*>(base_), mapped_);
+}
+
+void RecordingFile::release(std::uint64_t first, std::uint64_t last) const
+{
+    if (!base_ || last <= first)
+        return;
+    static const std::uint64_t page = std::uint64_t(::sysconf(_SC_PAGESIZE));
+    // Whole pages inside the records' bytes only: the pages at the ends may hold records
+    // still in use.
+    const std::uint64_t from = (recording_record_offset(first) + page - 1) / page * page;
+    const std::uint64_t to = std::min(recording_record_offset(last), mapped_) / page * page;
+    if (to > from)
+        ::madvise(const_cast<std::uint8_t*>(base_) + from, to - from, MADV_DONTNEED);
 }

@@ -46,6 +46,10 @@ public:
                 out[ch] = r.value[ch];
         }
     }
+    // Lets the system drop the pages of records first .. last - 1 that this process has read
+    // (they stay in the page cache while there is room): keeps the resident memory of a long
+    // pass, or of long viewing, bounded. Reading them again reads them back in.
+    void release(std::uint64_t first, std::uint64_t last) const;
     // The time of record i in seconds from the start.
     double time(std::uint64_t i) const { return double(i) * header_.sample_period; }
 

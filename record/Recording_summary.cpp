@@ -114,6 +114,7 @@ std::unique_ptr<RecordingSummary> RecordingSummary::build(const RecordingFile& f
         }
         level1[j] = e;
         if (last >= nextReport) {
+            file.release(nextReport - kReportEvery, last);
             nextReport += kReportEvery;
             if (progress && !progress(double(last) / double(n)))
                 return nullptr;
@@ -133,6 +134,7 @@ std::unique_ptr<RecordingSummary> RecordingSummary::build(const RecordingFile& f
             out[j] = e;
         }
     }
+    file.release(0, n);
     if (progress)
         progress(1.0);
     return s;
@@ -246,43 +248,59 @@ void RecordingSummary::range(const RecordingFile& file, std::uint64_t a, std::ui
     if (a >= b)
         return;
     std::int16_t v[kRecordingChannels];
-    auto take_records = [&](std::uint64_t from, std::uint64_t to) {
-        for (std::uint64_t i = from; i < to; ++i) {
-            file.values(i, v);
-            widen(low, high, v);
+    auto take = [&](int level, std::uint64_t from, std::uint64_t to) {
+        if (level == 0) {
+            for (std::uint64_t i = from; i < to; ++i) {
+                file.values(i, v);
+                widen(low, high, v);
+            }
+        } else {
+            for (std::uint64_t i = from; i < to; ++i)
+                widen(low, high, entry(level, i));
         }
     };
-    auto take_entries = [&](int level, std::uint64_t from, std::uint64_t to) {
-        for (std::uint64_t i = from; i < to; ++i)
-            widen(low, high, entry(level, i));
+
+    // Up the levels: at each, a .. b in units of that level (samples at level 0), split into
+    // the ragged ends outside the whole units of the next level, kept for later, and those
+    // whole units, taken at the next level; where no whole unit of the next level fits, the
+    // rest is taken at this level.
+    struct Piece {
+        int level;
+        std::uint64_t from, to;
+        std::uint64_t bound; // the entry of level + 1 that holds the piece
     };
-    // At each level, a .. b in units of that level (samples at level 0); `toEnd` while b is
-    // the end of the recording, whose last unit at each level may be a part one.
+    Piece pieces[2 * 64];
+    int count = 0;
     const bool toEnd = b == n;
     std::uint64_t ia = a, ib = b;
     for (int level = 0;; ++level) {
         const std::uint64_t units = level == 0 ? n : entries(level);
-        if (level == levels()) {
-            level == 0 ? take_records(ia, ib) : take_entries(level, ia, ib);
-            return;
+        std::uint64_t ja = 0, jb = 0;
+        if (level < levels()) {
+            ja = (ia + factor_ - 1) / factor_;
+            jb = toEnd && ib == units ? entries(level + 1) : ib / factor_;
         }
-        // The whole units of the next level inside ia .. ib.
-        const std::uint64_t ja = (ia + factor_ - 1) / factor_;
-        const std::uint64_t jb = toEnd && ib == units ? entries(level + 1) : ib / factor_;
-        if (ja >= jb) {
-            level == 0 ? take_records(ia, ib) : take_entries(level, ia, ib);
-            return;
+        if (level == levels() || ja >= jb) {
+            take(level, ia, ib);
+            break;
         }
-        const std::uint64_t leftEnd = ja * factor_;
-        const std::uint64_t rightStart = std::min<std::uint64_t>(jb * factor_, ib);
-        if (level == 0) {
-            take_records(ia, leftEnd);
-            take_records(rightStart, ib);
-        } else {
-            take_entries(level, ia, leftEnd);
-            take_entries(level, rightStart, ib);
-        }
+        if (ia < ja * factor_)
+            pieces[count++] = Piece{level, ia, ja * factor_, ja - 1};
+        if (jb * factor_ < ib)
+            pieces[count++] = Piece{level, jb * factor_, ib, jb};
         ia = ja;
         ib = jb;
+    }
+    // Down again, the ragged ends, highest level first: an end whose enclosing entry lies
+    // inside the range found so far on every channel cannot widen it and is not read (most
+    // of the records at the ends are never touched).
+    for (int k = count - 1; k >= 0; --k) {
+        const Piece& p = pieces[k];
+        const SummaryEntry& e = entry(p.level + 1, p.bound);
+        bool inside = true;
+        for (int ch = 0; ch < kRecordingChannels; ++ch)
+            inside &= e.low[ch] >= low[ch] && e.high[ch] <= high[ch];
+        if (!inside)
+            take(p.level, p.from, p.to);
     }
 }
