@@ -18,6 +18,8 @@ std::uint64_t whole_steps(double span, double period, std::uint64_t most)
     return steps >= double(most) ? most : std::uint64_t(steps);
 }
 
+constexpr std::uint64_t kFillsBetweenReleases = 32;
+
 // Columns need four points each, the samples before and after the window one each.
 std::uint64_t points_for_width(int width)
 {
@@ -195,5 +197,7 @@ void RecordingView::fill(Diagramx& d, int width)
             put(d, last);
     }
     filled_ = Filled{window_, width, d.capacity, d.samples.get()};
-    ++fills_;
+    // The records read for the pictures stay in the page cache, not in the viewer's memory.
+    if (++fills_ % kFillsBetweenReleases == 0)
+        file_->release(0, file_->count());
 }

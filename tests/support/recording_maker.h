@@ -18,11 +18,15 @@ inline bool make_recording(const std::string& path, std::uint64_t count,
     std::FILE* f = std::fopen(path.c_str(), "wb");
     if (!f)
         return false;
+    // The diagram's own channel colours, 0x00BBGGRR.
+    static constexpr std::uint32_t kColours[kRecordingChannels] = {0x008000, 0xFF0000, 0x000080,
+                                                                   0x0000FF, 0x800000, 0x800080,
+                                                                   0xFF00FF, 0x00FF00};
     RecordingHeader h;
     h.sample_period = period;
     for (int ch = 0; ch < kRecordingChannels; ++ch) {
         h.name[ch] = "Canale " + std::to_string(ch + 1);
-        h.colour[ch] = 0x000000FFu << (ch % 3 * 8);
+        h.colour[ch] = kColours[ch];
     }
     const RecordingHeaderBytes header = recording_encode_header(h);
     bool ok = std::fwrite(header.data(), 1, header.size(), f) == header.size();
