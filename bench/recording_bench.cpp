@@ -27,8 +27,8 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cstring>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <filesystem>
 #include <random>
@@ -59,19 +59,31 @@ void evict(const std::string& path)
 std::int16_t bench_value(std::uint64_t i, int ch)
 {
     const double t = double(i) * 0.001;
-    const double noise = (double(mix64(i * 8 + std::uint64_t(ch)) >> 11) / 9007199254740992.0 - 0.5)
-                         * 3.4641;
+    const double noise =
+        (double(mix64(i * 8 + std::uint64_t(ch)) >> 11) / 9007199254740992.0 - 0.5) * 3.4641;
     double v = 0;
     switch (ch) {
-    case 0: v = 800 * std::sin(2 * M_PI * 2.0 * t) + 40 * noise; break;
-    case 1: v = std::fmod(t, 0.5) < 0.25 ? 600 : -600; break;
-    case 2: v = 1000 * (std::fmod(t, 1.0) - 0.5); break;
-    case 3: v = 400 * std::sin(2 * M_PI * 0.7 * t + 1) + 15 * noise; break;
-    case 4: v = 120 * noise; break;
+    case 0:
+        v = 800 * std::sin(2 * M_PI * 2.0 * t) + 40 * noise;
+        break;
+    case 1:
+        v = std::fmod(t, 0.5) < 0.25 ? 600 : -600;
+        break;
+    case 2:
+        v = 1000 * (std::fmod(t, 1.0) - 0.5);
+        break;
+    case 3:
+        v = 400 * std::sin(2 * M_PI * 0.7 * t + 1) + 15 * noise;
+        break;
+    case 4:
+        v = 120 * noise;
+        break;
     case 5:
         v = 300 * std::sin(2 * M_PI * 9.0 * t) + 250 * std::sin(2 * M_PI * 0.5 * t) + 20 * noise;
         break;
-    case 6: v = std::fmod(t, 1.3) < 0.4 ? 900 : -200; break;
+    case 6:
+        v = std::fmod(t, 1.3) < 0.4 ? 900 : -200;
+        break;
     default: {
         const double ph = std::fmod(t * 1.5, 1.0);
         v = 1400 * (ph < 0.5 ? ph : 1 - ph) - 350;
@@ -181,7 +193,8 @@ int main(int argc, char** argv)
     }
     const double period = 0.001;
     std::error_code ec;
-    if (std::filesystem::file_size(path, ec) != kRecordingHeaderSize + samples * kRecordingRecordSize) {
+    if (std::filesystem::file_size(path, ec)
+        != kRecordingHeaderSize + samples * kRecordingRecordSize) {
         std::printf("writing %llu samples to %s ...\n", (unsigned long long)samples, path.c_str());
         const double t0 = now_ms();
         if (!make_recording(path, samples, bench_value, period)) {
@@ -240,9 +253,10 @@ int main(int argc, char** argv)
         for (int l = 1; l <= summary->levels(); ++l)
             std::printf("%s%llu", l > 1 ? ", " : "", (unsigned long long)summary->entries(l));
         std::printf(" entries)\n");
-        std::printf("open cold (from disk), summaries built%s: %8.0f ms   resident %6.1f MB (+%.1f)\n",
-                    origin == RecordingSummary::Origin::BuiltAndKept ? " and kept" : "", coldMs,
-                    rssCold / 1024.0, (rssCold - rssStart) / 1024.0);
+        std::printf(
+            "open cold (from disk), summaries built%s: %8.0f ms   resident %6.1f MB (+%.1f)\n",
+            origin == RecordingSummary::Origin::BuiltAndKept ? " and kept" : "", coldMs,
+            rssCold / 1024.0, (rssCold - rssStart) / 1024.0);
         summary.reset();
         file.reset();
 
@@ -253,8 +267,9 @@ int main(int argc, char** argv)
         t0 = now_ms();
         file = RecordingFile::open(path, error);
         summary = RecordingSummary::load_or_build(*file, {}, &origin);
-        std::printf("open, recording in page cache, summaries built: %8.0f ms   resident %6.1f MB\n",
-                    now_ms() - t0, rss_kib() / 1024.0);
+        std::printf(
+            "open, recording in page cache, summaries built: %8.0f ms   resident %6.1f MB\n",
+            now_ms() - t0, rss_kib() / 1024.0);
         summary.reset();
         file.reset();
     }
@@ -314,8 +329,8 @@ int main(int argc, char** argv)
             place(std::uniform_real_distribution<double>(0, room)(rng));
         });
         std::snprintf(name, sizeof name, "recording 1/%.0f, jump", 1 / share);
-        std::printf("%-40s %9.3f %7.3f %8.3f %8u\n", name, jump.median, jump.p95,
-                    jump.cpuMedian, d.SampleCount());
+        std::printf("%-40s %9.3f %7.3f %8.3f %8u\n", name, jump.median, jump.p95, jump.cpuMedian,
+                    d.SampleCount());
         // Panning: the window moves by 1/50 of its width each paint; the ring is filled anew.
         const double from = std::uniform_real_distribution<double>(0, room / 2)(rng);
         const Figures pan = measure(d, target, rounds, [&](int i) {
