@@ -40,12 +40,17 @@ QString axis_label_format(double step, bool quarterWithFraction, double largestL
                                     QStringLiteral("0.0000"), QStringLiteral("0.00000")};
     static const QString scientific = QStringLiteral("0.###e+");
     const int p = decimal_exponent(step);
-    if (std::abs(p) > 3 || std::fabs(largestLabel) >= 1000 || std::fabs(firstLabel) >= 1000)
+    const double largest = std::max(std::fabs(largestLabel), std::fabs(firstLabel));
+    // The scientific form keeps four significant digits. Labels of 1000 and more closer
+    // together than that (a second of a long recording) would all read alike: they are
+    // written out with the decimals of the step instead.
+    const bool alike = largest >= 1000 && decimal_exponent(largest) - p > 3;
+    if (!(alike && p >= -5) && (std::abs(p) > 3 || largest >= 1000))
         return scientific;
     int decimals = p < 0 ? -p : 0;
     if (quarterWithFraction)
         ++decimals;
-    return fixed[decimals];
+    return fixed[std::min(decimals, 5)];
 }
 
 AxisStep choose_y_step(double yMin, double yMax, int labelRoom)

@@ -23,7 +23,9 @@ protected:
 
 // Label format for a step: "0." with as many decimals as the step needs (one more for a
 // quarter step with a fractional part), or "0.###e+" when the step is very fine or very
-// coarse or the labels reach a magnitude of 1000. Returns one of a few constant strings.
+// coarse or the labels reach a magnitude of 1000 (unless four significant digits would not
+// tell the labels apart: then the decimals, up to five). Returns one of a few constant
+// strings.
 QString axis_label_format(double step, bool quarterWithFraction, double largestLabel,
                           double firstLabel);
 

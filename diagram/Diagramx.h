@@ -24,6 +24,7 @@ class QWidget;
 constexpr Color kDiagramBackground = 0xDDDDDD;
 class ImageControl;
 class Diagramx;
+class DiagramSource;
 
 // The four cursors, in the order of the diagram's cursor arrays: two on the time axis, then
 // two on the value axis.
@@ -134,6 +135,12 @@ public:
     // With it, the samples inside both ranges take a shorter road through the trace loop.
     // Off, every point goes to the polyline the long way (kept to check the shortcuts against).
     bool reduceTraceColumns = true;
+
+    // A source larger than the ring that fills it for every picture (see DiagramSource.h);
+    // null while the diagram shows what was added to it. Not owned.
+    DiagramSource* source = nullptr;
+    // Gives the ring room for `size` samples (at least 2), emptying it.
+    void SetCapacity(std::uint32_t size);
 
     // Members, in the order the diagram keeps them.
     QWidget* host;

@@ -8,6 +8,7 @@
 
 #include "Diagramx.h"
 
+#include "DiagramSource.h"
 #include "ImageControl.h"
 
 #include <QSignalBlocker>
@@ -36,6 +37,12 @@ int to_int(double x)
 
 bool Diagramx::HeldTimeSpan(double& oldest, double& newest) const
 {
+    if (source) {
+        if (source->TimeSpan(oldest, newest))
+            return true;
+        oldest = newest = 0;
+        return false;
+    }
     if (SampleCount() == 0) {
         oldest = newest = 0;
         return false;
@@ -244,7 +251,10 @@ void Diagramx::DrawOverview()
     double t0 = 0, tl = 0;
     HeldTimeSpan(t0, tl);
     if (strip.format() == QImage::Format_RGB32 && strip.width() > 0)
-        DrawOverviewParts(strip.width(), SampleCount(), t0, tl);
+        // A source is held whole: the gauge is full.
+        DrawOverviewParts(strip.width(),
+                          source ? (HeldTimeSpan(t0, tl) ? capacity - 1 : 0) : SampleCount(), t0,
+                          tl);
     UpdateScrollBar();
 }
 

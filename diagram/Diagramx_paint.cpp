@@ -4,6 +4,7 @@
 
 #include "Diagramx.h"
 
+#include "DiagramSource.h"
 #include "ImageControl.h"
 #include "Ring_index.h"
 
@@ -67,6 +68,11 @@ void Diagramx::Paint(DrawArea& area, ViewState& v)
         ShownWindowAndRanges(v);
         if (ChooseYStep(area, v)) {
             ChooseTStep(area, v);
+            if (source) {
+                source->FitWidth(*this, v);
+                viewStart = head;
+                viewEnd = RingAdd(head, v.viewLength);
+            }
             DrawGrid(area, v);
             DrawTraces(area, v);
             DrawYAxis(area, v);
@@ -123,6 +129,8 @@ bool Diagramx::DataRange(std::uint32_t start, std::uint32_t end, double& tLo, do
 
 void Diagramx::ShownWindowAndRanges(ViewState& v)
 {
+    if (source)
+        source->FillView(*this, v);
     const std::uint32_t count = SampleCount();
     double tLo = 0, tHi = 0, yLo = 0, yHi = 0;
 

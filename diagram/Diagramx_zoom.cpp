@@ -11,6 +11,7 @@
 
 #include "Diagramx.h"
 
+#include "DiagramSource.h"
 #include "ImageControl.h"
 
 #include <QCursor>
@@ -163,6 +164,10 @@ void Diagramx::FinishZoom(int a, int b, int c, int d)
 
 void Diagramx::WindowFromZoom()
 {
+    if (source) { // the source fits the window to its samples when it fills the ring
+        view.followLatest = 0;
+        return;
+    }
     const std::uint32_t count = SampleCount();
     if (count < 2)
         return;

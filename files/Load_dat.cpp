@@ -9,6 +9,7 @@
 #include "Modal.h"
 #include "Print_page.h"
 #include "Print_prepare.h"
+#include "Recording_view.h"
 #include "WindowShow.h"
 #include "message_box.h"
 
@@ -87,6 +88,7 @@ void TForm_load_dat::FormClose()
         print_names = nullptr;
     delete viewer_diagram;
     viewer_diagram = nullptr;
+    recording_.reset();
 }
 
 void TForm_load_dat::ControlBar_load_datResize()
@@ -106,7 +108,7 @@ void TForm_load_dat::BitBtn_loadClick()
     QFileDialog dialog(this);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile); // the chosen file must exist
-    dialog.setNameFilter(QStringLiteral("(*.dmg)"));
+    dialog.setNameFilters({QStringLiteral("(*.dmg)"), QStringLiteral("(*.grec)")});
     if (run_modal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return;
     load_file(dialog.selectedFiles().constFirst());
@@ -116,9 +118,17 @@ bool TForm_load_dat::load_file(const QString& path)
 {
     if (!viewer_diagram)
         return false;
+    if (path.endsWith(QStringLiteral(".grec"), Qt::CaseInsensitive))
+        return load_recording(path);
     DmgDisplaySettings loaded;
-    if (!dmg_load(path, *viewer_diagram, loaded))
-        return false; // a rejected file changes nothing
+    // The ring is the file's from here on; a rejected file changes nothing.
+    DiagramSource* const shown = viewer_diagram->source;
+    viewer_diagram->source = nullptr;
+    if (!dmg_load(path, *viewer_diagram, loaded)) {
+        viewer_diagram->source = shown;
+        return false;
+    }
+    recording_.reset();
 
     for (int i = 0; i < kChannels; ++i) {
         Panel_dat_mis[i]->setCaption(loaded.names[i]);
@@ -127,6 +137,12 @@ bool TForm_load_dat::load_file(const QString& path)
     viewer_y_max = loaded.y_max;
     viewer_y_min = loaded.y_min;
     viewer_flags = loaded.flags;
+    show_loaded();
+    return true;
+}
+
+void TForm_load_dat::show_loaded()
+{
     Panel_settings->show_channel_colours(viewer_diagram->channelColor);
 
     for (QWidget* w : std::initializer_list<QWidget*>{BitBtn_Refresh, BitBtn_print, BitBtn_preview})
@@ -138,7 +154,6 @@ bool TForm_load_dat::load_file(const QString& path)
     column_binding_->attach_fields();
     apply_scale_settings();
     viewer_diagram->Redraw();
-    return true;
 }
 
 // ---- Settings column, refresh ----------------------------------------------------------------

@@ -13,8 +13,10 @@
 #include <QDialog>
 
 #include <cstdint>
+#include <memory>
 
 class ColumnBinding;
+class RecordingView;
 class Diagramx;
 class QAction;
 class QLabel;
@@ -88,8 +90,14 @@ public:
 
     // Asks for a file and loads it.
     void BitBtn_loadClick();
-    // Loads a diagram file with all the reader's checks and messages; true when taken.
+    // Loads a diagram file (or a recording, *.grec) with all the reader's checks and
+    // messages; true when taken.
     bool load_file(const QString& path);
+    // Load_dat_recording.cpp: opens a recording of any length, its summaries read or built
+    // (with a progress window when that takes a while); true when taken.
+    bool load_recording(const QString& path);
+    // The recording shown, or null while a diagram file (or nothing) is.
+    const RecordingView* recording() const { return recording_.get(); }
     void BitBtn_RefreshClick();
     void BitBtn_printClick();
     void BitBtn_previewClick();
@@ -133,11 +141,14 @@ private:
     void apply_scale_settings();
     void build_menu();
     void bind_handlers();
+    // What a taken file changes in the column and the commands, and the first picture.
+    void show_loaded();
 
     // Owned by the column.
     ColumnBinding* column_binding_ = nullptr;
     char names_[kChannels][kDmgNameSize] = {};
     bool closed_ = false;
+    std::unique_ptr<RecordingView> recording_;
 };
 
 extern TForm_load_dat* Form_load_dat;

@@ -81,6 +81,11 @@ TEST(TStep, FinestStepWhoseLabelsFitSideBySide)
         {0, 10, 400, 1, 0, "0.", false},   // step 1: 11 x 24 = 264 < 400; 0.5: 21 x 24 = 504
         {0, 10, 130, 2.5, 0, "0.0", true}, // step 2 needs 6 x 24 = 144, 2.5 needs 5 x 24 = 120
         {995, 1005, 400, 1, 995, "0.###e+", false}, // labels at or above a thousand
+        // Far into a long recording: four significant digits would make every label of
+        // these read alike, so they are written out with the step's decimals.
+        {1200, 1200.05, 400, 0.005, 1200, "0.000", false},
+        {43210, 43213, 400, 0.2, 43210, "0.0", false},
+        {12000, 13000, 400, 100, 12000, "0.###e+", false}, // four digits tell these apart
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.min << " .. " << c.max << " in " << c.width);

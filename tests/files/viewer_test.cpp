@@ -11,7 +11,9 @@
 #include "Print_box.h"
 #include "Print_page.h"
 #include "Print_preview.h"
+#include "Recording_view.h"
 #include "message_box.h"
+#include "recording_maker.h"
 
 #include <QAction>
 #include <QApplication>
@@ -578,4 +580,87 @@ TEST_F(Viewer, MisureListsTheLoadedChannelsByTheirStoredNames)
     ASSERT_GE(lines.size(), 2);
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Pressione 1\t"))) << lines[1].toStdString();
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("\t300"))) << lines[1].toStdString();
+}
+
+// ---- Recordings --------------------------------------------------------------------------
+
+TEST_F(Viewer, OpensARecordingWholeThroughTheDialogAndADiagramFileAfterIt)
+{
+    const std::uint64_t n = 300'000;
+    const std::string rec = path("long.grec").toStdString();
+    ASSERT_TRUE(make_recording(rec, n, spiky_value, 0.0005));
+    QStringList filters;
+    run_modal_hook = [&](QDialog& d) {
+        auto& files = dynamic_cast<QFileDialog&>(d);
+        filters = files.nameFilters();
+        files.setDirectory(folder.path());
+        files.selectFile(QStringLiteral("long.grec"));
+        return int(QDialog::Accepted);
+    };
+    window->BitBtn_loadClick();
+    EXPECT_EQ(filters, (QStringList{QStringLiteral("(*.dmg)"), QStringLiteral("(*.grec)")}));
+    EXPECT_TRUE(recorder.messages().empty());
+    ASSERT_TRUE(window->recording());
+    EXPECT_EQ(diagram().source, static_cast<const DiagramSource*>(window->recording()));
+    EXPECT_TRUE(QFile::exists(path("long.grec.sum")));
+    expect_file_commands(true);
+    EXPECT_EQ(window->Panel_dat_mis[2]->caption(), QStringLiteral("Canale 3"));
+    EXPECT_STREQ(window->loaded_names() + 2 * kDmgNameSize, "Canale 3");
+
+    // The whole recording, in a ring a few points per pixel column long.
+    EXPECT_EQ(0.0, diagram().view.tMin);
+    EXPECT_EQ(double(n - 1) * 0.0005, diagram().view.tMax);
+    EXPECT_LT(diagram().SampleCount(), 5u * std::uint32_t(diagram().plotImage->width()));
+    // The automatic scale saw the spikes (3000 off the waves) that few columns hold.
+    EXPECT_GT(diagram().view.yMax, 3000);
+    EXPECT_LT(diagram().view.yMin, -2900);
+
+    // Refresh goes back to the whole recording after a zoom.
+    diagram().view.zoomTMin = 10;
+    diagram().view.zoomTMax = 10.01;
+    diagram().view.zoomYMin = -500;
+    diagram().view.zoomYMax = 1000;
+    diagram().WindowFromZoom();
+    diagram().Redraw();
+    EXPECT_NEAR(21, diagram().SampleCount(), 1); // the samples themselves
+    window->BitBtn_RefreshClick();
+    EXPECT_EQ(double(n - 1) * 0.0005, diagram().view.tMax);
+
+    // A diagram file after it: its own samples, no recording behind them.
+    write_file(path("a.dmg"), 3000, 1500, -500, 0, QStringLiteral("Pressione"), 0x203040);
+    ASSERT_TRUE(window->load_file(path("a.dmg")));
+    EXPECT_FALSE(window->recording());
+    EXPECT_EQ(diagram().source, nullptr);
+    EXPECT_EQ(diagram().SampleCount(), 3000u);
+    EXPECT_EQ(window->Panel_dat_mis[2]->caption(), QStringLiteral("Pressione 3"));
+}
+
+TEST_F(Viewer, RecordingsThatCannotBeShownAreRefusedAndChangeNothing)
+{
+    write_file(path("a.dmg"), 3000, 1500, -500, 0, QStringLiteral("Pressione"), 0x203040);
+    ASSERT_TRUE(window->load_file(path("a.dmg")));
+    ASSERT_TRUE(make_recording(path("empty.grec").toStdString(), 0, spiky_value, 0.001, 7));
+    {
+        QFile f(path("bad.grec"));
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray(700, 'x'));
+    }
+    EXPECT_FALSE(window->load_file(path("missing.grec")));
+    EXPECT_TRUE(recorder.messages().empty());
+    EXPECT_FALSE(window->load_file(path("bad.grec")));
+    EXPECT_FALSE(window->load_file(path("empty.grec")));
+    ASSERT_EQ(recorder.messages().size(), 2u);
+    EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("File Registrazione Errato!"));
+    EXPECT_EQ(recorder.messages()[0].title, QStringLiteral("Attenzione"));
+    EXPECT_EQ(recorder.messages()[1].text, QStringLiteral("Registrazione senza campioni!"));
+    EXPECT_FALSE(window->recording());
+    EXPECT_EQ(diagram().SampleCount(), 3000u);
+    EXPECT_EQ(window->Panel_dat_mis[2]->caption(), QStringLiteral("Pressione 3"));
+
+    // A diagram file refused while a recording is shown leaves the recording shown.
+    ASSERT_TRUE(make_recording(path("r.grec").toStdString(), 10'000, spiky_value));
+    ASSERT_TRUE(window->load_file(path("r.grec")));
+    EXPECT_FALSE(window->load_file(path("bad.grec").replace(".grec", ".dmg")));
+    EXPECT_TRUE(window->recording());
+    EXPECT_EQ(diagram().source, static_cast<const DiagramSource*>(window->recording()));
 }

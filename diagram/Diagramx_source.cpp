@@ -1,0 +1,18 @@
+// The ring's size, for owners that fill it themselves (a DiagramSource).
+
+#include "Diagramx.h"
+
+#include <algorithm>
+#include <cstring>
+
+void Diagramx::SetCapacity(std::uint32_t size)
+{
+    capacity = std::max<std::uint32_t>(size, 2);
+    samples = std::make_unique<Sample[]>(capacity);
+    std::memset(static_cast<void*>(samples.get()), 0, sizeof(Sample) * capacity);
+    pointCapacity = std::max<std::uint32_t>(10010, capacity + 10);
+    points = std::make_unique<QPoint[]>(pointCapacity);
+    traceColumns_ = std::make_unique<int[]>(capacity);
+    head = tail = 0;
+    viewStart = viewEnd = 0;
+}

@@ -1,0 +1,217 @@
+// A recording shown through its min/max summaries: the pictures equal those a diagram
+// holding every sample paints, the scroll bar and the strip cover the whole recording, and
+// the values at a time are read from the file.
+#include "Recording_view.h"
+#include "paint_support.h"
+#include "recording_maker.h"
+
+#include "DiagramSource.h"
+
+#include <QScrollBar>
+
+#include <filesystem>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr double kPeriod = 0.001;
+constexpr std::uint64_t kSamples = 600'000;
+
+struct RecordingScene {
+    std::string path;
+    RecordingView* view = nullptr;
+    std::unique_ptr<RecordingView> owned;
+
+    explicit RecordingScene(std::uint64_t n = kSamples)
+    {
+        path =
+            (fs::temp_directory_path() / ("grafion-view-" + std::to_string(::getpid()) + ".grec"))
+                .string();
+        EXPECT_TRUE(make_recording(path, n, spiky_value, kPeriod));
+        std::string error;
+        auto file = RecordingFile::open(path, error);
+        EXPECT_TRUE(file) << error;
+        // A small factor, so that the pictures below take whole entries from several levels.
+        auto summary = RecordingSummary::build(*file, {}, {8, 256});
+        if (n == kSamples) {
+            EXPECT_EQ(4, summary->levels());
+        }
+        owned = std::make_unique<RecordingView>(std::move(file), std::move(summary));
+        view = owned.get();
+    }
+    ~RecordingScene() { fs::remove(path); }
+};
+
+// A diagram holding every sample of the recording.
+std::unique_ptr<DiagramHost> all_samples(std::uint64_t n)
+{
+    auto h = std::make_unique<DiagramHost>(600, 400, std::uint32_t(n + 1), std::uint32_t(n + 1));
+    double values[8];
+    for (std::uint64_t i = 0; i < n; ++i) {
+        for (int c = 0; c < 8; ++c)
+            values[c] = spiky_value(i, c);
+        h->d->AddSample(double(i) * kPeriod, values, 8);
+    }
+    h->d->samplePeriod = kPeriod;
+    return h;
+}
+
+// Both diagrams set to the same view and painted off screen.
+struct Pictures {
+    QImage reduced, all;
+};
+Pictures paint_both(Diagramx& source, Diagramx& all, bool whole, double t0, double t1,
+                    double y0 = 0, double y1 = 0)
+{
+    for (Diagramx* d : {&source, &all}) {
+        d->view.followLatest = whole;
+        if (!whole) {
+            d->view.zoomTMin = t0;
+            d->view.zoomTMax = t1;
+            d->view.zoomYMin = y0;
+            d->view.zoomYMax = y1;
+            d->WindowFromZoom();
+        }
+    }
+    PaintTarget a(900, 480), b(900, 480);
+    source.Paint(a.area, source.view);
+    all.Paint(b.area, all.view);
+    return {a.picture().copy(), b.picture().copy()};
+}
+
+} // namespace
+
+TEST(RecordingView, PicturesEqualThoseOfAllSamplesAtEveryZoom)
+{
+    RecordingScene scene;
+    auto ref = all_samples(kSamples);
+    DiagramHost h(600, 400);
+    h.d->source = scene.view;
+    const double end = double(kSamples - 1) * kPeriod;
+
+    struct Case {
+        const char* name;
+        bool whole;
+        double t0, t1, y0, y1;
+    } cases[] = {
+        {"whole recording", true, 0, 0, 0, 0},
+        {"a third", false, 100.0, 300.0, -3500, 4000},
+        {"a hundredth, Y cut through the spikes", false, 250.0, 256.0, -150, 800},
+        {"a thousandth", false, 33.3, 33.9, -3500, 4000},
+        {"a few samples per column", false, 500.0, 502.5, -200, 900},
+        {"single samples", false, 12.0004, 12.0213, -3500, 4000},
+        {"to the end", false, end - 90, end + 5, -3500, 4000},
+        {"from before the start", false, -3, 57, -3500, 4000},
+    };
+    for (const Case& c : cases) {
+        const Pictures p = paint_both(*h.d, *ref->d, c.whole, c.t0, c.t1, c.y0, c.y1);
+        EXPECT_EQ(0, count_differing(p.reduced, p.all)) << c.name;
+        EXPECT_EQ(h.d->view.tMin, ref->d->view.tMin) << c.name;
+        EXPECT_EQ(h.d->view.tMax, ref->d->view.tMax) << c.name;
+        EXPECT_LE(h.d->SampleCount(), 4u * 900 + 20) << c.name; // bounded by the width
+    }
+    // The whole recording held 600 000 samples; its picture took a few thousand points.
+    paint_both(*h.d, *ref->d, true, 0, 0);
+    EXPECT_EQ(ref->d->view.yMax, h.d->view.yMax); // the automatic range saw every spike
+    EXPECT_EQ(ref->d->view.yMin, h.d->view.yMin);
+}
+
+// A page wider than the ring has room for (a printer at 600 pixels per inch): the ring grows
+// and the page still equals the picture of all samples; the screen's picture after it is
+// the one before.
+TEST(RecordingView, APrintedPageWiderThanTheRingIsDrawnFromAllItsColumns)
+{
+    RecordingScene scene;
+    auto ref = all_samples(kSamples);
+    DiagramHost h(600, 400);
+    h.d->source = scene.view;
+    PaintTarget before(900, 480);
+    h.d->Paint(before.area, h.d->view);
+    const QImage screen = before.picture().copy();
+
+    PaintTarget a(6400, 2400, 600), b(6400, 2400, 600);
+    h.d->Paint(a.area, h.d->view);
+    ref->d->Paint(b.area, ref->d->view);
+    EXPECT_GT(h.d->capacity, 20001u);
+    EXPECT_GT(h.d->SampleCount(), 20000u); // four points for each of more than 5000 columns
+    EXPECT_EQ(0, count_differing(a.picture(), b.picture()));
+
+    PaintTarget after(900, 480);
+    h.d->Paint(after.area, h.d->view);
+    EXPECT_EQ(0, count_differing(after.picture(), screen));
+}
+
+TEST(RecordingView, ValuesAtATimeAreTheRecordsOwn)
+{
+    RecordingScene scene(50'000);
+    Sample s{};
+    for (std::uint64_t i : {0ull, 1ull, 4'999ull, 31'337ull, 49'999ull}) {
+        ASSERT_TRUE(scene.view->SampleAt(double(i) * kPeriod + 0.0002, s));
+        EXPECT_EQ(double(i) * kPeriod, s.t);
+        for (int c = 0; c < 8; ++c)
+            EXPECT_EQ(double(spiky_value(i, c)), s.value[c]) << i << " " << c;
+    }
+    ASSERT_TRUE(scene.view->SampleAt(1e9, s));
+    EXPECT_EQ(double(spiky_value(49'999, 3)), s.value[3]);
+    ASSERT_TRUE(scene.view->SampleAt(-5, s));
+    EXPECT_EQ(0.0, s.t);
+}
+
+TEST(RecordingView, ScrollBarAndStripCoverTheWholeRecording)
+{
+    RecordingScene scene;
+    DiagramHost h(700, 420);
+    Diagramx& d = *h.d;
+    d.source = scene.view;
+    h.host->show();
+    QApplication::processEvents();
+    const double end = double(kSamples - 1) * kPeriod;
+
+    d.Redraw(); // the whole recording: nothing to scroll
+    EXPECT_EQ(0.0, d.view.tMin);
+    EXPECT_EQ(end, d.view.tMax);
+    EXPECT_FALSE(d.scrollBar->isEnabled());
+
+    // A second's window: a thumb of 1/600 of the track, at the window's place.
+    d.view.zoomTMin = 300;
+    d.view.zoomTMax = 301;
+    d.view.zoomYMin = -3500;
+    d.view.zoomYMax = 4000;
+    d.WindowFromZoom();
+    d.Redraw();
+    EXPECT_TRUE(d.scrollBar->isEnabled());
+    EXPECT_NEAR(Diagramx::kScrollRange / 600.0, d.scrollBar->pageStep(), 1);
+    EXPECT_NEAR(Diagramx::kScrollRange / 2.0, d.scrollBar->value(), 2);
+
+    // To the end and back to the start.
+    d.ScrollTo(Diagramx::kScrollRange, Diagramx::kScrollRange);
+    EXPECT_EQ(end, d.view.tMax);
+    EXPECT_NEAR(end - 1, d.view.tMin, 1e-9);
+    EXPECT_GE(d.scrollBar->value(), d.scrollBar->maximum() - 1); // the diagram's rounding
+    d.ScrollTo(0, Diagramx::kScrollRange);
+    EXPECT_EQ(0.0, d.view.tMin);
+    EXPECT_NEAR(1.0, d.view.tMax, 1e-9);
+    EXPECT_EQ(0, d.scrollBar->value());
+
+    // An unchanged view paints again from the ring as it is.
+    const std::uint64_t fills = scene.view->fillCount();
+    d.Redraw();
+    EXPECT_EQ(fills, scene.view->fillCount());
+
+    // The strip's gauge is full and its bar green: the recording is all there.
+    const QImage& strip = d.infoImage->picture();
+    EXPECT_TRUE(has_colour(strip, QRect(0, 10, 40, 8), clGreen));
+    EXPECT_TRUE(has_colour(strip, QRect(strip.width() - 20, 26, 12, 4), clBlue));
+}
+
+TEST(RecordingView, AnEmptyRecordingPaintsAnEmptyDiagram)
+{
+    RecordingScene scene(0);
+    DiagramHost h(600, 400);
+    h.d->source = scene.view;
+    h.d->Redraw();
+    EXPECT_EQ(0u, h.d->SampleCount());
+    EXPECT_FALSE(h.d->scrollBar->isEnabled());
+}

@@ -1,0 +1,250 @@
+// The reading side of recordings: the mapped reader and the min/max summaries.
+#include "Recording_file.h"
+#include "Recording_summary.h"
+#include "recording_maker.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir {
+public:
+    TempDir()
+    {
+        std::string pattern = (fs::temp_directory_path() / "grafion-rec-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~TempDir()
+    {
+        std::error_code ec;
+        fs::permissions(path_, fs::perms::owner_all, ec);
+        fs::remove_all(path_, ec);
+    }
+    std::string file(const std::string& name) const { return (fs::path(path_) / name).string(); }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+std::int16_t random_value(std::uint64_t i, int ch)
+{
+    return std::int16_t(mix64(i * 8 + std::uint64_t(ch)) & 0xFFFF);
+}
+
+std::unique_ptr<RecordingFile> open_ok(const std::string& path)
+{
+    std::string error;
+    auto file = RecordingFile::open(path, error);
+    EXPECT_TRUE(file) << error;
+    return file;
+}
+
+} // namespace
+
+TEST(RecordingFile, ReadsWholeRecordsAndIgnoresAPartRecordAtTheEnd)
+{
+    TempDir dir;
+    const std::string path = dir.file("a.grec");
+    ASSERT_TRUE(make_recording(path, 1000, random_value, 0.0005, 13));
+    auto file = open_ok(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(1000u, file->count());
+    EXPECT_EQ("Canale 3", file->header().name[2]);
+    EXPECT_DOUBLE_EQ(0.0005, file->header().sample_period);
+    std::int16_t v[kRecordingChannels];
+    for (std::uint64_t i : {0ull, 1ull, 517ull, 999ull}) {
+        file->values(i, v);
+        for (int ch = 0; ch < kRecordingChannels; ++ch)
+            ASSERT_EQ(random_value(i, ch), v[ch]) << i << " " << ch;
+    }
+    EXPECT_DOUBLE_EQ(999 * 0.0005, file->time(999));
+}
+
+TEST(RecordingFile, RefusesMissingShortAndForeignFilesWithAReason)
+{
+    TempDir dir;
+    std::string error;
+    EXPECT_FALSE(RecordingFile::open(dir.file("missing.grec"), error));
+    EXPECT_NE(std::string::npos, error.find("Cannot open")) << error;
+
+    const std::string shortFile = dir.file("short.grec");
+    std::ofstream(shortFile) << "GRAFREC";
+    EXPECT_FALSE(RecordingFile::open(shortFile, error));
+    EXPECT_NE(std::string::npos, error.find("shorter than a recording's header")) << error;
+
+    const std::string foreign = dir.file("foreign.grec");
+    std::ofstream(foreign) << std::string(600, 'x');
+    EXPECT_FALSE(RecordingFile::open(foreign, error));
+    EXPECT_FALSE(error.empty());
+
+    // A header with a sample period that is no number.
+    const std::string badPeriod = dir.file("period.grec");
+    ASSERT_TRUE(make_recording(badPeriod, 10, random_value, -1.0));
+    EXPECT_FALSE(RecordingFile::open(badPeriod, error));
+    EXPECT_FALSE(error.empty());
+
+    EXPECT_FALSE(RecordingFile::open(dir.path(), error)); // a folder
+}
+
+TEST(RecordingFile, AnEmptyRecordingOpensWithNoSamplesAndNoSummaryLevels)
+{
+    TempDir dir;
+    const std::string path = dir.file("empty.grec");
+    ASSERT_TRUE(make_recording(path, 0, random_value, 0.001, 19)); // and a part record
+    auto file = open_ok(path);
+    ASSERT_TRUE(file);
+    EXPECT_EQ(0u, file->count());
+    auto summary = RecordingSummary::load_or_build(*file, {});
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(0, summary->levels());
+}
+
+// Every level's entries and ranges of every kind (inside one entry, across levels, to the
+// end of the file) against a brute-force min/max over the records.
+TEST(RecordingSummary, EqualsBruteForceAtEveryLevelAndForAnyRange)
+{
+    TempDir dir;
+    const std::string path = dir.file("random.grec");
+    const std::uint64_t n = 70'001; // the last entry of every level is a part one
+    ASSERT_TRUE(make_recording(path, n, random_value));
+    auto file = open_ok(path);
+    ASSERT_TRUE(file);
+    const SummaryOptions options{4, 64};
+    auto summary = RecordingSummary::build(*file, {}, options);
+    ASSERT_TRUE(summary);
+    ASSERT_EQ(6, summary->levels()); // 17501, 4376, 1094, 274, 69, 18
+
+    auto brute = [&](std::uint64_t a, std::uint64_t b, std::int16_t* low, std::int16_t* high) {
+        std::fill(low, low + 8, INT16_MAX);
+        std::fill(high, high + 8, INT16_MIN);
+        for (std::uint64_t i = a; i < b; ++i)
+            for (int ch = 0; ch < 8; ++ch) {
+                low[ch] = std::min(low[ch], random_value(i, ch));
+                high[ch] = std::max(high[ch], random_value(i, ch));
+            }
+    };
+    std::int16_t low[8], high[8], bl[8], bh[8];
+    for (int level = 1; level <= summary->levels(); ++level) {
+        const std::uint64_t span = summary->span(level);
+        for (std::uint64_t j = 0; j < summary->entries(level); j += 1 + j / 3) {
+            brute(j * span, std::min(n, (j + 1) * span), bl, bh);
+            const SummaryEntry& e = summary->entry(level, j);
+            ASSERT_TRUE(std::equal(bl, bl + 8, e.low)) << "level " << level << " entry " << j;
+            ASSERT_TRUE(std::equal(bh, bh + 8, e.high)) << "level " << level << " entry " << j;
+        }
+    }
+    const std::pair<std::uint64_t, std::uint64_t> ranges[] = {
+        {0, 1},       {0, n},        {5, 6},    {3, 9},           {1, n},      {n - 1, n},
+        {4095, 4097}, {123, 65'537}, {1000, n}, {16'383, 16'385}, {17, 50'000}};
+    for (const auto& [a, b] : ranges) {
+        summary->range(*file, a, b, low, high);
+        brute(a, b, bl, bh);
+        ASSERT_TRUE(std::equal(bl, bl + 8, low)) << a << ".." << b;
+        ASSERT_TRUE(std::equal(bh, bh + 8, high)) << a << ".." << b;
+    }
+    for (int k = 0; k < 200; ++k) {
+        const std::uint64_t a = mix64(k) % n;
+        const std::uint64_t b = a + 1 + mix64(k + 1000) % (n - a);
+        summary->range(*file, a, b, low, high);
+        brute(a, b, bl, bh);
+        ASSERT_TRUE(std::equal(bl, bl + 8, low)) << a << ".." << b;
+        ASSERT_TRUE(std::equal(bh, bh + 8, high)) << a << ".." << b;
+    }
+}
+
+TEST(RecordingSummary, IsKeptBesideTheFileReadBackAndRebuiltWhenStale)
+{
+    TempDir dir;
+    const std::string path = dir.file("kept.grec");
+    auto small = [](std::uint64_t i, int ch) { return std::int16_t(random_value(i, ch) % 1000); };
+    ASSERT_TRUE(make_recording(path, 20'000, small));
+    const SummaryOptions options{8, 100};
+    RecordingSummary::Origin origin{};
+    {
+        auto file = open_ok(path);
+        ASSERT_TRUE(RecordingSummary::load_or_build(*file, {}, &origin, options));
+        EXPECT_EQ(RecordingSummary::Origin::BuiltAndKept, origin);
+        EXPECT_TRUE(fs::exists(RecordingSummary::path_for(path)));
+        auto again = RecordingSummary::load_or_build(*file, {}, &origin, options);
+        ASSERT_TRUE(again);
+        EXPECT_EQ(RecordingSummary::Origin::Read, origin);
+        auto fresh = RecordingSummary::build(*file, {}, options);
+        ASSERT_EQ(fresh->levels(), again->levels());
+        for (int level = 1; level <= fresh->levels(); ++level)
+            for (std::uint64_t j = 0; j < fresh->entries(level); ++j)
+                ASSERT_EQ(0, std::memcmp(&fresh->entry(level, j), &again->entry(level, j), 32));
+        // Other options do not take the file's summaries.
+        EXPECT_FALSE(RecordingSummary::read(RecordingSummary::path_for(path), *file, {4, 100}));
+    }
+    // The recording grows by other values: the summaries of the shorter one are stale.
+    auto bigger = [&](std::uint64_t i, int ch) {
+        return i >= 20'000 ? std::int16_t(30'000) : small(i, ch);
+    };
+    ASSERT_TRUE(make_recording(path, 20'100, bigger));
+    auto file = open_ok(path);
+    auto summary = RecordingSummary::load_or_build(*file, {}, &origin, options);
+    ASSERT_TRUE(summary);
+    EXPECT_EQ(RecordingSummary::Origin::BuiltAndKept, origin);
+    std::int16_t low[8], high[8];
+    summary->range(*file, 0, file->count(), low, high);
+    EXPECT_EQ(30'000, high[0]);
+
+    // A damaged summary file (cut short) is built again, too.
+    fs::resize_file(RecordingSummary::path_for(path), 100);
+    ASSERT_TRUE(RecordingSummary::load_or_build(*file, {}, &origin, options));
+    EXPECT_EQ(RecordingSummary::Origin::BuiltAndKept, origin);
+}
+
+TEST(RecordingSummary, WhereTheSummaryFileCannotBeWrittenTheyAreKeptInMemory)
+{
+    TempDir dir;
+    const std::string path = dir.file("ro.grec");
+    ASSERT_TRUE(make_recording(path, 5'000, random_value));
+    RecordingSummary::Origin origin{};
+    auto check = [&] {
+        auto file = open_ok(path);
+        auto summary = RecordingSummary::load_or_build(*file, {}, &origin, {8, 100});
+        ASSERT_TRUE(summary);
+        EXPECT_EQ(RecordingSummary::Origin::BuiltInMemory, origin);
+        EXPECT_FALSE(fs::is_regular_file(RecordingSummary::path_for(path)));
+        EXPECT_EQ(2, summary->levels());                             // 625 and 79 entries
+        for (const auto& entry : fs::directory_iterator(dir.path())) // no temporary left
+            EXPECT_EQ(std::string::npos, entry.path().string().find(".sum.")) << entry.path();
+    };
+    // Something else has the summary file's name.
+    fs::create_directory(RecordingSummary::path_for(path));
+    check();
+    fs::remove(RecordingSummary::path_for(path));
+    // A read-only folder (root may write there all the same).
+    if (::geteuid() != 0) {
+        fs::permissions(dir.path(), fs::perms::owner_read | fs::perms::owner_exec);
+        check();
+    }
+}
+
+TEST(RecordingSummary, ProgressIsToldAndCanStopTheBuilding)
+{
+    TempDir dir;
+    const std::string path = dir.file("long.grec");
+    ASSERT_TRUE(make_recording(path, 1'100'000, random_value)); // over a report step
+    auto file = open_ok(path);
+    int calls = 0;
+    EXPECT_FALSE(RecordingSummary::build(*file, [&](double) { return ++calls < 1; }));
+    EXPECT_EQ(1, calls);
+    double lastShare = 0;
+    EXPECT_TRUE(RecordingSummary::build(*file, [&](double share) {
+        lastShare = share;
+        return true;
+    }));
+    EXPECT_EQ(1.0, lastShare);
+}
