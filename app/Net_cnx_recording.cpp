@@ -6,9 +6,9 @@
 
 #include "Diagramx.h"
 #include "Globvar.h"
+#include "Modal.h"
 #include "Recorder.h"
 #include "message_box.h"
-#include "Modal.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -27,7 +27,8 @@ QString error_text(int error_number)
 {
     if (error_number == ENOSPC || error_number == EFBIG || error_number == EDQUOT)
         return QStringLiteral("disco pieno");
-    return QStringLiteral("errore di scrittura (%1)").arg(QString::fromLocal8Bit(std::strerror(error_number)));
+    return QStringLiteral("errore di scrittura (%1)")
+        .arg(QString::fromLocal8Bit(std::strerror(error_number)));
 }
 
 QString failure_text(const RecorderStatus& s)
@@ -158,7 +159,7 @@ void TForm_net::show_recording_state()
     const bool on = recording();
     BitBtn_record->setChecked(on);
     Menu_Registra->setChecked(on);
-    StatusBar_net_com->setPanelText(
-        kRecordingPanel, on ? recording_status_text(recorder_->status(), recording_period_)
-                            : QString());
+    StatusBar_net_com->setPanelText(kRecordingPanel, on ? recording_status_text(recorder_->status(),
+                                                                                recording_period_)
+                                                        : QString());
 }

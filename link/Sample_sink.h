@@ -18,8 +18,7 @@ public:
     virtual ~SampleSink() = default;
     // Socket thread. The samples of one block, oldest first. It must return quickly and
     // never wait for another thread: the link's request/reply cycle waits for it.
-    virtual void on_samples(const SampleSlot* samples, std::size_t count,
-                            std::uint32_t flags) = 0;
+    virtual void on_samples(const SampleSlot* samples, std::size_t count, std::uint32_t flags) = 0;
 };
 
 // Any thread. Sets (or, with nullptr, clears) the sink. When it returns, no call to the

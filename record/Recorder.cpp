@@ -48,10 +48,8 @@ bool write_all(int fd, const std::uint8_t* bytes, std::size_t length, std::size_
 } // namespace
 
 Recorder::Recorder(std::size_t queue_records)
-    : capacity_(std::max<std::size_t>(queue_records, 1)),
-      queue_(capacity_ * kRecordingRecordSize)
-{
-}
+    : capacity_(std::max<std::size_t>(queue_records, 1)), queue_(capacity_ * kRecordingRecordSize)
+{}
 
 Recorder::~Recorder()
 {

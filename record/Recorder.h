@@ -28,9 +28,9 @@
 #include <vector>
 
 enum class RecorderState {
-    Idle,     // never started, or stopped
-    Running,  // recording
-    Failed,   // stopped by itself (see RecorderFailure); stop() still has to be called
+    Idle,    // never started, or stopped
+    Running, // recording
+    Failed,  // stopped by itself (see RecorderFailure); stop() still has to be called
 };
 
 enum class RecorderFailure {
@@ -42,10 +42,10 @@ enum class RecorderFailure {
 struct RecorderStatus {
     RecorderState state = RecorderState::Idle;
     RecorderFailure failure = RecorderFailure::None;
-    int error_number = 0;              // errno of a Write failure
-    std::uint64_t samples_written = 0; // records in the file (written, perhaps not yet synced)
+    int error_number = 0;               // errno of a Write failure
+    std::uint64_t samples_written = 0;  // records in the file (written, perhaps not yet synced)
     std::uint64_t samples_received = 0; // records handed over (written or queued)
-    std::uint64_t file_bytes = 0;      // the header and the records written
+    std::uint64_t file_bytes = 0;       // the header and the records written
 };
 
 class Recorder : public SampleSink {

@@ -97,7 +97,8 @@ Recording read_recording(const fs::path& path)
 
 std::uint32_t number_of(const RecordingRecord& r)
 {
-    return std::uint32_t(std::uint16_t(r.value[6])) | (std::uint32_t(std::uint16_t(r.value[7])) << 16);
+    return std::uint32_t(std::uint16_t(r.value[6]))
+           | (std::uint32_t(std::uint16_t(r.value[7])) << 16);
 }
 
 // The simulator's square wave on channel 4: 4 Hz at its nominal 1 kHz, so high for the first
@@ -174,8 +175,8 @@ protected:
 
     void start_simulator(std::vector<std::string> options)
     {
-        std::vector<std::string> args{"ip", "netns", "exec", ctl_, E2E_SIMULATOR, "--quiet",
-                                      "--counter"};
+        std::vector<std::string> args{"ip",          "netns",   "exec",     ctl_,
+                                      E2E_SIMULATOR, "--quiet", "--counter"};
         args.insert(args.end(), options.begin(), options.end());
         simulator_ = spawn(args, (dir_ / "sim.txt").string());
         ASSERT_GT(simulator_, 0);
@@ -184,8 +185,8 @@ protected:
 
     pid_t start_recorder(std::vector<std::string> options)
     {
-        std::vector<std::string> args{"ip", "netns", "exec", pc_, E2E_RECORDER, "--interface",
-                                      pc_if_};
+        std::vector<std::string> args{"ip",         "netns",       "exec", pc_,
+                                      E2E_RECORDER, "--interface", pc_if_};
         args.insert(args.end(), options.begin(), options.end());
         args.push_back(out_file().string());
         return spawn(args, log_file().string());
@@ -205,8 +206,7 @@ protected:
 TEST_F(RecordCli, RecordsEverySampleAt100000PerSecond)
 {
     start_simulator({"--rate", "100000", "--max-block", "4000"});
-    ASSERT_EQ(0, record({"--seconds", "4", "--sample-period", "0.00001"}))
-        << text_of(log_file());
+    ASSERT_EQ(0, record({"--seconds", "4", "--sample-period", "0.00001"})) << text_of(log_file());
     const std::string log = text_of(log_file());
     EXPECT_NE(std::string::npos, log.find("link connected")) << log; // a progress line
     EXPECT_NE(std::string::npos, log.find("link lost 0 time(s)")) << log;
@@ -214,7 +214,7 @@ TEST_F(RecordCli, RecordsEverySampleAt100000PerSecond)
     const Recording r = read_recording(out_file());
     EXPECT_DOUBLE_EQ(0.00001, r.header.sample_period);
     EXPECT_EQ("Channel 1", r.header.name[0]);
-    ASSERT_GT(r.records.size(), 300'000u); // about 4 s of samples
+    ASSERT_GT(r.records.size(), 300'000u);       // about 4 s of samples
     EXPECT_EQ(0u, number_of(r.records.front())); // from the controller's first sample on
     EXPECT_EQ(0, check_sequence(r));
 }

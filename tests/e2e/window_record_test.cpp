@@ -44,7 +44,8 @@ std::vector<RecordingRecord> read_records(const std::string& path, RecordingHead
 
 std::uint32_t number_of(const RecordingRecord& r)
 {
-    return std::uint32_t(std::uint16_t(r.value[6])) | (std::uint32_t(std::uint16_t(r.value[7])) << 16);
+    return std::uint32_t(std::uint16_t(r.value[6]))
+           | (std::uint32_t(std::uint16_t(r.value[7])) << 16);
 }
 
 class WindowRecordTest : public WindowLinkTest {
@@ -131,8 +132,7 @@ TEST_F(WindowRecordTest, EverySampleIsRecordedThroughATwoSecondStall)
     // And the simulator sent these samples, whole, in these blocks.
     std::uint64_t covered = 0;
     for (const sim::BlockRecord& b : simulator->take_blocks()) {
-        if (b.first + b.count <= number_of(records.front())
-            || b.first > number_of(records.back()))
+        if (b.first + b.count <= number_of(records.front()) || b.first > number_of(records.back()))
             continue;
         EXPECT_TRUE(b.intact) << "block from " << b.first;
         covered += b.count;

@@ -147,8 +147,8 @@ TEST_F(RecorderTest, ReachesTheFileWithinASecondWhileRunning)
     const auto samples = run_of(0, 500);
     recorder.on_samples(samples.data(), samples.size(), 0);
     // Written without a stop: a recording cut short by a crash holds them.
-    EXPECT_TRUE(wait_for([&] { return fs::file_size(path_) == recording_record_offset(500); },
-                         1500ms));
+    EXPECT_TRUE(
+        wait_for([&] { return fs::file_size(path_) == recording_record_offset(500); }, 1500ms));
     EXPECT_EQ(500u, recorder.status().samples_written);
     EXPECT_EQ(RecorderState::Running, recorder.status().state);
 }

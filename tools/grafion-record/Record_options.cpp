@@ -100,7 +100,8 @@ ParsedOptions parse_record_options(const std::vector<std::string>& args)
             else
                 return usage_error("--trigger-mode is rolling, auto or single");
         } else if (arg == "--event-channel") {
-            if (!positive_number(value, number, true) || number > 255 || number != std::floor(number))
+            if (!positive_number(value, number, true) || number > 255
+                || number != std::floor(number))
                 return usage_error("--event-channel needs a number from 0 to 255");
             o.event_channel = static_cast<unsigned char>(number);
         } else if (arg == "--sample-period") {

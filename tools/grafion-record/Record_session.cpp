@@ -222,8 +222,9 @@ int run_recording(const RecordOptions& options, const std::atomic<bool>& interru
                  double(end.samples_written) * options.sample_period, elapsed,
                  options.output.c_str(), megabytes(end.file_bytes).c_str(), losses);
     if (end.state == RecorderState::Failed) {
-        std::fprintf(out, "grafion-record: recording stopped: %s; the file holds the samples "
-                          "up to then\n",
+        std::fprintf(out,
+                     "grafion-record: recording stopped: %s; the file holds the samples "
+                     "up to then\n",
                      failure_text(end).c_str());
         return kExitRecordFailed;
     }
