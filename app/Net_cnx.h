@@ -264,6 +264,8 @@ private:
     void monitor_link_state();
     void monitor_discovery();
     bool recording_allowed() const;
+    // Asks for the file and starts the recorder.
+    void start_recording();
     void monitor_recording();
     void show_recording_state();
     void report_recording_failure(const RecorderStatus& status);

@@ -85,6 +85,14 @@ void TForm_net::BitBtn_recordClick()
         end_recording();
         return;
     }
+    start_recording();
+    // The button and the menu item check themselves when pressed: they show whether a
+    // recording runs, also when none was started.
+    show_recording_state();
+}
+
+void TForm_net::start_recording()
+{
     if (!recording_allowed())
         return;
     QFileDialog dialog(this);
@@ -112,9 +120,7 @@ void TForm_net::BitBtn_recordClick()
         message_box(QStringLiteral("Impossibile creare la registrazione!\n%1\n%2")
                         .arg(path, QString::fromLocal8Bit(std::strerror(error))),
                     QStringLiteral("Attenzione"), MessageIcon::Warning);
-        return;
     }
-    show_recording_state();
 }
 
 void TForm_net::end_recording()

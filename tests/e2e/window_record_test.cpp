@@ -90,6 +90,12 @@ TEST_F(WindowRecordTest, RegistraIsOfferedOnlyConnectedInRollingData)
     window->RadioGroup_trigger_type->setItemIndex(0);
     EXPECT_TRUE(pump_until([&] { return window->BitBtn_record->isEnabled(); }));
     EXPECT_TRUE(window->Menu_Registra->isEnabled());
+    // A dialog cancelled starts nothing, and the button does not stay pressed.
+    run_modal_hook = [](QDialog&) { return int(QDialog::Rejected); };
+    click(window->BitBtn_record);
+    EXPECT_FALSE(window->recording());
+    EXPECT_FALSE(window->BitBtn_record->isChecked());
+    EXPECT_FALSE(window->Menu_Registra->isChecked());
     click(window->BitBtn_disconnect);
     EXPECT_TRUE(pump_until([&] { return !window->BitBtn_record->isEnabled(); }));
     EXPECT_FALSE(window->Menu_Registra->isEnabled());
@@ -105,6 +111,7 @@ TEST_F(WindowRecordTest, EverySampleIsRecordedThroughATwoSecondStall)
     QTest::qWait(300);
     const QString path = folder.filePath("shift");
     choose_file(path);
+    ASSERT_TRUE(pump_until([&] { return window->BitBtn_record->isEnabled(); }));
     click(window->BitBtn_record);
     ASSERT_TRUE(window->recording());
     EXPECT_TRUE(window->BitBtn_record->isChecked());
@@ -153,6 +160,7 @@ TEST_F(WindowRecordTest, AFullDiskStopsTheRecordingWithAMessage)
     click(window->BitBtn_start_CMP);
     const QString path = folder.filePath("full.grec");
     choose_file(path);
+    ASSERT_TRUE(pump_until([&] { return window->Menu_Registra->isEnabled(); }));
     window->Menu_Registra->trigger();
     ASSERT_TRUE(window->recording());
     rlimit small = saved;
