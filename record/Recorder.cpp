@@ -156,10 +156,14 @@ void Recorder::on_samples(const SampleSlot* samples, std::size_t count, std::uin
 
 void Recorder::fail(RecorderFailure failure, int error_number)
 {
-    RecorderState running = RecorderState::Running;
+    // The socket thread (a full queue) and the writer (a failed write) may both fail at
+    // once: the first one's reason is kept, and published with the state.
+    std::lock_guard lock(fail_mutex_);
+    if (state_.load(std::memory_order_relaxed) != RecorderState::Running)
+        return;
     error_number_ = error_number;
     failure_ = failure;
-    state_.compare_exchange_strong(running, RecorderState::Failed, std::memory_order_acq_rel);
+    state_.store(RecorderState::Failed, std::memory_order_release);
 }
 
 void Recorder::writerLoop()

@@ -89,6 +89,7 @@ private:
     std::atomic<RecorderState> state_{RecorderState::Idle};
     std::atomic<RecorderFailure> failure_{RecorderFailure::None};
     std::atomic<int> error_number_{0};
+    std::mutex fail_mutex_; // serialises fail(); the socket thread takes it only on a failure
 
     int fd_ = -1;
     std::uint64_t synced_ = 0; // records covered by the last fdatasync (writer thread)

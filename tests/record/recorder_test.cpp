@@ -155,8 +155,7 @@ TEST_F(RecorderTest, ReachesTheFileWithinASecondWhileRunning)
 
 TEST_F(RecorderTest, AFullQueueStopsTheRecordingAndKeepsWhatWasQueued)
 {
-    // A queue of 1000 records; the writer is given no time between the blocks, so the
-    // third block cannot fit unless the writer has already emptied the queue.
+    // A queue of 1000 records cannot take a block of 1001 at once.
     Recorder recorder(1000);
     ASSERT_TRUE(recorder.start(path_.string(), header()));
     const auto samples = run_of(0, 1001);
