@@ -248,6 +248,31 @@ TEST_F(RecordCli, ALostLinkIsCountedMarkedAndReported)
     EXPECT_GE(check_sequence(r), 1);
 }
 
+// A disk that fills up: a 1 MB file system of the recorder's own (a tmpfs in a mount
+// namespace made for it). The recording ends with exit code 1 and says why; the file holds
+// whole records only, every one of them in sequence.
+TEST_F(RecordCli, AFullDiskEndsTheRecordingWithAReadableFile)
+{
+    start_simulator({"--rate", "100000", "--max-block", "4000"});
+    const fs::path small = dir_ / "small";
+    fs::create_directories(small);
+    std::string out;
+    const int code =
+        run("unshare -m sh -c 'mount -t tmpfs -o size=1m none " + small.string()
+                + " && ip netns exec " + pc_ + " " + E2E_RECORDER + " --interface " + pc_if_
+                + " --seconds 20 " + (small / "full.grec").string() + "; code=$?; cp "
+                + (small / "full.grec").string() + " " + out_file().string() + "; exit $code'",
+            &out);
+    if (out.find("mount:") != std::string::npos)
+        GTEST_SKIP() << "cannot mount a tmpfs: " << out;
+    EXPECT_EQ(1, code) << out;
+    EXPECT_NE(std::string::npos, out.find("No space left on device")) << out;
+    const Recording r = read_recording(out_file());
+    EXPECT_EQ(recording_record_offset(r.records.size()), r.size);
+    EXPECT_GT(r.records.size(), 40'000u); // most of the megabyte
+    EXPECT_EQ(0, check_sequence(r));
+}
+
 TEST_F(RecordCli, ExitCodesSayWhatWentWrong)
 {
     // No simulator: nobody answers.
