@@ -159,6 +159,7 @@ void TForm_net::FormClose()
     // running if the window is closed during an acquisition.
     for (QTimer* t : {Timer_Diagram, Timer_monitor, Timer_set_fix_scale, Timer_Diagram_Test})
         t->stop();
+    end_recording();
     // The socket thread has ended before the send queue and its lock go.
     link_shutdown();
     delete live_diagram;

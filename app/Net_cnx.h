@@ -5,6 +5,7 @@
 #include "Acquisition.h"
 #include "Controls.h"
 #include "Globvar.h"
+#include "Recorder.h"
 #include "SettingsColumn.h"
 #include "StatusBarPanels.h"
 #include "TestSignal.h"
@@ -13,6 +14,7 @@
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 class ColumnBinding;
 class Diagramx;
@@ -58,6 +60,11 @@ struct StatusPanelLook {
 // The owner-drawn panels of the main window's status bar, from the left; the bar's index of
 // each is its value here. Two plain panels follow them.
 enum class StatusPanel { Interface, Controller, Connection, Acquisition };
+
+// The "Registra" command's picture, and the status bar's text while a recording runs
+// ("REC 00:12:34  45.6 MB": its length in sample time and its size).
+QIcon record_icon();
+QString recording_status_text(const RecorderStatus& status, double sample_period);
 constexpr int kStatusPanels = 4;
 
 // The look of a status panel for the present link state.
@@ -89,6 +96,7 @@ public:
     QAction* N1 = nullptr;
     QAction* Menu_Refresh = nullptr;
     QAction* Menu_Clear = nullptr;
+    QAction* Menu_Registra = nullptr;
     QMenu* Stampe2 = nullptr;
     QAction* Menu_Stampa = nullptr;
     QAction* Menu_Print_preview = nullptr;
@@ -104,6 +112,7 @@ public:
     QToolButton* BitBtn_start_CMP_force = nullptr;
     QToolButton* BitBtn_start_CMP = nullptr;
     QToolButton* BitBtn_stop_CMP = nullptr;
+    QToolButton* BitBtn_record = nullptr; // "Registra", on while a recording runs
     QToolButton* BitBtn_clear = nullptr;
     QToolButton* BitBtn_Refresh = nullptr;
     QFrame* ToolButton3 = nullptr;
@@ -147,6 +156,8 @@ public:
     QTimer* Timer_Diagram_Test = nullptr;
 
     SaveDialogSettings SaveDialog_dati;
+    SaveDialogSettings RecordDialog{QStringLiteral("grec"),
+                                    QStringLiteral("Registrazioni (*.grec)")};
 
     // ---- Window state -----------------------------------------------------------------
     // The hidden test generator's phase and time.
@@ -213,6 +224,15 @@ public:
     void Timer_Diagram_TestTimer();
     void StatusBar_net_comDrawPanel(Canvas& canvas, int index, const QRect& rect);
 
+    // ---- Recording (Net_cnx_recording.cpp) -------------------------------------------------
+    // Starts a recording (asking for its file) or ends the one that runs.
+    void BitBtn_recordClick();
+    // Ends a running recording cleanly (Stop, Disconnetti, closing the window).
+    void end_recording();
+    bool recording() const;
+    // The status bar panel that shows a running recording.
+    static constexpr int kRecordingPanel = 5;
+
     // ---- Hidden test controls ------------------------------------------------------------
     void Button_start_stopClick();
     void Button_F1Click();
@@ -249,6 +269,14 @@ private:
     void append_ring_slot(const SampleSlot& slot);
     void monitor_link_state();
     void monitor_discovery();
+    bool recording_allowed() const;
+    // Asks for the file and starts the recorder.
+    void start_recording();
+    void monitor_recording();
+    void show_recording_state();
+    void report_recording_failure(const RecorderStatus& status);
+    std::unique_ptr<Recorder> recorder_;
+    double recording_period_ = 0.001;
 
     void append_test_sample();
     void show_start_stop_caption();

@@ -65,6 +65,7 @@ void TForm_net::BitBtn_disconnectClick()
     // next connection.
     if (link_state.acquisition_on.load() != 0 || Timer_Diagram->isActive())
         stop_acquisition();
+    end_recording();
     BitBtn_connect->setEnabled(true);
     BitBtn_disconnect->setEnabled(false);
     BitBtn_set_port_com->setEnabled(true);
@@ -97,6 +98,7 @@ void TForm_net::BitBtn_start_CMPClick()
 
 void TForm_net::stop_acquisition()
 {
+    end_recording();
     BitBtn_start_CMP->setEnabled(true);
     BitBtn_stop_CMP->setEnabled(false);
     const AcquisitionStep last = acquisition_.stop(diagram_fill());

@@ -169,6 +169,11 @@ void TForm_net::build_tool_bar(QWidget* parent)
         set_text_color(b, QPalette::ButtonText, to_qcolor(b == BitBtn_stop_CMP ? clRed : clNavy));
         b->setEnabled(false);
     }
+    BitBtn_record =
+        button("BitBtn_record", CommandIcon::Save, "Registra su File", true, "Registra");
+    BitBtn_record->setIcon(record_icon());
+    BitBtn_record->setCheckable(true);
+    BitBtn_record->setEnabled(false);
     BitBtn_clear = button("BitBtn_clear", CommandIcon::Clear, "Clear", false);
     BitBtn_Refresh = button("BitBtn_Refresh", CommandIcon::Refresh, "Refresh", true);
     bar->addWidget(ToolButton3 = separator(ToolBar_net_comt, "ToolButton3"));
@@ -219,7 +224,7 @@ void TForm_net::build_status_bar(QWidget* parent)
                                   {100, true, {}},
                                   {120, true, {}},
                                   {50, false, {}},
-                                  {50, false, {}}});
+                                  {190, false, {}}}); // the last: a running recording
     layout->addWidget(StatusBar_net_com);
 }
 
@@ -351,6 +356,10 @@ void TForm_net::build_menu()
     Menu_Refresh->setIcon(command_icon(CommandIcon::Refresh, st));
     Menu_Clear = item(Comandi1, "Menu_Clear", "Clear");
     Menu_Clear->setIcon(command_icon(CommandIcon::Clear, st));
+    Menu_Registra = item(Comandi1, "Menu_Registra", "Registra");
+    Menu_Registra->setIcon(record_icon());
+    Menu_Registra->setCheckable(true);
+    Menu_Registra->setEnabled(false);
     add_measure_menu_item(
         Comandi1, this, [] { return live_diagram; },
         [this](int channel) { return ComboBox_select_dat_mis[channel]->currentText(); });
@@ -401,6 +410,7 @@ void TForm_net::bind_handlers()
     onClick(BitBtn_start_CMP_force, &TForm_net::BitBtn_start_CMP_forceClick);
     onClick(BitBtn_start_CMP, &TForm_net::BitBtn_start_CMPClick);
     onClick(BitBtn_stop_CMP, &TForm_net::BitBtn_stop_CMPClick);
+    onClick(BitBtn_record, &TForm_net::BitBtn_recordClick);
     onClick(BitBtn_clear, &TForm_net::BitBtn_clearClick);
     onClick(BitBtn_Refresh, &TForm_net::BitBtn_RefreshClick);
     onClick(BitBtn_print, &TForm_net::BitBtn_printClick);
@@ -424,6 +434,7 @@ void TForm_net::bind_handlers()
     onTrigger(Menu_disconnect, &TForm_net::BitBtn_disconnectClick);
     onTrigger(Menu_Refresh, &TForm_net::BitBtn_RefreshClick);
     onTrigger(Menu_Clear, &TForm_net::BitBtn_clearClick);
+    onTrigger(Menu_Registra, &TForm_net::BitBtn_recordClick);
     onTrigger(Menu_Stampa, &TForm_net::BitBtn_printClick);
     onTrigger(Menu_Print_preview, &TForm_net::BitBtn_previewClick);
     connect(Menu_Informazioni, &QAction::triggered, this, [this] { show_about_box(this); });

@@ -138,6 +138,7 @@ void TForm_net::Timer_monitorTimer()
     if (netif_poll())
         StatusBar_net_com->update();
     monitor_discovery();
+    monitor_recording();
 
     // The debug panel's texts (the panel itself stays hidden): the counter acknowledged, the
     // sample blocks dropped as inconsistent, the replies that were of no use, the samples

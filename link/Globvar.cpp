@@ -115,6 +115,8 @@ void link_state_reset()
     link_state.ring_writes_begun = 0;
     link_state.dropped_blocks = 0;
     link_state.unusable_replies = 0;
+    link_state.link_losses = 0;
+    link_state.link_losses_seen = 0;
     for (auto& word : link_state.poll_reply_words)
         word = 0;
 

@@ -149,6 +149,11 @@ struct LinkState {
     // were no use at all (not one whole frame of a known type); shown in the debug panel.
     std::atomic<std::uint32_t> dropped_blocks{0};
     std::atomic<std::uint32_t> unusable_replies{0};
+    // Connections lost (a link error while connected) since the start of the run, and the
+    // count the receiver had seen at its last sample block (socket thread only): a block that
+    // finds them different is the first after a loss.
+    std::atomic<std::uint32_t> link_losses{0};
+    std::uint32_t link_losses_seen = 0;
     std::array<std::atomic<std::int16_t>, 2> poll_reply_words{}; // words of the last poll reply
 
     // Parameters

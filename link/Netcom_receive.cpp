@@ -2,7 +2,10 @@
 // All of it runs on the socket thread.
 #include "Globvar.h"
 #include "Netcom.h"
+#include "Sample_sink.h"
 #include "Wire.h"
+
+#include <array>
 
 const FrameHandler frame_handlers[FRAME_TYPE_COUNT] = {
     ignore_frame,           // 0
@@ -86,6 +89,13 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
     link_state.block_count = n;
     const std::uint8_t event = bytes[kEvent];
     link_state.block_event = event;
+    // The first block after a lost connection says so to the sample sink.
+    std::uint32_t flags = event != 0 ? SAMPLES_EVENT : 0;
+    const std::uint32_t losses = link_state.link_losses.load();
+    if (losses != link_state.link_losses_seen && n != 0) {
+        link_state.link_losses_seen = losses;
+        flags |= SAMPLES_RESUMED;
+    }
 
     if (link_state.acquisition_on.load() == 0) {
         if (event == 1)
@@ -105,13 +115,18 @@ void on_sample_block(const std::uint8_t* bytes, std::uint32_t length)
         }
     }
 
+    // A frame's 16-bit length holds at most this many samples.
+    constexpr std::size_t kMostSamples = (0xFFFF - kSamples) / kSampleSize;
+    std::array<SampleSlot, kMostSamples> block;
     const std::uint8_t* p = bytes + kSamples;
     for (std::uint16_t i = 0; i < n; ++i) {
-        SampleSlot values;
+        SampleSlot& values = block[i];
         for (std::size_t ch = 0; ch < SAMPLE_CHANNELS; ++ch, p += 2)
             values[ch] = static_cast<std::int16_t>(get_u16_be(p));
         ring_append(values);
     }
+    if (n != 0)
+        sample_sink_deliver(block.data(), n, flags);
 
     send_block_ack();
 }

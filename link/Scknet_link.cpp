@@ -169,6 +169,8 @@ void SckTrd::LinkStep()
 
 void SckTrd::LinkError()
 {
+    if (connection_state() == LINK_CONNECTED)
+        link_state.link_losses.fetch_add(1);
     set_connection_state(LINK_ERROR);
     link_state.controller_flags.fetch_and(static_cast<std::uint8_t>(~CONTROLLER_KNOWN));
 }

@@ -42,6 +42,7 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
         {"BitBtn_start_CMP_force", false, "Forza Start Acquisizione"},
         {"BitBtn_start_CMP", false, "Start Acquisizione"},
         {"BitBtn_stop_CMP", false, "Stop Acquisizione"},
+        {"BitBtn_record", false, "Registra su File"},
         {"BitBtn_clear", true, "Clear"},
         {"BitBtn_Refresh", true, "Refresh"},
         {"BitBtn_print", true, "Stampa"},
@@ -72,10 +73,12 @@ TEST_F(MainWindowTest, StartsWithItsCommandsInOrderAndOnlyTheUsableOnesEnabled)
     QApplication::processEvents();
     EXPECT_EQ(window->ToolBar_net_comt->width(), window->centralWidget()->width());
 
-    // Of the menu commands only Disconnect starts greyed.
+    // Of the menu commands only Disconnect and Registra (which needs a connection) start
+    // greyed.
     for (QAction* menu : window->menuBar()->actions())
         for (QAction* item : menu->menu()->actions())
-            EXPECT_EQ(item->isEnabled(), item != window->Menu_disconnect)
+            EXPECT_EQ(item->isEnabled(),
+                      item != window->Menu_disconnect && item != window->Menu_Registra)
                 << item->objectName().toStdString();
 
     // Each status bar paint asks for the four drawn panels, each with its own rectangle, and

@@ -1,4 +1,5 @@
 // The receive dispatcher and the handlers: what a reply changes, and what bad reads do not.
+#include "Sample_sink.h"
 #include "link_test_support.h"
 
 #include <atomic>
@@ -254,4 +255,45 @@ TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)
     EXPECT_TRUE(in_order);
     EXPECT_EQ(last, std::int64_t(total) - 1);
     EXPECT_GT(kept, 0u);
+}
+
+// The sample sink gets every block stored during an acquisition, whole, with its event flag
+// and, once, the news that the link was lost before it; nothing once it is cleared.
+TEST_F(Receive, TheSampleSinkGetsEveryStoredBlockWithItsFlags)
+{
+    struct Block {
+        std::vector<SampleSlot> samples;
+        std::uint32_t flags;
+    };
+    struct Sink : SampleSink {
+        std::vector<Block> blocks;
+        void on_samples(const SampleSlot* s, std::size_t n, std::uint32_t flags) override
+        {
+            blocks.push_back({{s, s + n}, flags});
+        }
+    } sink;
+    sample_sink_set(&sink);
+    deliver(sample_block(5, 0)); // acquisition off: not stored, not handed over
+    link_state.acquisition_on = 1;
+    deliver(sample_block(3, 0, 100));
+    deliver(sample_block(0, 0)); // nothing in it
+    deliver(sample_block(2, 1, -50));
+    link_state.link_losses.fetch_add(1); // the link was lost and found again
+    deliver(sample_block(1, 0, 7));
+    deliver(sample_block(4000, 0));
+    sample_sink_set(nullptr);
+    deliver(sample_block(2, 0));
+
+    ASSERT_EQ(sink.blocks.size(), 4u);
+    const std::uint32_t flags[] = {0, SAMPLES_EVENT, SAMPLES_RESUMED, 0};
+    const std::int16_t first[] = {100, -50, 7, 0};
+    const std::size_t sizes[] = {3, 2, 1, 4000};
+    for (std::size_t b = 0; b < 4; ++b) {
+        SCOPED_TRACE(b);
+        EXPECT_EQ(sink.blocks[b].flags, flags[b]);
+        ASSERT_EQ(sink.blocks[b].samples.size(), sizes[b]);
+        for (std::size_t i = 0; i < sizes[b]; ++i)
+            for (std::size_t c = 0; c < 8; ++c)
+                ASSERT_EQ(sink.blocks[b].samples[i][c], std::int16_t(first[b] + 8 * i + c));
+    }
 }

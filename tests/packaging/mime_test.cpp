@@ -4,6 +4,7 @@
 
 #include "Diagramx.h"
 #include "Dmg_file.h"
+#include "Recording_format.h"
 
 #include <QApplication>
 #include <QDir>
@@ -129,6 +130,24 @@ TEST(DiagramFileType, TheProgramsFilesAreDiagramsAndDiskImagesStayApples)
     // Without its contents, a name alone stays Apple's: the extension is theirs first.
     EXPECT_EQ(db.mimeTypeForFile("altro.dmg", QMimeDatabase::MatchExtension).name().toStdString(),
               kApple.toStdString());
+}
+
+// A recording is known by its extension and, without one, by its magic.
+TEST(RecordingFileType, RecordingsAreKnownByNameAndByContents)
+{
+    QTemporaryDir files;
+    const RecordingHeaderBytes header = recording_encode_header(RecordingHeader{});
+    const QByteArray bytes(reinterpret_cast<const char*>(header.data()), int(header.size()));
+    write(files.filePath("turno.grec"), bytes);
+    write(files.filePath("turno"), bytes + QByteArray(20, '\0'));
+    const QString kRecording = QStringLiteral("application/x-grafion-recording");
+    QMimeDatabase db;
+    ASSERT_TRUE(db.mimeTypeForName(kRecording).isValid()) << "the type is not installed";
+    for (const char* name : {"turno.grec", "turno"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(db.mimeTypeForFile(files.filePath(name)).name().toStdString(),
+                  kRecording.toStdString());
+    }
 }
 
 } // namespace

@@ -491,6 +491,8 @@ const WaveTable& wave_table()
 
 std::int16_t Simulator::sample_value(unsigned channel, std::uint64_t index)
 {
+    if (options_.counter && channel >= 6)
+        return std::int16_t(std::uint16_t(index >> (channel == 6 ? 0 : 16)));
     if (channel == 5) {
         noise_state_ ^= noise_state_ << 13;
         noise_state_ ^= noise_state_ >> 7;

@@ -57,6 +57,9 @@ struct Options {
     unsigned fault_delay_ms = 1500;    // how late an injected Fault::Delay block comes
     bool record_blocks = false;        // keep a BlockRecord per sample block (take_blocks)
     bool summary = false;              // print a line of figures every second
+    bool counter = false;              // channels 7 and 8 carry the sample's number (counted
+                                       //   like BlockRecord::first): its low and its high
+                                       //   16 bits, so that every sample can be told apart
 };
 
 // Figures since start, readable while the simulator runs.

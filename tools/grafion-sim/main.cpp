@@ -48,6 +48,8 @@ const char* const usage =
     "  --event-period MS    after an event reset, flag the first block holding an event,\n"
     "                       one every MS milliseconds of samples (default 1000; 0 = none)\n"
     "  --event-level CH:V   events are upward crossings of level V on channel CH (1..8)\n"
+    "  --counter            channels 7 and 8 carry the sample's number from the start\n"
+    "                       (low and high 16 bits), so that a lost sample shows\n"
     "Faults:\n"
     "  --drop-every N       do not send every Nth reply\n"
     "  --delay MS           delay every reply\n"
@@ -105,6 +107,10 @@ int main(int argc, char** argv)
         }
         if (arg == "--commands") {
             commands = true;
+            continue;
+        }
+        if (arg == "--counter") {
+            options.counter = true;
             continue;
         }
         if (i + 1 >= argc) {

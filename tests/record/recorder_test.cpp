@@ -1,0 +1,236 @@
+// The recorder on its own: blocks handed to it as the socket thread would, read back with the
+// format's decoders.
+#include "Recorder.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <thread>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+struct Block {
+    std::vector<SampleSlot> samples;
+    std::uint32_t flags = 0;
+};
+
+// Sample k of a test: every channel differs, and k can be read back from channels 7 and 8.
+SampleSlot numbered(std::uint32_t k)
+{
+    SampleSlot s{};
+    for (std::size_t ch = 0; ch < 6; ++ch)
+        s[ch] = std::int16_t(int(k % 1000) * int(ch + 1) - 3000);
+    s[6] = std::int16_t(std::uint16_t(k));
+    s[7] = std::int16_t(std::uint16_t(k >> 16));
+    return s;
+}
+
+std::vector<SampleSlot> run_of(std::uint32_t first, std::uint32_t count)
+{
+    std::vector<SampleSlot> v;
+    for (std::uint32_t k = first; k < first + count; ++k)
+        v.push_back(numbered(k));
+    return v;
+}
+
+std::vector<std::uint8_t> file_bytes(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+std::vector<RecordingRecord> records_of(const std::vector<std::uint8_t>& bytes)
+{
+    std::vector<RecordingRecord> out;
+    for (std::uint64_t i = 0; i < recording_record_count(bytes.size()); ++i)
+        out.push_back(recording_decode_record(bytes.data() + recording_record_offset(i)));
+    return out;
+}
+
+template <typename Pred>
+bool wait_for(Pred done, std::chrono::milliseconds limit = 5s)
+{
+    const auto end = std::chrono::steady_clock::now() + limit;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+        std::this_thread::sleep_for(2ms);
+    }
+    return true;
+}
+
+class RecorderTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir_ = fs::temp_directory_path()
+               / ("grafion-recorder-" + std::to_string(::getpid()) + "-"
+                  + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::create_directories(dir_);
+        path_ = dir_ / "run.grec";
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+
+    RecordingHeader header() const
+    {
+        RecordingHeader h;
+        h.trigger_mode = 0;
+        h.sample_period = 0.001;
+        h.name[0] = "Velocità";
+        return h;
+    }
+
+    fs::path dir_;
+    fs::path path_;
+};
+
+TEST_F(RecorderTest, WritesEveryBlockInOrderWithItsFlags)
+{
+    Recorder recorder;
+    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    const std::vector<Block> blocks = {
+        {run_of(0, 1), 0},
+        {run_of(1, 100), SAMPLES_EVENT},
+        {run_of(101, 37), SAMPLES_RESUMED},
+        {run_of(138, 4000), SAMPLES_EVENT | SAMPLES_RESUMED},
+    };
+    for (const Block& b : blocks)
+        recorder.on_samples(b.samples.data(), b.samples.size(), b.flags);
+    const RecorderStatus end = recorder.stop();
+    EXPECT_EQ(RecorderState::Idle, end.state);
+    EXPECT_EQ(4138u, end.samples_written);
+    EXPECT_EQ(4138u, end.samples_received);
+
+    const std::vector<std::uint8_t> bytes = file_bytes(path_);
+    ASSERT_EQ(recording_record_offset(4138), bytes.size());
+    RecordingHeaderBytes head;
+    std::copy_n(bytes.begin(), head.size(), head.begin());
+    const RecordingHeaderResult decoded = recording_decode_header(head);
+    ASSERT_TRUE(decoded.header) << decoded.error;
+    EXPECT_EQ("Velocità", decoded.header->name[0]);
+    const auto now_us = std::chrono::duration_cast<std::chrono::microseconds>(
+                            std::chrono::system_clock::now().time_since_epoch())
+                            .count();
+    EXPECT_NEAR(double(now_us), double(decoded.header->start_time_us), 60e6);
+
+    const std::vector<RecordingRecord> records = records_of(bytes);
+    std::size_t i = 0;
+    for (const Block& b : blocks) {
+        std::uint32_t first = kRecordBlockStart;
+        if (b.flags & SAMPLES_EVENT)
+            first |= kRecordEvent;
+        if (b.flags & SAMPLES_RESUMED)
+            first |= kRecordResumed;
+        for (std::size_t k = 0; k < b.samples.size(); ++k, ++i) {
+            ASSERT_EQ(b.samples[k], records[i].value) << "record " << i;
+            ASSERT_EQ(k == 0 ? first : 0u, records[i].flags) << "record " << i;
+        }
+    }
+}
+
+TEST_F(RecorderTest, ReachesTheFileWithinASecondWhileRunning)
+{
+    Recorder recorder;
+    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    const auto samples = run_of(0, 500);
+    recorder.on_samples(samples.data(), samples.size(), 0);
+    // Written without a stop: a recording cut short by a crash holds them.
+    EXPECT_TRUE(
+        wait_for([&] { return fs::file_size(path_) == recording_record_offset(500); }, 1500ms));
+    EXPECT_EQ(500u, recorder.status().samples_written);
+    EXPECT_EQ(RecorderState::Running, recorder.status().state);
+}
+
+TEST_F(RecorderTest, AFullQueueStopsTheRecordingAndKeepsWhatWasQueued)
+{
+    // A queue of 1000 records cannot take a block of 1001 at once.
+    Recorder recorder(1000);
+    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    const auto samples = run_of(0, 1001);
+    recorder.on_samples(samples.data(), 1001, 0); // more than the queue holds at once
+    const RecorderStatus failed = recorder.status();
+    EXPECT_EQ(RecorderState::Failed, failed.state);
+    EXPECT_EQ(RecorderFailure::Overflow, failed.failure);
+    EXPECT_EQ(0u, failed.samples_received);
+    // Nothing after the overflow is taken, even when it would fit.
+    recorder.on_samples(samples.data(), 10, 0);
+    const RecorderStatus end = recorder.stop();
+    EXPECT_EQ(RecorderState::Failed, end.state);
+    EXPECT_EQ(0u, end.samples_written);
+    EXPECT_EQ(kRecordingHeaderSize, fs::file_size(path_));
+}
+
+TEST_F(RecorderTest, TheQueueWrapsAroundWithoutLosingOrder)
+{
+    Recorder recorder(1000);
+    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    std::uint32_t next = 0;
+    for (int round = 0; round < 30; ++round) {
+        ASSERT_TRUE(wait_for([&] { return recorder.status().samples_written == next; }));
+        const auto samples = run_of(next, 333);
+        recorder.on_samples(samples.data(), samples.size(), 0);
+        next += 333;
+    }
+    EXPECT_EQ(RecorderState::Idle, recorder.stop().state);
+    const auto records = records_of(file_bytes(path_));
+    ASSERT_EQ(next, records.size());
+    for (std::uint32_t k = 0; k < next; ++k)
+        ASSERT_EQ(numbered(k), records[k].value) << "record " << k;
+}
+
+// A file that may not grow past a limit, as a full disk: the recording stops with the
+// error, and the file ends on its last whole record.
+TEST_F(RecorderTest, AFileSizeLimitStopsTheRecordingOnAWholeRecord)
+{
+    rlimit saved{};
+    ASSERT_EQ(0, ::getrlimit(RLIMIT_FSIZE, &saved));
+    const rlim_t limit = recording_record_offset(700) + 7; // room for part of a record
+    if (saved.rlim_max != RLIM_INFINITY && saved.rlim_max < limit)
+        GTEST_SKIP() << "file size limit already lower";
+
+    Recorder recorder;
+    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    rlimit small = saved;
+    small.rlim_cur = limit;
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
+    const auto samples = run_of(0, 1000);
+    recorder.on_samples(samples.data(), samples.size(), 0);
+    const bool failed = wait_for([&] { return recorder.status().state == RecorderState::Failed; });
+    ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &saved));
+    ASSERT_TRUE(failed);
+    const RecorderStatus end = recorder.stop();
+    EXPECT_EQ(RecorderFailure::Write, end.failure);
+    EXPECT_EQ(EFBIG, end.error_number);
+
+    const auto bytes = file_bytes(path_);
+    EXPECT_EQ(0u, (bytes.size() - kRecordingHeaderSize) % kRecordingRecordSize);
+    EXPECT_EQ(recording_record_offset(end.samples_written), bytes.size());
+    const auto records = records_of(bytes);
+    ASSERT_EQ(700u, records.size()); // all that fitted under the limit
+    for (std::uint32_t k = 0; k < records.size(); ++k)
+        ASSERT_EQ(numbered(k), records[k].value) << "record " << k;
+}
+
+TEST_F(RecorderTest, AFileThatCannotBeCreatedIsReportedAndLeavesNothing)
+{
+    Recorder recorder;
+    int error = 0;
+    EXPECT_FALSE(recorder.start((dir_ / "missing" / "run.grec").string(), header(), &error));
+    EXPECT_EQ(ENOENT, error);
+    EXPECT_FALSE(recorder.running());
+    EXPECT_EQ(RecorderState::Idle, recorder.stop().state);
+}
+
+} // namespace
