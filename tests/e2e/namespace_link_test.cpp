@@ -8,6 +8,8 @@
 // namespaces; all are removed at the end.
 //
 // Needs root (creating namespaces); skipped otherwise.
+#include "shell_run.h"
+
 #include <gtest/gtest.h>
 
 #include <arpa/inet.h>
@@ -28,22 +30,6 @@
 #include <vector>
 
 namespace {
-
-// Runs a shell command; returns its exit status and puts its output in `out`.
-int run(const std::string& command, std::string* out = nullptr)
-{
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p)
-        return -1;
-    std::string text;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p))
-        text += buf;
-    const int status = ::pclose(p);
-    if (out)
-        *out = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 void end_process(pid_t& pid)
 {

@@ -3,6 +3,7 @@
 // sample for sample: the simulator runs with --counter, so channels 7 and 8 hold each
 // sample's number. Needs root (creating namespaces); skipped otherwise.
 #include "Recording_format.h"
+#include "shell_run.h"
 
 #include <gtest/gtest.h>
 
@@ -24,21 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
-
-int run(const std::string& command, std::string* out = nullptr)
-{
-    FILE* p = ::popen((command + " 2>&1").c_str(), "r");
-    if (!p)
-        return -1;
-    std::string text;
-    char buf[512];
-    while (std::fgets(buf, sizeof buf, p))
-        text += buf;
-    const int status = ::pclose(p);
-    if (out)
-        *out = text;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 pid_t spawn(const std::vector<std::string>& args, const std::string& output)
 {
