@@ -4,13 +4,17 @@
 #include "Dmg_file.h"
 #include "OffscreenDiagram.h"
 #include "PageExport.h"
+#include "RecordingRows.h"
+#include "Recording_view.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
+#include <memory>
 
 namespace {
 
@@ -59,6 +63,31 @@ bool read_input(const QString& path, DmgContents& contents)
     return false;
 }
 
+// Whether the file at `path` starts as a recording does (else it is taken for a diagram
+// file, whose reader says what is wrong with it).
+bool is_recording(const QString& path)
+{
+    QFile file(path);
+    char magic[kRecordingMagic.size()] = {};
+    return file.open(QIODevice::ReadOnly)
+           && file.read(magic, qint64(sizeof magic)) == qint64(sizeof magic)
+           && std::equal(std::begin(magic), std::end(magic), kRecordingMagic.begin());
+}
+
+// Opens a recording; on failure says why on standard error and returns null.
+std::unique_ptr<RecordingFile> open_recording(const QString& path)
+{
+    std::string error;
+    auto file = RecordingFile::open(QFile::encodeName(path).toStdString(), error);
+    if (!file)
+        error_line(QStringLiteral("cannot read %1: %2").arg(path, QString::fromStdString(error)));
+    else if (file->count() == 0) {
+        error_line(QStringLiteral("%1: the recording holds no samples").arg(path));
+        file.reset();
+    }
+    return file;
+}
+
 // An output that is the diagram file itself would replace the data with its export.
 bool refuse_same_file(const CommandLine& command)
 {
@@ -105,29 +134,51 @@ void keep_toolkit_quiet(QtMsgType type, const QMessageLogContext& context, const
 
 int export_csv_from_command_line(const CommandLine& command)
 {
+    if (refuse_same_file(command))
+        return 1;
+    const CsvStyle style = command.csvSemicolon ? CsvStyle::Semicolon : CsvStyle::Comma;
+    if (is_recording(command.file)) {
+        const std::unique_ptr<RecordingFile> file = open_recording(command.file);
+        if (!file)
+            return 1;
+        RecordingRows rows(*file);
+        return written(command.output, csv_save(command.output, rows, style));
+    }
     DmgContents contents;
-    if (refuse_same_file(command) || !read_input(command.file, contents))
+    if (!read_input(command.file, contents))
         return 1;
     const DmgDisplaySettings settings = dmg_display_settings(contents.header);
     QStringList names;
     for (const QString& name : settings.names)
         names << name;
     SampleRows rows(contents.records.data(), contents.records.size(), names);
-    return written(command.output,
-                   csv_save(command.output, rows,
-                            command.csvSemicolon ? CsvStyle::Semicolon : CsvStyle::Comma));
+    return written(command.output, csv_save(command.output, rows, style));
 }
 
 int export_page_from_command_line(const CommandLine& command, int argc, char** argv)
 {
-    DmgContents contents;
-    if (refuse_same_file(command) || !read_input(command.file, contents))
+    if (refuse_same_file(command))
         return 1;
+    // A recording is drawn through its min/max summaries, read from beside it or built.
+    DmgContents contents;
+    std::unique_ptr<RecordingView> recording;
+    if (is_recording(command.file)) {
+        std::unique_ptr<RecordingFile> file = open_recording(command.file);
+        if (!file)
+            return 1;
+        std::unique_ptr<RecordingSummary> summary = RecordingSummary::load_or_build(*file, {});
+        recording = std::make_unique<RecordingView>(std::move(file), std::move(summary));
+    } else if (!read_input(command.file, contents)) {
+        return 1;
+    }
     if (!platform_given(argc, argv))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(keep_toolkit_quiet);
     QApplication app(argc, argv);
-    OffscreenDiagram loaded(contents);
+    const std::unique_ptr<OffscreenDiagram> offscreen =
+        recording ? std::make_unique<OffscreenDiagram>(std::move(recording))
+                  : std::make_unique<OffscreenDiagram>(contents);
+    OffscreenDiagram& loaded = *offscreen;
     if (command.action == CommandLine::Action::ExportPdf)
         return written(command.output,
                        export_pdf(command.output, loaded.diagram(), loaded.names(), true));

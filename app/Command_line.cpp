@@ -72,7 +72,8 @@ struct Parser {
         }
         parser.addPositionalArgument(QStringLiteral("FILE"),
                                      QStringLiteral(
-                                         "A saved diagram (*.dmg) to open in the viewer alone."),
+                                         "A saved diagram or a recording (*.dmg or *.grec) "
+                                         "to open in the viewer alone."),
                                      QStringLiteral("[FILE]"));
     }
 };
@@ -195,9 +196,9 @@ QString usage_text()
     const qsizetype firstLineEnd = text.indexOf(QLatin1Char('\n'));
     text.replace(0, firstLineEnd,
                  QStringLiteral("Usage: %1 [options] [FILE]\n"
-                                "       %1 --export-csv [--csv-semicolon] IN.dmg OUT.csv\n"
-                                "       %1 --export-pdf IN.dmg OUT.pdf\n"
-                                "       %1 --export-png [--size WxH] IN.dmg OUT.png")
+                                "       %1 --export-csv [--csv-semicolon] IN OUT.csv\n"
+                                "       %1 --export-pdf IN OUT.pdf\n"
+                                "       %1 --export-png [--size WxH] IN OUT.png")
                      .arg(kProgram));
     text += QStringLiteral(
         "\n"
@@ -206,8 +207,9 @@ QString usage_text()
         "port 5000 to port 1645). With FILE, it opens only the viewer of saved diagrams:\n"
         "no main window, no network.\n"
         "\n"
-        "The exports write the whole diagram file IN to OUT and exit, without any window\n"
-        "or network; they need no display. Exit status: 0 when OUT was written, 1 when IN\n"
+        "The exports write the whole of IN, a saved diagram (*.dmg) or a recording\n"
+        "(*.grec, one CSV row per sample), to OUT and exit, without any window or\n"
+        "network; they need no display. Exit status: 0 when OUT was written, 1 when IN\n"
         "cannot be read or OUT cannot be written (OUT is then left as it was), 2 for a\n"
         "usage error.\n"
         "\n"

@@ -5,15 +5,17 @@
 //
 //     cmake --build build --target recording_bench
 //     QT_QPA_PLATFORM=offscreen build/bench/recording_bench [--file PATH] [--samples N]
-//         [--rounds N] [--png DIR] [--keep] [--repaints-only]
+//         [--rounds N] [--png DIR] [--keep] [--repaints-only] [--measures-only]
 //
 // --png DIR writes pictures of the viewer window showing the recording (whole, and zoomed
-// in twice) instead of measuring.
+// in twice) instead of measuring. --measures-only times "Misure" over the recording (exact
+// mean and RMS from the block sums) and stops there.
 //
 // The recording is written once (default /tmp/grafion-bench.grec) and removed at the end
 // with its summary file unless --keep is given. "Cold" evicts the recording's pages from
 // the page cache first (posix_fadvise), so the build reads it from the disk.
 
+#include "ChannelMeasures.h"
 #include "Diagramx.h"
 #include "Load_dat.h"
 #include "Recording_view.h"
@@ -176,6 +178,7 @@ int main(int argc, char** argv)
     QString pngDir;
     bool keep = false;
     bool repaintsOnly = false;
+    bool measuresOnly = false;
     for (int i = 1; i < argc; ++i) {
         const std::string a = argv[i];
         if (a == "--file" && i + 1 < argc)
@@ -190,6 +193,8 @@ int main(int argc, char** argv)
             keep = true;
         else if (a == "--repaints-only")
             repaintsOnly = true;
+        else if (a == "--measures-only")
+            repaintsOnly = measuresOnly = true;
     }
     const double period = 0.001;
     std::error_code ec;
@@ -284,6 +289,48 @@ int main(int argc, char** argv)
     std::printf("open warm (summaries %s):             %8.1f ms   resident %6.1f MB\n",
                 origin == RecordingSummary::Origin::Read ? "read" : "BUILT", warmMs,
                 rss_kib() / 1024.0);
+
+    // "Misure": the exact figures of every channel over ranges of the recording, the
+    // recording in the page cache, beside one plain pass over every record.
+    {
+        cache(path);
+        RecordingView measured(RecordingFile::open(path, error),
+                               RecordingSummary::load_or_build(*file, {}));
+        const double whole = double(measured.file().count() - 1) * period;
+        std::printf("\nMisure, 8 channels, %d rounds each       median ms  p95 ms  cpu med\n",
+                    rounds);
+        std::uint64_t seed = 1;
+        for (const double share : {1.0, 1.0 / 3, 1e-2, 1e-4, 1e-6}) {
+            std::vector<double> ms, cpu;
+            for (int r = 0; r < rounds; ++r) {
+                seed = mix64(seed);
+                const double from =
+                    share == 1.0 ? 0 : double(seed % 1000) / 1000 * whole * (1 - share);
+                ChannelMeasure out[8];
+                const double t0 = now_ms(), c0 = thread_cpu_ms();
+                measured.Measure(from, from + share * whole, 8, out);
+                ms.push_back(now_ms() - t0);
+                cpu.push_back(thread_cpu_ms() - c0);
+            }
+            const Figures f = figures(ms, cpu);
+            char name[64] = "recording whole";
+            if (share != 1.0)
+                std::snprintf(name, sizeof name, "recording 1/%.0f", 1 / share);
+            std::printf("%-40s %9.3f %7.3f %8.3f\n", name, f.median, f.p95, f.cpuMedian);
+        }
+        const double t0 = now_ms();
+        std::int64_t sum = 0;
+        std::int16_t v[kRecordingChannels];
+        for (std::uint64_t i = 0; i < measured.file().count(); ++i) {
+            measured.file().values(i, v);
+            sum += v[0];
+        }
+        measured.file().release(0, measured.file().count());
+        std::printf("%-40s %9.0f   (sum %lld)\n", "one pass over every record", now_ms() - t0,
+                    (long long)sum);
+        if (measuresOnly)
+            return 0;
+    }
 
     // Repaints: the picture paint_bench measures (1200 x 700 off screen), with the recording
     // in the page cache (as after building its summaries, or after a first look at it).

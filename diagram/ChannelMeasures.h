@@ -10,7 +10,7 @@
 // One channel's figures over the samples it had in the time range. Only finite values
 // count; with none (count 0) the other figures are 0 and mean nothing.
 struct ChannelMeasure {
-    std::uint32_t count = 0;
+    std::uint64_t count = 0;
     double min = 0;
     double max = 0;
     double peakToPeak = 0; // max - min

@@ -3,6 +3,7 @@
 // long recording) fills the ring afresh for each picture with what that picture needs, and
 // gives the time span the scroll bar and the overview strip cover.
 
+struct ChannelMeasure;
 struct Sample;
 struct ViewState;
 class Diagramx;
@@ -25,4 +26,12 @@ public:
     virtual void FitWidth(Diagramx& diagram, ViewState& v) = 0;
     // The sample at time t (the one nearest it); false when there is none.
     virtual bool SampleAt(double t, Sample& sample) const = 0;
+    // The measurements of channels 0 .. channels - 1 over the source's own samples whose
+    // time lies between tFrom and tTo (as measure_channels takes them), into out; false
+    // when the source leaves them to the ring.
+    virtual bool Measure(double tFrom, double tTo, int channels, ChannelMeasure* out) const
+    {
+        (void)tFrom, (void)tTo, (void)channels, (void)out;
+        return false;
+    }
 };

@@ -52,7 +52,7 @@ std::string csv_field(const QString& text, CsvStyle style)
     return quoted;
 }
 
-bool csv_write(QIODevice& out, CsvRowSource& rows, CsvStyle style)
+bool csv_write(QIODevice& out, CsvRowSource& rows, CsvStyle style, const CsvProgress& progress)
 {
     const char separator = style == CsvStyle::Comma ? ',' : ';';
     const char decimal = style == CsvStyle::Comma ? '.' : ',';
@@ -67,7 +67,9 @@ bool csv_write(QIODevice& out, CsvRowSource& rows, CsvStyle style)
     constexpr std::size_t kBlock = 64 * 1024;
     std::string block = std::move(line);
     CsvRow row;
+    std::uint64_t done = 0;
     while (rows.next(row)) {
+        ++done;
         append_number(block, row.t, decimal);
         for (const double value : row.value) {
             block += separator;
@@ -78,19 +80,33 @@ bool csv_write(QIODevice& out, CsvRowSource& rows, CsvStyle style)
             if (out.write(block.data(), qint64(block.size())) != qint64(block.size()))
                 return false;
             block.clear();
+            if (progress && !progress(done))
+                return false;
         }
     }
     return block.empty() || out.write(block.data(), qint64(block.size())) == qint64(block.size());
 }
 
-QString csv_save(const QString& path, CsvRowSource& rows, CsvStyle style)
+QString csv_save(const QString& path, CsvRowSource& rows, CsvStyle style,
+                 const CsvProgress& progress, bool* cancelled)
 {
+    if (cancelled)
+        *cancelled = false;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return file.errorString();
-    if (!csv_write(file, rows, style)) {
+    bool stopped = false;
+    CsvProgress told;
+    if (progress)
+        told = [&](std::uint64_t done) { return !(stopped = !progress(done)); };
+    if (!csv_write(file, rows, style, told)) {
         const QString reason = file.errorString();
         file.cancelWriting();
+        if (stopped) {
+            if (cancelled)
+                *cancelled = true;
+            return {};
+        }
         return reason;
     }
     if (!file.commit())

@@ -6,6 +6,8 @@
 
 #include <QString>
 
+#include <cstdint>
+#include <functional>
 #include <string>
 
 class QIODevice;
@@ -42,12 +44,19 @@ std::string csv_number(double value, char decimal);
 // leading or trailing blanks; a double quote inside is doubled.
 std::string csv_field(const QString& text, CsvStyle style);
 
+// Told the number of rows written so far, every few thousand rows; returning false stops
+// the writing.
+using CsvProgress = std::function<bool(std::uint64_t rows)>;
+
 // Writes the header and every row the source gives to `out`, lines ended by CR LF, text
-// in UTF-8. False when the device refused a write.
-bool csv_write(QIODevice& out, CsvRowSource& rows, CsvStyle style);
+// in UTF-8. False when the device refused a write or `progress` stopped it.
+bool csv_write(QIODevice& out, CsvRowSource& rows, CsvStyle style,
+               const CsvProgress& progress = {});
 
 // Writes the file at `path` through a temporary file beside it, renamed over the target
 // only when everything was written: a failure leaves nothing new behind and an existing
 // file as it was. Returns an empty text on success, else the reason (the system's words).
-// An exception from the source goes on to the caller, the temporary file removed.
-QString csv_save(const QString& path, CsvRowSource& rows, CsvStyle style);
+// An exception from the source goes on to the caller, the temporary file removed. When
+// `progress` stops the writing, nothing is written, *cancelled is set and the text is empty.
+QString csv_save(const QString& path, CsvRowSource& rows, CsvStyle style,
+                 const CsvProgress& progress = {}, bool* cancelled = nullptr);

@@ -6,10 +6,14 @@
 #include "ExportDialog.h"
 #include "Modal.h"
 #include "PageExport.h"
+#include "RecordingRows.h"
+#include "Recording_view.h"
 #include "WaitCursor.h"
 #include "message_box.h"
 
+#include <QCoreApplication>
 #include <QFileDialog>
+#include <QProgressDialog>
 
 namespace {
 
@@ -48,6 +52,43 @@ void report(const QString& path, const QString& failure)
                 MessageIcon::Information);
 }
 
+// Rows from which on the writing of a recording shows its progress and can be stopped.
+constexpr std::uint64_t kProgressRows = 1'000'000;
+
+// Writes a recording's rows: the records of the time range shown, or all of them. A long
+// one shows its progress with "Annulla"; stopped, it leaves nothing behind and says nothing.
+// Returns the failure as report() takes it, and whether it was stopped.
+QString save_recording_csv(QWidget* owner, const QString& path, const RecordingView& view,
+                           const Diagramx& diagram, const QStringList& names, bool whole,
+                           CsvStyle style, bool& cancelled)
+{
+    const RecordingFile& file = view.file();
+    const RecordingFile::Span span = whole ? RecordingFile::Span{0, file.count()}
+                                           : file.span(diagram.view.tMin, diagram.view.tMax);
+    RecordingRows rows(file, names, span);
+    if (rows.count() <= kProgressRows) {
+        WaitCursor hourglass;
+        return csv_save(path, rows, style, {}, &cancelled);
+    }
+    QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QStringLiteral("Annulla"),
+                             0, 1000, owner);
+    progress.setWindowTitle(QStringLiteral("Esporta CSV"));
+    progress.setWindowModality(Qt::WindowModal);
+    progress.setMinimumDuration(0);
+    progress.setAutoClose(false);
+    progress.setAutoReset(false);
+    progress.setValue(0);
+    const double total = double(rows.count());
+    return csv_save(
+        path, rows, style,
+        [&progress, total](std::uint64_t done) {
+            progress.setValue(int(double(done) / total * 1000));
+            QCoreApplication::processEvents();
+            return !progress.wasCanceled();
+        },
+        &cancelled);
+}
+
 } // namespace
 
 QStringList legend_names(const QStringList& names)
@@ -72,11 +113,20 @@ void export_csv_command(QWidget* owner, Diagramx* diagram, const QStringList& na
                                   QStringLiteral("File CSV (*.csv)"), QStringLiteral("csv"));
     if (path.isEmpty() || !diagram)
         return;
+    const CsvStyle style = options.semicolon() ? CsvStyle::Semicolon : CsvStyle::Comma;
     QString failure;
-    {
+    // A recording's diagram holds a reduced copy of the part shown: its rows come from the
+    // recording's own records.
+    if (const auto* recording = dynamic_cast<const RecordingView*>(diagram->source)) {
+        bool cancelled = false;
+        failure = save_recording_csv(owner, path, *recording, *diagram, legend_names(names),
+                                     options.whole(), style, cancelled);
+        if (cancelled)
+            return;
+    } else {
         WaitCursor hourglass;
         DiagramRows rows(*diagram, legend_names(names), shown_samples(*diagram, options.whole()));
-        failure = csv_save(path, rows, options.semicolon() ? CsvStyle::Semicolon : CsvStyle::Comma);
+        failure = csv_save(path, rows, style);
     }
     report(path, failure);
 }

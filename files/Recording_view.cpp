@@ -1,5 +1,6 @@
 #include "Recording_view.h"
 
+#include "ChannelMeasures.h"
 #include "Diagramx.h"
 
 #include <algorithm>
@@ -200,4 +201,26 @@ void RecordingView::fill(Diagramx& d, int width)
     // The records read for the pictures stay in the page cache, not in the viewer's memory.
     if (++fills_ % kFillsBetweenReleases == 0)
         file_->release(0, file_->count());
+}
+
+bool RecordingView::Measure(double tFrom, double tTo, int channels, ChannelMeasure* out) const
+{
+    const RecordingFile::Span span = file_->span(tFrom, tTo);
+    const RangeTotals t = summary_->totals(*file_, span.first, span.last);
+    channels = std::clamp(channels, 0, kRecordingChannels);
+    for (int ch = 0; ch < channels; ++ch) {
+        ChannelMeasure& m = out[ch];
+        m = ChannelMeasure{};
+        m.count = t.count;
+        if (t.count == 0)
+            continue;
+        m.min = t.low[ch];
+        m.max = t.high[ch];
+        m.peakToPeak = m.max - m.min;
+        // The sum is a whole number well inside a double's exact range, so the mean is
+        // rounded once; the squares are divided in extended precision.
+        m.mean = std::clamp(double(t.sum[ch]) / double(t.count), m.min, m.max);
+        m.rms = double(std::sqrt((long double)(t.square[ch]) / (long double)(t.count)));
+    }
+    return true;
 }

@@ -25,6 +25,9 @@ public:
     void FillView(Diagramx& diagram, ViewState& v) override;
     void FitWidth(Diagramx& diagram, ViewState& v) override;
     bool SampleAt(double t, Sample& sample) const override;
+    // Exact over every sample of the recording in the range, at a cost set by the range's
+    // ragged ends, not its length (see RecordingSummary::totals).
+    bool Measure(double tFrom, double tTo, int channels, ChannelMeasure* out) const override;
 
     // Ring fills so far; a picture whose view is unchanged reuses the ring as it is.
     std::uint64_t fillCount() const { return fills_; }

@@ -1,6 +1,7 @@
 #include "MeasureTable.h"
 
 #include "CursorDeltas.h"
+#include "DiagramSource.h"
 #include "Diagramx.h"
 #include "NumberFormat.h"
 
@@ -31,7 +32,9 @@ std::vector<MeasureRow> measure_rows(const Diagramx& diagram,
     const int channels = std::min<int>(diagram.channelCount, Diagramx::kMaxChannels);
     ChannelMeasure measures[Diagramx::kMaxChannels];
     const TimeRange range = measured_time_range(diagram);
-    measure_channels(sample_ring_of(diagram), channels, range.from, range.to, measures);
+    // A source that holds more than the ring (a recording) measures its own samples.
+    if (!diagram.source || !diagram.source->Measure(range.from, range.to, channels, measures))
+        measure_channels(sample_ring_of(diagram), channels, range.from, range.to, measures);
 
     std::vector<MeasureRow> rows;
     for (int ch = 0; ch < channels; ++ch) {

@@ -1,6 +1,8 @@
 #include "Recording_file.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cmath>
 #include <fcntl.h>
 #include <sys/mman.h>
 #include <sys/stat.h>
@@ -83,4 +85,28 @@ void RecordingFile::release(std::uint64_t first, std::uint64_t last) const
     const std::uint64_t to = std::min(recording_record_offset(last), mapped_) / page * page;
     if (to > from)
         ::madvise(const_cast<std::uint8_t*>(base_) + from, to - from, MADV_DONTNEED);
+}
+
+RecordingFile::Span RecordingFile::span(double tFrom, double tTo) const
+{
+    if (std::isnan(tFrom) || std::isnan(tTo) || count_ == 0)
+        return {};
+    const double lo = std::min(tFrom, tTo), hi = std::max(tFrom, tTo);
+    const double period = header_.sample_period;
+    // The index nearest a time, within 0 .. count_, then stepped to the exact bound by the
+    // records' own times.
+    auto near = [this, period](double t) {
+        const double i = std::floor(t / period);
+        return !(i > 0) ? std::uint64_t(0) : i >= double(count_) ? count_ : std::uint64_t(i);
+    };
+    std::uint64_t first = near(lo), last = near(hi);
+    while (first > 0 && time(first - 1) >= lo)
+        --first;
+    while (first < count_ && time(first) < lo)
+        ++first;
+    while (last < count_ && time(last) <= hi)
+        ++last;
+    while (last > first && time(last - 1) > hi)
+        --last;
+    return {first, std::max(first, last)};
 }

@@ -52,6 +52,12 @@ public:
     void release(std::uint64_t first, std::uint64_t last) const;
     // The time of record i in seconds from the start.
     double time(std::uint64_t i) const { return double(i) * header_.sample_period; }
+    // The records whose time lies between tFrom and tTo, both included, in either order:
+    // first .. last - 1 (none when first == last, or when a bound is no number).
+    struct Span {
+        std::uint64_t first = 0, last = 0;
+    };
+    Span span(double tFrom, double tTo) const;
 
 private:
     RecordingFile() = default;

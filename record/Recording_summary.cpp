@@ -11,9 +11,10 @@
 
 namespace {
 
-// The summary file: a 64-byte header, then the entries of level 1, level 2, ... in order.
+// The summary file: a 64-byte header, then the entries of level 1, level 2, ... in order,
+// then the blocks of sums. Version 1 had no sums; such a file is built again.
 constexpr char kSummaryMagic[8] = {'G', 'R', 'E', 'C', 'S', 'U', 'M', '\0'};
-constexpr std::uint32_t kSummaryVersion = 1;
+constexpr std::uint32_t kSummaryVersion = 2;
 constexpr std::uint32_t kByteOrderMark = 0x01020304; // written in the machine's own order
 constexpr std::size_t kSummaryHeaderSize = 64;
 
@@ -67,6 +68,7 @@ void RecordingSummary::lay_out(std::uint64_t count, SummaryOptions options)
     level_span_.clear();
     level_offset_.clear();
     total_entries_ = 0;
+    sum_blocks_ = (count + kSumBlock - 1) / kSumBlock;
     std::uint64_t below = count, span = 1;
     while (below > std::max<std::uint64_t>(options.top_entries, 1)) {
         below = (below + factor_ - 1) / factor_;
@@ -94,12 +96,13 @@ std::unique_ptr<RecordingSummary> RecordingSummary::build(const RecordingFile& f
     s->recording_mtime_ns_ = file.modifiedNs();
     s->owned_.resize(s->total_entries_);
     s->data_ = s->owned_.data();
-    if (s->levels() == 0)
-        return s;
+    s->owned_sums_.assign(s->sum_blocks_, SummarySums{});
+    s->sums_ = s->owned_sums_.data();
 
-    // Level 1 from the records, in one pass; progress is told every million samples.
+    // Level 1 and the sums from the records, in one pass; progress is told every million
+    // samples. Without levels the pass makes the sums only.
     const std::uint64_t n = file.count();
-    const std::uint32_t f = s->factor_;
+    const std::uint32_t f = s->levels() ? s->factor_ : std::uint32_t(kSumBlock);
     SummaryEntry* level1 = s->owned_.data();
     constexpr std::uint64_t kReportEvery = std::uint64_t(1) << 20;
     std::uint64_t nextReport = kReportEvery;
@@ -111,8 +114,14 @@ std::unique_ptr<RecordingSummary> RecordingSummary::build(const RecordingFile& f
         for (std::uint64_t i = first; i < last; ++i) {
             file.values(i, v);
             widen(e.low, e.high, v);
+            SummarySums& block = s->owned_sums_[i / kSumBlock];
+            for (int ch = 0; ch < kRecordingChannels; ++ch) {
+                block.sum[ch] += v[ch];
+                block.square[ch] += std::int64_t(v[ch]) * v[ch];
+            }
         }
-        level1[j] = e;
+        if (s->levels())
+            level1[j] = e;
         if (last >= nextReport) {
             file.release(nextReport - kReportEvery, last);
             nextReport += kReportEvery;
@@ -168,8 +177,10 @@ std::unique_ptr<RecordingSummary> RecordingSummary::read(const std::string& path
         return nullptr;
     s->map_ = map;
     s->map_size_ = expected;
-    s->data_ =
-        reinterpret_cast<const SummaryEntry*>(static_cast<const char*>(map) + kSummaryHeaderSize);
+    const char* body = static_cast<const char*>(map) + kSummaryHeaderSize;
+    s->data_ = reinterpret_cast<const SummaryEntry*>(body);
+    s->sums_ =
+        reinterpret_cast<const SummarySums*>(body + s->total_entries_ * sizeof(SummaryEntry));
     s->recording_size_ = file.fileSize();
     s->recording_mtime_ns_ = file.modifiedNs();
     return s;
@@ -206,7 +217,8 @@ bool RecordingSummary::write(const std::string& path, std::string& error) const
         }
         return true;
     };
-    const bool ok = put(&h, sizeof h) && put(data_, bytes());
+    const bool ok = put(&h, sizeof h) && put(data_, total_entries_ * sizeof(SummaryEntry))
+                    && put(sums_, sum_blocks_ * sizeof(SummarySums));
     const int saved = errno;
     if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), path.c_str()) != 0) {
         error = "Cannot write " + path + ": " + std::strerror(ok ? errno : saved);
@@ -303,4 +315,40 @@ void RecordingSummary::range(const RecordingFile& file, std::uint64_t a, std::ui
         if (!inside)
             take(p.level, p.from, p.to);
     }
+}
+
+RangeTotals RecordingSummary::totals(const RecordingFile& file, std::uint64_t a,
+                                     std::uint64_t b) const
+{
+    RangeTotals t;
+    b = std::min({b, count_, file.count()});
+    if (a >= b)
+        return t;
+    t.count = b - a;
+    range(file, a, b, t.low, t.high);
+    std::int16_t v[kRecordingChannels];
+    auto records = [&](std::uint64_t from, std::uint64_t to) {
+        for (std::uint64_t i = from; i < to; ++i) {
+            file.values(i, v);
+            for (int ch = 0; ch < kRecordingChannels; ++ch) {
+                t.sum[ch] += v[ch];
+                t.square[ch] += std::int64_t(v[ch]) * v[ch];
+            }
+        }
+    };
+    // Whole blocks ka .. kb - 1 lie inside; the records before and after them are read.
+    const std::uint64_t ka = (a + kSumBlock - 1) / kSumBlock;
+    const std::uint64_t kb = b == count_ ? sum_blocks_ : b / kSumBlock;
+    if (ka >= kb) {
+        records(a, b);
+        return t;
+    }
+    records(a, ka * kSumBlock);
+    for (std::uint64_t k = ka; k < kb; ++k)
+        for (int ch = 0; ch < kRecordingChannels; ++ch) {
+            t.sum[ch] += sums_[k].sum[ch];
+            t.square[ch] += sums_[k].square[ch];
+        }
+    records(std::min(kb * kSumBlock, b), b);
+    return t;
 }

@@ -124,7 +124,8 @@ TEST(CommandLine, HelpAndVersionTexts)
 {
     const QString usage = usage_text();
     EXPECT_TRUE(usage.startsWith("Usage: grafion [options] [FILE]\n"));
-    for (const char* word : {"-h, --help", "-v, --version", "FILE", "ethernet_set.dat", "1645"})
+    for (const char* word :
+         {"-h, --help", "-v, --version", "FILE", "ethernet_set.dat", "1645", "(*.dmg or *.grec)"})
         EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
     // The options the toolkit reads stay out of the help.
     EXPECT_FALSE(usage.contains("platformtheme"));

@@ -40,35 +40,6 @@ std::vector<Sample> samples(int n)
     return rows;
 }
 
-struct Outcome {
-    int code = -1;
-    QByteArray out, err;
-};
-
-Outcome run(const QStringList& args, const QString& folder)
-{
-    QProcess p;
-    p.setWorkingDirectory(folder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(GRAFION_BIN, args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
-
-QStringList entries(const QString& folder)
-{
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
-}
-
 class CommandLineExport : public ::testing::Test {
 protected:
     QTemporaryDir folder;

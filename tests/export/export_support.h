@@ -1,12 +1,15 @@
 #pragma once
 // What the export tests share: diagram files written from given samples, a reader of CSV
-// text as RFC 4180 defines it, and the numbers of a CSV field read back.
+// text as RFC 4180 defines it, the numbers of a CSV field read back, and the program run
+// as a user runs it.
 
 #include "Diagramx.h"
 #include "Dmg_file.h"
 
 #include <QByteArray>
+#include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QString>
 #include <QStringList>
 
@@ -99,6 +102,37 @@ inline QByteArray read_all(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+}
+
+// The exit code (-1 when it did not end normally) and the output of the program run with
+// `args` in `folder`, without a display.
+struct Outcome {
+    int code = -1;
+    QByteArray out, err;
+};
+
+inline Outcome run(const QStringList& args, const QString& folder)
+{
+    QProcess p;
+    p.setWorkingDirectory(folder);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.remove("DISPLAY");
+    env.remove("WAYLAND_DISPLAY");
+    env.remove("QT_QPA_PLATFORM");
+    p.setProcessEnvironment(env);
+    p.start(GRAFION_BIN, args);
+    if (!p.waitForFinished(60000)) {
+        p.kill();
+        p.waitForFinished();
+        return {};
+    }
+    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
+            p.readAllStandardError()};
+}
+
+inline QStringList entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 } // namespace export_test

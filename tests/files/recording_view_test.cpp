@@ -5,10 +5,13 @@
 #include "paint_support.h"
 #include "recording_maker.h"
 
+#include "ChannelMeasures.h"
 #include "DiagramSource.h"
+#include "MeasureTable.h"
 
 #include <QScrollBar>
 
+#include <cmath>
 #include <filesystem>
 #include <unistd.h>
 
@@ -214,4 +217,47 @@ TEST(RecordingView, AnEmptyRecordingPaintsAnEmptyDiagram)
     h.d->Redraw();
     EXPECT_EQ(0u, h.d->SampleCount());
     EXPECT_FALSE(h.d->scrollBar->isEnabled());
+}
+
+// "Misure" on a recording: the figures are those of every sample in the range, not of the
+// few points the picture was drawn from; the same as a diagram holding all samples gives.
+TEST(RecordingView, MeasurementsCoverEverySampleInTheRange)
+{
+    RecordingScene scene;
+    auto ref = all_samples(kSamples);
+    DiagramHost h(600, 400);
+    h.d->source = scene.view;
+    const auto name = [](int ch) { return QString::number(ch + 1); };
+    struct Case {
+        const char* name;
+        bool whole;
+        double t0, t1;
+    } cases[] = {
+        {"whole recording", true, 0, 0},
+        {"a third", false, 100.0, 300.0},
+        {"a few samples per column", false, 500.0, 502.5},
+        {"single samples", false, 12.0004, 12.0213},
+    };
+    for (const Case& c : cases) {
+        paint_both(*h.d, *ref->d, c.whole, c.t0, c.t1, -3500, 4000);
+        const TimeRange range = measured_time_range(*h.d);
+        ChannelMeasure exact[8], all[8];
+        ASSERT_TRUE(scene.view->Measure(range.from, range.to, 8, exact)) << c.name;
+        measure_channels(sample_ring_of(*ref->d), 8, range.from, range.to, all);
+        for (int ch = 0; ch < 8; ++ch) {
+            EXPECT_EQ(all[ch].count, exact[ch].count) << c.name;
+            EXPECT_EQ(all[ch].min, exact[ch].min) << c.name;
+            EXPECT_EQ(all[ch].max, exact[ch].max) << c.name;
+            EXPECT_NEAR(all[ch].mean, exact[ch].mean, 1e-9 * std::fabs(all[ch].mean)) << c.name;
+            EXPECT_NEAR(all[ch].rms, exact[ch].rms, 1e-9 * all[ch].rms) << c.name;
+        }
+        // The window's table shows the same texts for both diagrams.
+        const std::vector<MeasureRow> shown = measure_rows(*h.d, name);
+        const std::vector<MeasureRow> every = measure_rows(*ref->d, name);
+        EXPECT_EQ(measure_tsv(every).toStdString(), measure_tsv(shown).toStdString()) << c.name;
+    }
+    // The whole recording counts every sample, though the ring holds a few thousand points.
+    paint_both(*h.d, *ref->d, true, 0, 0);
+    EXPECT_LT(h.d->SampleCount(), 10'000u);
+    EXPECT_EQ(QString::number(kSamples), measure_rows(*h.d, name)[0].cells[ColumnSamples]);
 }
