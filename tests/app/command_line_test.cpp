@@ -5,6 +5,7 @@
 
 #include "About_box.h"
 #include "Command_line.h"
+#include "program_run.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -135,37 +136,14 @@ TEST(CommandLine, HelpAndVersionTexts)
 
 // ---- The programs themselves -------------------------------------------------------------
 
-struct Outcome {
-    int code = -1;
-    QByteArray out, err;
-};
-
-Outcome run(const QString& program, const QStringList& args, const QString& folder)
-{
-    QProcess p;
-    p.setWorkingDirectory(folder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    // With a window system it would make no difference; without one, nothing may need it.
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(program, args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
-}
+using Outcome = ProgramOutcome;
 
 // Whether this process may make a network namespace of its own (root, or root of a user
 // namespace as the test runner makes).
 bool can_unshare_network()
 {
     QTemporaryDir dir;
-    return run("unshare", {"-n", "true"}, dir.path()).code == 0;
+    return run_program("unshare", {"-n", "true"}, dir.path()).code == 0;
 }
 
 // A datagram socket on the controller port, where Grafion's discovery broadcast arrives.
@@ -248,7 +226,8 @@ TEST(Programs, AnswerWithoutAnyNetworkInterface)
         SCOPED_TRACE((QString(c.program).section('/', -1) + ' ' + c.args.join(' ')).toStdString());
         QTemporaryDir folder;
         // Not even loopback is up: a program that tried the network would fail or hang.
-        const Outcome o = run("unshare", QStringList{"-n", c.program} + c.args, folder.path());
+        const Outcome o =
+            run_program("unshare", QStringList{"-n", c.program} + c.args, folder.path());
         check(c, o, folder.path());
     }
 }
@@ -261,7 +240,7 @@ TEST(Programs, SendNothingToTheControllerPort)
     for (const ProgramCase& c : kProgramCases) {
         SCOPED_TRACE((QString(c.program).section('/', -1) + ' ' + c.args.join(' ')).toStdString());
         QTemporaryDir folder;
-        check(c, run(c.program, c.args, folder.path()), folder.path());
+        check(c, run_program(c.program, c.args, folder.path()), folder.path());
         EXPECT_FALSE(listener.received_anything());
     }
 }

@@ -5,6 +5,7 @@
 
 #include "Diagramx.h"
 #include "Dmg_file.h"
+#include "program_run.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -106,28 +107,12 @@ inline QByteArray read_all(const QString& path)
 
 // The exit code (-1 when it did not end normally) and the output of the program run with
 // `args` in `folder`, without a display.
-struct Outcome {
-    int code = -1;
-    QByteArray out, err;
-};
+using Outcome = ProgramOutcome;
 
+// The program with these arguments, run in `folder`.
 inline Outcome run(const QStringList& args, const QString& folder)
 {
-    QProcess p;
-    p.setWorkingDirectory(folder);
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.remove("DISPLAY");
-    env.remove("WAYLAND_DISPLAY");
-    env.remove("QT_QPA_PLATFORM");
-    p.setProcessEnvironment(env);
-    p.start(GRAFION_BIN, args);
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return {};
-    }
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1, p.readAllStandardOutput(),
-            p.readAllStandardError()};
+    return run_program(GRAFION_BIN, args, folder);
 }
 
 inline QStringList entries(const QString& folder)
