@@ -2,6 +2,7 @@
 #include "Recording_file.h"
 #include "Recording_summary.h"
 #include "recording_maker.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -15,26 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "grafion-rec-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempDir()
-    {
-        std::error_code ec;
-        fs::permissions(path_, fs::perms::owner_all, ec);
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return (fs::path(path_) / name).string(); }
-    const std::string& path() const { return path_; }
-
-private:
-    std::string path_;
-};
 
 std::int16_t random_value(std::uint64_t i, int ch)
 {
@@ -53,7 +34,7 @@ std::unique_ptr<RecordingFile> open_ok(const std::string& path)
 
 TEST(RecordingFile, ReadsWholeRecordsAndIgnoresAPartRecordAtTheEnd)
 {
-    TempDir dir;
+    TempFolder dir("grafion-rec");
     const std::string path = dir.file("a.grec");
     ASSERT_TRUE(make_recording(path, 1000, random_value, 0.0005, 13));
     auto file = open_ok(path);
@@ -72,7 +53,7 @@ TEST(RecordingFile, ReadsWholeRecordsAndIgnoresAPartRecordAtTheEnd)
 
 TEST(RecordingFile, RefusesMissingShortAndForeignFilesWithAReason)
 {
-    TempDir dir;
+    TempFolder dir("grafion-rec");
     std::string error;
     EXPECT_FALSE(RecordingFile::open(dir.file("missing.grec"), error));
     EXPECT_NE(std::string::npos, error.find("Cannot open")) << error;
@@ -98,7 +79,7 @@ TEST(RecordingFile, RefusesMissingShortAndForeignFilesWithAReason)
 
 TEST(RecordingFile, AnEmptyRecordingOpensWithNoSamplesAndNoSummaryLevels)
 {
-    TempDir dir;
+    TempFolder dir("grafion-rec");
     const std::string path = dir.file("empty.grec");
     ASSERT_TRUE(make_recording(path, 0, random_value, 0.001, 19)); // and a part record
     auto file = open_ok(path);
@@ -113,7 +94,7 @@ TEST(RecordingFile, AnEmptyRecordingOpensWithNoSamplesAndNoSummaryLevels)
 // end of the file) against a brute-force min/max over the records.
 TEST(RecordingSummary, EqualsBruteForceAtEveryLevelAndForAnyRange)
 {
-    TempDir dir;
+    TempFolder dir("grafion-rec");
     const std::string path = dir.file("random.grec");
     const std::uint64_t n = 70'001; // the last entry of every level is a part one
     ASSERT_TRUE(make_recording(path, n, random_value));
@@ -164,7 +145,7 @@ TEST(RecordingSummary, EqualsBruteForceAtEveryLevelAndForAnyRange)
 
 TEST(RecordingSummary, IsKeptBesideTheFileReadBackAndRebuiltWhenStale)
 {
-    TempDir dir;
+    TempFolder dir("grafion-rec");
     const std::string path = dir.file("kept.grec");
     auto small = [](std::uint64_t i, int ch) { return std::int16_t(random_value(i, ch) % 1000); };
     ASSERT_TRUE(make_recording(path, 20'000, small));
@@ -207,7 +188,7 @@ TEST(RecordingSummary, IsKeptBesideTheFileReadBackAndRebuiltWhenStale)
 
 TEST(RecordingSummary, WhereTheSummaryFileCannotBeWrittenTheyAreKeptInMemory)
 {
-    TempDir dir;
+    TempFolder dir("grafion-rec");
     const std::string path = dir.file("ro.grec");
     ASSERT_TRUE(make_recording(path, 5'000, random_value));
     RecordingSummary::Origin origin{};
@@ -234,7 +215,7 @@ TEST(RecordingSummary, WhereTheSummaryFileCannotBeWrittenTheyAreKeptInMemory)
 
 TEST(RecordingSummary, ProgressIsToldAndCanStopTheBuilding)
 {
-    TempDir dir;
+    TempFolder dir("grafion-rec");
     const std::string path = dir.file("long.grec");
     ASSERT_TRUE(make_recording(path, 1'100'000, random_value)); // over a report step
     auto file = open_ok(path);

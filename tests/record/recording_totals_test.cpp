@@ -3,6 +3,7 @@
 #include "Recording_file.h"
 #include "Recording_summary.h"
 #include "recording_maker.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -14,24 +15,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class TempFolder {
-public:
-    TempFolder()
-    {
-        std::string pattern = (fs::temp_directory_path() / "grafion-sum-XXXXXX").string();
-        path_ = ::mkdtemp(pattern.data());
-    }
-    ~TempFolder()
-    {
-        std::error_code ec;
-        fs::remove_all(path_, ec);
-    }
-    std::string file(const std::string& name) const { return (fs::path(path_) / name).string(); }
-
-private:
-    std::string path_;
-};
 
 // The whole 16-bit range, so that the squares are as large as they come.
 std::int16_t full_range_value(std::uint64_t i, int ch)
@@ -81,7 +64,7 @@ std::unique_ptr<RecordingFile> open_ok(const std::string& path)
 
 TEST(RecordingTotals, EqualAPassOverTheRecordsForAnyRange)
 {
-    TempFolder folder;
+    TempFolder folder("grafion-sum");
     const std::string path = folder.file("long.grec");
     // Three million samples and a part block at the end.
     const std::uint64_t n = 3'000'000 + 1234;
@@ -134,7 +117,7 @@ TEST(RecordingTotals, EqualAPassOverTheRecordsForAnyRange)
 
 TEST(RecordingTotals, ASummaryFileWithoutSumsIsBuiltAgain)
 {
-    TempFolder folder;
+    TempFolder folder("grafion-sum");
     const std::string path = folder.file("old.grec");
     ASSERT_TRUE(make_recording(path, 20000, full_range_value));
     auto file = open_ok(path);
@@ -157,7 +140,7 @@ TEST(RecordingTotals, ASummaryFileWithoutSumsIsBuiltAgain)
 
 TEST(RecordingFile, ATimeRangeHoldsTheRecordsWhoseTimesLieInIt)
 {
-    TempFolder folder;
+    TempFolder folder("grafion-sum");
     const std::string path = folder.file("span.grec");
     const std::uint64_t n = 1000;
     ASSERT_TRUE(make_recording(path, n, full_range_value, 0.0007));
