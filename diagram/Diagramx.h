@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QFrame>
 #include <QScrollBar>
@@ -170,6 +171,18 @@ public:
     // inside the time range: worked out once per picture for all channels.
     std::unique_ptr<int[]> traceColumns_;
     std::uint32_t traceColumnCount_ = 0;
+    // Each visible channel's pixel columns along that stretch, reduced to the rows of their
+    // first, highest, lowest and last sample in one pass over the samples for all channels:
+    // channel c's columns from traceReduced_[c * traceReducedStride_], traceReducedCount_[c]
+    // of them, covering its first traceReducedSamples_[c] samples (up to the first value
+    // outside the value range). Grown when a picture has more columns, never per picture.
+    struct TraceColumn {
+        int x, first, high, low, last;
+    };
+    std::vector<TraceColumn> traceReduced_;
+    std::uint32_t traceReducedStride_ = 0;
+    std::uint32_t traceReducedCount_[kMaxChannels] = {};
+    std::uint32_t traceReducedSamples_[kMaxChannels] = {};
     Color channelColor[kMaxChannels] = {};
     std::uint8_t channelVisible[kMaxChannels] = {};
     std::uint32_t head = 0;
@@ -266,6 +279,7 @@ private:
     // Traces (Diagramx_traces.cpp).
     void DrawTraces(DrawArea& area, ViewState& v);
     void DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& v, int channel);
+    void ReduceTraceColumns(const DrawArea& area, const ViewState& v, std::uint32_t columns);
 
     void OnPlotResized();
     void OnScrollBarChange();
