@@ -167,20 +167,17 @@ public:
     double nextTime = 0;
     std::unique_ptr<QPoint[]> points;
     std::uint32_t pointCapacity = 0;
-    // The pixel column of each shown sample from the first on, as long as times are numbers
-    // inside the time range: worked out once per picture for all channels.
-    std::unique_ptr<int[]> traceColumns_;
-    std::uint32_t traceColumnCount_ = 0;
-    // Each visible channel's pixel columns along that stretch, reduced to the rows of their
-    // first, highest, lowest and last sample in one pass over the samples for all channels:
-    // channel c's columns from traceReduced_[c * traceReducedStride_], traceReducedCount_[c]
-    // of them, covering its first traceReducedSamples_[c] samples (up to the first value
-    // outside the value range). Grown when a picture has more columns, never per picture.
+    // The shown samples from the first on, as long as times are numbers inside the time
+    // range: each pixel column's run of them reduced to the rows of its first, highest,
+    // lowest and last value for every visible channel, in one pass over the samples for all
+    // channels. Column g of channel c is traceReduced_[g * kMaxChannels + c]; channel c has
+    // traceReducedCount_[c] columns, covering its first traceReducedSamples_[c] samples (up
+    // to its first value outside the value range). Grown when a picture has more columns
+    // than any before, never per picture.
     struct TraceColumn {
         int x, first, high, low, last;
     };
     std::vector<TraceColumn> traceReduced_;
-    std::uint32_t traceReducedStride_ = 0;
     std::uint32_t traceReducedCount_[kMaxChannels] = {};
     std::uint32_t traceReducedSamples_[kMaxChannels] = {};
     Color channelColor[kMaxChannels] = {};
@@ -279,7 +276,7 @@ private:
     // Traces (Diagramx_traces.cpp).
     void DrawTraces(DrawArea& area, ViewState& v);
     void DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& v, int channel);
-    void ReduceTraceColumns(const DrawArea& area, const ViewState& v, std::uint32_t columns);
+    void ReduceTraceColumns(const DrawArea& area, const ViewState& v);
 
     void OnPlotResized();
     void OnScrollBarChange();

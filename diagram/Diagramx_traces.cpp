@@ -9,6 +9,7 @@
 #include "Ring_index.h"
 #include "TraceClip.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -136,33 +137,7 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
         return;
     Canvas& canvas = *area.canvas;
 
-    // The columns of the samples every trace shares, up to the first time that is not a
-    // number inside the range (from there on each trace works its own way). With both
-    // scales usable, a time or value inside its range is at most the plot's width or height
-    // from the edge, so the conversions to pixels below always fit.
-    const double tMin = v.tMin, tMax = v.tMax;
-    const double tScale = v.plotWidth / (tMax - tMin);
-    const double yScale = v.plotHeight / (v.yMax - v.yMin);
-    const int x0 = area.left + v.plotLeft;
-    traceColumnCount_ = 0;
-    std::uint32_t columns = 0; // runs of equal columns
-    int previousX = 0;
-    const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin)
-                          && std::isfinite(v.yMax - v.yMin) && usable_scale(tScale)
-                          && usable_scale(yScale);
-    for (std::uint32_t k = viewStart; shortcut && k != tail; k = ring_next(k, capacity)) {
-        const double t = samples[k].t;
-        if (!(t >= tMin && t <= tMax)) // also a time that is not a number
-            break;
-        const int x = x0 + int((t - tMin) * tScale + 0.5);
-        columns += traceColumnCount_ == 0 || x != previousX;
-        previousX = x;
-        traceColumns_[traceColumnCount_++] = x;
-        if (t == tMax)
-            break; // every trace ends here
-    }
-
-    ReduceTraceColumns(area, v, columns);
+    ReduceTraceColumns(area, v);
     for (int i = 0; i < channelCount; ++i)
         if (channelVisible[i])
             DrawTrace(canvas, area, v, i);
@@ -212,9 +187,9 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     // The general loop below takes over at the first sample that is not inside, in the
     // state the stretch leaves.
     if (!restart && tc < tMax) {
-        const TraceColumn* c = traceReduced_.data() + std::size_t(channel) * traceReducedStride_;
-        const TraceColumn* end = c + traceReducedCount_[channel];
-        for (; c != end; ++c)
+        const TraceColumn* c = traceReduced_.data() + channel;
+        const TraceColumn* end = c + std::size_t(traceReducedCount_[channel]) * kMaxChannels;
+        for (; c != end; c += kMaxChannels)
             sink.addColumn(c->x, c->first, c->high, c->low, c->last);
         if (const std::uint32_t used = traceReducedSamples_[channel]) {
             const Sample& s = samples[RingAdd(viewStart, used - 1)];
@@ -271,13 +246,16 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     sink.finish();
 }
 
-// One pass over the stretch's samples for all channels at once (a sample holds every
-// channel's value, so eight passes read the ring eight times): per pixel column, each
-// channel's first, highest, lowest and last value, converted to rows once the column is
-// complete. A channel drops out at its first value outside the value range (or not a
-// number); the column that value falls in keeps what came before it, and DrawTrace goes
-// on the long way from that sample.
-void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v, std::uint32_t columns)
+// The stretch every trace shares: the shown samples from the first on, up to the first time
+// that is not a number inside the time range or the one at its end. One pass over them for
+// all channels at once (a sample holds every channel's value; a pass per channel would read
+// the ring eight times): per pixel column, each channel's first, highest, lowest and last
+// value, converted to rows once the column is complete. A channel drops out at its first
+// value outside the value range (or not a number); the column that value falls in keeps
+// what came before it, and DrawTrace goes on the long way from that sample. Only with both
+// scales usable: then a time or value inside its range is at most the plot's width or
+// height from the edge, so the conversions to pixels always fit.
+void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v)
 {
     constexpr int kChannels = kMaxChannels;
     unsigned active = 0; // channels still inside the value range
@@ -287,15 +265,14 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v, std:
         if (c < channelCount && channelVisible[c])
             active |= 1u << c;
     }
-    const std::uint32_t n = traceColumnCount_;
-    if (n == 0)
-        return;
-    if (traceReduced_.size() < std::size_t(columns) * kChannels)
-        traceReduced_.resize(std::size_t(columns) * kChannels);
-    traceReducedStride_ = columns;
-
+    const double tMin = v.tMin, tMax = v.tMax;
+    const double tScale = v.plotWidth / (tMax - tMin);
+    const int x0 = area.left + v.plotLeft;
     const double yMin = v.yMin, yMax = v.yMax;
-    const double yScale = v.plotHeight / (yMax - yMin); // usable: see DrawTraces
+    const double yScale = v.plotHeight / (yMax - yMin);
+    if (!reduceTraceColumns || !std::isfinite(tMax - tMin) || !std::isfinite(yMax - yMin)
+        || !usable_scale(tScale) || !usable_scale(yScale))
+        return;
     const int bottom = area.top + v.plotBottom;
     auto inRow = [&](double y) { return bottom - int((y - yMin) * yScale + 0.5); };
     auto outside = [&](const Sample& s) {
@@ -307,12 +284,16 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v, std:
         return out;
     };
 
-    const int* column = traceColumns_.get();
     double first[kChannels], low[kChannels], high[kChannels], last[kChannels];
     std::uint32_t i = 0, k = viewStart, g = 0;
-    while (active != 0 && i < n) {
-        const int x = column[i];
+    bool more = true;
+    while (more && active != 0 && k != tail) {
         const Sample& s0 = samples[k];
+        const double t0 = s0.t;
+        if (!(t0 >= tMin && t0 <= tMax))
+            break;
+        const int x = x0 + int((t0 - tMin) * tScale + 0.5);
+        more = t0 != tMax;
         for (int c = 0; c < kChannels; ++c)
             first[c] = low[c] = high[c] = last[c] = s0.value[c];
         const unsigned out0 = outside(s0) & active;
@@ -322,13 +303,23 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v, std:
             traceReducedCount_[c] = g;
         }
         active &= ~out0;
-        const unsigned inColumn = active; // channels that have this column
+        const unsigned inColumn = active;
         k = ring_next(k, capacity);
-        for (++i; i < n && column[i] == x; ++i, k = ring_next(k, capacity)) {
+        ++i;
+        for (; more && k != tail; ++i, k = ring_next(k, capacity)) {
             const Sample& s = samples[k];
+            const double t = s.t;
+            if (!(t >= tMin && t <= tMax)) {
+                more = false;
+                break;
+            }
+            if (x0 + int((t - tMin) * tScale + 0.5) != x)
+                break;
+            more = t != tMax;
             const unsigned out = outside(s) & active;
             if (out == 0 && active == inColumn) {
-                // Every channel still in: all eight updated, hidden ones unread.
+                // No channel has dropped out in this column: all eight are updated, and
+                // those not in it are not read.
                 for (int c = 0; c < kChannels; ++c) {
                     const double y = s.value[c];
                     low[c] = y < low[c] ? y : low[c];
@@ -351,10 +342,13 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v, std:
                 last[c] = y;
             }
         }
+        const std::size_t need = (std::size_t(g) + 1) * kChannels;
+        if (traceReduced_.size() < need)
+            traceReduced_.resize(std::max(need, traceReduced_.size() * 2));
+        TraceColumn* row = traceReduced_.data() + std::size_t(g) * kChannels;
         for (unsigned m = inColumn; m != 0; m &= m - 1) {
             const int c = __builtin_ctz(m);
-            traceReduced_[std::size_t(c) * columns + g] =
-                TraceColumn{x, inRow(first[c]), inRow(high[c]), inRow(low[c]), inRow(last[c])};
+            row[c] = TraceColumn{x, inRow(first[c]), inRow(high[c]), inRow(low[c]), inRow(last[c])};
         }
         ++g;
     }
