@@ -233,30 +233,50 @@ void Canvas::Polyline(const QPoint* points, int count)
         return;
     }
     if (pen.style == PenStyle::Solid && directTarget(target)) {
-        for (int i = 0; i + 1 < count;) {
-            const int x = points[i].x();
-            if (points[i + 1].x() != x) {
-                target.segment(points[i], points[i + 1], nullptr);
-                ++i;
+        // Each pixel column's pixels are gathered into one interval and written once: the
+        // vertical lines on the column, and the part of a line to or from a neighbouring
+        // column that falls in it. A line one column across steps along y and changes
+        // column halfway: of its max(1, |dy|) pixels (the end point left out) the first half,
+        // rounded up, are in the column it starts from and the rest in the next. Each piece
+        // meets the one before it at the same or the next pixel, so together they are one
+        // interval. Lines further across go through the general stepping.
+        long long from = LLONG_MAX, to = LLONG_MIN;
+        int runX = points[0].x();
+        auto add = [&](long long a, long long b) {
+            from = std::min(from, std::min(a, b));
+            to = std::max(to, std::max(a, b));
+        };
+        auto flush = [&] {
+            target.column(runX, from, to);
+            from = LLONG_MAX;
+            to = LLONG_MIN;
+        };
+        for (int i = 0; i + 1 < count; ++i) {
+            const QPoint a = points[i], b = points[i + 1];
+            const long long y0 = a.y(), dy = (long long)b.y() - y0;
+            const long long dx = (long long)b.x() - a.x();
+            if (dx == 0) {
+                if (dy != 0)
+                    add(y0, y0 + dy + (dy > 0 ? -1 : 1));
                 continue;
             }
-            // Consecutive vertical lines on one column (a trace's column of many samples goes
-            // down and up again) cover one run of pixels: each line starts where the one
-            // before left off, so the union is one interval. It is written once.
-            long long from = LLONG_MAX, to = LLONG_MIN;
-            for (; i + 1 < count && points[i + 1].x() == x; ++i) {
-                const long long y0 = points[i].y(), y1 = points[i + 1].y();
-                if (y1 > y0) {
-                    from = std::min(from, y0);
-                    to = std::max(to, y1 - 1);
-                } else if (y1 < y0) {
-                    from = std::min(from, y1 + 1);
-                    to = std::max(to, y0);
-                }
+            if (dx == 1 || dx == -1) {
+                const long long steps = std::max<long long>(1, std::llabs(dy));
+                const long long half = (steps + 1) / 2;
+                const long long step = dy < 0 ? -1 : 1;
+                add(y0, y0 + step * (half - 1));
+                flush();
+                runX = b.x();
+                if (half < steps)
+                    add(y0 + step * half, y0 + step * (steps - 1));
+                continue;
             }
-            target.column(x, from, to);
+            flush();
+            target.segment(a, b, nullptr);
+            runX = b.x();
         }
-        target.plot(points[count - 1].x(), points[count - 1].y());
+        add(points[count - 1].y(), points[count - 1].y());
+        flush();
         return;
     }
     applyPen();

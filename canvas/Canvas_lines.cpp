@@ -39,8 +39,17 @@ void Canvas::DirectTarget::column(int x, long long from, long long to) const
     if (unsigned(x) >= unsigned(width) || from > to)
         return;
     std::uint32_t* px = base + from * stride + x;
-    for (long long y = from; y <= to; ++y, px += stride)
-        *px = value;
+    const std::uint32_t v = value; // not read again after every store
+    const qsizetype step = stride;
+    long long left = to - from + 1;
+    for (; left >= 4; left -= 4, px += 4 * step) {
+        px[0] = v;
+        px[step] = v;
+        px[2 * step] = v;
+        px[3 * step] = v;
+    }
+    for (; left > 0; --left, px += step)
+        *px = v;
 }
 
 namespace {

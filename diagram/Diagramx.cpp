@@ -175,7 +175,6 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     std::memset(static_cast<void*>(samples.get()), 0, sizeof(Sample) * capacity);
     pointCapacity = std::max<std::uint32_t>(10010, capacity + 10);
     points = std::make_unique<QPoint[]>(pointCapacity);
-    traceColumns_ = std::make_unique<int[]>(capacity);
 
     // 15. Snapshot, then start empty.
     snapshot = std::make_unique<QImage>(plotImage->picture().size(), QImage::Format_RGB32);
@@ -192,7 +191,6 @@ Diagramx::~Diagramx()
     scrollBarTimer_->stop();
     samples.reset();
     points.reset();
-    traceColumns_.reset();
     snapshot.reset();
     delete plotImage.data();
     delete infoImage.data();

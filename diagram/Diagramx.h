@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include <QFrame>
 #include <QScrollBar>
@@ -166,10 +167,19 @@ public:
     double nextTime = 0;
     std::unique_ptr<QPoint[]> points;
     std::uint32_t pointCapacity = 0;
-    // The pixel column of each shown sample from the first on, as long as times are numbers
-    // inside the time range: worked out once per picture for all channels.
-    std::unique_ptr<int[]> traceColumns_;
-    std::uint32_t traceColumnCount_ = 0;
+    // The shown samples from the first on, as long as times are numbers inside the time
+    // range: each pixel column's run of them reduced to the rows of its first, highest,
+    // lowest and last value for every visible channel, in one pass over the samples for all
+    // channels. Column g of channel c is traceReduced_[g * kMaxChannels + c]; channel c has
+    // traceReducedCount_[c] columns, covering its first traceReducedSamples_[c] samples (up
+    // to its first value outside the value range). Grown when a picture has more columns
+    // than any before, never per picture.
+    struct TraceColumn {
+        int x, first, high, low, last;
+    };
+    std::vector<TraceColumn> traceReduced_;
+    std::uint32_t traceReducedCount_[kMaxChannels] = {};
+    std::uint32_t traceReducedSamples_[kMaxChannels] = {};
     Color channelColor[kMaxChannels] = {};
     std::uint8_t channelVisible[kMaxChannels] = {};
     std::uint32_t head = 0;
@@ -266,6 +276,7 @@ private:
     // Traces (Diagramx_traces.cpp).
     void DrawTraces(DrawArea& area, ViewState& v);
     void DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& v, int channel);
+    void ReduceTraceColumns(const DrawArea& area, const ViewState& v);
 
     void OnPlotResized();
     void OnScrollBarChange();

@@ -12,7 +12,6 @@ void Diagramx::SetCapacity(std::uint32_t size)
     std::memset(static_cast<void*>(samples.get()), 0, sizeof(Sample) * capacity);
     pointCapacity = std::max<std::uint32_t>(10010, capacity + 10);
     points = std::make_unique<QPoint[]>(pointCapacity);
-    traceColumns_ = std::make_unique<int[]>(capacity);
     head = tail = 0;
     viewStart = viewEnd = 0;
 }

@@ -9,6 +9,7 @@
 #include "Ring_index.h"
 #include "TraceClip.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 
@@ -47,6 +48,26 @@ public:
         haveRun_ = true;
         runX_ = p.x();
         first_ = last_ = low_ = high_ = p;
+    }
+
+    // The same as adding (x, first), (x, top), (x, bottom) and (x, last), top <= first,
+    // last <= bottom: what a reduced pixel column gives.
+    void addColumn(int x, int first, int top, int bottom, int last)
+    {
+        if (!reduce_ || (haveRun_ && x == runX_)) {
+            add(QPoint(x, first));
+            add(QPoint(x, top));
+            add(QPoint(x, bottom));
+            add(QPoint(x, last));
+            return;
+        }
+        flushRun();
+        haveRun_ = true;
+        runX_ = x;
+        first_ = QPoint(x, first);
+        low_ = QPoint(x, top);
+        high_ = QPoint(x, bottom);
+        last_ = QPoint(x, last);
     }
 
     // Ends the polyline: draws what is held. The next point starts a new polyline.
@@ -116,27 +137,7 @@ void Diagramx::DrawTraces(DrawArea& area, ViewState& v)
         return;
     Canvas& canvas = *area.canvas;
 
-    // The columns of the samples every trace shares, up to the first time that is not a
-    // number inside the range (from there on each trace works its own way). With both
-    // scales usable, a time or value inside its range is at most the plot's width or height
-    // from the edge, so the conversions to pixels below always fit.
-    const double tMin = v.tMin, tMax = v.tMax;
-    const double tScale = v.plotWidth / (tMax - tMin);
-    const double yScale = v.plotHeight / (v.yMax - v.yMin);
-    const int x0 = area.left + v.plotLeft;
-    traceColumnCount_ = 0;
-    const bool shortcut = reduceTraceColumns && std::isfinite(tMax - tMin)
-                          && std::isfinite(v.yMax - v.yMin) && usable_scale(tScale)
-                          && usable_scale(yScale);
-    for (std::uint32_t k = viewStart; shortcut && k != tail; k = ring_next(k, capacity)) {
-        const double t = samples[k].t;
-        if (!(t >= tMin && t <= tMax)) // also a time that is not a number
-            break;
-        traceColumns_[traceColumnCount_++] = x0 + int((t - tMin) * tScale + 0.5);
-        if (t == tMax)
-            break; // every trace ends here
-    }
-
+    ReduceTraceColumns(area, v);
     for (int i = 0; i < channelCount; ++i)
         if (channelVisible[i])
             DrawTrace(canvas, area, v, i);
@@ -179,46 +180,22 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
     double tc = std::isfinite(samples[k].t) ? samples[k].t : -HUGE_VAL;
     int stay = 0; // rounds spent on the same sample without advancing
 
-    // The common stretch first: samples whose time and value are inside the ranges, with
-    // their columns already known. Each pixel column's run of samples is reduced to its
-    // first, highest, lowest and last value before anything is converted to pixels (a higher
-    // value is never on a lower pixel), which leaves the sink in the state that adding every
-    // sample would have. The general loop below takes over at the first sample that is not
-    // inside, in the state this loop leaves.
+    // The common stretch first: samples whose time and value are inside the ranges, their
+    // columns reduced to the first, highest, lowest and last row for every channel at once
+    // (ReduceTraceColumns; a higher value is never on a lower pixel). Adding those four
+    // points per column leaves the sink in the state that adding every sample would have.
+    // The general loop below takes over at the first sample that is not inside, in the
+    // state the stretch leaves.
     if (!restart && tc < tMax) {
-        const int* column = traceColumns_.get();
-        const std::uint32_t n = traceColumnCount_;
-        // Only with usable scales (see DrawTraces), so a value inside the range is at most
-        // the plot's height above its bottom.
-        auto inRow = [&](double y) { return bottom - int((y - yMin) * yScale + 0.5); };
-        std::uint32_t i = 0;
-        bool inside = true;
-        while (inside && i < n) {
-            const int x = column[i];
-            const double first = samples[k].value[channel];
-            if (!(first >= yMin && first <= yMax)) // also a value that is not a number
-                break;
-            double low = first, high = first, last = first, lastT = samples[k].t;
-            k = ring_next(k, capacity);
-            for (++i; i < n && column[i] == x; ++i) {
-                const Sample& s = samples[k];
-                const double y = s.value[channel];
-                if (!(y >= yMin && y <= yMax)) {
-                    inside = false;
-                    break;
-                }
-                low = y < low ? y : low;
-                high = y > high ? y : high;
-                last = y;
-                lastT = s.t;
-                k = ring_next(k, capacity);
-            }
-            sink.add(QPoint(x, inRow(first)));
-            sink.add(QPoint(x, inRow(high)));
-            sink.add(QPoint(x, inRow(low)));
-            sink.add(QPoint(x, inRow(last)));
-            clip.previous = TracePoint{lastT, last};
-            tc = lastT;
+        const TraceColumn* c = traceReduced_.data() + channel;
+        const TraceColumn* end = c + std::size_t(traceReducedCount_[channel]) * kMaxChannels;
+        for (; c != end; c += kMaxChannels)
+            sink.addColumn(c->x, c->first, c->high, c->low, c->last);
+        if (const std::uint32_t used = traceReducedSamples_[channel]) {
+            const Sample& s = samples[RingAdd(viewStart, used - 1)];
+            clip.previous = TracePoint{s.t, s.value[channel]};
+            tc = s.t;
+            k = RingAdd(viewStart, used);
         }
     }
 
@@ -267,4 +244,117 @@ void Diagramx::DrawTrace(Canvas& canvas, const DrawArea& area, const ViewState& 
         k = ring_next(k, capacity);
     }
     sink.finish();
+}
+
+// The stretch every trace shares: the shown samples from the first on, up to the first time
+// that is not a number inside the time range or the one at its end. One pass over them for
+// all channels at once (a sample holds every channel's value; a pass per channel would read
+// the ring eight times): per pixel column, each channel's first, highest, lowest and last
+// value, converted to rows once the column is complete. A channel drops out at its first
+// value outside the value range (or not a number); the column that value falls in keeps
+// what came before it, and DrawTrace goes on the long way from that sample. Only with both
+// scales usable: then a time or value inside its range is at most the plot's width or
+// height from the edge, so the conversions to pixels always fit.
+void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v)
+{
+    constexpr int kChannels = kMaxChannels;
+    unsigned active = 0; // channels still inside the value range
+    for (int c = 0; c < kChannels; ++c) {
+        traceReducedCount_[c] = 0;
+        traceReducedSamples_[c] = 0;
+        if (c < channelCount && channelVisible[c])
+            active |= 1u << c;
+    }
+    const double tMin = v.tMin, tMax = v.tMax;
+    const double tScale = v.plotWidth / (tMax - tMin);
+    const int x0 = area.left + v.plotLeft;
+    const double yMin = v.yMin, yMax = v.yMax;
+    const double yScale = v.plotHeight / (yMax - yMin);
+    if (!reduceTraceColumns || !std::isfinite(tMax - tMin) || !std::isfinite(yMax - yMin)
+        || !usable_scale(tScale) || !usable_scale(yScale))
+        return;
+    const int bottom = area.top + v.plotBottom;
+    auto inRow = [&](double y) { return bottom - int((y - yMin) * yScale + 0.5); };
+    auto outside = [&](const Sample& s) {
+        unsigned out = 0;
+        for (int c = 0; c < kChannels; ++c) {
+            const double y = s.value[c];
+            out |= unsigned(!(y >= yMin && y <= yMax)) << c;
+        }
+        return out;
+    };
+
+    double first[kChannels], low[kChannels], high[kChannels], last[kChannels];
+    std::uint32_t i = 0, k = viewStart, g = 0;
+    bool more = true;
+    while (more && active != 0 && k != tail) {
+        const Sample& s0 = samples[k];
+        const double t0 = s0.t;
+        if (!(t0 >= tMin && t0 <= tMax))
+            break;
+        const int x = x0 + int((t0 - tMin) * tScale + 0.5);
+        more = t0 != tMax;
+        for (int c = 0; c < kChannels; ++c)
+            first[c] = low[c] = high[c] = last[c] = s0.value[c];
+        const unsigned out0 = outside(s0) & active;
+        for (unsigned m = out0; m != 0; m &= m - 1) {
+            const int c = __builtin_ctz(m);
+            traceReducedSamples_[c] = i;
+            traceReducedCount_[c] = g;
+        }
+        active &= ~out0;
+        const unsigned inColumn = active;
+        k = ring_next(k, capacity);
+        ++i;
+        for (; more && k != tail; ++i, k = ring_next(k, capacity)) {
+            const Sample& s = samples[k];
+            const double t = s.t;
+            if (!(t >= tMin && t <= tMax)) {
+                more = false;
+                break;
+            }
+            if (x0 + int((t - tMin) * tScale + 0.5) != x)
+                break;
+            more = t != tMax;
+            const unsigned out = outside(s) & active;
+            if (out == 0 && active == inColumn) {
+                // No channel has dropped out in this column: all eight are updated, and
+                // those not in it are not read.
+                for (int c = 0; c < kChannels; ++c) {
+                    const double y = s.value[c];
+                    low[c] = y < low[c] ? y : low[c];
+                    high[c] = y > high[c] ? y : high[c];
+                    last[c] = y;
+                }
+                continue;
+            }
+            for (unsigned m = out; m != 0; m &= m - 1) {
+                const int c = __builtin_ctz(m);
+                traceReducedSamples_[c] = i;
+                traceReducedCount_[c] = g + 1;
+            }
+            active &= ~out;
+            for (unsigned m = active; m != 0; m &= m - 1) {
+                const int c = __builtin_ctz(m);
+                const double y = s.value[c];
+                low[c] = y < low[c] ? y : low[c];
+                high[c] = y > high[c] ? y : high[c];
+                last[c] = y;
+            }
+        }
+        const std::size_t need = (std::size_t(g) + 1) * kChannels;
+        if (traceReduced_.size() < need)
+            traceReduced_.resize(std::max(need, traceReduced_.size() * 2));
+        TraceColumn* row = traceReduced_.data() + std::size_t(g) * kChannels;
+        for (unsigned m = inColumn; m != 0; m &= m - 1) {
+            const int c = __builtin_ctz(m);
+            row[c] = TraceColumn{x, inRow(first[c]), inRow(high[c]), inRow(low[c]), inRow(last[c])};
+        }
+        ++g;
+    }
+    for (unsigned m = active; m != 0; m &= m - 1) {
+        const int c = __builtin_ctz(m);
+        traceReducedSamples_[c] = i;
+        traceReducedCount_[c] = g;
+    }
 }

@@ -258,3 +258,40 @@ TEST(Canvas, LinesFarOutsideThePictureSetTheSamePixelsInsideAsTheWholeLine)
             EXPECT_EQ(px(img, x, y), x == y || y == 20 || x == 20 || y == 31 ? clBlack : clWhite)
                 << x << "," << y;
 }
+
+// A polyline writes each pixel column's pixels as one run, with the lines to the
+// neighbouring columns split between them: it must set exactly the pixels of its lines
+// stepped one by one, plus its last point, also where it leaves the picture.
+TEST(Canvas, PolylinesSetThePixelsOfTheirLinesSteppedOneByOne)
+{
+    const int w = 40, h = 30;
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<int> across(-2, 2), up(-25, 25), start(-5, 45), count(1, 30);
+    for (int round = 0; round < 600; ++round) {
+        std::vector<QPoint> pts{{start(rng), start(rng)}};
+        const int n = count(rng);
+        for (int i = 1; i < n; ++i) {
+            // Mostly steps to the same or the next column, as a trace's reduced columns give.
+            const int dx = round % 3 == 0 ? across(rng) : std::abs(across(rng)) / 2;
+            pts.push_back(pts.back() + QPoint(dx, up(rng) / (1 + int(rng() % 4))));
+        }
+        QImage img = blank(w, h, clWhite);
+        Canvas canvas(&img);
+        canvas.pen.color = clBlack;
+        canvas.Polyline(pts.data(), int(pts.size()));
+        canvas.release();
+
+        QImage expected = blank(w, h, clWhite);
+        for (std::size_t i = 0; i + 1 < pts.size(); ++i) {
+            const QImage line = stepped_line(pts[i], pts[i + 1], w, h, false);
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x)
+                    if (line.pixel(x, y) != qRgb(255, 255, 255))
+                        expected.setPixel(x, y, qRgb(0, 0, 0));
+        }
+        const QPoint last = pts.back();
+        if (last.x() >= 0 && last.x() < w && last.y() >= 0 && last.y() < h)
+            expected.setPixel(last, qRgb(0, 0, 0));
+        ASSERT_EQ(count_differing(img, expected), 0) << "round " << round;
+    }
+}
