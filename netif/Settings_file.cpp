@@ -1,5 +1,6 @@
 #include "Settings_file.h"
 #include "Globvar.h"
+#include "Wire.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -10,29 +11,6 @@
 #include <string>
 
 namespace {
-
-void put_u16_le(std::uint8_t* p, std::uint16_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put_u32_le(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint16_t get_u16_le(const std::uint8_t* p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t get_u32_le(const std::uint8_t* p)
-{
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16)
-           | (std::uint32_t(p[3]) << 24);
-}
 
 std::string current_directory()
 {

@@ -1,48 +1,10 @@
 #include "Recording_format.h"
+#include "Wire.h"
 
 #include <cmath>
 #include <cstring>
 
 namespace {
-
-void put_u16(std::uint8_t* p, std::uint16_t v)
-{
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void put_u32(std::uint8_t* p, std::uint32_t v)
-{
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-void put_u64(std::uint8_t* p, std::uint64_t v)
-{
-    for (int i = 0; i < 8; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
-std::uint16_t get_u16(const std::uint8_t* p)
-{
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-
-std::uint32_t get_u32(const std::uint8_t* p)
-{
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
-
-std::uint64_t get_u64(const std::uint8_t* p)
-{
-    std::uint64_t v = 0;
-    for (int i = 7; i >= 0; --i)
-        v = (v << 8) | p[i];
-    return v;
-}
 
 // The longest prefix of text that fits in limit bytes without cutting a UTF-8 character.
 std::string_view fit_utf8(std::string_view text, std::size_t limit)
@@ -62,19 +24,19 @@ RecordingHeaderBytes recording_encode_header(const RecordingHeader& header)
     using namespace recording_header;
     RecordingHeaderBytes b{};
     std::memcpy(b.data() + kMagic, kRecordingMagic.data(), kRecordingMagic.size());
-    put_u16(b.data() + kVersion, header.version);
-    put_u16(b.data() + kHeaderSize, kRecordingHeaderSize);
-    put_u16(b.data() + kRecordSize, kRecordingRecordSize);
-    put_u16(b.data() + kChannels, kRecordingChannels);
-    put_u64(b.data() + kStartTime, static_cast<std::uint64_t>(header.start_time_us));
-    put_u32(b.data() + kUtcOffset, static_cast<std::uint32_t>(header.utc_offset_s));
+    put_u16_le(b.data() + kVersion, header.version);
+    put_u16_le(b.data() + kHeaderSize, kRecordingHeaderSize);
+    put_u16_le(b.data() + kRecordSize, kRecordingRecordSize);
+    put_u16_le(b.data() + kChannels, kRecordingChannels);
+    put_u64_le(b.data() + kStartTime, static_cast<std::uint64_t>(header.start_time_us));
+    put_u32_le(b.data() + kUtcOffset, static_cast<std::uint32_t>(header.utc_offset_s));
     b[kTriggerMode] = header.trigger_mode;
     b[kEventChannel] = header.event_channel;
     std::uint64_t period_bits = 0;
     std::memcpy(&period_bits, &header.sample_period, sizeof period_bits);
-    put_u64(b.data() + kSamplePeriod, period_bits);
+    put_u64_le(b.data() + kSamplePeriod, period_bits);
     for (int ch = 0; ch < kRecordingChannels; ++ch) {
-        put_u32(b.data() + kColours + 4 * ch, header.colour[ch]);
+        put_u32_le(b.data() + kColours + 4 * ch, header.colour[ch]);
         const std::string_view name = fit_utf8(header.name[ch], kRecordingNameSize - 1);
         std::memcpy(b.data() + kNames + kRecordingNameSize * ch, name.data(), name.size());
     }
@@ -90,30 +52,30 @@ RecordingHeaderResult recording_decode_header(const RecordingHeaderBytes& b)
         return result;
     }
     RecordingHeader h;
-    h.version = get_u16(b.data() + kVersion);
+    h.version = get_u16_le(b.data() + kVersion);
     if (h.version != kRecordingVersion) {
         result.error = "recording format version " + std::to_string(h.version)
                        + " is not known to this program";
         return result;
     }
-    if (get_u16(b.data() + kHeaderSize) != kRecordingHeaderSize
-        || get_u16(b.data() + kRecordSize) != kRecordingRecordSize
-        || get_u16(b.data() + kChannels) != kRecordingChannels) {
+    if (get_u16_le(b.data() + kHeaderSize) != kRecordingHeaderSize
+        || get_u16_le(b.data() + kRecordSize) != kRecordingRecordSize
+        || get_u16_le(b.data() + kChannels) != kRecordingChannels) {
         result.error = "recording header gives sizes this program does not know";
         return result;
     }
-    h.start_time_us = static_cast<std::int64_t>(get_u64(b.data() + kStartTime));
-    h.utc_offset_s = static_cast<std::int32_t>(get_u32(b.data() + kUtcOffset));
+    h.start_time_us = static_cast<std::int64_t>(get_u64_le(b.data() + kStartTime));
+    h.utc_offset_s = static_cast<std::int32_t>(get_u32_le(b.data() + kUtcOffset));
     h.trigger_mode = b[kTriggerMode];
     h.event_channel = b[kEventChannel];
-    const std::uint64_t period_bits = get_u64(b.data() + kSamplePeriod);
+    const std::uint64_t period_bits = get_u64_le(b.data() + kSamplePeriod);
     std::memcpy(&h.sample_period, &period_bits, sizeof period_bits);
     if (!std::isfinite(h.sample_period) || h.sample_period <= 0) {
         result.error = "recording header gives no usable sample period";
         return result;
     }
     for (int ch = 0; ch < kRecordingChannels; ++ch) {
-        h.colour[ch] = get_u32(b.data() + kColours + 4 * ch);
+        h.colour[ch] = get_u32_le(b.data() + kColours + 4 * ch);
         const char* slot =
             reinterpret_cast<const char*>(b.data() + kNames + kRecordingNameSize * ch);
         h.name[ch].assign(slot, strnlen(slot, kRecordingNameSize));
@@ -125,15 +87,15 @@ RecordingHeaderResult recording_decode_header(const RecordingHeaderBytes& b)
 void recording_encode_record(const RecordingRecord& record, std::uint8_t* out)
 {
     for (int ch = 0; ch < kRecordingChannels; ++ch)
-        put_u16(out + 2 * ch, static_cast<std::uint16_t>(record.value[ch]));
-    put_u32(out + 2 * kRecordingChannels, record.flags);
+        put_u16_le(out + 2 * ch, static_cast<std::uint16_t>(record.value[ch]));
+    put_u32_le(out + 2 * kRecordingChannels, record.flags);
 }
 
 RecordingRecord recording_decode_record(const std::uint8_t* in)
 {
     RecordingRecord r;
     for (int ch = 0; ch < kRecordingChannels; ++ch)
-        r.value[ch] = static_cast<std::int16_t>(get_u16(in + 2 * ch));
-    r.flags = get_u32(in + 2 * kRecordingChannels);
+        r.value[ch] = static_cast<std::int16_t>(get_u16_le(in + 2 * ch));
+    r.flags = get_u32_le(in + 2 * kRecordingChannels);
     return r;
 }

@@ -11,6 +11,7 @@
 #include "export_support.h"
 #include "message_box.h"
 #include "recording_maker.h"
+#include "recording_open.h"
 
 #include <QApplication>
 #include <QFileDialog>
@@ -56,14 +57,6 @@ void expect_records(const std::vector<std::vector<std::string>>& lines, const Re
             ASSERT_EQ(value, v[c]) << k << ' ' << c;
         }
     }
-}
-
-std::unique_ptr<RecordingFile> open_ok(const QString& path)
-{
-    std::string error;
-    auto file = RecordingFile::open(path.toStdString(), error);
-    EXPECT_TRUE(file) << error;
-    return file;
 }
 
 class RecordingExport : public ::testing::Test {
@@ -118,7 +111,7 @@ TEST_F(RecordingExport, CsvHoldsTheRecordsOfThePartShownOrOfTheWholeRecording)
     diagram().WindowFromZoom();
     diagram().Redraw();
     ASSERT_LT(diagram().SampleCount(), 10'000u);
-    auto file = open_ok(path("in.grec"));
+    auto file = open_ok(path("in.grec").toStdString());
     ASSERT_TRUE(file);
 
     export_csv(false, path("shown.csv"));
@@ -166,7 +159,7 @@ TEST_F(RecordingExport, CommandLineConvertsARecording)
 {
     const std::uint64_t n = 30'000;
     ASSERT_TRUE(make_recording(path("in.grec").toStdString(), n, wave, kPeriod));
-    auto file = open_ok(path("in.grec"));
+    auto file = open_ok(path("in.grec").toStdString());
     ASSERT_TRUE(file);
 
     for (const char* separator : {",", ";"}) {

@@ -2,6 +2,7 @@
 #include "Recording_file.h"
 #include "Recording_summary.h"
 #include "recording_maker.h"
+#include "recording_open.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -20,14 +21,6 @@ namespace {
 std::int16_t random_value(std::uint64_t i, int ch)
 {
     return std::int16_t(mix64(i * 8 + std::uint64_t(ch)) & 0xFFFF);
-}
-
-std::unique_ptr<RecordingFile> open_ok(const std::string& path)
-{
-    std::string error;
-    auto file = RecordingFile::open(path, error);
-    EXPECT_TRUE(file) << error;
-    return file;
 }
 
 } // namespace

@@ -3,6 +3,7 @@
 #include "Recording_file.h"
 #include "Recording_summary.h"
 #include "recording_maker.h"
+#include "recording_open.h"
 #include "temp_folder.h"
 
 #include <gtest/gtest.h>
@@ -50,14 +51,6 @@ void expect_equal(const RangeTotals& want, const RangeTotals& got, const std::st
         EXPECT_TRUE(want.sum[ch] == got.sum[ch]) << what << ", channel " << ch;
         EXPECT_TRUE(want.square[ch] == got.square[ch]) << what << ", channel " << ch;
     }
-}
-
-std::unique_ptr<RecordingFile> open_ok(const std::string& path)
-{
-    std::string error;
-    auto file = RecordingFile::open(path, error);
-    EXPECT_TRUE(file) << error;
-    return file;
 }
 
 } // namespace
