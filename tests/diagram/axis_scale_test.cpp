@@ -34,8 +34,8 @@ TEST(YStep, StepFirstLabelAndFormatForRangeAndRoom)
     } cases[] = {
         {0, 10, 8, 2, 0, "0.", 0},
         {-0.05, 0.05, 20, 0.005, -0.05, "0.000", -1}, // refined to half a hundredth
-        {0, 10, 4, 2.5, any, "0.0",
-         1}, // 5 labels too many, 4 fit: a quarter step, one more decimal
+        // 5 labels too many, 4 fit: a quarter step, one more decimal.
+        {0, 10, 4, 2.5, any, "0.0", 1},
         {0, 1, 4, 0.25, any, "0.00", -1},
         {0, 100, 4, 25, any, "0.", -1}, // a quarter step without a fraction
         {0, 999, 10, any, any, "0.", -1},

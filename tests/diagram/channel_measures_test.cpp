@@ -73,15 +73,7 @@ TEST(ChannelMeasures, FiguresOverTheSamplesInRange)
         {"NaN and infinities are not counted", at_milliseconds({kNaN, 2, kInf, 4, -kInf, 6}), 0, 1,
          3, 2, 6, 4, std::sqrt(56.0 / 3)},
         {"no finite value", at_milliseconds({kNaN, kInf}), 0, 1, 0, 0, 0, 0, 0},
-        {"samples without a time are skipped",
-         {{0, 1}, {kNaN, 100}, {0.002, 3}},
-         0,
-         1,
-         2,
-         1,
-         3,
-         2,
-         std::sqrt(5.0)},
+        {"no time: skipped", {{0, 1}, {kNaN, 100}, {0.002, 3}}, 0, 1, 2, 1, 3, 2, std::sqrt(5.0)},
         {"negative values", at_milliseconds({-3, -1}), 0, 1, 2, -3, -1, -2, std::sqrt(5.0)},
     };
     for (const Case& c : cases) {

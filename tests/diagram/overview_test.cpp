@@ -29,7 +29,6 @@ struct OverviewScene : LiveScene {
     const QImage& strip() { return d.infoImage->picture(); }
     Color px(int x, int y) { return from_qcolor(strip().pixelColor(x, y)); }
     int W() { return strip().width(); }
-    bool rowHas(int y, Color c) { return has_colour(strip(), QRect(0, y, W(), 1), c); }
 };
 
 } // namespace
@@ -50,8 +49,7 @@ TEST(ScrollBar, DisabledWhileEverythingIsShownElsePagedToTheShownWindowWhichItSc
     s.zoom(12.0, 30.0);
     EXPECT_EQ(bar.value(), kMax - s.page());
     s.zoom(5.0, 9.0);
-    EXPECT_EQ(std::tuple(bar.pageStep(), bar.value()),
-              std::tuple(s.page(), int((s.d.view.tMin - s.oldest()) * kMax / s.held())));
+    EXPECT_EQ(bar.value(), int((s.d.view.tMin - s.oldest()) * kMax / s.held()));
     s.zoom(-1.0, 2.0);
     EXPECT_EQ(bar.value(), 0);
 
@@ -77,17 +75,11 @@ TEST(ScrollBar, DisabledWhileEverythingIsShownElsePagedToTheShownWindowWhichItSc
     EXPECT_FALSE(d.scrollTimer->isActive());
     EXPECT_EQ(d.paintCount(), paints + 1);
 
-    d.scrollBar->setValue(5000);
-    d.OnScrollTimer();
-    EXPECT_NEAR(d.view.tMin, s.oldest() + 0.5 * s.held(), 1e-9);
-    d.OnScrollTimer(); // unchanged: stops the timer
-
     // Past the newest sample the window ends there and the thumb is set to match.
     d.ScrollTo(kMax, kMax);
     EXPECT_EQ(d.view.tMax, s.newest());
     EXPECT_NEAR(s.shown(), width, 1e-9);
     EXPECT_NEAR(d.scrollBar->value(), int(kMax * (s.newest() - width - s.oldest()) / s.held()), 1);
-    EXPECT_EQ(d.lastScrollPos, d.scrollBar->value());
     EXPECT_FALSE(d.scrollTimer->isActive());
 }
 
@@ -116,25 +108,6 @@ TEST(ScrollBar, ThePaintsOwnSettingsDoNotScroll)
     d.OnScrollTimer();
     EXPECT_EQ(d.view.followLatest, 0);
     EXPECT_NEAR(d.view.tMin, s.oldest() + first * s.held() / kMax, 1e-9);
-}
-
-TEST(Overview, ShortGaugeShowsOnlyTheArrowsAndShorterStillNotEvenThose)
-{
-    OverviewScene few(500);
-    const int g = int(500.0 * (few.W() - 14) / 20000 + 0.5);
-    for (int y = 32; y <= 40; ++y) // below the gauge track's outline: no text
-        for (int x = 12; x < 8 + g - 6; ++x)
-            ASSERT_GE(qGray(few.strip().pixel(x, y)), 100) << x << "," << y;
-    EXPECT_EQ(few.px(7, 35), clBlack);
-    OverviewScene fewer(100);
-    EXPECT_NE(fewer.px(7, 35), clBlack);
-
-    // An empty diagram: the two tracks and nothing else.
-    few.d.Clear();
-    few.d.Redraw();
-    EXPECT_FALSE(few.rowHas(27, clBlue) || few.rowHas(14, clRed));
-    EXPECT_EQ(std::tuple(few.px(5, 40), few.px(few.W() / 2, 14)),
-              std::tuple(kDiagramBackground, clWhite));
 }
 
 // Whatever the diagram keeps from earlier pictures, its strip is the one a fresh diagram
@@ -175,9 +148,6 @@ TEST(Overview, StripMatchesAFreshDiagramShowingTheWindowFillLevelAndTimes)
     check(true);
     s.add(5000);
     n += 5000;
-    check(true);
-    s.zoom(s.newest() - 1, s.newest());
-    check(true);
     s.d.view.followLatest = 1;
     s.d.Redraw();
     check(false);
