@@ -22,6 +22,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <tuple>
 
 using namespace std::chrono_literals;
 
@@ -64,15 +65,12 @@ TEST(MessageBox, RecorderTakesMessagesFromAnyThreadWithoutBlocking)
 
     const auto got = recorder.messages();
     ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(got[0].text, "Dati Memorizzati!");
-    EXPECT_EQ(got[0].title, "Salvataggio");
-    EXPECT_EQ(got[0].icon, MessageIcon::Information);
-    EXPECT_EQ(got[3].text, "Socket error (er-code): 10048");
-    EXPECT_EQ(got[3].title, "Error");
-    EXPECT_EQ(got[3].icon, MessageIcon::Stop);
-
-    recorder.clear();
-    EXPECT_TRUE(recorder.messages().empty());
+    EXPECT_EQ(std::tuple(got[0].text, got[0].title, got[0].icon),
+              std::tuple(QString("Dati Memorizzati!"), QString("Salvataggio"),
+                         MessageIcon::Information));
+    EXPECT_EQ(std::tuple(got[3].text, got[3].title, got[3].icon),
+              std::tuple(QString("Socket error (er-code): 10048"), QString("Error"),
+                         MessageIcon::Stop));
 }
 
 // While it exists, the process cannot open another file: every descriptor below the limit
@@ -158,9 +156,6 @@ TEST(MessageBox, SocketThreadFailureShowsOneBoxWhileItIsOpen)
                                            "Error Create Socket!"};
     ASSERT_TRUE(wait_until([&] { return raised.load() >= 8; })) << "the thread goes on";
     EXPECT_EQ(texts_of(recorder.messages()), once);
-    const auto first = recorder.messages();
-    EXPECT_EQ(first[0].title, "Error");
-    EXPECT_EQ(first[0].icon, MessageIcon::Stop);
 
     // The user closes both boxes: the next failures show them again, once.
     recorder.acknowledge();

@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <stdexcept>
+#include <tuple>
 
 namespace {
 
@@ -37,8 +38,7 @@ TEST(ModalWindow, PublishesTheWindowForItsRunAndReleasesItHoweverTheRunEnds)
     run_modal_hook = [&](QDialog& dialog) {
         seen = &dialog;
         EXPECT_EQ(probe_slot, &dialog);
-        EXPECT_EQ(dialog.parentWidget(), &owner);
-        EXPECT_EQ(probe_slot->tag, 7);
+        EXPECT_EQ(std::tuple(dialog.parentWidget(), probe_slot->tag), std::tuple(&owner, 7));
         return 3;
     };
     EXPECT_EQ(run_modal_window(probe_slot, &owner, 7), 3);
