@@ -1,25 +1,11 @@
 // Value texts of the parameter grid: display format, conversion of typed text, key rules.
-#include "Param_names.h"
 #include "Param_text.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
-#include <cstring>
 #include <optional>
-#include <set>
-#include <string>
-
-TEST(ParamNames, EveryNameIsThereAndDistinct)
-{
-    std::set<std::string> seen;
-    for (const char* name : param_names) {
-        ASSERT_NE(name, nullptr);
-        EXPECT_GT(std::strlen(name), 0u);
-        EXPECT_TRUE(seen.insert(name).second) << name << " repeats";
-    }
-}
 
 // Faults caught: digits lost or invented, wrong rounding of a half, the exponent form at the
 // wrong size, the wrong separator, a text that does not read back as the same float.
