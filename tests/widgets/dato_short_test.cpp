@@ -4,6 +4,7 @@
 #include "field_fixture.h"
 
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -83,6 +84,18 @@ TEST_F(DatoShortTest, KeyTablePassesDigitsBackspaceAndClipboardKeysAndSwallowsTh
     EXPECT_TRUE(recorder.messages().empty());
 }
 
+TEST_F(DatoShortTest, PointOrCommaTypeTheLocaleSeparatorOnceWhereThereAreDecimals)
+{
+    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
+    memo.text_ = "1";
+    EXPECT_EQ(press(dec_field, '.'), QChar(','));
+    memo.text_ = "1,5";
+    EXPECT_TRUE(press(dec_field, ',').isNull());
+    memo.text_ = "2,567";
+    dec_field.on_exit(memo);
+    EXPECT_EQ(std::tuple(hundredths, memo.text_), std::tuple(256, QString("2,56")));
+}
+
 TEST_F(DatoShortTest, MinusTogglesTheSignInFrontAndKeepsTheCaretOnItsDigit)
 {
     const struct {
@@ -158,18 +171,6 @@ TEST_F(DatoShortTest, LeavingTakesAValueInRangeOrShowsTheStoredValueAgain)
     // Backspace characters pasted into the text are tolerated.
     memo.text_ = QStringLiteral("-3\b5");
     EXPECT_EQ(min_field.read_text(memo), -35);
-}
-
-TEST_F(DatoShortTest, EnterTakesAValueInRangeAndKeepsTheEditingLook)
-{
-    memo.look_ = MemoLook{clBlue, true};
-    memo.text_ = "-350";
-    EXPECT_EQ(press(min_field, QChar(13), "MIN Asse Y"), QChar(13));
-    EXPECT_EQ(y_min, -350);
-    EXPECT_EQ(memo.text_, "-350");
-    EXPECT_EQ(memo.log_, (Log{"flash 10"}));
-    EXPECT_EQ(memo.look_, (MemoLook{clBlue, true}));
-    EXPECT_TRUE(recorder.messages().empty());
 }
 
 TEST_F(DatoShortTest, ArrowsStepOneUnitFromTheTypedTextAndClampWithoutMessage)

@@ -1,15 +1,11 @@
 // A window run modally through its owner: published through its global pointer during the
-// run, and deleted with the pointer reset afterwards, however the run ends.
+// run, and deleted with the pointer reset afterwards, however the run ends; the wait cursor.
 
 #include "Modal.h"
 #include "WaitCursor.h"
-#include "WindowShow.h"
 
 #include <QApplication>
 #include <QPointer>
-#include <QScreen>
-#include <QShowEvent>
-#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -66,49 +62,6 @@ TEST(WaitCursor, IsShownWhileItLivesAndGoneAfterAnException)
     } catch (const std::runtime_error&) {
     }
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
-}
-
-// A window that runs its show steps as the program's windows do.
-class Shown : public QDialog {
-public:
-    explicit Shown(Centre centre) : centre_(centre) { resize(300, 200); }
-    int shows = 0;
-
-protected:
-    void showEvent(QShowEvent* event) override
-    {
-        QDialog::showEvent(event);
-        window_shown(*this, *event, centre_, [this] { ++shows; });
-    }
-
-private:
-    Centre centre_;
-};
-
-TEST(WindowShown, EveryShowRunsTheShowStepsAndCentresAsAsked)
-{
-    const QPoint middle = QGuiApplication::primaryScreen()->availableGeometry().center();
-    const struct {
-        Centre centre;
-        bool centred;
-    } cases[] = {{Centre::Window, true}, {Centre::Frame, true}, {Centre::None, false}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(int(c.centre));
-        Shown window(c.centre);
-        window.move(3, 4);
-        for (int round = 1; round <= 2; ++round) {
-            window.show();
-            ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
-            EXPECT_EQ(window.shows, round);
-            const QRect where =
-                c.centre == Centre::Frame ? window.frameGeometry() : window.geometry();
-            if (c.centred)
-                EXPECT_LE((where.center() - middle).manhattanLength(), 2);
-            else
-                EXPECT_EQ(window.pos(), QPoint(3, 4));
-            window.hide();
-        }
-    }
 }
 
 } // namespace
