@@ -103,24 +103,6 @@ TEST(DrawText, MatchesClippedPainterTextAtTheAlignedPlaceFirstShapedThenFromTheC
             }
 }
 
-TEST(DrawText, FillsTheRectangleAndClipsWideTextOnBothSides)
-{
-    // The rectangle is filled and the text reaches both of its sides, no further.
-    QImage img = blank(100, 30);
-    Canvas canvas(&img);
-    canvas.brushColor = clWhite;
-    canvas.font.size = 10;
-    const QString wide = "MMMMMMMMMMMMMMMMMMMM";
-    const QRect r = rect_ltrb(30, 5, 70, 25);
-    ASSERT_GT(canvas.TextWidth(wide), r.width());
-    DrawText(canvas, r, TextAlign::Centre, wide);
-    canvas.release();
-    EXPECT_EQ(inked(img, 0x00FF00), r);
-    const QRect ink = inked(img.copy(r), clWhite).translated(r.topLeft());
-    EXPECT_EQ(ink.left(), r.left());
-    EXPECT_EQ(ink.right(), r.right());
-}
-
 TEST(DrawImageCentered, BytesThatAreNoPictureDrawNothing)
 {
     QImage img = blank(28, 20);

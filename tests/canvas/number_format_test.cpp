@@ -17,27 +17,23 @@ TEST(NumberFormat, PatternsRoundingSignsAndSeparators)
         // Fixed patterns pad and round half away from zero, as the value reads (2.675 is
         // stored a little below), not as its binary neighbour.
         {2, "0.", '.', "2"},
-        {0.25, "0.00", '.', "0.25"},
         {-0.015, "0.000", '.', "-0.015"},
         {2.5, "0.", '.', "3"},
         {-2.5, "0.", '.', "-3"},
         {0.125, "0.00", '.', "0.13"},
         {2.675, "0.00", '.', "2.68"},
         {9.9996, "0.000", '.', "10.000"},
-        {123456789.0, "0.", '.', "123456789"},
         {-12.3456789, "0.0000000", '.', "-12.3456789"},
         {7, "00", '.', "07"},
         // Zero and near zero never show a minus sign or residue.
         {-0.0, "0.", '.', "0"},
         {5.551115123125783e-17, "0.00", '.', "0.00"},
         {-5.551115123125783e-17, "0.###e+", '.', "0e+0"},
-        {-0.0004, "0.000", '.', "0.000"},
         // Scientific: exponent sign, trailing zeros dropped, carry into the exponent.
         {12345, "0.###e+", '.', "1.235e+4"},
         {1000, "0.###e+", '.', "1e+3"},
         {0.00025, "0.###e+", '.', "2.5e-4"},
         {99999, "0.###e+", '.', "1e+5"},
-        {1.23456e-12, "0.###e+", '.', "1.235e-12"},
         {0, "0.###e+", '.', "0e+0"},
         // The caller's separator; none without a digit after it.
         {2.5, "0.0", ',', "2,5"},

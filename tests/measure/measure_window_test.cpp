@@ -124,20 +124,7 @@ TEST(MeasureWindow, FollowsThePictureAndTheTCursors)
     EXPECT_TRUE(w.rangeLabel->text().startsWith(QStringLiteral("Tratto mostrato")));
 }
 
-TEST(MeasureWindow, OutlivesItsDiagram)
-{
-    auto s = std::make_unique<MeasureScene>();
-    MeasureWindow w(nullptr, &s->d, name);
-    w.open();
-    EXPECT_TRUE(w.follows());
-    s.reset();
-    EXPECT_FALSE(w.follows());
-    w.refresh();
-    EXPECT_EQ(w.table->rowCount(), 0);
-    EXPECT_EQ(w.tableText().count(u'\n'), 1); // the headings only
-}
-
-TEST(MeasureWindow, MenuItemOpensOneWindowPerDiagram)
+TEST(MeasureWindow, MenuItemOpensOneWindowPerDiagramAndTheWindowOutlivesIt)
 {
     QWidget owner;
     QMenu menu;
@@ -154,7 +141,13 @@ TEST(MeasureWindow, MenuItemOpensOneWindowPerDiagram)
     EXPECT_EQ(owner.findChildren<MeasureWindow*>().size(), 1);
     EXPECT_TRUE(first->isVisible());
 
-    // The owner's diagram made anew (a window closed and opened again): a new window for it.
+    // The diagram goes with its window: the measure window stays, empty. Made anew (the
+    // window opened again): a new measure window for it.
+    s.reset();
+    EXPECT_FALSE(first->follows());
+    first->refresh();
+    EXPECT_EQ(first->table->rowCount(), 0);
+    EXPECT_EQ(first->tableText().count(u'\n'), 1); // the headings only
     s = std::make_unique<MeasureScene>();
     diagram = &s->d;
     item->trigger();
