@@ -99,7 +99,6 @@ TEST(TypedChar, MapsKeysToTheCharactersTheyType)
         QChar typed;
     } cases[] = {
         {Qt::Key_Return, Qt::NoModifier, "\r", QChar(13)},
-        {Qt::Key_Enter, Qt::KeypadModifier, "", QChar(13)},
         {Qt::Key_Backspace, Qt::NoModifier, "", QChar(8)},
         {Qt::Key_C, Qt::ControlModifier, "c", QChar(3)},
         {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Z", QChar(26)},
@@ -107,7 +106,6 @@ TEST(TypedChar, MapsKeysToTheCharactersTheyType)
         {Qt::Key_Period, Qt::KeypadModifier, ",", QChar(',')},
         {Qt::Key_Left, Qt::NoModifier, "", QChar()},
         {Qt::Key_Delete, Qt::NoModifier, "\x7f", QChar()},
-        {Qt::Key_Tab, Qt::NoModifier, "", QChar()},
         {Qt::Key_Insert, Qt::ShiftModifier, "", QChar()},
         {Qt::Key_1, Qt::ControlModifier, "1", QChar()},
     };

@@ -1,3 +1,5 @@
+// Message boxes raised from the socket thread: each failure's box shows once while it is open.
+
 #include "message_box.h"
 
 #include "Globvar.h"
@@ -8,7 +10,6 @@
 #include "loopback.h"
 
 #include <QCoreApplication>
-#include <QThread>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -22,7 +23,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-#include <tuple>
 
 using namespace std::chrono_literals;
 
@@ -47,31 +47,6 @@ std::vector<std::string> texts_of(const std::vector<RecordedMessage>& messages)
 }
 
 } // namespace
-
-TEST(MessageBox, RecorderTakesMessagesFromAnyThreadWithoutBlocking)
-{
-    MessageRecorder recorder;
-    message_box("Dati Memorizzati!", "Salvataggio", MessageIcon::Information);
-    message_box("Dati Memorizzati!", "Salvataggio", MessageIcon::Information);
-
-    // Boxes from another thread: each one is closed before the next comes.
-    QThread* worker = QThread::create([] {
-        for (int i = 0; i < 2; ++i)
-            message_box("Socket error (er-code): 10048", "Error", MessageIcon::Stop);
-    });
-    worker->start();
-    ASSERT_TRUE(worker->wait(5000));
-    delete worker;
-
-    const auto got = recorder.messages();
-    ASSERT_EQ(got.size(), 4u);
-    EXPECT_EQ(std::tuple(got[0].text, got[0].title, got[0].icon),
-              std::tuple(QString("Dati Memorizzati!"), QString("Salvataggio"),
-                         MessageIcon::Information));
-    EXPECT_EQ(std::tuple(got[3].text, got[3].title, got[3].icon),
-              std::tuple(QString("Socket error (er-code): 10048"), QString("Error"),
-                         MessageIcon::Stop));
-}
 
 // While it exists, the process cannot open another file: every descriptor below the limit
 // is in use (the holes are filled with /dev/null) and the limit is the lowest free one.
