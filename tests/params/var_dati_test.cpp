@@ -200,18 +200,6 @@ TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
     refused(3, "letters");
 }
 
-TEST_F(VarDatiTest, HiddenInstanceTouchesNothing)
-{
-    link_state.param_values[7] = 3.0f;
-    {
-        TForm_var_dati hidden;
-        Form_var_dati = &hidden;
-    }
-    EXPECT_EQ(Form_var_dati, nullptr) << "the pointer is reset when its window goes";
-    EXPECT_EQ(link_state.param_values[7], 3.0f);
-    EXPECT_EQ(queue_count(), 0);
-}
-
 namespace {
 
 auto darker(int lightness)
