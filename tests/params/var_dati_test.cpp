@@ -1,5 +1,5 @@
-// The parameter grid window: typing into value cells, Enter sending the parameter write,
-// values kept between openings, the comma locale, and the drawn grid.
+// The parameter grid window: typing into value cells, Enter sending the parameter write or
+// refusing text that is no float, the comma locale, and the longest value drawn whole.
 #include "Var_dati.h"
 
 #include "Globvar.h"
@@ -11,14 +11,12 @@
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
-#include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <tuple>
@@ -43,11 +41,10 @@ protected:
         QLocale::setDefault(QLocale::c());
     }
 
-    TForm_var_dati& open()
+    void open()
     {
         window = std::make_unique<TForm_var_dati>();
         window->show();
-        return *window;
     }
 
     QLineEdit& editor()
