@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <limits>
+#include <tuple>
 #include <vector>
 
 namespace {
@@ -83,9 +84,8 @@ TEST(ChannelMeasures, FiguresOverTheSamplesInRange)
             EXPECT_EQ(m.count, c.count);
             if (c.count == 0)
                 continue;
-            EXPECT_EQ(m.min, c.min);
-            EXPECT_EQ(m.max, c.max);
-            EXPECT_EQ(m.peakToPeak, c.max - c.min);
+            EXPECT_EQ(std::tuple(m.min, m.max, m.peakToPeak),
+                      std::tuple(c.min, c.max, c.max - c.min));
             EXPECT_DOUBLE_EQ(m.mean, c.mean);
             EXPECT_DOUBLE_EQ(m.rms, c.rms);
             // The second channel holds the same values negated.

@@ -59,12 +59,7 @@ inline bool shows_text(const QImage& img, const QString& text, Color background)
 inline MouseData mouse_at(QPoint p, Qt::MouseButtons held = Qt::NoButton,
                           MouseButton button = MouseButton::Left)
 {
-    MouseData m;
-    m.x = p.x();
-    m.y = p.y();
-    m.held = held;
-    m.button = button;
-    return m;
+    return {button, {}, held, p.x(), p.y()};
 }
 
 // Pixel of a time and of a value in a painted view, rounded the way the traces round.
