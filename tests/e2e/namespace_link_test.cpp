@@ -8,37 +8,21 @@
 // namespaces; all are removed at the end.
 //
 // Needs root (creating namespaces); skipped otherwise.
-#include "shell_run.h"
-
-#include <gtest/gtest.h>
+#include "veth_pair.h"
 
 #include <arpa/inet.h>
-#include <fcntl.h>
 #include <netinet/in.h>
 #include <sched.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
-#include <csignal>
-#include <cstdio>
 #include <initializer_list>
 #include <sstream>
-#include <string>
 #include <thread>
-#include <vector>
 
 namespace {
 
-void end_process(pid_t& pid)
-{
-    if (pid > 0) {
-        ::kill(pid, SIGTERM);
-        ::waitpid(pid, nullptr, 0);
-    }
-    pid = -1;
-}
+using namespace e2e;
 
 // In a forked child: enters network namespace `ns` and, until killed, sends from port 1645
 // an answer naming `own` to each of `targets` (port 5000) every 10 ms, out through `itf`.
@@ -71,83 +55,32 @@ void end_process(pid_t& pid)
     }
 }
 
-class NamespaceLinkTest : public ::testing::Test {
+class NamespaceLinkTest : public VethPairTest {
 protected:
-    void SetUp() override
-    {
-        if (::geteuid() != 0)
-            GTEST_SKIP() << "needs root to create network namespaces; skipped";
-        const std::string id = std::to_string(::getpid());
-        pc_ = "grafion-pc-" + id;
-        ctl_ = "grafion-ctl-" + id;
-        other_ = "grafion-oth-" + id;
-        const std::string tail = id.substr(id.size() > 8 ? id.size() - 8 : 0); // names <= 15
-        pc_if_ = "gpc" + tail;
-        ctl_if_ = "gct" + tail;
-        pc_if2_ = "gpx" + tail;
-        other_if_ = "got" + tail;
-        std::string out;
-        if (run("ip netns add " + pc_, &out) != 0)
-            GTEST_SKIP() << "cannot create network namespaces (" << out << "); skipped";
-        created_ = true;
-        in_pc_ = "ip netns exec " + pc_ + " ";
-        const std::string in_ctl = "ip netns exec " + ctl_ + " ";
-        // The pair is created inside the PC namespace, so not even for a moment does an
-        // interface of it sit in the namespace the test started in.
-        for (const std::string& command :
-             {"ip netns add " + ctl_,
-              in_pc_ + "ip link add " + pc_if_ + " type veth peer name " + ctl_if_ + " netns "
-                  + ctl_,
-              in_pc_ + "ip addr add 192.0.2.1/24 dev " + pc_if_,
-              in_ctl + "ip addr add 192.0.2.2/24 dev " + ctl_if_, in_pc_ + "ip link set lo up",
-              in_pc_ + "ip link set " + pc_if_ + " up", in_ctl + "ip link set lo up",
-              in_ctl + "ip link set " + ctl_if_ + " up"})
-            ASSERT_EQ(run(command, &out), 0) << command << ": " << out;
-    }
-
     void TearDown() override
     {
-        end_process(simulator_);
         end_process(other_device_);
-        if (created_) {
-            run("ip netns del " + pc_);
-            run("ip netns del " + ctl_); // takes the veth pairs with them
+        VethPairTest::TearDown();
+        if (!other_.empty())
             run("ip netns del " + other_);
-        }
-    }
-
-    // The simulator in the controller's namespace, on the controller's standard port.
-    void start_simulator(const std::vector<std::string>& options)
-    {
-        simulator_ = ::fork();
-        ASSERT_GE(simulator_, 0);
-        if (simulator_ == 0) {
-            std::vector<const char*> argv{"ip",         "netns",       "exec",
-                                          ctl_.c_str(), E2E_SIMULATOR, "--quiet"};
-            for (const std::string& option : options)
-                argv.push_back(option.c_str());
-            argv.push_back(nullptr);
-            ::execvp("ip", const_cast<char* const*>(argv.data()));
-            ::_exit(127);
-        }
     }
 
     // A second interface of the PC (198.51.100.1/24), its other end in a third namespace
     // that also routes the PC's first subnet through it.
     void add_second_interface()
     {
+        other_ = "grafion-oth-" + id_;
+        other_if_ = "got" + pc_if_.substr(3);
+        const std::string pc_if2 = "gpx" + pc_if_.substr(3);
         const std::string in_other = "ip netns exec " + other_ + " ";
-        std::string out;
-        for (const std::string& command :
-             {"ip netns add " + other_,
-              in_pc_ + "ip link add " + pc_if2_ + " type veth peer name " + other_if_ + " netns "
-                  + other_,
-              in_pc_ + "ip addr add 198.51.100.1/24 dev " + pc_if2_,
-              in_other + "ip addr add 198.51.100.2/24 dev " + other_if_,
-              in_pc_ + "ip link set " + pc_if2_ + " up", in_other + "ip link set lo up",
-              in_other + "ip link set " + other_if_ + " up",
-              in_other + "ip route add 192.0.2.0/24 dev " + other_if_})
-            ASSERT_EQ(run(command, &out), 0) << command << ": " << out;
+        run_all({"ip netns add " + other_,
+                 in_pc_ + "ip link add " + pc_if2 + " type veth peer name " + other_if_ + " netns "
+                     + other_,
+                 in_pc_ + "ip addr add 198.51.100.1/24 dev " + pc_if2,
+                 in_other + "ip addr add 198.51.100.2/24 dev " + other_if_,
+                 in_pc_ + "ip link set " + pc_if2 + " up", in_other + "ip link set lo up",
+                 in_other + "ip link set " + other_if_ + " up",
+                 in_other + "ip route add 192.0.2.0/24 dev " + other_if_});
     }
 
     // Datagrams the PC's namespace received for ports nobody listens on.
@@ -156,16 +89,12 @@ protected:
         std::string out;
         run(in_pc_ + "cat /proc/net/snmp", &out);
         std::istringstream lines(out);
-        std::string header, values;
+        std::string header, values, name;
+        long in = 0, no_ports = -1;
         while (std::getline(lines, header))
-            if (header.rfind("Udp: InDatagrams NoPorts", 0) == 0 && std::getline(lines, values)) {
-                std::istringstream fields(values);
-                std::string name;
-                long in = 0, no_ports = 0;
-                fields >> name >> in >> no_ports;
-                return no_ports;
-            }
-        return -1;
+            if (header.rfind("Udp: InDatagrams NoPorts", 0) == 0 && std::getline(lines, values))
+                std::istringstream(values) >> name >> in >> no_ports;
+        return no_ports;
     }
 
     std::string client(const std::string& arguments)
@@ -176,9 +105,7 @@ protected:
         return out;
     }
 
-    std::string pc_, ctl_, other_, pc_if_, ctl_if_, pc_if2_, other_if_, in_pc_;
-    bool created_ = false;
-    pid_t simulator_ = -1;
+    std::string other_, other_if_;
     pid_t other_device_ = -1;
 };
 
