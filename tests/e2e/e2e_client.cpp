@@ -20,14 +20,16 @@
 
 namespace {
 
+using namespace std::chrono_literals;
+
 template <typename Pred>
-bool wait_until(Pred done, std::chrono::seconds limit)
+bool wait_until(Pred done, std::chrono::milliseconds limit)
 {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!done()) {
         if (std::chrono::steady_clock::now() > end)
             return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+        std::this_thread::sleep_for(1ms);
     }
     return true;
 }
@@ -72,24 +74,15 @@ int main(int argc, char** argv)
     link_start();
 
     if (no_answer) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(silence_ms);
-        while (std::chrono::steady_clock::now() < end) {
-            if (link_state.controller_flags.load() & CONTROLLER_KNOWN) {
-                const std::uint32_t ip = link_state.controller_ip.load();
-                std::printf("FAIL answer taken: controller %u.%u.%u.%u\n", ip >> 24,
-                            (ip >> 16) & 0xFF, (ip >> 8) & 0xFF, ip & 0xFF);
-                link_shutdown();
-                return 1;
-            }
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
+        const bool taken =
+            wait_until([] { return (link_state.controller_flags.load() & CONTROLLER_KNOWN) != 0; },
+                       std::chrono::milliseconds(silence_ms));
         link_shutdown();
-        std::printf("OK no answer taken in %u ms\n", silence_ms);
-        return 0;
+        std::printf(taken ? "FAIL answer taken\n" : "OK no answer taken\n");
+        return taken ? 1 : 0;
     }
 
-    if (!wait_until([] { return link_state.link_thread.load()->Suspended(); },
-                    std::chrono::seconds(10)))
+    if (!wait_until([] { return link_state.link_thread.load()->Suspended(); }, 10s))
         return fail("no discovery answer");
     const std::uint32_t ip = link_state.controller_ip.load();
     std::printf("controller %u.%u.%u.%u\n", ip >> 24, (ip >> 16) & 0xFF, (ip >> 8) & 0xFF,
@@ -100,13 +93,12 @@ int main(int argc, char** argv)
     link_state.link_thread.load()->ResetUdpEvent();
     link_state.link_mode = mode_run;
     link_state.link_thread.load()->Resume();
-    if (!wait_until([] { return connection_state() == LINK_CONNECTED; }, std::chrono::seconds(10)))
+    if (!wait_until([] { return connection_state() == LINK_CONNECTED; }, 10s))
         return fail("no connection");
 
     link_state.acquisition_on = 1;
     send_start_acquisition();
-    if (!wait_until([&] { return link_state.ring_write.load() >= min_samples; },
-                    std::chrono::seconds(20)))
+    if (!wait_until([&] { return link_state.ring_write.load() >= min_samples; }, 20s))
         return fail("too few samples");
     if (connection_state() != LINK_CONNECTED)
         return fail("link error during the exchange");
