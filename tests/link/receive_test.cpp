@@ -73,44 +73,6 @@ TEST_F(Receive, WhileAcquisitionIsOffBlocksAreCountedButNotStoredNorAcknowledged
     EXPECT_EQ(link_state.trigger_flags.load(), 0u);
 }
 
-TEST_F(Receive, EventSlotIsTheFirstSlotOfTheEventBlock)
-{
-    link_state.acquisition_on = 1;
-    link_state.settings.trigger_mode = 0; // rolling mode never captures an event
-    deliver(sample_block(3, 1));
-    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
-    link_state.ring_write = 0;
-    link_state.settings.trigger_mode = 1;
-    deliver(sample_block(5, 0));
-    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
-    deliver(sample_block(4, 1));
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_CAPTURED);
-    EXPECT_EQ(link_state.ring_display.load(), 5u);
-    EXPECT_EQ(link_state.ring_write.load(), 9u);
-
-    // Captured (bit 0) or already showing (bit 1): later events leave the slot alone.
-    deliver(sample_block(2, 1));
-    EXPECT_EQ(link_state.ring_display.load(), 5u);
-    link_state.trigger_flags = TRIGGER_SHOWING;
-    deliver(sample_block(2, 1));
-    EXPECT_EQ(link_state.ring_display.load(), 5u);
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_SHOWING);
-
-    // Once both are clear again the next event is taken.
-    link_state.trigger_flags = 0;
-    deliver(sample_block(1, 3));
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_CAPTURED);
-    EXPECT_EQ(link_state.ring_display.load(), 13u);
-
-    // A forced event is captured without an event flag, at the last slot too.
-    link_state.settings.trigger_mode = 2;
-    link_state.ring_write = 20000;
-    link_state.trigger_flags = TRIGGER_FORCED;
-    deliver(sample_block(2, 0));
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_FORCED | TRIGGER_CAPTURED);
-    EXPECT_EQ(link_state.ring_display.load(), 20000u);
-}
-
 TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
 {
     link_state.acquisition_on = 1;
