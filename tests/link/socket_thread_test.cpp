@@ -2,14 +2,178 @@
 // and the exchange that follows, an interface address that is no address, and shutting down
 // at any moment. (Replies lost, unusable or split are checked in reply_reader_test.cpp and,
 // with the link recovering, in tests/e2e/fault_injection_test.cpp.)
-#include "socket_thread_support.h"
+#include "Globvar.h"
+#include "Link_config.h"
+#include "Netcom.h"
+#include "Scknet.h"
+#include "Simulator.h"
+#include "loopback.h"
 
+#include <gtest/gtest.h>
+
+#include <net/if.h>
 #include <poll.h>
 
 #include <algorithm>
 #include <chrono>
+#include <functional>
+#include <mutex>
 #include <random>
+#include <string>
 #include <thread>
+#include <vector>
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// The calls the link posted to the main thread, which is the test's own thread: they run
+// while it waits in wait_until (with `pump`), as the window's message loop would run them.
+std::mutex posted_mutex;
+std::vector<std::function<void()>> posted;
+
+std::size_t posted_count()
+{
+    std::lock_guard lock(posted_mutex);
+    return posted.size();
+}
+
+void run_posted()
+{
+    std::vector<std::function<void()>> calls;
+    {
+        std::lock_guard lock(posted_mutex);
+        calls.swap(posted);
+    }
+    for (auto& call : calls)
+        call();
+}
+
+// Polls `done` until it holds or the (generous) limit passes.
+template <typename Pred>
+bool wait_until(Pred done, std::chrono::milliseconds limit = 10s, bool pump = true)
+{
+    for (const auto end = std::chrono::steady_clock::now() + limit; !done();
+         std::this_thread::sleep_for(1ms)) {
+        if (pump)
+            run_posted();
+        if (std::chrono::steady_clock::now() > end)
+            return false;
+    }
+    return true;
+}
+
+// How long link_shutdown() took.
+std::chrono::steady_clock::duration shutdown_time()
+{
+    const auto t0 = std::chrono::steady_clock::now();
+    link_shutdown();
+    return std::chrono::steady_clock::now() - t0;
+}
+
+// Makes the link use a PC interface with the given address: loopback, by its index.
+void select_interface(const char* ip_text)
+{
+    {
+        std::lock_guard guard(link_state.netif_lock);
+        link_state.netif_adapter.Index = ::if_nametoindex("lo");
+        set_text(link_state.netif_adapter.IpAddressList.IpAddress, ip_text);
+        set_text(link_state.netif_adapter.IpAddressList.IpMask, "255.0.0.0");
+        in_addr address{};
+        link_state.netif_local_ip = inet_pton(AF_INET, ip_text, &address) == 1 ? address.s_addr : 0;
+    }
+    link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
+}
+
+class SocketThreadTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        link_config = LinkConfig{};
+        link_state_reset();
+        free_standing_messages();
+        link_config.discovery_address = "127.0.0.1";
+        link_config.discovery_local_port = free_udp_port();
+        for (std::size_t i = 0; i < link_state.channel_select.size(); ++i)
+            link_state.channel_select[i] = std::uint8_t(i);
+        select_interface("127.0.0.1");
+        build_poll_message();
+        build_discovery_message();
+        link_hooks = LinkHooks{};
+        link_hooks.post_to_main = [](std::function<void()> call) {
+            std::lock_guard lock(posted_mutex);
+            posted.push_back(std::move(call));
+        };
+        link_hooks.on_connect = [this] {
+            link_connected();
+            ++connects;
+        };
+        link_hooks.show_error = [this](const std::string& text) {
+            std::lock_guard lock(errors_mutex);
+            errors.push_back(text);
+        };
+    }
+
+    void TearDown() override
+    {
+        link_shutdown();
+        posted.clear();
+        simulator.reset();
+        link_hooks = LinkHooks{};
+        free_standing_messages();
+        link_config = LinkConfig{};
+    }
+
+    // Starts a simulator on a free loopback port and points the link at it.
+    sim::Simulator& start_simulator(sim::Options options = {})
+    {
+        options.bind_address = "127.0.0.1";
+        options.port = 0;
+        simulator = std::make_unique<sim::Simulator>(options);
+        EXPECT_TRUE(simulator->start()) << simulator->error();
+        link_config.controller_port = simulator->port();
+        return *simulator;
+    }
+
+    // What the window's Connect command does.
+    static void connect_command()
+    {
+        send_channel_config();
+        set_connection_state(LINK_CONNECTING);
+        SckTrd* thread = link_state.link_thread.load();
+        thread->ResetUdpEvent();
+        link_state.link_mode = mode_run;
+        thread->Resume();
+    }
+
+    // Starts the link and waits until discovery has found the controller.
+    static void start_discovered()
+    {
+        link_start();
+        ASSERT_TRUE(wait_until([] { return link_state.link_thread.load()->Suspended(); }));
+    }
+
+    // Discovery, then Connect, up to the connected state.
+    static void start_connected()
+    {
+        ASSERT_NO_FATAL_FAILURE(start_discovered());
+        connect_command();
+        ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
+    }
+
+    std::vector<std::string> error_texts()
+    {
+        std::lock_guard lock(errors_mutex);
+        return errors;
+    }
+
+    std::unique_ptr<sim::Simulator> simulator;
+    std::atomic<int> connects{0};
+    std::mutex errors_mutex;
+    std::vector<std::string> errors;
+};
+
+} // namespace
 
 // ---- Discovery ------------------------------------------------------------------------------
 
@@ -180,7 +344,7 @@ TEST_F(SocketThreadTest, ConnectNotifiesTheMainThreadSendsTheChannelConfiguratio
     };
     start_connected();
 
-    EXPECT_EQ(connect_thread.load(), main.id());
+    EXPECT_EQ(connect_thread.load(), std::this_thread::get_id());
     EXPECT_EQ(messages_during_notification.load(), 0u);
     EXPECT_EQ(link_state.ring_write + link_state.ring_oldest + link_state.ring_display, 0u);
 
@@ -245,14 +409,11 @@ TEST_F(SocketThreadTest, ShutdownWhileTheConnectNotificationWaitsForTheMainThrea
 {
     start_simulator();
     start_discovered();
-    main.hold(true); // the main thread is busy: the notification cannot run yet
-    connect_command();
-    ASSERT_TRUE(wait_until([&] { return main.waiting() == 1; }));
+    connect_command(); // the main thread is busy: the notification cannot run yet
+    ASSERT_TRUE(wait_until([&] { return posted_count() == 1; }, 10s, false));
     EXPECT_LT(shutdown_time(), 1s);
     // The notification of a link that is gone does nothing when it finally runs.
-    main.hold(false);
-    EXPECT_TRUE(wait_until([&] { return main.waiting() == 0; }));
-    std::this_thread::sleep_for(20ms);
+    run_posted();
     EXPECT_EQ(connects, 0);
     EXPECT_NE(connection_state(), LINK_CONNECTED);
 }
