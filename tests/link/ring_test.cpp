@@ -20,17 +20,6 @@ TEST(RingHelpers, DistanceAdvanceAndBackAtTheEdges)
 
 using SampleRing = LinkTest;
 
-TEST_F(SampleRing, NegativeValuesKeepTheirSign)
-{
-    link_state.acquisition_on = 1;
-    Bytes block = sample_block(1, 0);
-    put_u16_be(block.data() + 9, 0x8000);  // channel 1: -32768
-    put_u16_be(block.data() + 23, 0xFFFF); // channel 8: -1
-    deliver(block);
-    EXPECT_EQ(link_state.sample_ring[0][0], -32768);
-    EXPECT_EQ(link_state.sample_ring[0][7], -1);
-}
-
 // 20001 samples from an empty ring, the last block crossing the end: the write index wraps
 // slot by slot to 0 and the oldest sample, slot 0, has been overwritten; from then on the
 // oldest stays one slot after the write index.
