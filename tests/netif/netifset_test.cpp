@@ -271,22 +271,16 @@ TEST_F(NetifSetWindow, ListIsRebuiltOnlyWhenTheCountChangesToAnotherNonZeroValue
     window->Timer_comTimer();
     EXPECT_EQ(cell(list, 0, 2), "Scheda A");
 
-    // All gone: the list and the properties empty.
+    // All gone: the list and the properties empty...
     source.adapters.clear();
     adapters_enumerate();
     window->Timer_comTimer();
     EXPECT_EQ(list->rowCount() + window->ListView_netif->rowCount(), 0);
-
-    // The same number as before comes back: the list stays empty...
     source.adapters = {adapter("Uno", mac_a, "1.1.1.1"), adapter("Due", mac_b, "2.2.2.2"),
-                       adapter("Tre", mac_c, "3.3.3.3")};
-    adapters_enumerate();
-    window->Timer_comTimer();
-    EXPECT_EQ(list->rowCount(), 0);
+                       adapter("Tre", mac_c, "3.3.3.3"), adapter("Quattro", mac_c, "4.4.4.4")};
 
-    // ...but a window opened again enumerates by itself and lists them...
+    // ...a window opened again enumerates by itself and lists what came back...
     window.reset();
-    source.adapters.push_back(adapter("Quattro", mac_c, "4.4.4.4"));
     open();
     list = window->ListView_list_netif;
     EXPECT_EQ(list->rowCount(), 4);
