@@ -47,27 +47,23 @@ TEST(RecordingFile, ReadsWholeRecordsAndIgnoresAPartRecordAtTheEnd)
 TEST(RecordingFile, RefusesMissingShortAndForeignFilesWithAReason)
 {
     TempFolder dir("grafion-rec");
-    std::string error;
-    EXPECT_FALSE(RecordingFile::open(dir.file("missing.grec"), error));
-    EXPECT_NE(std::string::npos, error.find("Cannot open")) << error;
-
-    const std::string shortFile = dir.file("short.grec");
-    std::ofstream(shortFile) << "GRAFREC";
-    EXPECT_FALSE(RecordingFile::open(shortFile, error));
-    EXPECT_NE(std::string::npos, error.find("shorter than a recording's header")) << error;
-
-    const std::string foreign = dir.file("foreign.grec");
-    std::ofstream(foreign) << std::string(600, 'x');
-    EXPECT_FALSE(RecordingFile::open(foreign, error));
-    EXPECT_FALSE(error.empty());
-
+    std::ofstream(dir.file("short.grec")) << "GRAFREC";
+    std::ofstream(dir.file("foreign.grec")) << std::string(600, 'x');
     // A header with a sample period that is no number.
-    const std::string badPeriod = dir.file("period.grec");
-    ASSERT_TRUE(make_recording(badPeriod, 10, random_value, -1.0));
-    EXPECT_FALSE(RecordingFile::open(badPeriod, error));
-    EXPECT_FALSE(error.empty());
-
-    EXPECT_FALSE(RecordingFile::open(dir.path(), error)); // a folder
+    ASSERT_TRUE(make_recording(dir.file("period.grec"), 10, random_value, -1.0));
+    const std::pair<std::string, const char*> cases[] = {
+        {dir.file("missing.grec"), "Cannot open"},
+        {dir.file("short.grec"), "shorter than a recording's header"},
+        {dir.file("foreign.grec"), ""},
+        {dir.file("period.grec"), ""},
+        {dir.path(), ""}, // a folder
+    };
+    for (const auto& [path, reason] : cases) {
+        std::string error;
+        EXPECT_FALSE(RecordingFile::open(path, error)) << path;
+        EXPECT_FALSE(error.empty()) << path;
+        EXPECT_NE(std::string::npos, error.find(reason)) << error;
+    }
 }
 
 TEST(RecordingFile, AnEmptyRecordingOpensWithNoSamplesAndNoSummaryLevels)
