@@ -1,6 +1,7 @@
 // The recorder on its own: blocks handed to it as the socket thread would, read back with the
 // format's decoders.
 #include "Recorder.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -80,16 +81,6 @@ bool wait_for(Pred done, std::chrono::milliseconds limit = 5s)
 
 class RecorderTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir_ = fs::temp_directory_path()
-               / ("grafion-recorder-" + std::to_string(::getpid()) + "-"
-                  + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::create_directories(dir_);
-        path_ = dir_ / "run.grec";
-    }
-    void TearDown() override { fs::remove_all(dir_); }
-
     static RecordingHeader header()
     {
         RecordingHeader h;
@@ -97,14 +88,14 @@ protected:
         return h;
     }
 
-    fs::path dir_;
-    fs::path path_;
+    TempFolder dir_{"grafion-recorder"};
+    const std::string path_ = dir_.file("run.grec");
 };
 
 TEST_F(RecorderTest, WritesEveryBlockInOrderWithItsFlags)
 {
     Recorder recorder;
-    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    ASSERT_TRUE(recorder.start(path_, header()));
     const std::vector<Block> blocks = {
         {run_of(0, 1), 0},
         {run_of(1, 100), SAMPLES_EVENT},
@@ -146,7 +137,7 @@ TEST_F(RecorderTest, WritesEveryBlockInOrderWithItsFlags)
 TEST_F(RecorderTest, ReachesTheFileWithinASecondWhileRunning)
 {
     Recorder recorder;
-    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    ASSERT_TRUE(recorder.start(path_, header()));
     const auto samples = run_of(0, 500);
     recorder.on_samples(samples.data(), samples.size(), 0);
     // Written without a stop: a recording cut short by a crash holds them.
@@ -160,7 +151,7 @@ TEST_F(RecorderTest, AFullQueueStopsTheRecordingAndKeepsWhatWasQueued)
 {
     // A queue of 1000 records cannot take a block of 1001 at once.
     Recorder recorder(1000);
-    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    ASSERT_TRUE(recorder.start(path_, header()));
     const auto samples = run_of(0, 1001);
     recorder.on_samples(samples.data(), 1001, 0); // more than the queue holds at once
     EXPECT_EQ(RecorderFailure::Overflow, recorder.status().failure);
@@ -174,7 +165,7 @@ TEST_F(RecorderTest, AFullQueueStopsTheRecordingAndKeepsWhatWasQueued)
 TEST_F(RecorderTest, TheQueueWrapsAroundWithoutLosingOrder)
 {
     Recorder recorder(1000);
-    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    ASSERT_TRUE(recorder.start(path_, header()));
     std::uint32_t next = 0;
     for (int round = 0; round < 30; ++round) {
         ASSERT_TRUE(wait_for([&] { return recorder.status().samples_written == next; }));
@@ -199,7 +190,7 @@ TEST_F(RecorderTest, AFileSizeLimitStopsTheRecordingOnAWholeRecord)
         GTEST_SKIP() << "file size limit already lower";
 
     Recorder recorder;
-    ASSERT_TRUE(recorder.start(path_.string(), header()));
+    ASSERT_TRUE(recorder.start(path_, header()));
     rlimit small = saved;
     small.rlim_cur = limit;
     ASSERT_EQ(0, ::setrlimit(RLIMIT_FSIZE, &small));
@@ -222,7 +213,7 @@ TEST_F(RecorderTest, AFileThatCannotBeCreatedIsReportedAndLeavesNothing)
 {
     Recorder recorder;
     int error = 0;
-    EXPECT_FALSE(recorder.start((dir_ / "missing" / "run.grec").string(), header(), &error));
+    EXPECT_FALSE(recorder.start(dir_.file("missing/run.grec"), header(), &error));
     EXPECT_EQ(ENOENT, error);
     EXPECT_FALSE(recorder.running());
 }
