@@ -122,10 +122,7 @@ TEST_F(Send, QueueGivesUpWhenTheLockStaysTaken)
     holder.join();
 
     send_param_request(3);
-    const auto sent = take_queue();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0][5], 1);
-    EXPECT_EQ(sent[1][5], 3);
+    EXPECT_EQ(take_queue(), (std::vector<Bytes>{{0, 7, 0, 6, 0, 1}, {0, 7, 0, 6, 0, 3}}));
 }
 
 TEST_F(Send, WithoutTheLockNothingIsQueuedAndClosingFreesWhatIsQueued)
@@ -137,7 +134,6 @@ TEST_F(Send, WithoutTheLockNothingIsQueuedAndClosingFreesWhatIsQueued)
     send_start_acquisition();
     EXPECT_EQ(queue_peek(), nullptr);
     send_queue_lock_create();
-    EXPECT_EQ(queue_peek(), nullptr);
     send_start_acquisition();
     EXPECT_EQ(queue_count(), 1u);
 }
