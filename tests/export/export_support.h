@@ -7,6 +7,8 @@
 #include "Dmg_file.h"
 #include "program_run.h"
 
+#include <gtest/gtest.h>
+
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
@@ -99,17 +101,37 @@ inline bool same_double(double a, double b)
     return std::memcmp(&a, &b, sizeof a) == 0 || (a != a && b != b);
 }
 
+// The lines of a CSV file: the header names the channels, and line k + 1 is rows[k] (k <
+// count), its time and its eight values read back to the very doubles.
+inline void expect_rows(const std::vector<std::vector<std::string>>& lines,
+                        const QStringList& names, const Sample* rows, std::size_t count)
+{
+    ASSERT_EQ(lines.size(), count + 1);
+    ASSERT_EQ(lines[0].size(), 9u);
+    for (int i = 0; i < 8; ++i)
+        EXPECT_EQ(QString::fromStdString(lines[0][std::size_t(i) + 1]), names[i]);
+    for (std::size_t k = 0; k < count; ++k) {
+        const std::vector<std::string>& f = lines[k + 1];
+        ASSERT_EQ(f.size(), 9u) << k;
+        double value = 0;
+        ASSERT_TRUE(read_number(f[0], value)) << f[0];
+        ASSERT_TRUE(same_double(value, rows[k].t)) << k << ' ' << f[0];
+        for (std::size_t c = 0; c < 8; ++c) {
+            ASSERT_TRUE(read_number(f[c + 1], value)) << f[c + 1];
+            ASSERT_TRUE(same_double(value, rows[k].value[c])) << k << ' ' << f[c + 1];
+        }
+    }
+}
+
 inline QByteArray read_all(const QString& path)
 {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
 }
 
-// The exit code (-1 when it did not end normally) and the output of the program run with
-// `args` in `folder`, without a display.
 using Outcome = ProgramOutcome;
 
-// The program with these arguments, run in `folder`.
+// The program with these arguments, run in `folder` without a display.
 inline Outcome run(const QStringList& args, const QString& folder)
 {
     return run_program(GRAFION_BIN, args, folder);
