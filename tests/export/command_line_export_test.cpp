@@ -23,22 +23,6 @@ using namespace export_test;
 
 namespace {
 
-const QStringList kNames = {"Pressione, \"bar\"", "Forza;N",   "Quota",     "Dat Mis 4",
-                            "Dat Mis 5",          "Dat Mis 6", "Dat Mis 7", "Dat Mis 8"};
-
-std::vector<Sample> samples(int n)
-{
-    std::vector<Sample> rows(std::size_t(n), Sample{});
-    double t = 0;
-    for (int k = 0; k < n; ++k) {
-        for (int c = 0; c < 8; ++c)
-            rows[std::size_t(k)].value[c] = std::round(1200 * std::sin(k * 0.004 + c)) + c * 0.1;
-        rows[std::size_t(k)].t = t;
-        t += 0.001;
-    }
-    return rows;
-}
-
 class CommandLineExport : public ::testing::Test {
 protected:
     QTemporaryDir folder;

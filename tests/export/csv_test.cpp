@@ -27,9 +27,6 @@ struct DiagramHost {
     Diagramx d{&widget, 8, 5000, 20001};
 };
 
-const QStringList kNames = {"Dat Mis 1", "Dat Mis 2", "Dat Mis 3", "Dat Mis 4",
-                            "Dat Mis 5", "Dat Mis 6", "Dat Mis 7", "Dat Mis 8"};
-
 QStringList entries(const QString& folder)
 {
     return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
