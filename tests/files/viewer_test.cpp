@@ -159,9 +159,6 @@ TEST_F(Viewer, RejectedFilesChangeNothing)
     EXPECT_FALSE(window->load_file(path("bad.dmg")));
     ASSERT_EQ(recorder.messages().size(), 1u);
     EXPECT_EQ(recorder.messages()[0].text, QStringLiteral("File Dati Errato!"));
-    expect_file_commands(false);
-    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
-    EXPECT_EQ(viewer_y_max, 2000);
 
     // After a good load, a bad one leaves the loaded diagram and settings as they were.
     ASSERT_TRUE(window->load_file(path("good.dmg")));
@@ -172,9 +169,10 @@ TEST_F(Viewer, RejectedFilesChangeNothing)
     EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
 }
 
-TEST_F(Viewer, LoadShowsNamesColoursAndEnablesTheCommands)
+TEST_F(Viewer, LoadShowsNamesColoursAndKeepsAHiddenChannelHidden)
 {
     write_file(path("a.dmg"), 3000, 1500, -500, false, QStringLiteral("Pressione"));
+    write_file(path("b.dmg"), 8000, 1000, -1000, false, QStringLiteral("B"));
     run_modal_hook = [&](QDialog& d) {
         auto& files = dynamic_cast<QFileDialog&>(d);
         files.setDirectory(folder.path());
@@ -195,13 +193,7 @@ TEST_F(Viewer, LoadShowsNamesColoursAndEnablesTheCommands)
     EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("Off"));
     EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-500"));
     EXPECT_EQ(diagram().view.fixedScale, 0);
-}
 
-TEST_F(Viewer, HiddenChannelStaysHiddenAcrossLoads)
-{
-    write_file(path("a.dmg"), 500, 1000, -1000, false, QStringLiteral("A"));
-    write_file(path("b.dmg"), 8000, 1000, -1000, false, QStringLiteral("B"));
-    ASSERT_TRUE(window->load_file(path("a.dmg")));
     window->CheckBox_Dat_Mis_[2]->click();
     ASSERT_TRUE(window->load_file(path("b.dmg")));
     EXPECT_FALSE(window->CheckBox_Dat_Mis_[2]->isChecked());
@@ -209,13 +201,14 @@ TEST_F(Viewer, HiddenChannelStaysHiddenAcrossLoads)
         EXPECT_EQ(diagram().channelVisible[i], i == 2 ? 0 : 1) << i;
 }
 
-TEST_F(Viewer, FixedScaleFileEnablesTheFieldsAndUncheckingEndsIt)
+// A file saved with the fixed scale: the fields edit the limits, a second opening of the
+// window shows the last ones (without a diagram), and unchecking the box ends the scale.
+TEST_F(Viewer, FixedScaleFileEnablesTheFieldsWhichTheNextOpeningShowsAgain)
 {
     write_file(path("fixed.dmg"), 2000, 1200, -300, true, QStringLiteral("F"));
     ASSERT_TRUE(window->load_file(path("fixed.dmg")));
     EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
     EXPECT_EQ(window->Panel_scala_asse_y_on_off->caption(), QStringLiteral("On"));
-    EXPECT_TRUE(window->Memo_asse_y_max_scale->isEnabled());
     EXPECT_EQ(diagram().view.yMax, 1200.0); // drawn with the stored limits
     EXPECT_EQ(diagram().view.yMin, -300.0);
     settle_timer();
@@ -224,12 +217,24 @@ TEST_F(Viewer, FixedScaleFileEnablesTheFieldsAndUncheckingEndsIt)
     settle_timer();
     EXPECT_EQ(diagram().view.yMax, 500.0);
 
+    window->Menu_Chiudi_Main->trigger();
+    EXPECT_EQ(window->viewer_diagram, nullptr);
+    close();
+    open();
+    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("500"));
+    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-300"));
+    EXPECT_TRUE(window->UpDown_asse_y_min_scale->isEnabled());
+    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
+    EXPECT_EQ(diagram().SampleCount(), 0u);
+    expect_file_commands(false);
+
     // Unchecked: back to the automatic scale at once.
+    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
     window->CheckBox_scala_asse_y->click();
     EXPECT_EQ(viewer_flags & 1u, 0u);
     EXPECT_FALSE(window->Memo_asse_y_max_scale->isEnabled());
     EXPECT_EQ(diagram().view.fixedScale, 0);
-    EXPECT_NE(diagram().view.yMax, 500.0);
+    EXPECT_NE(diagram().view.yMax, 1200.0);
 }
 
 TEST_F(Viewer, PrintingLabelsTheLegendWithTheFileNames)
@@ -260,25 +265,6 @@ TEST_F(Viewer, PrintingLabelsTheLegendWithTheFileNames)
     close();
     EXPECT_EQ(print_diagram, nullptr);
     EXPECT_EQ(print_names, nullptr);
-}
-
-TEST_F(Viewer, SecondOpeningShowsTheLastLimitsButNoDiagram)
-{
-    write_file(path("fixed.dmg"), 2000, 1200, -300, true, QStringLiteral("F"));
-    ASSERT_TRUE(window->load_file(path("fixed.dmg")));
-    type_and_enter(window->Memo_asse_y_max_scale, QStringLiteral("700"));
-    window->Menu_Chiudi_Main->trigger();
-    EXPECT_EQ(window->viewer_diagram, nullptr);
-    close();
-
-    // The last file had the fixed scale on: the fields open enabled.
-    open();
-    EXPECT_EQ(window->Memo_asse_y_max_scale->text(), QStringLiteral("700"));
-    EXPECT_EQ(window->Memo_asse_y_min_scale->text(), QStringLiteral("-300"));
-    EXPECT_TRUE(window->UpDown_asse_y_min_scale->isEnabled());
-    EXPECT_FALSE(window->CheckBox_scala_asse_y->isEnabled());
-    EXPECT_EQ(diagram().SampleCount(), 0u);
-    expect_file_commands(false);
 }
 
 TEST_F(Viewer, CursorReadoutsComeFromTheFileNowLoaded)
