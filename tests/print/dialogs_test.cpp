@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
-#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -166,43 +165,4 @@ TEST(PrintPreview, FitToWidthAndHeight)
     p.form.BitBtn_widthClick();
     EXPECT_NEAR(210.0 / 25.4 * print_target.dpi, p.imageW(), p.imageW() * 0.04);
     EXPECT_EQ(p.bars(), (Bars{false, true, true}));
-}
-
-// Over the page the wheel scrolls it, Shift+wheel sideways; Ctrl+wheel zooms in the zoom
-// slider's steps, a fine wheel once its turns add up to a notch.
-TEST(PrintPreview, WheelScrollsThePageAndCtrlWheelZooms)
-{
-    Preview p;
-    p.form.TrackBar_px_inchx->setValue(200);
-    ASSERT_EQ(p.bars(), (Bars{true, true, true}));
-    const QPoint over(p.imageW() / 2, p.imageH() / 2);
-    auto wheel = [&](QPoint turn, Qt::KeyboardModifiers keys) {
-        QWheelEvent e(QPointF(over), QPointF(p.form.Image_preview->mapToGlobal(over)), QPoint(),
-                      turn, Qt::NoButton, keys, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(p.form.Image_preview, &e);
-    };
-    const int perNotch = QApplication::wheelScrollLines() * p.form.ScrollBar_Y->singleStep();
-    ASSERT_GT(perNotch, 0);
-
-    wheel({0, -120}, Qt::NoModifier); // towards the user: further down the page
-    wheel({0, -240}, Qt::NoModifier);
-    EXPECT_EQ(p.form.ScrollBar_Y->value(), 3 * perNotch);
-    EXPECT_EQ(print_target.origin_y, -3 * perNotch);
-    wheel({0, 120 * 1000}, Qt::NoModifier); // never past the top
-    EXPECT_EQ(p.form.ScrollBar_Y->value(), 0);
-    wheel({0, -120}, Qt::ShiftModifier);
-    EXPECT_EQ(p.form.ScrollBar_X->value(),
-              QApplication::wheelScrollLines() * p.form.ScrollBar_X->singleStep());
-    EXPECT_EQ(p.form.ScrollBar_Y->value(), 0);
-
-    const int step = p.form.TrackBar_px_inchx->singleStep();
-    wheel({0, 120}, Qt::ControlModifier);
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200 + step);
-    EXPECT_EQ(print_target.dpi, (200 + step) * p.form.fit_dpi / 100);
-    wheel({0, -240}, Qt::ControlModifier);
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200 - step);
-    wheel({0, 60}, Qt::ControlModifier); // half a notch: not yet
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200 - step);
-    wheel({0, 60}, Qt::ControlModifier);
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200);
 }

@@ -209,53 +209,6 @@ TEST(PrintJob, PrintsOnePdfPageWithTitleAndNamesAndNothingWithoutADiagram)
         << info.toStdString();
 }
 
-// The legend's names on the preview come out whole at every zoom: each name's ink is as wide
-// as the same text drawn freely in the same font, and stays inside its cell.
-TEST(ComposePage, LegendNamesAreDrawnWholeAtEveryZoom)
-{
-    PrintHost host;
-    const char blank[kPrintChannels][kPrintNameSize] = {};
-    auto columnsOf = [](const QImage& a, const QImage& b, const QRect& area) {
-        int first = INT_MAX, last = INT_MIN;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (a.pixel(x, y) != b.pixel(x, y)) {
-                    first = std::min(first, x);
-                    last = std::max(last, x);
-                }
-        return std::pair{first, last};
-    };
-    for (const int dpi : {40, 48, 58, 79, 96, 130, 250}) {
-        SCOPED_TRACE(dpi);
-        const int w = 4960 * dpi / 600, h = 7016 * dpi / 600;
-        PagePicture named(a4(), false, w, h), bare(a4(), false, w, h);
-        named.target.dpi = bare.target.dpi = std::uint16_t(dpi);
-        const PageLayout l = compose_page(named.target, host.d.get(), print_names, false);
-        compose_page(bare.target, host.d.get(), &blank[0][0], false);
-
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize((10 * dpi + 36) / 72);
-        for (int i = 0; i < kPrintChannels; ++i) {
-            const QString name = QString::fromLatin1(print_names + i * kPrintNameSize);
-            QImage free(400, 200, QImage::Format_RGB32);
-            free.fill(Qt::white);
-            QImage white = free;
-            {
-                QPainter p(&free);
-                p.setFont(font);
-                p.drawText(QPoint(50, 100), name);
-            }
-            const auto [freeLeft, freeRight] = columnsOf(free, white, free.rect());
-            const QRect cell = l.legendCell[i];
-            const QRect inside(l.legendSwatch[i].right() + 1, cell.top() + 1,
-                               cell.right() - l.legendSwatch[i].right() - 1, cell.height() - 2);
-            const auto [left, right] = columnsOf(named.picture(), bare.picture(), inside);
-            EXPECT_EQ(right - left, freeRight - freeLeft) << name.toStdString();
-            EXPECT_LT(right, cell.right() - 1) << name.toStdString();
-        }
-    }
-}
-
 // Long Y labels such as "-1.4e+4" keep clear of the Y title "F( T )" on the printed page, on
 // A4 and A5 sheets at printer and preview resolutions: the title's ink and the labels' ink
 // are at least 0.7 mm apart, as they are on screen.
