@@ -100,19 +100,6 @@ TEST(CommandLine, ExportsTakeTwoFilesAndOnlyTheirOwnOptions)
         EXPECT_TRUE(usage_text().contains(QLatin1String(word))) << word;
 }
 
-TEST(CommandLine, HelpAndVersionTexts)
-{
-    const QString usage = usage_text();
-    EXPECT_TRUE(usage.startsWith("Usage: grafion [options] [FILE]\n"));
-    for (const char* word :
-         {"-h, --help", "-v, --version", "FILE", "ethernet_set.dat", "1645", "(*.dmg or *.grec)"})
-        EXPECT_TRUE(usage.contains(QLatin1String(word))) << word;
-    // The options the toolkit reads stay out of the help.
-    EXPECT_FALSE(usage.contains("platformtheme"));
-    EXPECT_TRUE(version_text().startsWith("grafion " + grafion_version() + "\n"));
-    EXPECT_FALSE(grafion_version().isEmpty());
-}
-
 // ---- The programs themselves -------------------------------------------------------------
 
 // Whether this process may make a network namespace of its own (root, or root of a user

@@ -48,37 +48,6 @@ TEST_F(MainWindowTest, EventControlsFollowTheTriggerModeOnceTheFieldsAreFilled)
     fields_ready = 1;
 }
 
-// Saving and printing keys are greyed with their menu items while acquiring; each key runs
-// what its menu item runs; Ctrl+Q closes as "Chiudi" does.
-TEST_F(MainWindowTest, KeysRunTheirMenuCommandsOnlyWhileTheseAreEnabled)
-{
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    for (bool acquiring : {true, false}) {
-        window->Button_start_stopClick();
-        window->Timer_monitorTimer();
-        ASSERT_EQ(window->Menu_Salva->isEnabled(), !acquiring);
-        QTest::keyClick(window.get(), Qt::Key_S, Qt::ControlModifier);
-        QTest::keyClick(window.get(), Qt::Key_P, Qt::ControlModifier);
-    }
-    // Only the keys pressed while stopped ran: with nothing captured, each says so
-    // (printing first says that there is no printer, where the machine has none).
-    const auto got = recorder.messages();
-    ASSERT_EQ(got.size(), 2u);
-    EXPECT_EQ(got[0].text, "Nessun dato da Salvare!");
-    EXPECT_THAT(got[1].text.toStdString(),
-                ::testing::AnyOf("Nessun dato da Stampare!", "Nessuna Stampante Rilevata!"));
-
-    ASSERT_NE(live_diagram, nullptr);
-    live_diagram->view.followLatest = 0;
-    QTest::keyClick(window.get(), Qt::Key_F5);
-    EXPECT_EQ(live_diagram->view.followLatest, 1);
-
-    QTest::keyClick(window.get(), Qt::Key_Q, Qt::ControlModifier);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(live_diagram, nullptr);
-}
-
 // The hidden test buttons feed the diagram from the built-in generator; closing while they
 // run stops every timer, and handlers run afterwards find the diagram gone.
 TEST_F(MainWindowTest, TestButtonsFeedTheDiagramAndClosingStopsEveryTimer)

@@ -1,19 +1,12 @@
 // What the program starts with: the viewer alone on a file named on the command line (no
-// main window, no socket thread), the viewer's own messages for a file it refuses, and the
-// "Informazioni su Grafion" box of both windows' "?" menu.
+// main window, no socket thread), and the viewer's own messages for a file it refuses.
 
-#include "About_box.h"
 #include "Diagramx.h"
 #include "Dmg_file.h"
 #include "Load_dat.h"
-#include "Modal.h"
 #include "Startup.h"
 #include "window_fixture.h"
 
-#include <QAction>
-#include <QMenu>
-#include <QMenuBar>
-#include <QMessageBox>
 #include <QToolButton>
 
 #include <memory>
@@ -77,27 +70,6 @@ TEST(ViewerAlone, AFileOnTheCommandLineOpensOnlyTheViewer)
         w.viewer.reset();
         EXPECT_EQ(Form_load_dat, nullptr);
     }
-}
-
-using MainWindowAbout = WindowFixture;
-
-// The viewer's "?" menu shows the same box (About_box.h).
-TEST_F(MainWindowAbout, AboutBoxFromTheQuestionMarkMenu)
-{
-    EXPECT_EQ(window->MainMenu1->actions().constLast(), window->Aiuto1->menuAction());
-    QString text;
-    run_modal_hook = [&](QDialog& dialog) {
-        auto* box = qobject_cast<QMessageBox*>(&dialog);
-        EXPECT_EQ(box ? box->windowTitle() : QString(), "Informazioni su Grafion");
-        text = box ? box->text() : QString();
-        return int(QDialog::Accepted);
-    };
-    window->Menu_Informazioni->trigger();
-    run_modal_hook = nullptr;
-    EXPECT_TRUE(text.contains("Grafion " + grafion_version())) << text.toStdString();
-    EXPECT_TRUE(text.contains("Data di compilazione: " + grafion_build_date()));
-    EXPECT_TRUE(text.contains(QString::fromLatin1(qVersion())));
-    EXPECT_TRUE(QDate::fromString(grafion_build_date(), Qt::ISODate).isValid());
 }
 
 } // namespace
