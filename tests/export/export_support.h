@@ -169,7 +169,8 @@ inline Outcome run(const QStringList& args, const QString& folder)
 
 inline QStringList entries(const QString& folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                  | QDir::NoDotAndDotDot);
 }
 
 // The viewer with its export dialogs answered: the options dialog's choices, then the file
