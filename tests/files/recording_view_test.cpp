@@ -3,6 +3,8 @@
 #include "Recording_view.h"
 #include "paint_support.h"
 #include "recording_maker.h"
+#include "recording_open.h"
+#include "temp_folder.h"
 
 #include "ChannelMeasures.h"
 #include "DiagramSource.h"
@@ -11,10 +13,6 @@
 #include <QScrollBar>
 
 #include <cmath>
-#include <filesystem>
-#include <unistd.h>
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -22,28 +20,21 @@ constexpr double kPeriod = 0.001;
 constexpr std::uint64_t kSamples = 600'000;
 
 struct RecordingScene {
-    std::string path;
-    RecordingView* view = nullptr;
-    std::unique_ptr<RecordingView> owned;
+    TempFolder folder;
+    std::unique_ptr<RecordingView> view;
 
     explicit RecordingScene(std::uint64_t n = kSamples)
     {
-        path =
-            (fs::temp_directory_path() / ("grafion-view-" + std::to_string(::getpid()) + ".grec"))
-                .string();
+        const std::string path = folder.file("r.grec");
         EXPECT_TRUE(make_recording(path, n, spiky_value, kPeriod));
-        std::string error;
-        auto file = RecordingFile::open(path, error);
-        EXPECT_TRUE(file) << error;
+        auto file = open_ok(path);
         // A small factor, so that the pictures below take whole entries from several levels.
         auto summary = RecordingSummary::build(*file, {}, {8, 256});
         if (n == kSamples) {
             EXPECT_EQ(4, summary->levels());
         }
-        owned = std::make_unique<RecordingView>(std::move(file), std::move(summary));
-        view = owned.get();
+        view = std::make_unique<RecordingView>(std::move(file), std::move(summary));
     }
-    ~RecordingScene() { fs::remove(path); }
 };
 
 // A diagram holding every sample of the recording.
@@ -90,7 +81,7 @@ TEST(RecordingView, PicturesEqualThoseOfAllSamplesAtEveryZoom)
     RecordingScene scene;
     auto ref = all_samples(kSamples);
     DiagramHost h(600, 400);
-    h.d->source = scene.view;
+    h.d->source = scene.view.get();
     const double end = double(kSamples - 1) * kPeriod;
 
     struct Case {
@@ -127,7 +118,7 @@ TEST(RecordingView, APrintedPageWiderThanTheRingIsDrawnFromAllItsColumns)
     RecordingScene scene;
     auto ref = all_samples(kSamples);
     DiagramHost h(600, 400);
-    h.d->source = scene.view;
+    h.d->source = scene.view.get();
     PaintTarget before(900, 480);
     h.d->Paint(before.area, h.d->view);
     const QImage screen = before.picture().copy();
@@ -164,7 +155,7 @@ TEST(RecordingView, AnEmptyRecordingPaintsAnEmptyDiagram)
 {
     RecordingScene scene(0);
     DiagramHost h(600, 400);
-    h.d->source = scene.view;
+    h.d->source = scene.view.get();
     h.d->Redraw();
     EXPECT_EQ(0u, h.d->SampleCount());
     EXPECT_FALSE(h.d->scrollBar->isEnabled());
@@ -177,7 +168,7 @@ TEST(RecordingView, MeasurementsCoverEverySampleInTheRange)
     RecordingScene scene;
     auto ref = all_samples(kSamples);
     DiagramHost h(600, 400);
-    h.d->source = scene.view;
+    h.d->source = scene.view.get();
     const auto name = [](int ch) { return QString::number(ch + 1); };
     struct Case {
         const char* name;

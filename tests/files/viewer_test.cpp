@@ -271,6 +271,12 @@ TEST_F(Viewer, CursorReadoutsComeFromTheFileNowLoaded)
 {
     window->CheckBox_cursor_asseT->click();
     window->CheckBox_cursor_asseY->click();
+    const auto readings = [this] {
+        std::vector<double> r;
+        for (int c = 0; c < 4; ++c)
+            r.push_back(diagram().CursorReading(c));
+        return r;
+    };
     const std::vector<Sample> plain = ordinary_samples();
     std::vector<Sample> huge = plain;
     huge[10].value[3] = 1.7e308;
@@ -278,15 +284,12 @@ TEST_F(Viewer, CursorReadoutsComeFromTheFileNowLoaded)
     write_samples(path("plain.dmg"), plain);
     write_samples(path("huge.dmg"), huge);
     ASSERT_TRUE(window->load_file(path("plain.dmg")));
-    double fresh[4];
-    for (int c = 0; c < 4; ++c)
-        fresh[c] = diagram().CursorReading(c);
+    const std::vector<double> fresh = readings();
     ASSERT_TRUE(window->load_file(path("huge.dmg")));
-    for (int c = 0; c < 4; ++c)
-        EXPECT_TRUE(std::isfinite(diagram().CursorReading(c))) << c;
+    for (double r : readings())
+        EXPECT_TRUE(std::isfinite(r));
     ASSERT_TRUE(window->load_file(path("plain.dmg")));
-    for (int c = 0; c < 4; ++c)
-        EXPECT_EQ(diagram().CursorReading(c), fresh[c]) << c;
+    EXPECT_EQ(readings(), fresh);
 }
 
 // Files whose times or values lie at the ends of what doubles hold: each trace is drawn in

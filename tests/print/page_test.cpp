@@ -171,7 +171,7 @@ TEST(ComposePage, DateUsesTheLocaleSeparator)
     QLocale::setDefault(saved);
 }
 
-TEST(PrintJob, PrintsOnePdfPageWithTitleAndNamesAndNothingWithoutADiagram)
+TEST(PrintJob, PrintsOnePortraitPageAndNothingWithoutADiagram)
 {
     const QString pdf = QDir::temp().filePath(
         QStringLiteral("grafion-print-test-%1.pdf").arg(QCoreApplication::applicationPid()));
@@ -197,14 +197,11 @@ TEST(PrintJob, PrintsOnePdfPageWithTitleAndNamesAndNothingWithoutADiagram)
     print();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ASSERT_TRUE(QFile::exists(pdf));
-    const QString text = run_tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     const QString info = run_tool(QStringLiteral("pdfinfo"), {pdf});
     QFile::remove(pdf);
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    EXPECT_TRUE(text.contains(QStringLiteral("DATA DIAGRAM"))) << text.toStdString();
-    for (int i = 1; i <= 8; ++i)
-        EXPECT_TRUE(text.contains(QStringLiteral("Dat Mis %1").arg(i))) << i;
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    // (The page's texts in a PDF: export/export_commands_test.cpp, from the same compose_page.)
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))))
         << info.toStdString();
 }
