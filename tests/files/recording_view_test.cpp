@@ -76,13 +76,16 @@ Pictures paint_both(Diagramx& source, Diagramx& all, bool whole, double t0, doub
 
 } // namespace
 
-TEST(RecordingView, PicturesEqualThoseOfAllSamplesAtEveryZoom)
+// The pictures, and the figures "Misure" shows, are those of a diagram holding every sample:
+// the figures of every sample in the range, not of the few points the picture was drawn from.
+TEST(RecordingView, PicturesAndMeasurementsEqualThoseOfAllSamplesAtEveryZoom)
 {
     RecordingScene scene;
     auto ref = all_samples(kSamples);
     DiagramHost h(600, 400);
     h.d->source = scene.view.get();
     const double end = double(kSamples - 1) * kPeriod;
+    const auto name = [](int ch) { return QString::number(ch + 1); };
 
     struct Case {
         const char* name;
@@ -98,16 +101,34 @@ TEST(RecordingView, PicturesEqualThoseOfAllSamplesAtEveryZoom)
         {"from before the start", false, -3, 57, -3500, 4000},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
         const Pictures p = paint_both(*h.d, *ref->d, c.whole, c.t0, c.t1, c.y0, c.y1);
-        EXPECT_EQ(0, count_differing(p.reduced, p.all)) << c.name;
-        EXPECT_EQ(h.d->view.tMin, ref->d->view.tMin) << c.name;
-        EXPECT_EQ(h.d->view.tMax, ref->d->view.tMax) << c.name;
-        EXPECT_LE(h.d->SampleCount(), 4u * 900 + 20) << c.name; // bounded by the width
+        EXPECT_EQ(0, count_differing(p.reduced, p.all));
+        EXPECT_EQ(h.d->view.tMin, ref->d->view.tMin);
+        EXPECT_EQ(h.d->view.tMax, ref->d->view.tMax);
+        EXPECT_LE(h.d->SampleCount(), 4u * 900 + 20); // bounded by the width
+
+        const TimeRange range = measured_time_range(*h.d);
+        ChannelMeasure exact[8], all[8];
+        ASSERT_TRUE(scene.view->Measure(range.from, range.to, 8, exact));
+        measure_channels(sample_ring_of(*ref->d), 8, range.from, range.to, all);
+        for (int ch = 0; ch < 8; ++ch) {
+            EXPECT_EQ(all[ch].count, exact[ch].count);
+            EXPECT_EQ(all[ch].min, exact[ch].min);
+            EXPECT_EQ(all[ch].max, exact[ch].max);
+            EXPECT_NEAR(all[ch].mean, exact[ch].mean, 1e-9 * std::fabs(all[ch].mean));
+            EXPECT_NEAR(all[ch].rms, exact[ch].rms, 1e-9 * all[ch].rms);
+        }
+        // The window's table shows the same texts for both diagrams.
+        EXPECT_EQ(measure_tsv(measure_rows(*ref->d, name)).toStdString(),
+                  measure_tsv(measure_rows(*h.d, name)).toStdString());
     }
-    // The whole recording held 600 000 samples; its picture took a few thousand points.
+    // The whole recording held 600 000 samples: its picture took a few thousand points, and
+    // the automatic range and the sample count saw every one.
     paint_both(*h.d, *ref->d, true, 0, 0);
-    EXPECT_EQ(ref->d->view.yMax, h.d->view.yMax); // the automatic range saw every spike
+    EXPECT_EQ(ref->d->view.yMax, h.d->view.yMax);
     EXPECT_EQ(ref->d->view.yMin, h.d->view.yMin);
+    EXPECT_EQ(QString::number(kSamples), measure_rows(*h.d, name)[0].cells[ColumnSamples]);
 }
 
 // A page wider than the ring has room for (a printer at 600 pixels per inch): the ring grows
@@ -159,45 +180,4 @@ TEST(RecordingView, AnEmptyRecordingPaintsAnEmptyDiagram)
     h.d->Redraw();
     EXPECT_EQ(0u, h.d->SampleCount());
     EXPECT_FALSE(h.d->scrollBar->isEnabled());
-}
-
-// "Misure" on a recording: the figures are those of every sample in the range, not of the
-// few points the picture was drawn from; the same as a diagram holding all samples gives.
-TEST(RecordingView, MeasurementsCoverEverySampleInTheRange)
-{
-    RecordingScene scene;
-    auto ref = all_samples(kSamples);
-    DiagramHost h(600, 400);
-    h.d->source = scene.view.get();
-    const auto name = [](int ch) { return QString::number(ch + 1); };
-    struct Case {
-        const char* name;
-        bool whole;
-        double t0, t1;
-    } cases[] = {
-        {"whole recording", true, 0, 0},
-        {"a few samples per column", false, 500.0, 502.5},
-    };
-    for (const Case& c : cases) {
-        paint_both(*h.d, *ref->d, c.whole, c.t0, c.t1, -3500, 4000);
-        const TimeRange range = measured_time_range(*h.d);
-        ChannelMeasure exact[8], all[8];
-        ASSERT_TRUE(scene.view->Measure(range.from, range.to, 8, exact)) << c.name;
-        measure_channels(sample_ring_of(*ref->d), 8, range.from, range.to, all);
-        for (int ch = 0; ch < 8; ++ch) {
-            EXPECT_EQ(all[ch].count, exact[ch].count) << c.name;
-            EXPECT_EQ(all[ch].min, exact[ch].min) << c.name;
-            EXPECT_EQ(all[ch].max, exact[ch].max) << c.name;
-            EXPECT_NEAR(all[ch].mean, exact[ch].mean, 1e-9 * std::fabs(all[ch].mean)) << c.name;
-            EXPECT_NEAR(all[ch].rms, exact[ch].rms, 1e-9 * all[ch].rms) << c.name;
-        }
-        // The window's table shows the same texts for both diagrams.
-        const std::vector<MeasureRow> shown = measure_rows(*h.d, name);
-        const std::vector<MeasureRow> every = measure_rows(*ref->d, name);
-        EXPECT_EQ(measure_tsv(every).toStdString(), measure_tsv(shown).toStdString()) << c.name;
-    }
-    // The whole recording counts every sample, though the ring holds a few thousand points.
-    paint_both(*h.d, *ref->d, true, 0, 0);
-    EXPECT_LT(h.d->SampleCount(), 10'000u);
-    EXPECT_EQ(QString::number(kSamples), measure_rows(*h.d, name)[0].cells[ColumnSamples]);
 }
