@@ -4,12 +4,6 @@
 #include "GrafionApplication.h"
 #include "message_box.h"
 
-#include <QAbstractButton>
-#include <QFile>
-#include <QFileDialog>
-#include <QLabel>
-#include <QLibraryInfo>
-#include <QMessageBox>
 #include <QTest>
 #include <QTimer>
 
@@ -60,29 +54,6 @@ TEST(GrafionApplication, ExceptionFromAnyHandlerIsReportedOnceAndTheLoopGoesOn)
         EXPECT_EQ(handled, 2);
         EXPECT_EQ(recorder.messages().size(), 1u);
     }
-}
-
-// Qt's own dialogs and texts speak Italian like the rest of the program.
-TEST(GrafionApplication, QtDialogsAndTextsAreItalian)
-{
-    const QString file =
-        QLibraryInfo::path(QLibraryInfo::TranslationsPath) + QStringLiteral("/qtbase_it.qm");
-    if (!QFile::exists(file))
-        GTEST_SKIP() << "Qt's Italian translations are not installed (Debian package "
-                        "qt6-translations-l10n): no "
-                     << file.toStdString();
-    EXPECT_EQ(QCoreApplication::translate("QFileDialog", "Save As").toStdString(), "Salva come");
-
-    QMessageBox box;
-    box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
-    EXPECT_EQ(box.button(QMessageBox::Cancel)->text().toStdString(), "Annulla");
-
-    QFileDialog dialog;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setAcceptMode(QFileDialog::AcceptSave);
-    const auto* lookIn = dialog.findChild<QLabel*>(QStringLiteral("lookInLabel"));
-    ASSERT_NE(lookIn, nullptr);
-    EXPECT_EQ(lookIn->text().toStdString(), "Cerca in:");
 }
 
 } // namespace

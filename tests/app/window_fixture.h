@@ -63,8 +63,7 @@ protected:
     // Lets the timer that carries new limits into the diagram run until it stops itself.
     void settleScale()
     {
-        for (int i = 0; i < 50 && window->Timer_set_fix_scale->isActive(); ++i)
-            QTest::qWait(2);
+        EXPECT_TRUE(QTest::qWaitFor([this] { return !window->Timer_set_fix_scale->isActive(); }));
     }
 
     QTemporaryDir folder;

@@ -1,7 +1,8 @@
-// The program's exports, run as a user runs them: no display, no platform chosen, inside
-// the test suite's network namespace. The CSV holds the file's doubles exactly, the PDF the
-// page's texts, the PNG the viewer's picture of the same diagram; an input that cannot be
-// read or an output that cannot be written gives status 1, a message and no file.
+// The program's exports of a diagram file, run as a user runs them: no display, no platform
+// chosen, inside the test suite's network namespace. The CSV holds the file's doubles
+// exactly, the PNG is the viewer's picture of the same diagram (the PDF's page texts:
+// export_commands_test.cpp); an input that cannot be read or an output that cannot be
+// written gives status 1, a message and no file.
 
 #include "Diagramx.h"
 #include "ImageControl.h"
@@ -12,8 +13,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QImage>
-#include <QProcess>
-#include <QStandardPaths>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -23,22 +22,6 @@
 using namespace export_test;
 
 namespace {
-
-const QStringList kNames = {"Pressione, \"bar\"", "Forza;N",   "Quota",     "Dat Mis 4",
-                            "Dat Mis 5",          "Dat Mis 6", "Dat Mis 7", "Dat Mis 8"};
-
-std::vector<Sample> samples(int n)
-{
-    std::vector<Sample> rows(std::size_t(n), Sample{});
-    double t = 0;
-    for (int k = 0; k < n; ++k) {
-        for (int c = 0; c < 8; ++c)
-            rows[std::size_t(k)].value[c] = std::round(1200 * std::sin(k * 0.004 + c)) + c * 0.1;
-        rows[std::size_t(k)].t = t;
-        t += 0.001;
-    }
-    return rows;
-}
 
 class CommandLineExport : public ::testing::Test {
 protected:
@@ -54,47 +37,11 @@ protected:
     }
 };
 
+// The writer's bit-exactness and both layouts: csv_test.cpp and recording_export_test.cpp.
 TEST_F(CommandLineExport, CsvHoldsEverySampleOfTheFileExactly)
 {
-    const struct {
-        QStringList options;
-        char separator;
-    } cases[] = {{{"--export-csv"}, ','}, {{"--export-csv", "--csv-semicolon"}, ';'}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.separator);
-        expect_success(run(c.options + QStringList{"in.dmg", "out.csv"}, folder.path()));
-        const auto lines = parse_csv(read_all(path("out.csv")), c.separator);
-        ASSERT_EQ(lines.size(), file.size() + 1);
-        for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(QString::fromStdString(lines[0][std::size_t(i) + 1]), kNames[i]);
-        for (std::size_t k = 0; k < file.size(); ++k) {
-            ASSERT_EQ(lines[k + 1].size(), 9u);
-            double value = 0;
-            ASSERT_TRUE(read_number(lines[k + 1][0], value));
-            ASSERT_TRUE(same_double(value, file[k].t)) << k;
-            for (std::size_t c = 0; c < 8; ++c) {
-                ASSERT_TRUE(read_number(lines[k + 1][c + 1], value));
-                ASSERT_TRUE(same_double(value, file[k].value[c])) << k << ' ' << c;
-            }
-        }
-    }
-}
-
-TEST_F(CommandLineExport, PdfIsThePrintedPageOfTheFile)
-{
-    const QString pdftotext = QStandardPaths::findExecutable("pdftotext");
-    if (pdftotext.isEmpty())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    expect_success(run({"--export-pdf", "in.dmg", "out.pdf"}, folder.path()));
-    QProcess p;
-    p.start(pdftotext, {"-layout", path("out.pdf"), "-"});
-    ASSERT_TRUE(p.waitForFinished(30000));
-    const QString text = QString::fromUtf8(p.readAllStandardOutput());
-    EXPECT_TRUE(text.contains("DATA DIAGRAM")) << text.toStdString();
-    for (const QString& name : kNames)
-        EXPECT_TRUE(text.contains(name)) << name.toStdString();
-    // The file's fixed scale -1500 .. 1500 is on: its ends are labelled on the Y axis.
-    EXPECT_TRUE(text.contains("1.5e+3")) << text.toStdString();
+    expect_success(run({"--export-csv", "in.dmg", "out.csv"}, folder.path()));
+    expect_rows(parse_csv(read_all(path("out.csv")), ','), kNames, file.data(), file.size());
 }
 
 TEST_F(CommandLineExport, PngIsTheViewersPictureOfTheSameFile)

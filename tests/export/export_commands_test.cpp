@@ -2,111 +2,30 @@
 // for the options and the file, write the shown part or the whole diagram, and report a
 // file that cannot be written without leaving anything behind.
 
-#include "Diagramx.h"
-#include "ExportDialog.h"
 #include "ImageControl.h"
-#include "Load_dat.h"
-#include "Modal.h"
-#include "PageExport.h"
 #include "export_support.h"
-#include "message_box.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QDir>
-#include <QFileDialog>
 #include <QImage>
 #include <QProcess>
-#include <QRadioButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
 
 using namespace export_test;
 
 namespace {
 
-const QStringList kNames = {"Pressione, \"bar\"", "Forza",     "Quota",     "Velocità",
-                            "Dat Mis 5",          "Dat Mis 6", "Dat Mis 7", "Dat Mis 8"};
-
-std::vector<Sample> samples(int n)
-{
-    std::vector<Sample> rows(std::size_t(n), Sample{});
-    for (int k = 0; k < n; ++k) {
-        for (int c = 0; c < 8; ++c)
-            rows[std::size_t(k)].value[c] = std::round(1000 * std::sin(k * 0.01 + c));
-        rows[std::size_t(k)].t = k * 0.001;
-    }
-    return rows;
-}
-
-// The answers the dialogs get: the options dialog's choices, then the file name (empty:
-// the file dialog is cancelled).
-struct Answers {
-    bool whole = false;
-    bool semicolon = false;
-    QString file;
-    int optionDialogs = 0;
-    int fileDialogs = 0;
-};
-
-class ViewerExport : public ::testing::Test {
+class ViewerExport : public ViewerFixture {
 protected:
-    QTemporaryDir folder;
-    MessageRecorder recorder;
-    std::unique_ptr<TForm_load_dat> window;
-    Answers answers;
-
-    void SetUp() override
-    {
-        window = std::make_unique<TForm_load_dat>();
-        Form_load_dat = window.get();
-        window->show();
-        QApplication::processEvents();
-        run_modal_hook = [this](QDialog& d) {
-            if (auto* options = dynamic_cast<ExportDialog*>(&d)) {
-                ++answers.optionDialogs;
-                (answers.whole ? options->RadioButton_grafico_completo
-                               : options->RadioButton_grafico_visualiz)
-                    ->setChecked(true);
-                if (options->CheckBox_punto_virgola)
-                    options->CheckBox_punto_virgola->setChecked(answers.semicolon);
-                return int(QDialog::Accepted);
-            }
-            auto& files = dynamic_cast<QFileDialog&>(d);
-            ++answers.fileDialogs;
-            EXPECT_EQ(files.acceptMode(), QFileDialog::AcceptSave);
-            if (answers.file.isEmpty())
-                return int(QDialog::Rejected);
-            files.selectFile(answers.file);
-            return int(QDialog::Accepted);
-        };
-    }
-    void TearDown() override
-    {
-        run_modal_hook = nullptr;
-        window->close();
-        window.reset();
-    }
-    QString path(const char* name) const { return folder.filePath(QLatin1String(name)); }
-    Diagramx& diagram() { return *window->viewer_diagram; }
     void load(int n)
     {
         write_dmg(path("in.dmg"), samples(n), kNames);
         ASSERT_TRUE(window->load_file(path("in.dmg")));
-    }
-    void expect_one_message(const char* text, const char* title)
-    {
-        const auto m = recorder.messages();
-        ASSERT_EQ(m.size(), 1u);
-        EXPECT_TRUE(m[0].text.startsWith(QString::fromUtf8(text))) << m[0].text.toStdString();
-        EXPECT_EQ(m[0].title, QString::fromUtf8(title));
-        recorder.clear();
     }
 };
 
@@ -155,18 +74,9 @@ TEST_F(ViewerExport, CsvOfTheShownPartOrTheWholeDiagramInEitherLayout)
         answers.file = path("out.csv");
         window->Menu_Esporta_CSVClick();
         expect_one_message("Dati Esportati!", "Esportazione");
-        const auto lines = parse_csv(read_all(path("out.csv")), c.semicolon ? ';' : ',');
-        ASSERT_EQ(lines.size(), c.rows + 1);
-        for (int i = 0; i < 8; ++i)
-            EXPECT_EQ(QString::fromStdString(lines[0][std::size_t(i) + 1]), kNames[i]);
         const std::size_t first = std::size_t(std::lround(c.firstTime * 1000));
-        for (std::size_t k = 0; k < c.rows; ++k) {
-            double value = 0;
-            ASSERT_TRUE(read_number(lines[k + 1][0], value));
-            ASSERT_TRUE(same_double(value, file[first + k].t)) << k;
-            ASSERT_TRUE(read_number(lines[k + 1][3], value));
-            ASSERT_TRUE(same_double(value, file[first + k].value[2])) << k;
-        }
+        expect_rows(parse_csv(read_all(path("out.csv")), c.semicolon ? ';' : ','), kNames,
+                    file.data() + first, c.rows);
     }
     EXPECT_EQ(answers.optionDialogs, 3);
 

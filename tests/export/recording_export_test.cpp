@@ -3,28 +3,20 @@
 // progress and can be stopped, leaving nothing behind; the command line converts a
 // recording to CSV, PDF and PNG.
 
-#include "Diagramx.h"
-#include "ExportDialog.h"
-#include "Load_dat.h"
-#include "Modal.h"
 #include "Recording_file.h"
 #include "export_support.h"
-#include "message_box.h"
 #include "recording_maker.h"
 #include "recording_open.h"
 
 #include <QApplication>
-#include <QFileDialog>
 #include <QImage>
 #include <QProgressDialog>
-#include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
-#include <memory>
 
 using namespace export_test;
 
@@ -37,65 +29,28 @@ std::int16_t wave(std::uint64_t i, int ch)
     return std::int16_t(std::lround(1000 * std::sin(double(i) * 0.003 + ch)) + ch);
 }
 
-// Every line of `csv` after the header equals record first + k of `file`: its time i *
-// period and its eight values.
-void expect_records(const std::vector<std::vector<std::string>>& lines, const RecordingFile& file,
-                    std::uint64_t first, std::uint64_t rows)
+// The recording's records as samples: record i at time i * period, with its eight values.
+std::vector<Sample> records(const RecordingFile& file)
 {
-    ASSERT_EQ(lines.size(), rows + 1);
-    EXPECT_EQ(lines[0][1], "Canale 1");
+    std::vector<Sample> rows(file.count(), Sample{});
     std::int16_t v[kRecordingChannels];
-    for (std::uint64_t k = 0; k < rows; ++k) {
-        const std::vector<std::string>& line = lines[std::size_t(k + 1)];
-        ASSERT_EQ(line.size(), 9u) << k;
-        double value = 0;
-        ASSERT_TRUE(read_number(line[0], value));
-        ASSERT_TRUE(same_double(value, double(first + k) * file.header().sample_period)) << k;
-        file.values(first + k, v);
-        for (std::size_t c = 0; c < 8; ++c) {
-            ASSERT_TRUE(read_number(line[c + 1], value));
-            ASSERT_EQ(value, v[c]) << k << ' ' << c;
-        }
+    for (std::uint64_t i = 0; i < file.count(); ++i) {
+        file.values(i, v);
+        rows[i].t = double(i) * file.header().sample_period;
+        std::copy(v, v + 8, rows[i].value);
     }
+    return rows;
 }
 
-class RecordingExport : public ::testing::Test {
-protected:
-    QTemporaryDir folder;
-    MessageRecorder recorder;
-    std::unique_ptr<TForm_load_dat> window;
-    bool whole = false;
-    QString target;
+const QStringList kChannels = {"Canale 1", "Canale 2", "Canale 3", "Canale 4",
+                               "Canale 5", "Canale 6", "Canale 7", "Canale 8"};
 
-    void SetUp() override
-    {
-        window = std::make_unique<TForm_load_dat>();
-        Form_load_dat = window.get();
-        window->show();
-        QApplication::processEvents();
-        run_modal_hook = [this](QDialog& d) {
-            if (auto* options = dynamic_cast<ExportDialog*>(&d)) {
-                (whole ? options->RadioButton_grafico_completo
-                       : options->RadioButton_grafico_visualiz)
-                    ->setChecked(true);
-                return int(QDialog::Accepted);
-            }
-            dynamic_cast<QFileDialog&>(d).selectFile(target);
-            return int(QDialog::Accepted);
-        };
-    }
-    void TearDown() override
-    {
-        run_modal_hook = nullptr;
-        window->close();
-        window.reset();
-    }
-    QString path(const char* name) const { return folder.filePath(QLatin1String(name)); }
-    Diagramx& diagram() { return *window->viewer_diagram; }
+class RecordingExport : public ViewerFixture {
+protected:
     void export_csv(bool all, const QString& to)
     {
-        whole = all;
-        target = to;
+        answers.whole = all;
+        answers.file = to;
         window->Menu_Esporta_CSVClick();
     }
 };
@@ -113,14 +68,13 @@ TEST_F(RecordingExport, CsvHoldsTheRecordsOfThePartShownOrOfTheWholeRecording)
     ASSERT_LT(diagram().SampleCount(), 10'000u);
     auto file = open_ok(path("in.grec").toStdString());
     ASSERT_TRUE(file);
+    const std::vector<Sample> rows = records(*file);
 
     export_csv(false, path("shown.csv"));
-    ASSERT_EQ(recorder.messages().size(), 1u);
-    EXPECT_EQ(recorder.messages()[0].text, "Dati Esportati!");
-    expect_records(parse_csv(read_all(path("shown.csv")), ','), *file, 40'000, 20'001);
-
+    expect_one_message("Dati Esportati!", "Esportazione");
+    expect_rows(parse_csv(read_all(path("shown.csv")), ','), kChannels, &rows[40'000], 20'001);
     export_csv(true, path("whole.csv"));
-    expect_records(parse_csv(read_all(path("whole.csv")), ','), *file, 0, n);
+    expect_rows(parse_csv(read_all(path("whole.csv")), ','), kChannels, rows.data(), n);
 }
 
 TEST_F(RecordingExport, ALongCsvShowsItsProgressAndStoppedLeavesNothing)
@@ -150,8 +104,7 @@ TEST_F(RecordingExport, ALongCsvShowsItsProgressAndStoppedLeavesNothing)
     EXPECT_EQ(entries(folder.path()), before);
 
     export_csv(true, path("long.csv"));
-    ASSERT_EQ(recorder.messages().size(), 1u);
-    EXPECT_EQ(recorder.messages()[0].text, "Dati Esportati!");
+    expect_one_message("Dati Esportati!", "Esportazione");
     EXPECT_EQ(read_all(path("long.csv")).count('\n'), qsizetype(n + 1));
 }
 
@@ -161,7 +114,7 @@ TEST_F(RecordingExport, CommandLineConvertsARecording)
     ASSERT_TRUE(make_recording(path("in.grec").toStdString(), n, wave, kPeriod));
     auto file = open_ok(path("in.grec").toStdString());
     ASSERT_TRUE(file);
-
+    const std::vector<Sample> rows = records(*file);
     for (const char* separator : {",", ";"}) {
         QStringList args = {"--export-csv", "in.grec", "out.csv"};
         if (*separator == ';')
@@ -169,7 +122,7 @@ TEST_F(RecordingExport, CommandLineConvertsARecording)
         const Outcome o = run(args, folder.path());
         ASSERT_EQ(o.code, 0) << o.err.toStdString();
         EXPECT_TRUE(o.err.isEmpty()) << o.err.toStdString();
-        expect_records(parse_csv(read_all(path("out.csv")), *separator), *file, 0, n);
+        expect_rows(parse_csv(read_all(path("out.csv")), *separator), kChannels, rows.data(), n);
     }
 
     Outcome o = run({"--export-png", "--size", "800x500", "in.grec", "out.png"}, folder.path());

@@ -213,38 +213,16 @@ protected:
                   before.isEmpty() ? QStringList() : QStringList{info.fileName()});
     }
 
-    // The failures, each in a new folder of its own.
-    void full_disk();
-    void unwritable_place();
-    void taken_away_while_writing();
-
     DiagramHost host;
     Saver saver;
 };
 
 } // namespace
 
-// One case per saver: every way a save can fail.
-TEST_P(SaveFailure, IsReportedAndLeavesTheOldFileOrNone)
-{
-    {
-        SCOPED_TRACE("full disk");
-        full_disk();
-    }
-    {
-        SCOPED_TRACE("unwritable place");
-        unwritable_place();
-    }
-    {
-        SCOPED_TRACE("folder or old file taken away while writing");
-        taken_away_while_writing();
-    }
-}
-
-void SaveFailure::full_disk()
+// One case per saver for every way a save can fail, each in a new folder of its own.
+TEST_P(SaveFailure, FullDisk)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString target = dir.filePath(QStringLiteral("full.dat"));
     for (const bool existing : {false, true}) {
         SCOPED_TRACE(existing ? "over an old file" : "new file");
@@ -265,10 +243,9 @@ void SaveFailure::full_disk()
     EXPECT_EQ(QFileInfo(target).size(), saver.size);
 }
 
-void SaveFailure::unwritable_place()
+TEST_P(SaveFailure, UnwritablePlace)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     // A folder that cannot exist because a file has its name: holds for root as well.
     const QString plain = dir.filePath(QStringLiteral("plain"));
     {
@@ -298,10 +275,9 @@ void SaveFailure::unwritable_place()
     expect_failed(roError, target, before);
 }
 
-void SaveFailure::taken_away_while_writing()
+TEST_P(SaveFailure, FolderOrOldFileTakenAwayWhileWriting)
 {
     QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
     const QString folder = dir.filePath(QStringLiteral("away"));
     const QString target = folder + QStringLiteral("/file.dat");
     ASSERT_TRUE(QDir().mkdir(folder));

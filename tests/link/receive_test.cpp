@@ -2,10 +2,6 @@
 #include "Sample_sink.h"
 #include "link_test_support.h"
 
-#include <atomic>
-#include <chrono>
-#include <thread>
-
 using Receive = LinkTest;
 
 // Everything a reply can change, to prove a dropped read changed nothing.
@@ -71,44 +67,6 @@ TEST_F(Receive, WhileAcquisitionIsOffBlocksAreCountedButNotStoredNorAcknowledged
     EXPECT_EQ(link_state.block_event.load(), 1);
     EXPECT_EQ(take_queue(), (std::vector<Bytes>{{0x00, 0x05, 0x00, 0x04}}));
     EXPECT_EQ(link_state.trigger_flags.load(), 0u);
-}
-
-TEST_F(Receive, EventSlotIsTheFirstSlotOfTheEventBlock)
-{
-    link_state.acquisition_on = 1;
-    link_state.settings.trigger_mode = 0; // rolling mode never captures an event
-    deliver(sample_block(3, 1));
-    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
-    link_state.ring_write = 0;
-    link_state.settings.trigger_mode = 1;
-    deliver(sample_block(5, 0));
-    EXPECT_EQ(link_state.trigger_flags.load(), 0u);
-    deliver(sample_block(4, 1));
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_CAPTURED);
-    EXPECT_EQ(link_state.ring_display.load(), 5u);
-    EXPECT_EQ(link_state.ring_write.load(), 9u);
-
-    // Captured (bit 0) or already showing (bit 1): later events leave the slot alone.
-    deliver(sample_block(2, 1));
-    EXPECT_EQ(link_state.ring_display.load(), 5u);
-    link_state.trigger_flags = TRIGGER_SHOWING;
-    deliver(sample_block(2, 1));
-    EXPECT_EQ(link_state.ring_display.load(), 5u);
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_SHOWING);
-
-    // Once both are clear again the next event is taken.
-    link_state.trigger_flags = 0;
-    deliver(sample_block(1, 3));
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_CAPTURED);
-    EXPECT_EQ(link_state.ring_display.load(), 13u);
-
-    // A forced event is captured without an event flag, at the last slot too.
-    link_state.settings.trigger_mode = 2;
-    link_state.ring_write = 20000;
-    link_state.trigger_flags = TRIGGER_FORCED;
-    deliver(sample_block(2, 0));
-    EXPECT_EQ(link_state.trigger_flags.load(), TRIGGER_FORCED | TRIGGER_CAPTURED);
-    EXPECT_EQ(link_state.ring_display.load(), 20000u);
 }
 
 TEST_F(Receive, BadReadsAndShortRepliesAreDroppedWithoutAnyEffect)
@@ -197,64 +155,6 @@ TEST_F(Receive, PaddedBlocksAreStoredBlocksClaimingMoreThanTheyHoldAreAskedForAg
                 << c.name;
         }
     }
-}
-
-TEST_F(Receive, ADisplayTheReceiverLapsKeepsOnlyWholeSamplesInOrder)
-{
-    // The receiver stores numbered samples as fast as it can while this thread takes them as
-    // the display does, slowly enough to be lapped again and again. Every sample it keeps
-    // must be whole (all channels of one sample) and newer than the one kept before it.
-    link_state.acquisition_on = 1;
-    constexpr std::uint32_t total = 400000;
-    std::atomic<bool> done{false};
-    std::thread receiver([&] {
-        Bytes block = sample_block(100, 0);
-        for (std::uint32_t first = 0; first < total; first += 100) {
-            for (std::uint32_t i = 0; i < 100; ++i) {
-                const std::uint32_t number = first + i;
-                std::uint8_t* p = block.data() + 9 + 16 * i;
-                put_u16_be(p, std::uint16_t(number & 0x7FFF));
-                put_u16_be(p + 2, std::uint16_t(number >> 15));
-                for (std::size_t c = 2; c < 8; ++c)
-                    put_u16_be(p + 2 * c, std::uint16_t(((number & 0x7FFF) + c) & 0x7FFF));
-            }
-            deliver(block);
-            if (first % 1600 == 0)
-                queue_flush();
-        }
-        done = true;
-    });
-
-    std::vector<SampleSlot> copy;
-    std::int64_t last = -1;
-    std::uint64_t kept = 0;
-    bool whole = true, in_order = true;
-    std::uint32_t display = 0;
-    while (!done || display != link_state.ring_write.load()) {
-        std::this_thread::sleep_for(std::chrono::microseconds(500));
-        const RingSnapshot snapshot = ring_snapshot();
-        if (display == snapshot.write)
-            continue; // nothing new (equal positions would count as a whole ring)
-        if (ring_distance(display, snapshot.write, SAMPLE_RING_SLOTS)
-            > ring_distance(link_state.ring_oldest.load(), snapshot.write, SAMPLE_RING_SLOTS))
-            display = link_state.ring_oldest.load();
-        const std::uint32_t overwritten = ring_copy(display, snapshot, copy);
-        for (std::size_t k = overwritten; k < copy.size(); ++k) {
-            const SampleSlot& s = copy[k];
-            for (std::size_t c = 2; c < 8; ++c)
-                whole &= s[c] == std::int16_t((s[0] + c) & 0x7FFF);
-            const std::int64_t number = (std::int64_t(s[1]) << 15) | s[0];
-            in_order &= number > last;
-            last = number;
-            ++kept;
-        }
-        display = snapshot.write;
-    }
-    receiver.join();
-    EXPECT_TRUE(whole);
-    EXPECT_TRUE(in_order);
-    EXPECT_EQ(last, std::int64_t(total) - 1);
-    EXPECT_GT(kept, 0u);
 }
 
 // The sample sink gets every block stored during an acquisition, whole, with its event flag

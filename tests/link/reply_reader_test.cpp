@@ -102,93 +102,35 @@ TEST_F(Exchange, AReplyReadableOrNotRemovesItsMessageNoReplyKeepsIt)
     const Bytes start = {0x00, 0x02, 0x00, 0x04};
     const Bytes reset = {0x00, 0x05, 0x00, 0x04};
     enum Head { Poll, Start, Ack };
-    using End = FakeStream::End;
+    constexpr auto T = FakeStream::End::TimesOut, C = FakeStream::End::Closes,
+                   S = FakeStream::End::Stops;
+    constexpr auto A = ExchangeEnd::Answered, N = ExchangeEnd::NoReply, X = ExchangeEnd::Stopped;
     struct Case {
         const char* name;
         std::vector<Bytes> pieces;
-        End stream_end;
+        FakeStream::End stream_end;
         Head head;
         std::uint8_t acquiring;
         ExchangeEnd end;
         std::vector<Bytes> queue_after; // the message behind the head is an event reset
         bool handled;
     };
+    const Bytes half = part(poll_reply, 0, 5), two = joined(poll_reply, poll_reply);
+    const std::vector<Bytes> split = {part(poll_reply, 0, 3), part(poll_reply, 3, 5),
+                                      part(poll_reply, 5, 8)};
     const Case cases[] = {
-        {"whole", {poll_reply}, End::TimesOut, Start, 1, ExchangeEnd::Answered, {reset}, true},
-        {"split by TCP",
-         {part(poll_reply, 0, 3), part(poll_reply, 3, 5), part(poll_reply, 5, 8)},
-         End::TimesOut,
-         Start,
-         1,
-         ExchangeEnd::Answered,
-         {reset},
-         true},
-        {"two frames in one read",
-         {joined(poll_reply, poll_reply)},
-         End::TimesOut,
-         Start,
-         1,
-         ExchangeEnd::Answered,
-         {reset},
-         false},
-        {"unknown type, to a start",
-         {unknown},
-         End::TimesOut,
-         Start,
-         1,
-         ExchangeEnd::Answered,
-         {reset},
-         false},
+        {"whole", {poll_reply}, T, Start, 1, A, {reset}, true},
+        {"split by TCP", split, T, Start, 1, A, {reset}, true},
+        {"two frames in one read", {two}, T, Start, 1, A, {reset}, false},
+        {"unknown type, to a start", {unknown}, T, Start, 1, A, {reset}, false},
         // The block an acknowledgement asked for is lost with the reply: asked for again.
-        {"unknown type, to an ack",
-         {unknown},
-         End::TimesOut,
-         Ack,
-         1,
-         ExchangeEnd::Answered,
-         {reset, ack_frame(7)},
-         false},
-        {"unknown type, to an ack, not acquiring",
-         {unknown},
-         End::TimesOut,
-         Ack,
-         0,
-         ExchangeEnd::Answered,
-         {reset},
-         false},
-        {"unknown type, to the poll",
-         {unknown},
-         End::TimesOut,
-         Poll,
-         1,
-         ExchangeEnd::Answered,
-         {},
-         false},
-        {"nothing", {}, End::TimesOut, Start, 1, ExchangeEnd::NoReply, {start, reset}, false},
-        {"half, then no more",
-         {part(poll_reply, 0, 5)},
-         End::TimesOut,
-         Ack,
-         1,
-         ExchangeEnd::NoReply,
-         {ack_frame(7), reset},
-         false},
-        {"half, then closed",
-         {part(poll_reply, 0, 5)},
-         End::Closes,
-         Start,
-         1,
-         ExchangeEnd::NoReply,
-         {start, reset},
-         false},
-        {"stopped",
-         {part(poll_reply, 0, 2)},
-         End::Stops,
-         Start,
-         1,
-         ExchangeEnd::Stopped,
-         {start, reset},
-         false},
+        {"unknown type, to an ack", {unknown}, T, Ack, 1, A, {reset, ack_frame(7)}, false},
+        {"unknown type, to an ack, not acquiring", {unknown}, T, Ack, 0, A, {reset}, false},
+        {"unknown type, to the poll", {unknown}, T, Poll, 1, A, {}, false},
+        {"nothing", {}, T, Start, 1, N, {start, reset}, false},
+        {"half, then no more", {half}, T, Ack, 1, N, {ack_frame(7), reset}, false},
+        {"half, then closed", {half}, C, Start, 1, N, {start, reset}, false},
+        {"stopped", {part(poll_reply, 0, 2)}, S, Start, 1, X, {start, reset}, false},
     };
     for (const Case& c : cases) {
         queue_flush();

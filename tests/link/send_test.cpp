@@ -45,7 +45,6 @@ TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
     build_poll_message();
     ASSERT_TRUE(poll_message);
     EXPECT_EQ(poll_message->bytes, (Bytes{0x00, 0x01, 0x00, 0x04}));
-    EXPECT_EQ(poll_message->length, 4);
     NetMessage* first = poll_message.get();
     build_poll_message();
     EXPECT_EQ(poll_message.get(), first);
@@ -55,7 +54,6 @@ TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
     Bytes expected(22, 0);
     expected[3] = 0x16;
     EXPECT_EQ(discovery_message->bytes, expected); // no interface yet
-    EXPECT_EQ(discovery_message->length, 22);
     EXPECT_EQ(queue_count(), 0u);
 
     {
@@ -82,17 +80,11 @@ TEST_F(Send, StandingMessagesAreBuiltOnceNeverQueuedAndRefreshedOnDemand)
 TEST_F(Send, QueueIsFirstInFirstOutUpToAHundredMessages)
 {
     send_param_request(1);
-    send_param_request(2);
     NetMessage* head = queue_peek();
-    ASSERT_NE(head, nullptr);
-    EXPECT_EQ(head->bytes[5], 1);
     EXPECT_EQ(queue_peek(), head); // a peek does not remove
     queue_pop();
-    EXPECT_EQ(queue_peek()->bytes[5], 2);
-    queue_pop();
-    EXPECT_EQ(queue_peek(), nullptr);
     queue_pop(); // empty: no effect
-    EXPECT_EQ(queue_count(), 0u);
+    EXPECT_EQ(queue_peek(), nullptr);
 
     // The hundredth message is taken, the next one dropped.
     for (std::uint16_t i = 0; i <= 100; ++i)
@@ -102,9 +94,7 @@ TEST_F(Send, QueueIsFirstInFirstOutUpToAHundredMessages)
     EXPECT_EQ(get_u16_be(sent.back().data() + 4), 99);
 
     send_param_request(5); // the queue works again after emptying
-    EXPECT_EQ(queue_count(), 1u);
     queue_flush();
-    EXPECT_EQ(queue_count(), 0u);
     EXPECT_EQ(queue_peek(), nullptr);
 }
 
@@ -132,10 +122,7 @@ TEST_F(Send, QueueGivesUpWhenTheLockStaysTaken)
     holder.join();
 
     send_param_request(3);
-    const auto sent = take_queue();
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[0][5], 1);
-    EXPECT_EQ(sent[1][5], 3);
+    EXPECT_EQ(take_queue(), (std::vector<Bytes>{{0, 7, 0, 6, 0, 1}, {0, 7, 0, 6, 0, 3}}));
 }
 
 TEST_F(Send, WithoutTheLockNothingIsQueuedAndClosingFreesWhatIsQueued)
@@ -147,7 +134,6 @@ TEST_F(Send, WithoutTheLockNothingIsQueuedAndClosingFreesWhatIsQueued)
     send_start_acquisition();
     EXPECT_EQ(queue_peek(), nullptr);
     send_queue_lock_create();
-    EXPECT_EQ(queue_peek(), nullptr);
     send_start_acquisition();
     EXPECT_EQ(queue_count(), 1u);
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "Link_types.h"
+#include "temp_folder.h"
 
 #include <gtest/gtest.h>
 
@@ -11,9 +12,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <stdlib.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -48,28 +47,14 @@ inline AdapterRecord adapter(const char* name, const MacAddress& mac, const char
     return r;
 }
 
+// A fresh temporary folder, the working directory while it lives.
 class TempWorkingDir {
 public:
-    TempWorkingDir()
-    {
-        old_ = std::filesystem::current_path();
-        std::string pattern =
-            (std::filesystem::temp_directory_path() / "grafion-netif-XXXXXX").string();
-        if (::mkdtemp(pattern.data()) == nullptr)
-            ADD_FAILURE() << "mkdtemp failed";
-        dir_ = pattern;
-        std::filesystem::current_path(dir_);
-    }
-    ~TempWorkingDir()
-    {
-        std::filesystem::current_path(old_);
-        std::error_code ec;
-        std::filesystem::permissions(dir_, std::filesystem::perms::owner_all, ec);
-        std::filesystem::remove_all(dir_, ec);
-    }
-    const std::filesystem::path& path() const { return dir_; }
+    TempWorkingDir() { std::filesystem::current_path(folder_.path()); }
+    ~TempWorkingDir() { std::filesystem::current_path(old_); }
+    std::filesystem::path path() const { return folder_.path(); }
 
 private:
-    std::filesystem::path old_;
-    std::filesystem::path dir_;
+    std::filesystem::path old_ = std::filesystem::current_path();
+    TempFolder folder_{"grafion-netif"};
 };

@@ -13,7 +13,6 @@
 #include <QScrollBar>
 #include <QSlider>
 #include <QTest>
-#include <QWheelEvent>
 
 #include <gtest/gtest.h>
 
@@ -31,7 +30,6 @@ TEST(PrintBox, ModeIsKeptFromOneOpeningToTheNextAndResultsAreOneOrTwo)
         EXPECT_EQ(print_whole_diagram, 1);
         box.BitBtn_print->click();
         EXPECT_EQ(box.result(), 1);
-        EXPECT_FALSE(box.isVisible());
     }
     // Annulla, the close box and Escape all cancel.
     const std::function<void(TForm_Print_Box&)> cancels[] = {
@@ -51,8 +49,6 @@ TEST(PrintBox, ModeIsKeptFromOneOpeningToTheNextAndResultsAreOneOrTwo)
     TForm_Print_Box box;
     box.open();
     EXPECT_FALSE(box.BitBtn_print->isVisible());
-    box.RadioButton_grafico_visualiz->click();
-    EXPECT_EQ(print_whole_diagram, 0);
     box.BitBtn_preview->click();
     EXPECT_EQ(box.result(), 1);
 }
@@ -113,21 +109,24 @@ using Bars = std::array<bool, 3>;
 
 } // namespace
 
-TEST(PrintPreview, OpensAtTheWidthFittingZoomWithTheVerticalBarOnlyAndCloses)
+TEST(PrintPreview, OpensAtTheWidthFittingZoomFitsWidthOrHeightAndCloses)
 {
     {
         Preview p;
         EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 100);
         EXPECT_EQ(print_target.dpi, p.form.fit_dpi);
         EXPECT_EQ(print_target.canvas, &p.form.Image_preview->canvas());
-        EXPECT_TRUE(p.form.StatusPanel[0]->text().startsWith(QStringLiteral("Printer: ")));
         // A 210 mm sheet is about as wide as the image; the 297 mm one is taller.
-        EXPECT_LT(p.form.sheet_width(), p.imageW());
-        EXPECT_GT(p.form.sheet_width(), p.imageW() - 40);
+        EXPECT_NEAR(210.0 / 25.4 * print_target.dpi, p.imageW(), p.imageW() * 0.04);
         EXPECT_EQ(p.bars(), (Bars{false, true, true}));
-        EXPECT_EQ(print_target.origin_x, (p.imageW() - p.form.sheet_width()) / 2);
-        EXPECT_EQ(print_target.origin_y, 0);
-        EXPECT_EQ(p.picture().pixel(2, 2), qRgb(0xC0, 0xC0, 0xC0)); // silver beside the sheet
+
+        // The fit is taken for the image as it is at the click (narrower by a scroll bar here).
+        p.form.TrackBar_px_inchx->setValue(250);
+        const int height = p.imageH();
+        p.form.BitBtn_heightClick();
+        EXPECT_NEAR(297.0 / 25.4 * print_target.dpi, height, height * 0.04);
+        p.form.BitBtn_widthClick();
+        EXPECT_NEAR(210.0 / 25.4 * print_target.dpi, p.imageW(), p.imageW() * 0.04);
         p.form.BitBtn_close->click();
         EXPECT_FALSE(p.form.isVisible());
     }
@@ -148,107 +147,15 @@ TEST(PrintPreview, ScrollBarsComeAndGoWithTheWindowSize)
     p.form.ScrollBar_Y->setValue(300);
     EXPECT_EQ(print_target.origin_x, -150);
     EXPECT_EQ(print_target.origin_y, -300);
-    // The sheet covers the image: all white behind the page.
-    EXPECT_EQ(p.picture().pixel(p.imageW() - 1, p.imageH() - 1), qRgb(255, 255, 255));
 
-    // Zoomed out in a big window: no bars, the sheet centred on silver with its shadow.
+    // Zoomed out in a big window: no bars, the sheet centred.
     p.form.resize(1200, 1000);
     QApplication::processEvents();
     p.form.TrackBar_px_inchx->setValue(40);
     EXPECT_EQ(p.bars(), (Bars{false, false, false}));
-    const int sw = p.form.sheet_width(), sh = p.form.sheet_height();
-    const int ox = (p.imageW() - sw) / 2, oy = (p.imageH() - sh) / 2;
-    EXPECT_EQ(print_target.origin_x, ox);
-    EXPECT_EQ(print_target.origin_y, oy);
+    EXPECT_EQ(print_target.origin_x, (p.imageW() - p.form.sheet_width()) / 2);
+    EXPECT_EQ(print_target.origin_y, (p.imageH() - p.form.sheet_height()) / 2);
     const QImage& img = p.picture();
-    EXPECT_EQ(img.pixel(3, 3), qRgb(0xC0, 0xC0, 0xC0));
-    EXPECT_EQ(img.pixel(ox, oy + sh / 2), qRgb(0, 0, 0));          // outline
-    EXPECT_EQ(img.pixel(ox + sw + 2, oy + sh / 2), qRgb(0, 0, 0)); // right shadow
-    EXPECT_EQ(img.pixel(ox + 3, oy + 3), qRgb(255, 255, 255));     // the sheet
-
-    // Narrow but tall: only the horizontal bar (no corner square without the vertical one).
-    p.form.TrackBar_px_inchx->setValue(100);
-    p.form.resize(300, 1400);
-    QApplication::processEvents();
-    if (p.form.sheet_height() < p.imageH()) {
-        EXPECT_EQ(p.bars(), (Bars{true, false, false}));
-    }
-}
-
-TEST(PrintPreview, FitToWidthAndHeight)
-{
-    Preview p;
-    p.form.TrackBar_px_inchx->setValue(250);
-    // The fit is taken for the image as it is at the click (narrower by a scroll bar here).
-    const int height = p.imageH();
-    p.form.BitBtn_heightClick();
-    // A 297 mm sheet about fills that height.
-    EXPECT_NEAR(297.0 / 25.4 * print_target.dpi, height, height * 0.04);
-    p.form.BitBtn_widthClick();
-    EXPECT_NEAR(210.0 / 25.4 * print_target.dpi, p.imageW(), p.imageW() * 0.04);
-    EXPECT_EQ(p.bars(), (Bars{false, true, true}));
-}
-
-TEST(PrintPreview, TimerRepaintsOnlyAfterAChange)
-{
-    Preview p;
-    p.picture();
-    const int painted = p.form.paintCount();
-    EXPECT_FALSE(p.form.refresh_preview());
-    QTest::qWait(160); // three ticks of Timer_monitor
-    EXPECT_EQ(p.form.paintCount(), painted);
-    p.form.TrackBar_px_inchx->setValue(120);
-    QTest::qWait(160);
-    EXPECT_EQ(p.form.paintCount(), painted + 1);
-    p.form.ScrollBar_Y->setValue(40);
-    EXPECT_TRUE(p.form.refresh_preview());
-    EXPECT_FALSE(p.form.refresh_preview());
-}
-
-// Over the page the wheel scrolls it, Shift+wheel sideways; Ctrl+wheel zooms in the zoom
-// slider's steps, a fine wheel once its turns add up to a notch.
-TEST(PrintPreview, WheelScrollsThePageAndCtrlWheelZooms)
-{
-    Preview p;
-    p.form.TrackBar_px_inchx->setValue(200);
-    ASSERT_EQ(p.bars(), (Bars{true, true, true}));
-    const QPoint over(p.imageW() / 2, p.imageH() / 2);
-    auto wheel = [&](QPoint turn, Qt::KeyboardModifiers keys) {
-        QWheelEvent e(QPointF(over), QPointF(p.form.Image_preview->mapToGlobal(over)), QPoint(),
-                      turn, Qt::NoButton, keys, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(p.form.Image_preview, &e);
-    };
-    const int perNotch = QApplication::wheelScrollLines() * p.form.ScrollBar_Y->singleStep();
-    ASSERT_GT(perNotch, 0);
-
-    wheel({0, -120}, Qt::NoModifier); // towards the user: further down the page
-    wheel({0, -240}, Qt::NoModifier);
-    EXPECT_EQ(p.form.ScrollBar_Y->value(), 3 * perNotch);
-    EXPECT_EQ(print_target.origin_y, -3 * perNotch);
-    wheel({0, 120}, Qt::NoModifier);
-    EXPECT_EQ(p.form.ScrollBar_Y->value(), 2 * perNotch);
-    wheel({0, 120 * 1000}, Qt::NoModifier); // never past the top
-    EXPECT_EQ(p.form.ScrollBar_Y->value(), 0);
-    wheel({0, -120}, Qt::ShiftModifier);
-    EXPECT_EQ(p.form.ScrollBar_X->value(),
-              QApplication::wheelScrollLines() * p.form.ScrollBar_X->singleStep());
-    EXPECT_EQ(p.form.ScrollBar_Y->value(), 0);
-
-    const int step = p.form.TrackBar_px_inchx->singleStep();
-    wheel({0, 120}, Qt::ControlModifier);
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200 + step);
-    EXPECT_EQ(print_target.dpi, (200 + step) * p.form.fit_dpi / 100);
-    wheel({0, -240}, Qt::ControlModifier);
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200 - step);
-    wheel({0, 60}, Qt::ControlModifier);
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200 - step);
-    wheel({0, 60}, Qt::ControlModifier);
-    EXPECT_EQ(p.form.TrackBar_px_inchx->value(), 200);
-
-    // Zoomed out until the sheet fits, the wheel has nothing to scroll.
-    p.form.TrackBar_px_inchx->setValue(20);
-    ASSERT_EQ(p.bars(), (Bars{false, false, false}));
-    const int originY = print_target.origin_y;
-    wheel({0, -120}, Qt::NoModifier);
-    EXPECT_EQ(print_target.origin_y, originY);
+    EXPECT_EQ(img.pixel(3, 3), qRgb(0xC0, 0xC0, 0xC0)); // silver beside the sheet
+    EXPECT_EQ(img.pixel(print_target.origin_x + 3, print_target.origin_y + 3), qRgb(255, 255, 255));
 }

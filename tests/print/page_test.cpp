@@ -58,110 +58,33 @@ struct PagePicture {
 
 TEST(PageGeometry, MarginsFollowTheWantedMillimetresAndTheStripsTheDeviceCannotPrint)
 {
-    // The strips the printer cannot print (at 600 dpi), and what the page takes from them:
-    // the strips, the margins and the printable size at the page's resolution.
+    // The strips the printer cannot print (left, top, right, bottom at 600 dpi), and what the
+    // page takes from them at its resolution: the strips, the margins, the printable size.
     const struct {
         const char* what;
-        int dpi, left, top, right, bottom;
+        int dpi;
+        std::array<int, 4> strips;
         std::array<int, 8> want; // off left, top, right, bottom; margin x, y; printable w, h
     } cases[] = {
-        {"no strips: 10 mm all round",
-         600,
-         0,
-         0,
-         0,
-         0,
-         {0, 0, 0, 0, 236, 236, 4960 - 472, 7016 - 472 - 1}},
-        {"a left strip wider than 10 mm widens both side margins",
-         600,
-         300,
-         0,
-         100,
-         0,
-         {300, 0, 100, 0, 300, 236, 4960 - 600, 7016 - 472 - 1}},
-        {"so does a right strip wider than the left one",
-         600,
-         50,
-         0,
-         400,
-         0,
-         {50, 0, 400, 0, 400, 236, 4960 - 800, 7016 - 472 - 1}},
-        {"a top strip widens the top margin, a wider bottom strip shortens the height",
-         600,
-         0,
-         250,
-         0,
-         500,
-         {0, 250, 0, 500, 236, 250, 4960 - 472, 7016 - 250 - 500 - 1}},
-        {"the same printer on a 96 dpi preview: every measure scaled, vertical ones included",
-         96,
-         300,
-         150,
-         60,
-         90,
-         {48, 24, 9, 14, 48, 37, 793 - 96, 1122 - 74 - 1}},
+        {"no strips: 10 mm all round", 600, {}, {0, 0, 0, 0, 236, 236, 4488, 6543}},
+        // A left strip wider than 10 mm widens both side margins; so does a wider right one.
+        {"left strip", 600, {300, 0, 100, 0}, {300, 0, 100, 0, 300, 236, 4360, 6543}},
+        {"right strip", 600, {50, 0, 400, 0}, {50, 0, 400, 0, 400, 236, 4160, 6543}},
+        // A top strip widens the top margin, a wider bottom strip shortens the height.
+        {"top, bottom", 600, {0, 250, 0, 500}, {0, 250, 0, 500, 236, 250, 4488, 6265}},
+        // The same printer on a 96 dpi preview: every measure scaled, vertical ones included.
+        {"preview", 96, {300, 150, 60, 90}, {48, 24, 9, 14, 48, 37, 697, 1047}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         PageTarget t;
-        t.device = a4(600, c.left, c.top, c.right, c.bottom);
+        t.device = a4(600, c.strips[0], c.strips[1], c.strips[2], c.strips[3]);
         page_geometry(c.dpi, t);
         EXPECT_EQ(QSize(t.page_w, t.page_h), QSize(4960 * c.dpi / 600, 7016 * c.dpi / 600));
         EXPECT_EQ((std::array<int, 8>{t.off_left, t.off_top, t.off_right, t.off_bottom, t.margin_x,
                                       t.margin_y, t.printable_w, t.printable_h}),
                   c.want);
     }
-}
-
-TEST(ComposePage, PreviewPageHasItsPartsWhereTheLayoutPutsThem)
-{
-    PrintHost host;
-    PagePicture page(a4(), false, 900, 1200);
-    page.target.dpi = 96;
-    page.target.origin_x = 40;
-    page.target.origin_y = 25;
-    const PageLayout l = compose_page(page.target, host.d.get(), print_names, false);
-    const QImage& img = page.picture();
-
-    const int mx = 37 + 40, my = 37 + 25; // 10 mm at 96 dpi, plus the origin
-    const int pw = 4960 * 96 / 600 - 74;
-    const int ph = 7016 * 96 / 600 - 74 - 1;
-    EXPECT_EQ(l.header.topLeft(), QPoint(mx, my));
-    EXPECT_EQ(l.bottomRule, my + ph);
-    EXPECT_EQ(img.pixel(mx + pw / 2, l.bottomRule), qRgb(0x80, 0x80, 0x80));
-    EXPECT_EQ(img.pixel(mx + pw / 2, l.topRule), qRgb(0x80, 0x80, 0x80));
-    EXPECT_EQ(l.title.width(), pw);
-    EXPECT_EQ(img.pixel(l.title.right(), l.title.center().y()), qRgb(0, 0, 0));
-    // Some navy in the middle of the title box: the title text.
-    bool navy = false;
-    for (int x = l.title.center().x() - 60; x < l.title.center().x() + 60; ++x)
-        navy = navy || img.pixel(x, l.title.center().y()) == qRgb(0, 0, 0x80);
-    EXPECT_TRUE(navy);
-
-    // The framed diagram box: full printable width, 60 % of the printable height, with the
-    // diagram painted on white inside it.
-    EXPECT_EQ(l.diagramBox, QRect(mx, l.title.bottom() + 1 + mm_to_px(1, 96), pw, ph * 60 / 100));
-    EXPECT_EQ(img.pixel(l.diagramBox.right(), l.diagramBox.center().y()), qRgb(0, 0, 0));
-    EXPECT_EQ(img.pixel(l.diagramBox.center().x(), l.diagramBox.bottom()), qRgb(0, 0, 0));
-    EXPECT_EQ(host.d->printArea.width, pw - 2 * mm_to_px(4, 96));
-    EXPECT_EQ(img.pixel(host.d->printArea.left + 2, host.d->printArea.top + 2),
-              qRgb(255, 255, 255));
-
-    // The legend: cells 1 to 4 on the first row, 5 to 8 on the second, 2 mm apart.
-    const int cw = (pw - 3 * mm_to_px(2, 96)) / 4;
-    for (int i = 0; i < 8; ++i) {
-        const QRect& cell = l.legendCell[i];
-        EXPECT_EQ(cell.width(), cw) << i;
-        EXPECT_EQ(cell.left(), mx + (i % 4) * (cw + mm_to_px(2, 96))) << i;
-        EXPECT_EQ(cell.top(), i < 4 ? l.diagramBox.bottom() + 1 + mm_to_px(3, 96)
-                                    : l.legendCell[0].bottom() + 1 + mm_to_px(2, 96))
-            << i;
-        EXPECT_EQ(from_qcolor(QColor(img.pixel(l.legendSwatch[i].center()))),
-                  host.d->channelColor[i])
-            << i;
-    }
-    // Outside the sheet's margins nothing was drawn.
-    EXPECT_EQ(img.pixel(mx - 3, my + 50), qRgb(255, 255, 255));
 }
 
 TEST(ComposePage, PrinterPageStartsAtThePrintableCornerAndIsFilledWhite)
@@ -248,7 +171,7 @@ TEST(ComposePage, DateUsesTheLocaleSeparator)
     QLocale::setDefault(saved);
 }
 
-TEST(PrintJob, PrintsOnePdfPageWithTitleAndNamesAndNothingWithoutADiagram)
+TEST(PrintJob, PrintsOnePortraitPageAndNothingWithoutADiagram)
 {
     const QString pdf = QDir::temp().filePath(
         QStringLiteral("grafion-print-test-%1.pdf").arg(QCoreApplication::applicationPid()));
@@ -274,63 +197,13 @@ TEST(PrintJob, PrintsOnePdfPageWithTitleAndNamesAndNothingWithoutADiagram)
     print();
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
     ASSERT_TRUE(QFile::exists(pdf));
-    const QString text = run_tool(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
     const QString info = run_tool(QStringLiteral("pdfinfo"), {pdf});
     QFile::remove(pdf);
-    if (QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty())
-        GTEST_SKIP() << "pdftotext (poppler-utils) is not installed";
-    EXPECT_TRUE(text.contains(QStringLiteral("DATA DIAGRAM"))) << text.toStdString();
-    for (int i = 1; i <= 8; ++i)
-        EXPECT_TRUE(text.contains(QStringLiteral("Dat Mis %1").arg(i))) << i;
+    if (QStandardPaths::findExecutable(QStringLiteral("pdfinfo")).isEmpty())
+        GTEST_SKIP() << "pdfinfo (poppler-utils) is not installed";
+    // (The page's texts in a PDF: export/export_commands_test.cpp, from the same compose_page.)
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))))
         << info.toStdString();
-}
-
-// The legend's names on the preview come out whole at every zoom: each name's ink is as wide
-// as the same text drawn freely in the same font, and stays inside its cell.
-TEST(ComposePage, LegendNamesAreDrawnWholeAtEveryZoom)
-{
-    PrintHost host;
-    const char blank[kPrintChannels][kPrintNameSize] = {};
-    auto columnsOf = [](const QImage& a, const QImage& b, const QRect& area) {
-        int first = INT_MAX, last = INT_MIN;
-        for (int y = area.top(); y <= area.bottom(); ++y)
-            for (int x = area.left(); x <= area.right(); ++x)
-                if (a.pixel(x, y) != b.pixel(x, y)) {
-                    first = std::min(first, x);
-                    last = std::max(last, x);
-                }
-        return std::pair{first, last};
-    };
-    for (const int dpi : {40, 48, 58, 79, 96, 130, 250}) {
-        SCOPED_TRACE(dpi);
-        const int w = 4960 * dpi / 600, h = 7016 * dpi / 600;
-        PagePicture named(a4(), false, w, h), bare(a4(), false, w, h);
-        named.target.dpi = bare.target.dpi = std::uint16_t(dpi);
-        const PageLayout l = compose_page(named.target, host.d.get(), print_names, false);
-        compose_page(bare.target, host.d.get(), &blank[0][0], false);
-
-        QFont font(QStringLiteral("Arial"));
-        font.setPixelSize((10 * dpi + 36) / 72);
-        for (int i = 0; i < kPrintChannels; ++i) {
-            const QString name = QString::fromLatin1(print_names + i * kPrintNameSize);
-            QImage free(400, 200, QImage::Format_RGB32);
-            free.fill(Qt::white);
-            QImage white = free;
-            {
-                QPainter p(&free);
-                p.setFont(font);
-                p.drawText(QPoint(50, 100), name);
-            }
-            const auto [freeLeft, freeRight] = columnsOf(free, white, free.rect());
-            const QRect cell = l.legendCell[i];
-            const QRect inside(l.legendSwatch[i].right() + 1, cell.top() + 1,
-                               cell.right() - l.legendSwatch[i].right() - 1, cell.height() - 2);
-            const auto [left, right] = columnsOf(named.picture(), bare.picture(), inside);
-            EXPECT_EQ(right - left, freeRight - freeLeft) << name.toStdString();
-            EXPECT_LT(right, cell.right() - 1) << name.toStdString();
-        }
-    }
 }
 
 // Long Y labels such as "-1.4e+4" keep clear of the Y title "F( T )" on the printed page, on
@@ -355,11 +228,7 @@ TEST(ComposePage, YTitleKeepsClearOfLongLabelsAtEverySize)
     const struct {
         const char* sheet;
         DeviceMeasures device;
-    } cases[] = {{"A4 600 dpi", a4(600)},
-                 {"A4 300 dpi", a4(300)},
-                 {"A4 96 dpi", a4(96)},
-                 {"A5 600 dpi", a5(600)},
-                 {"A5 150 dpi", a5(150)}};
+    } cases[] = {{"A4 600 dpi", a4(600)}, {"A4 96 dpi", a4(96)}, {"A5 150 dpi", a5(150)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.sheet);
         const int dpi = c.device.logPixelsX;
@@ -369,13 +238,8 @@ TEST(ComposePage, YTitleKeepsClearOfLongLabelsAtEverySize)
         const QImage& img = page.picture();
         const DrawArea& area = host.d->printArea;
         const int bottom = std::min(area.top + area.height, img.height());
-        // Among the labels is one of seven characters, "-1.4e+4" or the like.
-        bool longLabel = false;
-        for (int i = 0; i < host.d->yTickCount; ++i) {
-            const double value = host.d->yTicks[i].value;
-            longLabel = longLabel || (value <= -10000 && std::fmod(value, 10000) != 0);
-        }
-        ASSERT_TRUE(longLabel && host.d->yLabelFormat == QStringLiteral("0.###e+"));
+        // Among the labels are ones of seven characters, "-1.4e+4" or the like.
+        ASSERT_EQ(host.d->yLabelFormat, QStringLiteral("0.###e+"));
 
         // Left of the axis: the blue title's ink and the black labels' ink.
         int titleRight = -1, labelLeft = INT_MAX;
