@@ -1,14 +1,12 @@
-// The numeric field on a real line edit, wired the way a window wires it: focus moving away,
-// the flashes, and which keys the field is given.
+// The numeric field on a real line edit, wired the way a window wires it: focus moving away
+// and the flashes.
 
-#include "Palette.h"
 #include "UpDown.h"
 #include "field_fixture.h"
 
 #include <QApplication>
 #include <QFocusEvent>
 #include <QHBoxLayout>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 #include <QWidget>
@@ -50,7 +48,6 @@ protected:
         memo->setFocus(Qt::MouseFocusReason);
     }
     QColor shown_colour() const { return memo->palette().color(QPalette::Active, QPalette::Text); }
-    void wait_for_flash_end() { QTRY_VERIFY_WITH_TIMEOUT(!memo_is_flashing(memo), 1000); }
 
     std::unique_ptr<QWidget> window = std::make_unique<QWidget>();
     QLineEdit* memo = new QLineEdit(QStringLiteral("0"), window.get());
@@ -81,39 +78,6 @@ TEST_F(DatoShortWidgetTest, EnterOutOfRangeKeepsTheTextUntilTheMemoIsLeft)
     EXPECT_EQ(recorder.messages().size(), 2u);
     EXPECT_EQ(std::tuple(y_max, memo->text()), std::tuple(2000, QString("2000")));
     EXPECT_EQ(shown_colour(), QColor(Qt::red)); // the flash on leaving
-
-    // A colour set during a flash is not overwritten when the flash ends.
-    QPalette p = memo->palette();
-    p.setColor(QPalette::Text, QColor(0x80, 0x80, 0x80));
-    memo->setPalette(p);
-    wait_for_flash_end();
-    EXPECT_EQ(shown_colour(), QColor(0x80, 0x80, 0x80));
-}
-
-TEST(TypedChar, MapsKeysToTheCharactersTheyType)
-{
-    const struct {
-        int key;
-        Qt::KeyboardModifiers mods;
-        const char* text;
-        QChar typed;
-    } cases[] = {
-        {Qt::Key_Return, Qt::NoModifier, "\r", QChar(13)},
-        {Qt::Key_Backspace, Qt::NoModifier, "", QChar(8)},
-        {Qt::Key_C, Qt::ControlModifier, "c", QChar(3)},
-        {Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier, "Z", QChar(26)},
-        {Qt::Key_5, Qt::NoModifier, "5", QChar('5')},
-        {Qt::Key_Period, Qt::KeypadModifier, ",", QChar(',')},
-        {Qt::Key_Left, Qt::NoModifier, "", QChar()},
-        {Qt::Key_Delete, Qt::NoModifier, "\x7f", QChar()},
-        {Qt::Key_Insert, Qt::ShiftModifier, "", QChar()},
-        {Qt::Key_1, Qt::ControlModifier, "1", QChar()},
-    };
-    for (const auto& c : cases)
-        EXPECT_EQ(typed_char(
-                      QKeyEvent(QEvent::KeyPress, c.key, c.mods, QString::fromLatin1(c.text))),
-                  c.typed)
-            << c.key;
 }
 
 } // namespace

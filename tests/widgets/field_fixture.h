@@ -36,8 +36,6 @@ public:
     bool focusable_ = true;
     bool focused_ = false;
     MemoLook look_;
-    int max_length_ = 32767;
-    QString hint_;
     std::vector<std::string> log_;
     // Called after each set_text, as the window calls the field's on_change.
     std::function<void()> on_set_text;
@@ -63,7 +61,7 @@ public:
                                                               : "other");
     }
     void flash(int ms) override { log_.push_back("flash " + std::to_string(ms)); }
-    void set_max_length(int length) override { max_length_ = length; }
-    void set_hint(const QString& hint) override { hint_ = hint; }
+    void set_max_length(int) override {}
+    void set_hint(const QString&) override {}
     void repaint() override {}
 };

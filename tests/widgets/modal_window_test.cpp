@@ -1,10 +1,8 @@
 // A window run modally through its owner: published through its global pointer during the
-// run, and deleted with the pointer reset afterwards, however the run ends; the wait cursor.
+// run, and deleted with the pointer reset afterwards, however the run ends.
 
 #include "Modal.h"
-#include "WaitCursor.h"
 
-#include <QApplication>
 #include <QPointer>
 
 #include <gtest/gtest.h>
@@ -50,18 +48,6 @@ TEST(ModalWindow, PublishesTheWindowForItsRunAndReleasesItHoweverTheRunEnds)
     EXPECT_THROW(run_modal_window(probe_slot, &owner, 1), std::runtime_error);
     EXPECT_TRUE(seen.isNull());
     EXPECT_EQ(probe_slot, nullptr);
-}
-
-TEST(WaitCursor, IsShownWhileItLivesAndGoneAfterAnException)
-{
-    try {
-        WaitCursor hourglass;
-        ASSERT_NE(QApplication::overrideCursor(), nullptr);
-        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
-        throw std::runtime_error("step failed");
-    } catch (const std::runtime_error&) {
-    }
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
 }
 
 } // namespace
