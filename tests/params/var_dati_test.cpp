@@ -1,25 +1,21 @@
 // The parameter grid window: typing into value cells, Enter sending the parameter write or
-// refusing text that is no float, the comma locale, and the longest value drawn whole.
+// refusing text that is no float.
 #include "Var_dati.h"
 
 #include "Globvar.h"
 #include "Netcom.h"
 #include "message_box.h"
-#include "pixel_support.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
 #include <QLineEdit>
 #include <QLocale>
-#include <QTableWidget>
 #include <QTest>
 
 #include <gtest/gtest.h>
 
-#include <cfloat>
 #include <cstdint>
 #include <memory>
-#include <tuple>
 #include <vector>
 
 using Bytes = std::vector<std::uint8_t>;
@@ -78,33 +74,6 @@ protected:
     std::unique_ptr<TForm_var_dati> window;
 };
 
-TEST_F(VarDatiTest, OpensOnTheFirstValueCellAndOnlyValueCellsTakeTheCursor)
-{
-    open();
-    window->activateWindow();
-    ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
-    QTableWidget* grid = window->StringGrid_var_dati;
-    EXPECT_EQ(window->cellText(1, 201), "wom");
-    EXPECT_EQ(editor().text(), "0");
-    EXPECT_TRUE(editor().hasSelectedText()) << "typing replaces the shown value";
-    EXPECT_EQ(queue_count(), 0);
-
-    // A click on a fixed cell leaves the cursor where it was.
-    const QRect name = grid->visualRect(grid->model()->index(3, 1));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, name.center());
-    EXPECT_EQ(std::tuple(window->grid_col, window->grid_row), std::tuple(2, 1));
-    const QRect value = grid->visualRect(grid->model()->index(3, 2));
-    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, value.center());
-    EXPECT_EQ(window->grid_row, 4);
-    QTest::keyClick(&editor(), Qt::Key_Down);
-    EXPECT_EQ(window->grid_row, 5);
-    QTest::keyClicks(&editor(), "8");
-    EXPECT_EQ(window->cellText(2, 5), "8");
-    EXPECT_EQ(link_state.param_values[4], 8.0f);
-    QTest::keyClick(&editor(), Qt::Key_Escape);
-    EXPECT_TRUE(window->isVisible()) << "no key in the grid closes the window";
-}
-
 TEST_F(VarDatiTest, EnterSendsTheCellsParameterWriteButNeverAnIncompleteText)
 {
     MessageRecorder recorder;
@@ -132,31 +101,6 @@ TEST_F(VarDatiTest, EnterSendsTheCellsParameterWriteButNeverAnIncompleteText)
               (std::vector<Bytes>{{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0x80, 0x00, 0x00},
                                   {0x00, 0x06, 0x00, 0x0A, 0x00, 0xC8, 0xC0, 0x20, 0x00, 0x00}}));
     EXPECT_TRUE(window->isVisible());
-}
-
-// Values kept between openings: the stored values shown on opening are caught by the comma
-// and refusal tests, a typed value kept without Enter by the first test, which also finds
-// nothing sent on opening.
-
-TEST_F(VarDatiTest, CommaLocaleTypesAndShowsWithTheComma)
-{
-    MessageRecorder recorder;
-    QLocale::setDefault(QLocale(QLocale::Italian, QLocale::Italy));
-    link_state.param_values[1] = 0.5f;
-    open();
-    EXPECT_EQ(window->cellText(2, 2), "0,5");
-    type("1.5"); // the point is not this locale's separator
-    EXPECT_EQ(editor().text(), "15");
-    type("1,5,");
-    EXPECT_EQ(editor().text(), "1,5");
-    enter();
-    EXPECT_EQ(link_state.param_values[0], 1.5f);
-    window->selectValueCell(2);
-    enter(); // the shown "0,5" converts back
-    EXPECT_TRUE(recorder.messages().empty());
-    EXPECT_EQ(take_queue(),
-              (std::vector<Bytes>{{0x00, 0x06, 0x00, 0x0A, 0x00, 0x00, 0x3F, 0xC0, 0x00, 0x00},
-                                  {0x00, 0x06, 0x00, 0x0A, 0x00, 0x01, 0x3F, 0x00, 0x00, 0x00}}));
 }
 
 // Text that is no number in float range never reaches the controller as some other value:
@@ -195,29 +139,4 @@ TEST_F(VarDatiTest, EnterOnTextThatIsNoFloatSendsNothingAndSaysSo)
     EXPECT_EQ(editor().text(), "");
     window->setCellText(2, 3, "abc"); // behind the key filter's back
     refused(3, "letters");
-}
-
-namespace {
-
-auto darker(int lightness)
-{
-    return [lightness](QColor c) { return c.lightness() < lightness; };
-}
-
-} // namespace
-
-TEST_F(VarDatiTest, TheLongestValueIsDrawnWhole)
-{
-    link_state.param_values[2] = -FLT_MAX;
-    open();
-    QTableWidget* grid = window->StringGrid_var_dati;
-    const QImage shot = grid->grab().toImage();
-    // The longest texts still fit whole, sign included.
-    const QRect longest = grid->visualRect(grid->model()->index(2, 2))
-                              .translated(grid->viewport()->mapTo(grid, QPoint(0, 0)));
-    EXPECT_TRUE(
-        has_pixel(shot, QRect(longest.left(), longest.top(), longest.width() / 4, longest.height()),
-                  darker(80)));
-    EXPECT_FALSE(
-        has_pixel(shot, QRect(longest.left(), longest.top(), 1, longest.height()), darker(200)));
 }
