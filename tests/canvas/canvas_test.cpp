@@ -24,38 +24,7 @@ Color px(const QImage& img, int x, int y)
     return from_qcolor(img.pixelColor(x, y));
 }
 
-// Is every pixel of the rectangle from a to b (inclusive) of colour c?
-bool all_of(const QImage& img, QPoint a, QPoint b, Color c)
-{
-    return !has_pixel(img, QRect(a, b), [c](QColor q) { return from_qcolor(q) != c; });
-}
-
 } // namespace
-
-TEST(DrawBevelBox, OutlineBevelAndFaceStayInsideTheBoxAndTheBrushIsGivenBack)
-{
-    QImage img = blank(110, 30);
-    Canvas canvas(&img);
-    canvas.brushColor = clRed;
-    DrawBevelBox(canvas, 5, 8, 95, 20, clSilver, 2, BevelLook::Lowered, Outline::Black,
-                 TextAlign::Left, QString());
-    canvas.release();
-    // Lowered, outlined: black outline (5,8)..(94,19), one pixel of bevel inside it, grey
-    // at left and top, white at right and bottom, the face from (7,10) to (92,17).
-    const struct {
-        QPoint a, b;
-        Color c;
-    } parts[] = {{{5, 8}, {94, 8}, clBlack},    {{5, 19}, {94, 19}, clBlack},
-                 {{5, 8}, {5, 19}, clBlack},    {{94, 8}, {94, 19}, clBlack},
-                 {{6, 10}, {6, 17}, clGray},    {{10, 9}, {90, 9}, clGray},
-                 {{93, 10}, {93, 17}, clWhite}, {{10, 18}, {90, 18}, clWhite},
-                 {{7, 10}, {92, 17}, clSilver}};
-    for (const auto& p : parts)
-        EXPECT_TRUE(all_of(img, p.a, p.b, p.c))
-            << p.a.x() << "," << p.a.y() << " .. " << p.b.x() << "," << p.b.y();
-    EXPECT_EQ(inked(img, 0x00FF00), QRect(QPoint(5, 8), QPoint(94, 19)));
-    EXPECT_EQ(canvas.brushColor, clRed);
-}
 
 // Labels are drawn from cached glyphs, clipped without painter state where the glyph edges
 // reach past the box; the pixels must be those of plain clipped painter text placed by the
@@ -91,16 +60,6 @@ TEST(DrawText, MatchesClippedPainterTextAtTheAlignedPlaceFirstShapedThenFromTheC
                 EXPECT_TRUE(mine == plain)
                     << s << " alignment " << int(alignment) << " round " << round;
             }
-}
-
-TEST(DrawImageCentered, BytesThatAreNoPictureDrawNothing)
-{
-    QImage img = blank(28, 20);
-    Canvas canvas(&img);
-    const unsigned char junk[] = {1, 2, 3};
-    DrawImageCentered(canvas, rect_ltrb(0, 0, 28, 20), junk, sizeof junk);
-    canvas.release();
-    EXPECT_EQ(inked(img, 0x00FF00), QRect());
 }
 
 namespace {
