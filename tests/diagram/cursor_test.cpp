@@ -6,8 +6,6 @@
 
 namespace {
 
-constexpr Color kReadoutFace = 0xEFEFEF;
-
 // A shown diagram with one second of samples (t = 0 .. 0.999) and both cursor pairs on.
 struct CursorScene : LiveScene {
     explicit CursorScene(int width = 760) : LiveScene(1000, width)
@@ -40,7 +38,7 @@ const TickEntry* tick_with_value(const TickEntry* table, int count, double value
 
 } // namespace
 
-TEST(Cursors, DrawnOnThePlotsEdgesAndKeepTheirPlace)
+TEST(Cursors, DrawnOnThePlotsEdgesAndKeepTheirPixelWhenTheSpanGrows)
 {
     CursorScene s;
     Diagramx& d = s.d;
@@ -62,20 +60,6 @@ TEST(Cursors, DrawnOnThePlotsEdgesAndKeepTheirPlace)
     const double span = d.view.tMax - d.view.tMin;
     EXPECT_EQ(d.cursorValue[T1].pixel, before);
     EXPECT_DOUBLE_EQ(d.cursorValue[T1].offset, 0.25 * span);
-
-    // Hidden: not drawn, not moved; a press on the hidden handle grabs it but does not move
-    // its cursor; shown again where it was.
-    const QPoint handle = s.centre(T2);
-    const double offset = d.cursorValue[T2].offset;
-    d.showTCursors = 0;
-    d.Redraw();
-    EXPECT_FALSE(s.yellowAround(handle));
-    s.drag(T2, handle + QPoint(-100, 0));
-    EXPECT_EQ(d.cursorValue[T2].offset, offset);
-    d.showTCursors = 1;
-    d.Redraw();
-    EXPECT_EQ(s.centre(T2), handle);
-    EXPECT_TRUE(s.yellowAround(handle));
 }
 
 TEST(Cursors, ReadoutOnATickPixelIsTheTicksExactValue)
@@ -91,17 +75,6 @@ TEST(Cursors, ReadoutOnATickPixelIsTheTicksExactValue)
     EXPECT_EQ(d.cursorItem[T1].left + 10, half->pixel);
     EXPECT_NE(v.tMin + d.cursorValue[T1].offset, 0.5);
     EXPECT_EQ(s.readout(T1), "0.5000000");
-    // The value box on the screen shows that text: it matches a box drawn on its own.
-    Canvas& sc = *d.screenCanvas;
-    const int h = s.labelHeight();
-    const int left =
-        d.readoutValueWidth + d.readoutLabelWidth + 26 + sc.TextWidth(QStringLiteral("t2:")) + 1;
-    const int top = d.screenArea.height - 2 * h - 1;
-    PaintTarget ref(d.screenArea.width, d.screenArea.height);
-    DrawBevelBox(ref.canvas, left, top, left + d.readoutValueWidth, top + h, kReadoutFace, 1,
-                 BevelLook::Lowered, Outline::None, TextAlign::Right, QStringLiteral("0.5000000"));
-    const QRect box(left, top, d.readoutValueWidth, h);
-    EXPECT_EQ(s.picture().copy(box), ref.picture().copy(box));
 
     // One pixel beside it: the value computed from the offset.
     s.drag(T1, QPoint(half->pixel + 1, s.plotTop() + 30));
@@ -116,28 +89,15 @@ TEST(Cursors, DragRestoresOnlyTheStripsDoesNotRepaintAndIsHeldToThePlot)
     const QImage before = s.copy();
     const std::uint64_t paints = d.paintCount();
     const QRect above(0, 0, d.screenArea.width, d.screenArea.height - 2 * s.labelHeight() - 1);
-    auto order = [&d](std::initializer_list<int> bottomToTop) {
-        int i = 0;
-        for (int c : bottomToTop)
-            EXPECT_EQ(d.cursorOrder[i++], &d.cursorItem[c]) << i;
-    };
 
     const QPoint home = s.centre(T1);
     s.drag(T1, home + QPoint(57, 40));
     EXPECT_EQ(s.centre(T1), QPoint(home.x() + 57, home.y()));
     EXPECT_EQ(s.px(home.x() + 57, (v.plotBottom + s.plotTop()) / 2), clBlack);
-    order({Y2, Y1, T2, T1}); // the grabbed handle is drawn last
+    EXPECT_EQ(d.cursorOrder[3], &d.cursorItem[T1]); // the grabbed handle is drawn last
     // Back home: everything above the readouts is as it was before the drag (the strips
     // under the line are restored).
     s.drag(T1, home);
-    EXPECT_EQ(s.picture().copy(above), before.copy(above));
-
-    // A Y handle likewise, and grabbing another changes the order again.
-    const QPoint y2 = s.centre(Y2);
-    s.drag(Y2, y2 + QPoint(0, 33));
-    EXPECT_EQ(s.px(v.plotLeft + 40, y2.y() + 33), clBlack);
-    order({Y1, T2, T1, Y2});
-    s.drag(Y2, y2);
     EXPECT_EQ(s.picture().copy(above), before.copy(above));
     EXPECT_EQ(d.paintCount(), paints);
 

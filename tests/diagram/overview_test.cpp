@@ -1,4 +1,4 @@
-// The scroll bar under the diagram and the buffer overview strip above it.
+// The scroll bar under the diagram.
 
 #include "paint_support.h"
 
@@ -16,7 +16,6 @@ struct OverviewScene : LiveScene {
     explicit OverviewScene(int n, int width = 700) : LiveScene(n, width, 480 + 57 + 36) {}
     double held() const { return newest() - oldest(); }
     double shown() const { return d.view.tMax - d.view.tMin; }
-    int page() const { return int(shown() * kMax / held()); }
     void zoom(double tMin, double tMax)
     {
         d.view.zoomTMin = tMin;
@@ -26,9 +25,6 @@ struct OverviewScene : LiveScene {
         d.WindowFromZoom();
         d.Redraw();
     }
-    const QImage& strip() { return d.infoImage->picture(); }
-    Color px(int x, int y) { return from_qcolor(strip().pixelColor(x, y)); }
-    int W() { return strip().width(); }
 };
 
 } // namespace
@@ -44,13 +40,6 @@ TEST(ScrollBar, DisabledWhileEverythingIsShownElsePagedToTheShownWindowWhichItSc
     const int page = int(4.999 * kMax / 19.999); // the thumb ends where the track ends
     EXPECT_EQ(std::tuple(bar.pageStep(), bar.value(), bar.maximum()),
               std::tuple(page, kMax - page, kMax - page));
-
-    // Zoomed to a window ending at the newest sample: the thumb at the end; zoomed to
-    // everything: disabled again.
-    s.zoom(12.0, 30.0);
-    EXPECT_EQ(bar.value(), kMax - s.page());
-    s.zoom(-1.0, 100.0);
-    EXPECT_FALSE(bar.isEnabled() || s.d.scrollTimer->isActive());
 
     // Scrolling moves the window and keeps its width and value range.
     Diagramx& d = s.d;
@@ -96,47 +85,4 @@ TEST(ScrollBar, ThePaintsOwnSettingsDoNotScroll)
     d.OnScrollTimer();
     EXPECT_EQ(d.view.followLatest, 0);
     EXPECT_NEAR(d.view.tMin, s.oldest() + first * s.held() / kMax, 1e-9);
-}
-
-// Whatever the diagram keeps from earlier pictures, its strip is the one a fresh diagram
-// in the same state draws: following and zoomed, before the wrap (red window bar, growing
-// gauge), at capacity - 2 and capacity - 1 samples (the bar turns green) and after the
-// wrap (full gauge). The window bar sits over the shown times, the gauge ends at the fill
-// level, and the labels give the oldest and newest time.
-TEST(Overview, StripMatchesAFreshDiagramShowingTheWindowFillLevelAndTimes)
-{
-    OverviewScene s(10000, 640);
-    int n = 10000;
-    auto check = [&s, &n](bool zoomed) {
-        SCOPED_TRACE(testing::Message() << n << " samples, zoomed " << zoomed);
-        OverviewScene fresh(n, 640);
-        if (zoomed)
-            fresh.zoom(s.d.view.tMin, s.d.view.tMax);
-        s.d.infoCanvas->release();
-        EXPECT_EQ(count_differing(s.strip(), fresh.strip()), 0);
-        const int f = s.W() - 14;
-        const double mid = ((s.d.view.tMin + s.d.view.tMax) / 2 - s.oldest()) / s.held();
-        EXPECT_EQ(s.px(7 + int(mid * f), 14), n >= 20000 ? clGreen : clRed);
-        const int g = int(s.d.SampleCount() * double(f) / 20000 + 0.5);
-        EXPECT_EQ(s.px(7 + g - 3, 28), clBlue);
-        EXPECT_NE(s.px(7 + g + 3, 28), clBlue);
-        EXPECT_TRUE(
-            shows_text(s.strip(), format_number(s.oldest(), u"0.000", u'.'), kDiagramBackground));
-        EXPECT_TRUE(
-            shows_text(s.strip(), format_number(s.newest(), u"0.000", u'.'), kDiagramBackground));
-    };
-    check(false);
-    s.zoom(2.0, 4.0);
-    check(true);
-    s.add(9999); // capacity - 2: not yet wrapped
-    n += 9999;
-    check(true);
-    s.add(1);
-    ++n;
-    check(true);
-    s.add(5000);
-    n += 5000;
-    s.d.view.followLatest = 1;
-    s.d.Redraw();
-    check(false);
 }

@@ -17,13 +17,6 @@ struct ZoomScene : LiveScene {
     {}
 };
 
-// Pixels on the outline of the rectangle from a to b (both corners inside).
-bool on_outline(int x, int y, QPoint a, QPoint b)
-{
-    return ((x == a.x() || x == b.x()) && y >= a.y() && y <= b.y())
-           || ((y == a.y() || y == b.y()) && x >= a.x() && x <= b.x());
-}
-
 } // namespace
 
 TEST(Zoom, DragRightAndDownZoomsToThatRectangleHeldToThePlotOtherDragsFollowAgain)
@@ -64,96 +57,6 @@ TEST(Zoom, DragRightAndDownZoomsToThatRectangleHeldToThePlotOtherDragsFollowAgai
     EXPECT_EQ(std::tuple(v.zoomTMin, v.zoomYMin), std::tuple(before.tMin, before.yMin));
     EXPECT_DOUBLE_EQ(v.zoomTMax, before.tMax);
     EXPECT_DOUBLE_EQ(v.zoomYMax, before.yMax);
-
-    // A rectangle wholly above the plot (in the title) zooms to nothing but repaints.
-    s.leftDrag({300, 200}, {100, 100});
-    const std::uint64_t again = d.paintCount();
-    s.leftDrag({100, 1}, {300, s.plotTop() - 2});
-    EXPECT_EQ(v.followLatest, 1);
-    EXPECT_EQ(d.paintCount(), again + 1);
-}
-
-TEST(Zoom, ClickAndRangeNarrowerThanOnePicoChangeNothingAndDoNotRepaint)
-{
-    for (bool pico : {false, true}) {
-        ZoomScene s(pico ? 2000 : 20000);
-        Diagramx& d = s.d;
-        QPoint from(100, 100), to(300, 200);
-        if (pico) {
-            d.view = zoomed(d.view, 100, 500, 5, 5 + 5e-13);
-            d.Redraw();
-            ASSERT_EQ(d.view.yMax, 5 + 5e-13); // such a range is still drawn
-        } else {
-            // A click on a T cursor's line: restoring the band's edges must not leave a gap in it.
-            d.showTCursors = d.showYCursors = 1;
-            d.Redraw();
-            from = to = QPoint(d.cursorItem[T1].left + 10, 200);
-        }
-        const QImage before = s.copy();
-        const ViewState view = d.view;
-        const std::uint64_t paints = d.paintCount();
-
-        s.leftDrag(from, to);
-
-        EXPECT_EQ(std::tuple(d.paintCount(), d.rubberBand, d.view.followLatest, d.view.viewOffset,
-                             d.view.zoomYMax),
-                  std::tuple(paints, 0, view.followLatest, view.viewOffset, view.zoomYMax))
-            << pico;
-        EXPECT_EQ(s.picture(), before) << pico; // the band's outline is gone
-    }
-}
-
-// The band is drawn over the picture without repainting it; the edges it leaves come back
-// from a snapshot, which after a live repaint in the middle of the drag must be the new
-// picture, never the old one.
-TEST(Zoom, RubberBandMovesWithoutRepaintingAndRestoresTheOutlineFromTheLatestPicture)
-{
-    ZoomScene s, twin;
-    Diagramx& d = s.d;
-    for (Diagramx* x : {&s.d, &twin.d}) {
-        x->showTCursors = x->showYCursors = 1;
-        x->Redraw();
-    }
-    const QImage clean = s.copy();
-    const std::uint64_t paints = d.paintCount();
-
-    d.PlotMouseDown(mouse_at({120, 90}, Qt::LeftButton));
-    d.PlotMouseMove(mouse_at({420, 300}, Qt::LeftButton));
-    // Dragged back up and left of the press point: the rectangle is kept normalised.
-    d.PlotMouseMove(mouse_at({60, 60}, Qt::LeftButton));
-    d.PlotMouseMove(mouse_at({340, 250}, Qt::LeftButton));
-    EXPECT_EQ(d.paintCount(), paints);
-    EXPECT_EQ(d.zoomRect, QRect(QPoint(120, 90), QPoint(340, 250)));
-    EXPECT_EQ(d.zoomRectOld, QRect(QPoint(60, 60), QPoint(120, 90)));
-
-    // Outside the current outline the picture is the clean one (cursors included); the
-    // outline itself is white where no cursor line crosses it (cursors are drawn on top).
-    auto onCursorLine = [&d](int x, int y) {
-        return x == d.cursorItem[T1].left + 10 || x == d.cursorItem[T2].left + 10
-               || y == d.cursorItem[Y1].top + 10 || y == d.cursorItem[Y2].top + 10;
-    };
-    const QPoint a(120, 90), b(340, 250);
-    const QImage now = s.copy();
-    EXPECT_EQ(count_differing(now, clean,
-                              [&](int x, int y) {
-                                  return on_outline(x, y, a, b) && !onCursorLine(x, y);
-                              }),
-              0);
-    EXPECT_EQ(from_qcolor(now.pixelColor(200, 250)), clWhite);
-
-    // New samples repaint in the middle of the drag: the band is kept, and its old edges
-    // come back from the new picture.
-    s.add(300);
-    EXPECT_EQ(s.px(200, 90), clWhite);
-    d.PlotMouseMove(mouse_at({200, 150}, Qt::LeftButton));
-    twin.add(300);
-    EXPECT_EQ(count_differing(s.copy(), twin.copy(),
-                              [&](int x, int y) {
-                                  return on_outline(x, y, a, {200, 150});
-                              }),
-              0);
-    d.PlotMouseUp(mouse_at({200, 150}));
-    EXPECT_EQ(d.view.followLatest, 0);
 }
 
 TEST(WindowFromZoom, OffsetsAndTrimsFollowTheRequestedTimes)
@@ -170,14 +73,6 @@ TEST(WindowFromZoom, OffsetsAndTrimsFollowTheRequestedTimes)
     d.Redraw();
     EXPECT_NEAR(v.tMin, 0.1004, 1e-12);
     EXPECT_NEAR(v.tMax, 0.2506, 1e-12);
-
-    // Beyond the held samples on both sides: the whole buffer, no trims.
-    v.zoomTMin = -5;
-    v.zoomTMax = 7;
-    d.WindowFromZoom();
-    EXPECT_EQ(std::tuple(v.zoomTMin, v.zoomTMax, v.viewOffset, v.viewLength, v.tTrimStart,
-                         v.tTrimEnd),
-              std::tuple(0.0, s.newest(), 0u, 999u, 0.0, 0.0));
 
     // Requests that make no sense keep the window inside the ring.
     const double bad[][2] = {{0.5, 0.2}, {0.9995, 5}, {NAN, 0.5}, {1e300, 1e301}};
