@@ -32,10 +32,8 @@ TEST(CursorDeltas, Texts)
     } frequencies[] = {
         {0.5, "2.000 Hz"},
         {-0.25, "4.000 Hz"}, // t2 left of t1: the same period
-        {0.001, "1000.000 Hz"},
         {0, "---"},
         {kNaN, "---"},
-        {std::numeric_limits<double>::infinity(), "---"},
         {1e-12, "1e12 Hz"},
         {1e4, "1e-4 Hz"},
         {std::numeric_limits<double>::denorm_min(), "---"}, // 1/dt is no number

@@ -60,29 +60,6 @@ TEST_F(DiagramFixture, ChannelsOutOfRangeAreRefused)
     EXPECT_EQ(std::tuple(d.channelVisible[7], d.paintCount()), std::tuple(0, before + 1));
 }
 
-// Clear drops the samples and the view's ranges but not what the user chose.
-TEST_F(DiagramFixture, ClearEmptiesTheViewButKeepsScaleColoursVisibilityAndCursors)
-{
-    append(1000);
-    d.view.fixedScale = 1;
-    d.view.followLatest = 0;
-    d.rubberBand = 1;
-    d.channelVisible[5] = 0;
-    d.view.zoomTMax = 3;
-    d.channelColor[2] = 0x123456;
-    d.cursorValue[0].pixel = 42;
-
-    d.Clear();
-
-    // Dropped: samples, time, band, zoom. Kept: scale, colours, visibility, cursors.
-    EXPECT_EQ(std::tuple(d.SampleCount(), d.nextTime, d.rubberBand, d.view.followLatest,
-                         d.view.zoomTMax),
-              std::tuple(0u, 0.0, 0, 1, 0.0));
-    EXPECT_EQ(std::tuple(d.view.fixedScale, d.channelColor[2], d.channelVisible[5],
-                         d.cursorValue[0].pixel),
-              std::tuple(1, 0x123456u, 0, 42));
-}
-
 TEST(DiagramLifetime, DestroyingTheDiagramRemovesItsControlsFromTheHost)
 {
     QWidget host;

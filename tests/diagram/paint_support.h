@@ -39,23 +39,6 @@ struct PaintTarget {
     Color px(int x, int y) { return from_qcolor(picture().pixelColor(x, y)); }
 };
 
-// Does the image show `text`, drawn in the default font on `background`, anywhere?
-// Whether `text`, drawn centred on `background` as the diagram draws its labels, appears
-// somewhere in `img` pixel for pixel.
-inline bool shows_text(const QImage& img, const QString& text, Color background)
-{
-    PaintTarget t(400, 60);
-    FillCanvas(t.canvas, background);
-    const int w = t.canvas.TextWidth(text), h = t.canvas.TextHeight(text);
-    DrawText(t.canvas, QRect(0, 0, w, h), TextAlign::Centre, text);
-    const QImage want = t.picture().copy(0, 0, w, h);
-    for (int y = 0; y + h <= img.height(); ++y)
-        for (int x = 0; x + w <= img.width(); ++x)
-            if (img.copy(x, y, w, h) == want)
-                return true;
-    return false;
-}
-
 inline MouseData mouse_at(QPoint p, Qt::MouseButtons held = Qt::NoButton,
                           MouseButton button = MouseButton::Left)
 {
@@ -73,7 +56,6 @@ struct Scale {
     {
         return v.plotBottom - int((value - v.yMin) * v.plotHeight / (v.yMax - v.yMin) + 0.5);
     }
-    int top() const { return v.plotBottom - v.plotHeight; }
 };
 
 // A zoom window over samples first .. first + length with the given value range.

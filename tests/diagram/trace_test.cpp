@@ -9,24 +9,6 @@
 
 namespace {
 
-// Channel 0 alone painted on a fixed range of -2000 .. 2000.
-struct ClippedTrace {
-    DiagramHost h;
-    PaintTarget t{600, 400};
-    ViewState v;
-    explicit ClippedTrace(std::vector<double> values)
-    {
-        h.append(int(values.size()),
-                 [&](int c, int i, double) { return c == 0 ? values[i] : 0.0; });
-        h.showOnly(0);
-        v = h.d->view;
-        v.fixedScale = 1;
-        v.fixedYMax = 2000;
-        v.fixedYMin = -2000;
-        h.d->Paint(t.area, v);
-    }
-};
-
 // The column shortcut and the split into several polylines must paint exactly what the
 // plain algorithm paints.
 void expect_same_picture(DiagramHost& h, const ViewState& v, int width, int height)
@@ -49,27 +31,6 @@ void expect_same_picture(DiagramHost& h, const ViewState& v, int width, int heig
 }
 
 } // namespace
-
-TEST(TraceClipping, RunsAlongTheTopEdgeWithCrossingsAtInterpolatedTimes)
-{
-    // 0 until 2 ms, 4000 from 3 ms to 5 ms, 0 again from 6 ms: the trace leaves through the
-    // top at 2.5 ms and comes back at 5.5 ms.
-    ClippedTrace c({0, 0, 0, 4000, 4000, 4000, 0, 0, 0, 0, 0});
-    const Scale s{c.v};
-    // In the picture: the rising line meets the top edge at the crossing, not at the
-    // sample after it, and nothing of the trace shows below the edge while it is above.
-    const Color green = Diagramx::kDefaultColors[0];
-    EXPECT_TRUE(has_colour(c.t.picture(), QRect(s.x(0.0025) - 2, s.top() + 1, 3, 1), green));
-    EXPECT_FALSE(has_colour(c.t.picture(),
-                            QRect(QPoint(s.x(0.0025) + 2, s.top() + 1),
-                                  QPoint(s.x(0.0055) - 2, s.top() + 5)),
-                            green));
-    // The trace lies under the black frame along the edge.
-    EXPECT_EQ(c.t.px(s.x(0.004), s.top()), clBlack);
-}
-
-// The cut at both ends of the time range is caught by the extreme-data table (its line
-// across the widest time range starts and ends at interpolated values).
 
 TEST(TraceIdentity, SinesNoiseStepsAndRampsInFollowAndZoomMode)
 {
