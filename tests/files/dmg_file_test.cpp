@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -207,35 +206,4 @@ TEST_F(DmgFile, RejectedFilesChangeNothing)
     EXPECT_FALSE(dmg_load(path("nothing-here.dmg"), *viewer.d, loaded));
     EXPECT_TRUE(recorder.messages().empty());
     EXPECT_EQ(state_of(*viewer.d), before);
-}
-
-TEST_F(DmgFile, FullFileIsTaken)
-{
-    Host viewer;
-    DmgDisplaySettings loaded;
-    write_all(path("full.dmg"), make_file(20000, 20000, 5.0));
-    ASSERT_EQ(dmg_read(path("full.dmg"), *viewer.d, loaded), DmgReadResult::Loaded);
-    EXPECT_EQ(viewer.d->SampleCount(), 20000u);
-    EXPECT_EQ(viewer.d->samples[19999].value[7], 5.0 + 19999);
-}
-
-// Values and times that are not numbers are stored and loaded as they are (how they are
-// painted: diagram_paint_test.cpp).
-TEST_F(DmgFile, NotANumberAndInfiniteValuesLoadAsTheyAre)
-{
-    Host live;
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    const double odd[] = {nan, inf, -inf, 1.0, 2.0};
-    double v[8];
-    for (int k = 0; k < 500; ++k) {
-        for (int c = 0; c < 8; ++c)
-            v[c] = odd[(k + c) % 5];
-        live.d->AddSample(k % 7 == 0 ? nan : k * 0.001, v, 8);
-    }
-    dmg_write(path("odd.dmg"), *live.d, display());
-    Host viewer;
-    DmgDisplaySettings loaded;
-    ASSERT_EQ(dmg_read(path("odd.dmg"), *viewer.d, loaded), DmgReadResult::Loaded);
-    EXPECT_EQ(std::memcmp(&viewer.d->samples[0], &live.d->samples[0], 500 * sizeof(Sample)), 0);
 }

@@ -131,31 +131,6 @@ TEST(RecordingView, PicturesAndMeasurementsEqualThoseOfAllSamplesAtEveryZoom)
     EXPECT_EQ(QString::number(kSamples), measure_rows(*h.d, name)[0].cells[ColumnSamples]);
 }
 
-// A page wider than the ring has room for (a printer at 600 pixels per inch): the ring grows
-// and the page still equals the picture of all samples; the screen's picture after it is
-// the one before.
-TEST(RecordingView, APrintedPageWiderThanTheRingIsDrawnFromAllItsColumns)
-{
-    RecordingScene scene;
-    auto ref = all_samples(kSamples);
-    DiagramHost h(600, 400);
-    h.d->source = scene.view.get();
-    PaintTarget before(900, 480);
-    h.d->Paint(before.area, h.d->view);
-    const QImage screen = before.picture().copy();
-
-    PaintTarget a(6400, 2400, 600), b(6400, 2400, 600);
-    h.d->Paint(a.area, h.d->view);
-    ref->d->Paint(b.area, ref->d->view);
-    EXPECT_GT(h.d->capacity, 20001u);
-    EXPECT_GT(h.d->SampleCount(), 20000u); // four points for each of more than 5000 columns
-    EXPECT_EQ(0, count_differing(a.picture(), b.picture()));
-
-    PaintTarget after(900, 480);
-    h.d->Paint(after.area, h.d->view);
-    EXPECT_EQ(0, count_differing(after.picture(), screen));
-}
-
 TEST(RecordingView, ValuesAtATimeAreTheRecordsOwn)
 {
     RecordingScene scene(50'000);
