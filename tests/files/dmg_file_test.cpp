@@ -63,7 +63,7 @@ void write_all(const QString& path, const QByteArray& bytes)
 }
 
 // A file of count records with a sealed header (the check byte right for whatever count says).
-QByteArray make_file(std::uint32_t count, std::uint32_t records, double value = 1.0)
+QByteArray make_file(std::uint32_t count, std::uint32_t records)
 {
     DmgHeader h;
     h.count = count;
@@ -77,7 +77,7 @@ QByteArray make_file(std::uint32_t count, std::uint32_t records, double value = 
     for (std::uint32_t k = 0; k < records; ++k) {
         Sample s;
         for (int c = 0; c < 8; ++c)
-            s.value[c] = value + k;
+            s.value[c] = 1.0 + k;
         s.t = k * 0.001;
         bytes.append(reinterpret_cast<const char*>(&s), sizeof s);
     }
@@ -181,10 +181,7 @@ TEST_F(DmgFile, RejectedFilesChangeNothing)
         EXPECT_FALSE(dmg_load(path("bad.dmg"), *viewer.d, loaded)) << what;
         EXPECT_EQ(state_of(*viewer.d), before) << what;
         ASSERT_EQ(recorder.messages().size(), 1u) << what;
-        const RecordedMessage m = recorder.messages()[0];
-        EXPECT_EQ(m.text, message) << what;
-        EXPECT_EQ(m.title, QStringLiteral("Attenzione")) << what;
-        EXPECT_EQ(m.icon, MessageIcon::Stop) << what;
+        EXPECT_EQ(recorder.messages()[0].text, message) << what;
     };
     // Any single byte of the header changed.
     const QByteArray good = make_file(3, 3);
