@@ -33,18 +33,18 @@ DeviceMeasures a4(int dpi = 600, int left = 0, int top = 0, int right = 0, int b
     return d;
 }
 
-// A page drawn into an image: a printer page (the printable area only) or a preview image.
+// A page drawn into a preview image at 96 pixels per inch.
 struct PagePicture {
     QImage image;
     Canvas canvas;
     PageTarget target;
-    PagePicture(const DeviceMeasures& device, bool printer, int w, int h)
+    PagePicture(const DeviceMeasures& device, int w, int h)
         : image(w, h, QImage::Format_RGB32), canvas(&image)
     {
-        image.fill(printer ? Qt::red : Qt::white); // a printer page must be filled white
+        image.fill(Qt::white);
         target.device = device;
         target.canvas = &canvas;
-        target.onPrinter = printer;
+        target.dpi = 96;
     }
     const QImage& picture()
     {
@@ -91,8 +91,7 @@ TEST(ComposePage, NamesAreReadInsideTheirSlotsAndKeptInsideTheirCells)
     PrintHost host;
     char names[8][50];
     std::memset(names, 'W', sizeof names); // no zero byte anywhere
-    PagePicture page(a4(), false, 840, 1200);
-    page.target.dpi = 96;
+    PagePicture page(a4(), 840, 1200);
     const PageLayout l = compose_page(page.target, host.d.get(), &names[0][0], false);
     const QImage& img = page.picture();
     // The 2 mm gap between cells 1 and 2 stays white along the name's row.
@@ -119,8 +118,7 @@ TEST(ComposePage, WholeDiagramPrintsEverySampleWhileTheScreenIsZoomed)
     d.view.tTrimEnd = 0;
     d.view.tTrimStart = 0;
 
-    PagePicture page(a4(), false, 840, 1200);
-    page.target.dpi = 96;
+    PagePicture page(a4(), 840, 1200);
     PrintSettingsReset reset;
     compose_page(page.target, &d, print_names, true);
     EXPECT_EQ(d.printView.windowSamples, d.capacity);
