@@ -14,14 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QByteArray>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QRadioButton>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <charconv>
