@@ -54,7 +54,6 @@ TEST_F(MainWindowTest, ChoicesSurviveARestart)
     openWindow();
     EXPECT_EQ(window->RadioGroup_trigger_type->itemIndex(), 2);
     EXPECT_EQ(window->ComboBox_event_type->currentIndex(), 13);
-    EXPECT_TRUE(window->ComboBox_event_type->isEnabled());
     EXPECT_TRUE(window->CheckBox_scala_asse_y->isChecked());
     EXPECT_EQ(window->Memo_asse_y_min_scale->text(), "-56");
     EXPECT_EQ(live_diagram->view.fixedScale, 1);
