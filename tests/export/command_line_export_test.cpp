@@ -37,7 +37,7 @@ protected:
     }
 };
 
-// The writer's bit-exactness and both layouts: csv_test.cpp and recording_export_test.cpp.
+// The writer's bit-exactness and both layouts: csv_test.cpp.
 TEST_F(CommandLineExport, CsvHoldsEverySampleOfTheFileExactly)
 {
     expect_success(run({"--export-csv", "in.dmg", "out.csv"}, folder.path()));
