@@ -1,6 +1,6 @@
 // The CSV writer and the rows it takes from a diagram: values read back to the very doubles
 // the diagram holds, names quoted as RFC 4180 says, a write that fails leaves nothing, and
-// the shown part of a zoomed diagram is the samples inside its window.
+// the shown part of a diagram following the newest samples is the newest of them.
 
 #include "CsvWriter.h"
 #include "DiagramRows.h"

@@ -1,5 +1,6 @@
-// The viewer's export commands: they refuse an empty diagram, ask for the options and the file, write the shown part or the whole diagram, and report a
-// file that cannot be written without leaving anything behind.
+// The viewer's export commands: they refuse an empty diagram, ask for the options and the
+// file, write the shown part or the whole diagram, and report a file that cannot be written
+// without leaving anything behind; the PDF is the printed page.
 
 #include "ImageControl.h"
 #include "export_support.h"
