@@ -130,40 +130,6 @@ TEST_F(AcquisitionTest, RollingShowsEverySampleAfterStartOnceAndInOrder)
     EXPECT_EQ(diagram[kFull - 4], sent - 9) << "the five samples before Start are not shown";
 }
 
-TEST_F(AcquisitionTest, RollingFramesComeOncePerDisplayFrame)
-{
-    link_state.settings.trigger_mode = 0;
-    acquisition.start();
-
-    // Nothing new, nothing painted. (The ticks' spacing for a rate: frame_pacer_test.cpp.)
-    EXPECT_EQ(tick().interval, DrainTicks::kMinIntervalMs);
-    advanceMs(DrainTicks::kWindowNs / 1'000'000);
-    tick();
-    EXPECT_EQ(repaints, 0);
-
-    // Samples every millisecond: a frame, then none until a display frame later. A tick
-    // that holds a frame back comes when that frame is due.
-    advanceMs(FramePacer::kMinIntervalMs);
-    block(10);
-    EXPECT_TRUE(tick().repaint);
-    for (int ms = 1; ms < FramePacer::kMinIntervalMs; ++ms) {
-        block(10);
-        advanceMs(1);
-        EXPECT_FALSE(tick().repaint) << ms;
-        EXPECT_LE(last.interval, FramePacer::kMinIntervalMs - ms) << ms;
-    }
-    advanceMs(1);
-    EXPECT_TRUE(tick().repaint) << "the held-back frame is drawn when due, without new samples";
-    EXPECT_EQ(repaints, 2);
-
-    // Stop draws a frame held back at once.
-    block(10);
-    advanceMs(1);
-    EXPECT_FALSE(tick().repaint);
-    EXPECT_TRUE(stop().repaint);
-    EXPECT_FALSE(stop().repaint) << "only once";
-}
-
 TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearms)
 {
     link_state.settings.trigger_mode = 1;
@@ -172,11 +138,10 @@ TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearm
     acquisition.start();
     EXPECT_EQ(link_state.trigger_flags.load(), 0u);
 
-    // Without an event nothing is shown; the ticks stay 1 ms apart.
+    // Without an event nothing is shown.
     samples(500);
-    EXPECT_EQ(tick().interval, DrainTicks::kMinIntervalMs);
+    tick();
     EXPECT_TRUE(diagram.empty());
-    EXPECT_FALSE(last.captureStarted);
 
     // The controller's event: on the next tick the diagram starts afresh with the 200
     // samples before the newest, the event block among them.
@@ -204,25 +169,17 @@ TEST_F(AcquisitionTest, AutoTriggerCapturesFromTwoHundredBeforeTheNewestAndRearm
     ASSERT_EQ(diagram.size(), kFull);
     EXPECT_TRUE(holdsRun(310));
     EXPECT_EQ(link_state.trigger_flags.load(), 0u);
-    EXPECT_EQ(link_state.acquisition_on.load(), 1);
     EXPECT_TRUE(acquisition.running());
 
     // Waiting again: the diagram keeps the capture until the next event.
     samples(300);
     tick();
     EXPECT_EQ(diagram.size(), kFull);
-    EXPECT_FALSE(last.captureStarted);
     block(10, true);
     tick();
     EXPECT_TRUE(last.captureStarted);
     EXPECT_EQ(diagram.size(), 200u);
     EXPECT_EQ(diagram.back(), sent - 1);
-
-    // Stop ends it where it is.
-    stop();
-    EXPECT_EQ(link_state.trigger_flags.load() & (TRIGGER_CAPTURED | TRIGGER_FORCED), 0u);
-    EXPECT_EQ(link_state.acquisition_on.load(), 0);
-    EXPECT_FALSE(last.stopped);
 }
 
 TEST_F(AcquisitionTest, SingleShotForcedCaptureEndsTheAcquisitionWhenTheDiagramIsFull)
@@ -287,20 +244,13 @@ TEST_F(AcquisitionTest, CaptureNeverOpensWithSamplesOfAnEarlierAcquisition)
         EXPECT_EQ(diagram.size(), 30u);
         EXPECT_TRUE(holdsRun(first));
 
-        // With what arrived before the event as well, up to 200 in all.
+        // With what arrived before the event as well.
         stop();
         acquisition.start();
         block(60);
         block(20, true);
         tick();
         EXPECT_EQ(diagram.size(), 80u);
-        stop();
-        acquisition.start();
-        samples(300);
-        block(20, true);
-        tick();
-        EXPECT_EQ(diagram.size(), 200u);
-        EXPECT_TRUE(holdsRun(sent - 200));
         stop();
     }
 

@@ -8,7 +8,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QProcess>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -26,14 +25,11 @@ TEST(CommandLine, EachArgumentListAsksForOneThing)
     } cases[] = {
         {{}, Action::MainWindow, {}},
         {{"prova.dmg"}, Action::ViewFile, "prova.dmg"},
-        {{"/tmp/with space.dmg"}, Action::ViewFile, "/tmp/with space.dmg"},
         {{"--", "-strano.dmg"}, Action::ViewFile, "-strano.dmg"},
         {{"--help"}, Action::ShowHelp, {}},
-        {{"prova.dmg", "--help"}, Action::ShowHelp, {}},
         {{"--version"}, Action::ShowVersion, {}},
         // Qt's own options are the application object's; they are no error here.
         {{"-platform", "offscreen", "prova.dmg"}, Action::ViewFile, "prova.dmg"},
-        {{"-style=fusion"}, Action::MainWindow, {}},
         {{"--bogus"}, Action::UsageError, {}},
         {{"-platform"}, Action::UsageError, {}}, // its value is missing
         {{"uno.dmg", "due.dmg"}, Action::UsageError, {}},
@@ -63,18 +59,9 @@ TEST(CommandLine, ExportsTakeTwoFilesAndOnlyTheirOwnOptions)
         {"--export-pdf a.dmg a.pdf", Action::ExportPdf},
         {"--export-png a.dmg a.png", Action::ExportPng, false, defaultSize},
         {"--export-png --size 640x480 a.dmg a.png", Action::ExportPng, false, {640, 480}},
-        {"--export-png --size=8000x100 a.dmg a.png", Action::ExportPng, false, {8000, 100}},
-        {"-platform offscreen --export-pdf a.dmg a.pdf", Action::ExportPdf},
         {"--export-csv a.dmg", Action::UsageError},
-        {"--export-csv a.dmg b c", Action::UsageError},
-        {"--export-csv --export-pdf a.dmg a.csv", Action::UsageError},
         {"--export-pdf --csv-semicolon a.dmg a.pdf", Action::UsageError},
-        {"--export-csv --size 640x480 a.dmg a.csv", Action::UsageError},
-        {"--csv-semicolon a.dmg", Action::UsageError},
-        {"--export-png --size 640 a.dmg a.png", Action::UsageError},
-        {"--export-png --size 99x480 a.dmg a.png", Action::UsageError},
         {"--export-png --size 640x8001 a.dmg a.png", Action::UsageError},
-        {"--export-png --size 640x480x2 a.dmg a.png", Action::UsageError},
         {"--export-png a.dmg a.png --size", Action::UsageError},
     };
     for (const auto& c : cases) {
@@ -95,9 +82,6 @@ TEST(CommandLine, ExportsTakeTwoFilesAndOnlyTheirOwnOptions)
     }
     EXPECT_EQ(parse_command_line({"grafion", "--export-csv", "", "a.csv"}).action,
               Action::UsageError);
-    for (const char* word :
-         {"--export-csv", "--csv-semicolon", "--export-pdf", "--export-png", "--size"})
-        EXPECT_TRUE(usage_text().contains(QLatin1String(word))) << word;
 }
 
 // ---- The programs themselves -------------------------------------------------------------
@@ -120,14 +104,10 @@ struct ProgramCase {
 
 const ProgramCase kProgramCases[] = {
     {GRAFION_BIN, {"--help"}, 0, "Usage: grafion [options] [FILE]\n", ""},
-    {GRAFION_BIN, {"-h"}, 0, "Usage: grafion", ""},
     {GRAFION_BIN, {"--version"}, 0, "grafion " GRAFION_VERSION "\n", ""},
-    {GRAFION_BIN, {"-v"}, 0, "grafion " GRAFION_VERSION "\n", ""},
     {GRAFION_BIN, {"--bogus"}, 2, "", "Usage: grafion"},
-    {GRAFION_BIN, {"uno.dmg", "due.dmg"}, 2, "", "Usage: grafion"},
     {GRAFION_BIN, {"manca.dmg"}, 1, "", "manca.dmg: no such file"},
     {GRAFION_BIN, {"--export-csv", "manca.dmg", "out.csv"}, 1, "", "manca.dmg: no such file"},
-    {GRAFION_BIN, {"--export-png", "manca.dmg", "out.png"}, 1, "", "manca.dmg: no such file"},
     {GRAFION_BIN, {"--export-pdf", "manca.dmg"}, 2, "", "Usage: grafion"},
     {GRAFION_SIM_BIN, {"--version"}, 0, "grafion-sim " GRAFION_VERSION "\n", ""},
 };

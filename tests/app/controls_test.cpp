@@ -1,5 +1,5 @@
 // The main window's settings column bound to the live diagram, the channel rows' choice of
-// quantity, Clear, and the commands that open windows.
+// quantity, and the commands that open windows.
 
 #include "Diagramx.h"
 #include "Load_dat.h"
@@ -63,17 +63,6 @@ TEST_F(ControlsTest, ChannelRowsChooseQuantitiesOnlyWhileConnected)
     window->ComboBox_select_dat_misChange(5);
     EXPECT_EQ(link_state.channel_select[5], 1);
     EXPECT_EQ(queued(), 1);
-}
-
-TEST_F(ControlsTest, ClearEmptiesTheDiagramButNotTheSharedRing)
-{
-    double values[8] = {1, 2, 3, 4, 5, 6, 7, 8};
-    for (int i = 0; i < 100; ++i)
-        live_diagram->AddSample(i * 0.001, values, 8);
-    link_state.ring_write = 40;
-    window->BitBtn_clearClick();
-    EXPECT_EQ(live_diagram->SampleCount(), 0u);
-    EXPECT_EQ(link_state.ring_write.load(), 40u);
 }
 
 // Set connection, Dati (twice: a grid of its own each time) and Load open their windows

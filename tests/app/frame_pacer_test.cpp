@@ -20,29 +20,6 @@ TEST(FramePacer, SpacesFramesToKeepTheThreadsShareWithinOneAndFourDisplayFrames)
     EXPECT_EQ(FramePacer::nextInterval(FramePacer::kMaxIntervalMs, 1.0),
               FramePacer::kMaxIntervalMs);
     EXPECT_EQ(FramePacer::nextInterval(30, std::numeric_limits<double>::quiet_NaN()), 30);
-
-    // A thread whose other work costs 2 % and whose frames cost 1 ms each settles where
-    // the share is the budget (about 33 ms here), without swinging between the limits.
-    int interval = 16;
-    for (int round = 0; round < 30; ++round)
-        interval = FramePacer::nextInterval(interval, 0.02 + 1.0 / interval);
-    const double settled = 0.02 + 1.0 / interval;
-    EXPECT_NEAR(settled, FramePacer::kCpuShare, 0.005);
-    EXPECT_EQ(FramePacer::nextInterval(interval, settled), interval);
-
-    // Over half a second the thread's processor time is measured: at 20 % the frames are
-    // spaced out at the end of it, and frames asked for sooner wait (unless asked for now).
-    FramePacer pacer;
-    std::int64_t wall = 0;
-    EXPECT_TRUE(pacer.startFrame(wall, 0));
-    EXPECT_FALSE(pacer.startFrame(wall + 15 * kMs, 0));
-    EXPECT_EQ(pacer.msUntilDue(wall + 15 * kMs), 1);
-    EXPECT_TRUE(pacer.startFrame(wall + 15 * kMs, 0, true));
-    wall += 500 * kMs;
-    EXPECT_TRUE(pacer.startFrame(wall, 100 * kMs));
-    EXPECT_EQ(pacer.intervalMs(), FramePacer::nextInterval(16, 0.2));
-    EXPECT_FALSE(pacer.startFrame(wall + 20 * kMs, 100 * kMs));
-    EXPECT_TRUE(pacer.startFrame(wall + pacer.intervalMs() * kMs, 100 * kMs));
 }
 
 TEST(DrainTicks, TakeAboutTheSameNumberOfSamplesPerTickFromOneToSixteenMilliseconds)

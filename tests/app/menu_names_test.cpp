@@ -1,34 +1,22 @@
-// The main window's items that name the channels as their selectors show them: the export
-// entries (greyed while acquiring, as saving and printing are) with a CSV of the live
-// diagram, and "Misure", which opens the measurement window on the live diagram.
+// The main window's CSV export: the live diagram headed by the channel names as their
+// selectors show them.
 
 #include "Diagramx.h"
 #include "ExportDialog.h"
-#include "MeasureWindow.h"
 #include "Modal.h"
 #include "window_fixture.h"
 
-#include <QAction>
 #include <QComboBox>
 #include <QFile>
 #include <QFileDialog>
-#include <QMenu>
 #include <QRadioButton>
 
 namespace {
 
 using MenuNamesTest = WindowFixture;
 
-TEST_F(MenuNamesTest, EntriesWaitWhileAcquiringAndTheCsvIsHeadedByTheSelectorNames)
+TEST_F(MenuNamesTest, CsvIsHeadedByTheSelectorNames)
 {
-    for (bool acquiring : {true, false}) {
-        window->Button_start_stopClick();
-        window->Timer_monitorTimer();
-        for (QAction* a :
-             {window->Menu_Esporta_CSV, window->Menu_Esporta_PDF, window->Menu_Esporta_Immagine})
-            EXPECT_EQ(a->isEnabled(), !acquiring) << a->objectName().toStdString();
-    }
-
     window->BitBtn1Click(); // test samples
     window->ComboBox_select_dat_mis[1]->setCurrentIndex(4);
     const QString path = folder.filePath("live.csv");
@@ -53,23 +41,6 @@ TEST_F(MenuNamesTest, EntriesWaitWhileAcquiringAndTheCsvIsHeadedByTheSelectorNam
                                    "Dat Mis 6,Dat Mis 7,Dat Mis 8\r"));
     // Every sample: the header, one line per sample, and the empty rest after the last CR LF.
     EXPECT_EQ(std::uint32_t(lines.size()), live_diagram->SampleCount() + 2);
-}
-
-TEST_F(MenuNamesTest, MisureOpensOnTheLiveDiagramWithTheSelectorsNames)
-{
-    auto* item = window->findChild<QAction*>(QStringLiteral("Menu_Misure"));
-    ASSERT_TRUE(item);
-    EXPECT_TRUE(window->Comandi1->actions().contains(item));
-    window->ComboBox_select_dat_mis[0]->setCurrentIndex(2);
-    window->BitBtn1Click(); // test samples
-    item->trigger();
-    auto* misure = window->findChild<MeasureWindow*>();
-    ASSERT_TRUE(misure);
-    EXPECT_TRUE(misure->isVisible());
-    const QStringList lines = misure->tableText().split(u'\n');
-    ASSERT_EQ(lines.size(), 10); // headings, eight channels, the empty rest
-    EXPECT_TRUE(lines[1].startsWith(window->ComboBox_select_dat_mis[0]->currentText() + u'\t'));
-    EXPECT_FALSE(lines[1].contains(QStringLiteral("---")));
 }
 
 } // namespace

@@ -34,7 +34,7 @@ TEST(ViewerAlone, AFileOnTheCommandLineOpensOnlyTheViewer)
     const struct {
         QString path;
         bool loaded;
-        QString message; // the exception box's title (the viewer's own: viewer_test.cpp)
+        QString message; // the exception box's title (the reader's own: dmg_file_test.cpp)
     } cases[] = {
         {good, true, {}}, {folder.path(), false, "Grafion"}, // exists, but cannot be read as a file
     };

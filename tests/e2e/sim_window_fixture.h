@@ -35,14 +35,10 @@
 #include <numbers>
 #include <set>
 #include <string>
-#include <utility>
 
 namespace e2e {
 
 using namespace std::chrono_literals;
-using Clock = std::chrono::steady_clock;
-
-inline constexpr std::uint32_t kDiagramFull = 20000;
 
 // The set of positions (0..1999) in the simulator's period that a sample's values fit: one
 // position, or the two zero crossings of the slow sine (0 and 1000); empty when the values
@@ -133,42 +129,15 @@ protected:
 
     static void click(QToolButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    // The enabled ones of the connection and acquisition controls, e.g. "disconnect stop".
-    std::string enabled_controls() const
-    {
-        const std::pair<const char*, const QWidget*> controls[] = {
-            {"connect", window->BitBtn_connect},
-            {"disconnect", window->BitBtn_disconnect},
-            {"start", window->BitBtn_start_CMP},
-            {"stop", window->BitBtn_stop_CMP},
-            {"force", window->BitBtn_start_CMP_force},
-            {"trigger", window->RadioGroup_trigger_type}};
-        std::string names;
-        for (const auto& [name, control] : controls)
-            if (control->isEnabled())
-                names += (names.empty() ? "" : " ") + std::string(name);
-        return names;
-    }
-
-    // The connection and acquisition panels and the enabled controls, e.g.
-    // "Connesso | CMP-Off | disconnect start trigger".
-    std::string status() const
-    {
-        const QString panels =
-            panel(StatusPanel::Connection) + " | " + panel(StatusPanel::Acquisition);
-        return panels.toStdString() + " | " + enabled_controls();
-    }
-
-    std::uint64_t sim_messages(int type) const { return simulator->stats().messages_by_type[type]; }
-
     // After Stop no block is acknowledged: the one block in flight then is dropped by the PC
     // and polls follow. Waits for a poll sent after Stop, which means that last block has
     // been handled, and returns the samples the PC stored (all the simulator sent but that
     // last block).
     std::uint64_t samples_stored_after_stop()
     {
-        const std::uint64_t polls = sim_messages(1);
-        EXPECT_TRUE(pump_until([&] { return sim_messages(1) > polls; })) << "no poll after Stop";
+        const auto polls = [&] { return simulator->stats().messages_by_type[1]; };
+        const std::uint64_t before = polls();
+        EXPECT_TRUE(pump_until([&] { return polls() > before; })) << "no poll after Stop";
         return simulator->stats().samples - link_state.block_count.load();
     }
 
@@ -182,7 +151,7 @@ protected:
 
 // Sanitized builds run several times slower: GRAFION_TEST_TIME_SCALE (set by
 // scripts/test-sanitized) slows the controller by the same factor, so that the display keeps
-// up with the ring as it does at full speed. Events keep their place in the sample stream.
+// up with the ring as it does at full speed.
 inline unsigned test_time_scale()
 {
     const char* text = std::getenv("GRAFION_TEST_TIME_SCALE");
@@ -191,13 +160,13 @@ inline unsigned test_time_scale()
 
 // A controller that answers at most once a millisecond with what it sampled meanwhile, as
 // a real one at `rate` samples per second would.
-inline sim::Options paced(unsigned rate, unsigned max_block, unsigned event_period_ms = 0)
+inline sim::Options paced(unsigned rate, unsigned max_block)
 {
     sim::Options o;
     o.sample_rate = std::max(1u, rate / test_time_scale());
     o.max_block = max_block;
     o.delay_ms = 1;
-    o.event_period_ms = event_period_ms * test_time_scale();
+    o.event_period_ms = 0;
     return o;
 }
 

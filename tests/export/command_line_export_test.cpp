@@ -37,7 +37,7 @@ protected:
     }
 };
 
-// The writer's bit-exactness and both layouts: csv_test.cpp and recording_export_test.cpp.
+// The writer's bit-exactness and both layouts: csv_test.cpp.
 TEST_F(CommandLineExport, CsvHoldsEverySampleOfTheFileExactly)
 {
     expect_success(run({"--export-csv", "in.dmg", "out.csv"}, folder.path()));
@@ -60,10 +60,6 @@ TEST_F(CommandLineExport, PngIsTheViewersPictureOfTheSameFile)
     const QImage written = QImage(path("out.png")).convertToFormat(QImage::Format_RGB32);
     EXPECT_EQ(written.size(), shown.size());
     EXPECT_TRUE(written == shown.convertToFormat(QImage::Format_RGB32));
-
-    // The default size.
-    expect_success(run({"--export-png", "in.dmg", "default.png"}, folder.path()));
-    EXPECT_EQ(QImage(path("default.png")).size(), QSize(1200, 700));
 }
 
 TEST_F(CommandLineExport, UnreadableInputOrUnwritableOutputGivesOneAndNoFile)
@@ -76,10 +72,8 @@ TEST_F(CommandLineExport, UnreadableInputOrUnwritableOutputGivesOneAndNoFile)
     } cases[] = {
         {{"--export-csv", "manca.dmg", "out.csv"}, "manca.dmg: no such file"},
         {{"--export-pdf", "vuoto.dmg", "out.pdf"}, "vuoto.dmg: not a diagram file"},
-        {{"--export-png", "cartella", "out.png"}, "cartella: no such file"},
         {{"--export-csv", "in.dmg", "cartella"}, "cannot write cartella"},
         {{"--export-pdf", "in.dmg", "manca/out.pdf"}, "cannot write manca/out.pdf"},
-        {{"--export-png", "in.dmg", "in.dmg/out.png"}, "cannot write in.dmg/out.png"},
         {{"--export-csv", "in.dmg", "./in.dmg"}, "./in.dmg is the diagram file itself"},
     };
     const QStringList before = entries(folder.path());

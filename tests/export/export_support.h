@@ -14,15 +14,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
-#include <QByteArray>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFileDialog>
-#include <QProcess>
 #include <QRadioButton>
-#include <QString>
-#include <QStringList>
 #include <QTemporaryDir>
 
 #include <charconv>
@@ -181,8 +177,6 @@ protected:
         bool whole = false;
         bool semicolon = false;
         QString file;
-        int optionDialogs = 0;
-        int fileDialogs = 0;
     };
     QTemporaryDir folder;
     MessageRecorder recorder;
@@ -197,7 +191,6 @@ protected:
         QApplication::processEvents();
         run_modal_hook = [this](QDialog& d) {
             if (auto* options = dynamic_cast<ExportDialog*>(&d)) {
-                ++answers.optionDialogs;
                 (answers.whole ? options->RadioButton_grafico_completo
                                : options->RadioButton_grafico_visualiz)
                     ->setChecked(true);
@@ -206,7 +199,6 @@ protected:
                 return int(QDialog::Accepted);
             }
             auto& files = dynamic_cast<QFileDialog&>(d);
-            ++answers.fileDialogs;
             EXPECT_EQ(files.acceptMode(), QFileDialog::AcceptSave);
             if (answers.file.isEmpty())
                 return int(QDialog::Rejected);

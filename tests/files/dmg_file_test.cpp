@@ -14,7 +14,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <limits>
 #include <memory>
 #include <string>
 #include <tuple>
@@ -64,7 +63,7 @@ void write_all(const QString& path, const QByteArray& bytes)
 }
 
 // A file of count records with a sealed header (the check byte right for whatever count says).
-QByteArray make_file(std::uint32_t count, std::uint32_t records, double value = 1.0)
+QByteArray make_file(std::uint32_t count, std::uint32_t records)
 {
     DmgHeader h;
     h.count = count;
@@ -78,7 +77,7 @@ QByteArray make_file(std::uint32_t count, std::uint32_t records, double value = 
     for (std::uint32_t k = 0; k < records; ++k) {
         Sample s;
         for (int c = 0; c < 8; ++c)
-            s.value[c] = value + k;
+            s.value[c] = 1.0 + k;
         s.t = k * 0.001;
         bytes.append(reinterpret_cast<const char*>(&s), sizeof s);
     }
@@ -182,10 +181,7 @@ TEST_F(DmgFile, RejectedFilesChangeNothing)
         EXPECT_FALSE(dmg_load(path("bad.dmg"), *viewer.d, loaded)) << what;
         EXPECT_EQ(state_of(*viewer.d), before) << what;
         ASSERT_EQ(recorder.messages().size(), 1u) << what;
-        const RecordedMessage m = recorder.messages()[0];
-        EXPECT_EQ(m.text, message) << what;
-        EXPECT_EQ(m.title, QStringLiteral("Attenzione")) << what;
-        EXPECT_EQ(m.icon, MessageIcon::Stop) << what;
+        EXPECT_EQ(recorder.messages()[0].text, message) << what;
     };
     // Any single byte of the header changed.
     const QByteArray good = make_file(3, 3);
@@ -207,35 +203,4 @@ TEST_F(DmgFile, RejectedFilesChangeNothing)
     EXPECT_FALSE(dmg_load(path("nothing-here.dmg"), *viewer.d, loaded));
     EXPECT_TRUE(recorder.messages().empty());
     EXPECT_EQ(state_of(*viewer.d), before);
-}
-
-TEST_F(DmgFile, FullFileIsTaken)
-{
-    Host viewer;
-    DmgDisplaySettings loaded;
-    write_all(path("full.dmg"), make_file(20000, 20000, 5.0));
-    ASSERT_EQ(dmg_read(path("full.dmg"), *viewer.d, loaded), DmgReadResult::Loaded);
-    EXPECT_EQ(viewer.d->SampleCount(), 20000u);
-    EXPECT_EQ(viewer.d->samples[19999].value[7], 5.0 + 19999);
-}
-
-// Values and times that are not numbers are stored and loaded as they are (how they are
-// painted: diagram_paint_test.cpp).
-TEST_F(DmgFile, NotANumberAndInfiniteValuesLoadAsTheyAre)
-{
-    Host live;
-    const double nan = std::numeric_limits<double>::quiet_NaN();
-    const double inf = std::numeric_limits<double>::infinity();
-    const double odd[] = {nan, inf, -inf, 1.0, 2.0};
-    double v[8];
-    for (int k = 0; k < 500; ++k) {
-        for (int c = 0; c < 8; ++c)
-            v[c] = odd[(k + c) % 5];
-        live.d->AddSample(k % 7 == 0 ? nan : k * 0.001, v, 8);
-    }
-    dmg_write(path("odd.dmg"), *live.d, display());
-    Host viewer;
-    DmgDisplaySettings loaded;
-    ASSERT_EQ(dmg_read(path("odd.dmg"), *viewer.d, loaded), DmgReadResult::Loaded);
-    EXPECT_EQ(std::memcmp(&viewer.d->samples[0], &live.d->samples[0], 500 * sizeof(Sample)), 0);
 }

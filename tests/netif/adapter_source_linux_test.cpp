@@ -1,5 +1,5 @@
-// The Linux adapter source: route and lease parsing, the live enumeration's basic promises,
-// and the interface count following the kernel's announcements.
+// The Linux adapter source: route parsing, the live enumeration's basic promises, and the
+// interface count following the kernel's announcements.
 #include "Adapter_source_linux.h"
 
 #include <gtest/gtest.h>
@@ -26,33 +26,6 @@ TEST(LinuxSource, DefaultGatewayComesFromTheInterfacesDefaultRoute)
     EXPECT_EQ(route_default_gateway(routes, "eth1"), "10.0.0.1");
     EXPECT_EQ(route_default_gateway(routes, "eth2"), ""); // no gateway flag
     EXPECT_EQ(route_default_gateway(routes, "eth"), "");
-    EXPECT_EQ(route_default_gateway("", "eth0"), "");
-}
-
-TEST(LinuxSource, KeyValueLeaseGivesTheServerOfTheCurrentAddress)
-{
-    const char* lease =
-        "# comment\nADDRESS=192.168.1.50\nSERVER_ADDRESS=192.168.1.1\nROUTER=192.168.1.1\n";
-    EXPECT_EQ(lease_server_key_value(lease, "192.168.1.50"), "192.168.1.1");
-    EXPECT_EQ(lease_server_key_value(lease, "192.168.1.51"), ""); // stale lease
-    EXPECT_EQ(lease_server_key_value("SERVER_ADDRESS=junk\n", "192.168.1.50"), "");
-    EXPECT_EQ(lease_server_key_value("", "192.168.1.50"), "");
-}
-
-TEST(LinuxSource, DhclientLeaseTakesTheLastLeaseOfTheInterface)
-{
-    auto lease = [](const char* interface, const char* address, const char* server) {
-        return std::string("lease {\n  interface \"") + interface + "\";\n  fixed-address "
-               + address + ";\n  option dhcp-server-identifier " + server + ";\n}\n";
-    };
-    const std::string leases = lease("eth0", "192.168.1.50", "192.168.1.1")
-                               + lease("eth1", "10.0.0.7", "10.0.0.1")
-                               + lease("eth0", "192.168.1.50", "192.168.1.254")
-                               + "lease {\n  interface \"eth0\";\n"; // cut short: ignored
-    EXPECT_EQ(lease_server_dhclient(leases, "eth0", "192.168.1.50"), "192.168.1.254");
-    EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.7"), "10.0.0.1");
-    EXPECT_EQ(lease_server_dhclient(leases, "eth1", "10.0.0.8"), "");
-    EXPECT_EQ(lease_server_dhclient(leases, "eth2", "10.0.0.7"), "");
 }
 
 // The count is listed again after an interface comes or goes, and only read from memory in

@@ -1,6 +1,7 @@
-// The desktop's type for diagram files: with the program's shared-mime-info package installed
-// (into a data folder of the test's own), a file the program writes is a Grafion diagram for
-// Qt and for xdg-mime (which asks GIO), while a disk image that shares the extension stays Apple's.
+// The desktop's types for the program's files: with its shared-mime-info package installed
+// (into a data folder of the test's own), a diagram the program writes is a Grafion diagram
+// for Qt and for xdg-mime (which asks GIO), while a disk image that shares the extension
+// stays Apple's; a recording is known by its extension and, without one, by its magic.
 
 #include "Diagramx.h"
 #include "Dmg_file.h"
@@ -23,6 +24,7 @@ namespace {
 
 const QString kDiagram = QStringLiteral("application/x-grafion-diagram");
 const QString kApple = QStringLiteral("application/x-apple-diskimage");
+const QString kRecording = QStringLiteral("application/x-grafion-recording");
 
 // The folder that stands for ~/.local/share; set before anything asks Qt for a type.
 QTemporaryDir* data_home = nullptr;
@@ -65,7 +67,7 @@ QByteArray apple_image(const QByteArray& start)
     return blocks + trailer;
 }
 
-TEST(DiagramFileType, TheProgramsFilesAreDiagramsAndDiskImagesStayApples)
+TEST(FileTypes, TheProgramsFilesAreKnownAndDiskImagesStayApples)
 {
     QTemporaryDir files;
     const QString written = files.filePath("prova.dmg");
@@ -81,15 +83,17 @@ TEST(DiagramFileType, TheProgramsFilesAreDiagramsAndDiskImagesStayApples)
     write(files.filePath("zlib.dmg"), apple_image(QByteArray::fromHex("789c")));
     // An uncompressed image whose first blocks are empty (a boot block of zeros).
     write(files.filePath("raw.dmg"), apple_image(QByteArray(1024, '\0')));
+    const RecordingHeaderBytes header = recording_encode_header(RecordingHeader{});
+    const QByteArray recording(reinterpret_cast<const char*>(header.data()), int(header.size()));
+    write(files.filePath("turno.grec"), recording);
+    write(files.filePath("turno"), recording + QByteArray(20, '\0'));
 
     const struct {
         const char* name;
         QString type;
     } cases[] = {
-        {"prova.dmg", kDiagram},
-        {"senza-estensione", kDiagram},
-        {"zlib.dmg", kApple},
-        {"raw.dmg", kApple},
+        {"prova.dmg", kDiagram}, {"senza-estensione", kDiagram}, {"zlib.dmg", kApple},
+        {"raw.dmg", kApple},     {"turno.grec", kRecording},     {"turno", kRecording},
     };
     QMimeDatabase db;
     ASSERT_TRUE(db.mimeTypeForName(kDiagram).isValid()) << "the type is not installed";
@@ -104,24 +108,6 @@ TEST(DiagramFileType, TheProgramsFilesAreDiagramsAndDiskImagesStayApples)
     // Without its contents, a name alone stays Apple's: the extension is theirs first.
     EXPECT_EQ(db.mimeTypeForFile("altro.dmg", QMimeDatabase::MatchExtension).name().toStdString(),
               kApple.toStdString());
-}
-
-// A recording is known by its extension and, without one, by its magic.
-TEST(RecordingFileType, RecordingsAreKnownByNameAndByContents)
-{
-    QTemporaryDir files;
-    const RecordingHeaderBytes header = recording_encode_header(RecordingHeader{});
-    const QByteArray bytes(reinterpret_cast<const char*>(header.data()), int(header.size()));
-    write(files.filePath("turno.grec"), bytes);
-    write(files.filePath("turno"), bytes + QByteArray(20, '\0'));
-    const QString kRecording = QStringLiteral("application/x-grafion-recording");
-    QMimeDatabase db;
-    ASSERT_TRUE(db.mimeTypeForName(kRecording).isValid()) << "the type is not installed";
-    for (const char* name : {"turno.grec", "turno"}) {
-        SCOPED_TRACE(name);
-        EXPECT_EQ(db.mimeTypeForFile(files.filePath(name)).name().toStdString(),
-                  kRecording.toStdString());
-    }
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The page: geometry from the device measures, where compose_page puts its parts on a
-// printer page and on the preview image, and which part of the diagram it prints.
+// The page: geometry from the device measures, where compose_page puts its parts, which part
+// of the diagram it prints, and a whole print job.
 
 #include "print_support.h"
 
@@ -8,7 +8,6 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
-#include <QPainter>
 #include <QPrinter>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -34,18 +33,18 @@ DeviceMeasures a4(int dpi = 600, int left = 0, int top = 0, int right = 0, int b
     return d;
 }
 
-// A page drawn into an image: a printer page (the printable area only) or a preview image.
+// A page drawn into a preview image at 96 pixels per inch.
 struct PagePicture {
     QImage image;
     Canvas canvas;
     PageTarget target;
-    PagePicture(const DeviceMeasures& device, bool printer, int w, int h)
+    PagePicture(const DeviceMeasures& device, int w, int h)
         : image(w, h, QImage::Format_RGB32), canvas(&image)
     {
-        image.fill(printer ? Qt::red : Qt::white); // a printer page must be filled white
+        image.fill(Qt::white);
         target.device = device;
         target.canvas = &canvas;
-        target.onPrinter = printer;
+        target.dpi = 96;
     }
     const QImage& picture()
     {
@@ -87,30 +86,12 @@ TEST(PageGeometry, MarginsFollowTheWantedMillimetresAndTheStripsTheDeviceCannotP
     }
 }
 
-TEST(ComposePage, PrinterPageStartsAtThePrintableCornerAndIsFilledWhite)
-{
-    PrintHost host;
-    // 150 dpi, left strip 12.7 mm (wider than the 10 mm margin), top strip 5 mm.
-    const DeviceMeasures d = a4(150, 75, 30, 20, 30);
-    PagePicture page(d, true, d.horzRes, d.vertRes);
-    const PageLayout l = compose_page(page.target, host.d.get(), print_names, false);
-    const QImage& img = page.picture();
-    // The margins less the strips: the page begins at the printable corner.
-    EXPECT_EQ(l.header.topLeft(), QPoint(0, mm_to_px(10, 150) - 30));
-    EXPECT_EQ(l.diagramBox.width(), 1240 - 150);
-    EXPECT_EQ(img.pixel(5, img.height() - 3), qRgb(255, 255, 255)); // no red left
-    EXPECT_EQ(img.pixel(l.diagramBox.left(), l.diagramBox.center().y()), qRgb(0, 0, 0));
-    // Fonts follow the printer's resolution.
-    EXPECT_EQ(page.canvas.font.pixelsPerInch, 150);
-}
-
 TEST(ComposePage, NamesAreReadInsideTheirSlotsAndKeptInsideTheirCells)
 {
     PrintHost host;
     char names[8][50];
     std::memset(names, 'W', sizeof names); // no zero byte anywhere
-    PagePicture page(a4(), false, 840, 1200);
-    page.target.dpi = 96;
+    PagePicture page(a4(), 840, 1200);
     const PageLayout l = compose_page(page.target, host.d.get(), &names[0][0], false);
     const QImage& img = page.picture();
     // The 2 mm gap between cells 1 and 2 stays white along the name's row.
@@ -137,8 +118,7 @@ TEST(ComposePage, WholeDiagramPrintsEverySampleWhileTheScreenIsZoomed)
     d.view.tTrimEnd = 0;
     d.view.tTrimStart = 0;
 
-    PagePicture page(a4(), false, 840, 1200);
-    page.target.dpi = 96;
+    PagePicture page(a4(), 840, 1200);
     PrintSettingsReset reset;
     compose_page(page.target, &d, print_names, true);
     EXPECT_EQ(d.printView.windowSamples, d.capacity);
@@ -153,22 +133,6 @@ TEST(ComposePage, WholeDiagramPrintsEverySampleWhileTheScreenIsZoomed)
     EXPECT_DOUBLE_EQ(d.printView.tMin, d.samples[d.RingAdd(d.head, 4000)].t);
     EXPECT_DOUBLE_EQ(d.printView.tMax, d.samples[d.RingAdd(d.head, 4500)].t);
     EXPECT_DOUBLE_EQ(d.printView.yMax, 50);
-    EXPECT_EQ(d.printView.background, clWhite);
-}
-
-TEST(ComposePage, DateUsesTheLocaleSeparator)
-{
-    const QLocale saved;
-    const std::pair<QLocale, char16_t> cases[] = {
-        {QLocale(QLocale::German, QLocale::Germany), u'.'},
-        {QLocale(QLocale::Italian, QLocale::Italy), u'/'},
-        {QLocale::c(), u'/'}, // its short format has no separator
-    };
-    for (const auto& [locale, separator] : cases) {
-        QLocale::setDefault(locale);
-        EXPECT_EQ(locale_date_separator(), separator) << locale.name().toStdString();
-    }
-    QLocale::setDefault(saved);
 }
 
 TEST(PrintJob, PrintsOnePortraitPageAndNothingWithoutADiagram)
@@ -204,58 +168,4 @@ TEST(PrintJob, PrintsOnePortraitPageAndNothingWithoutADiagram)
     // (The page's texts in a PDF: export/export_commands_test.cpp, from the same compose_page.)
     EXPECT_TRUE(info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))))
         << info.toStdString();
-}
-
-// Long Y labels such as "-1.4e+4" keep clear of the Y title "F( T )" on the printed page, on
-// A4 and A5 sheets at printer and preview resolutions: the title's ink and the labels' ink
-// are at least 0.7 mm apart, as they are on screen.
-TEST(ComposePage, YTitleKeepsClearOfLongLabelsAtEverySize)
-{
-    PrintHost host(0);
-    double v[8];
-    for (int k = 0; k < 2000; ++k) {
-        for (int c = 0; c < 8; ++c)
-            v[c] = 15000.0 * std::sin(k * 0.01 + c);
-        host.d->AddSample(host.d->nextTime, v, 8);
-        host.d->nextTime += host.d->samplePeriod;
-    }
-    const auto a5 = [](int dpi) {
-        DeviceMeasures d = a4(dpi);
-        d.physicalWidth = d.horzRes = 3496 * dpi / 600;
-        d.physicalHeight = d.vertRes = 4960 * dpi / 600;
-        return d;
-    };
-    const struct {
-        const char* sheet;
-        DeviceMeasures device;
-    } cases[] = {{"A4 600 dpi", a4(600)}, {"A4 96 dpi", a4(96)}, {"A5 150 dpi", a5(150)}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.sheet);
-        const int dpi = c.device.logPixelsX;
-        // The left part of the page is enough: it holds the title and the labels.
-        PagePicture page(c.device, true, c.device.horzRes / 3, c.device.vertRes * 3 / 4);
-        compose_page(page.target, host.d.get(), print_names, false);
-        const QImage& img = page.picture();
-        const DrawArea& area = host.d->printArea;
-        const int bottom = std::min(area.top + area.height, img.height());
-        // Among the labels are ones of seven characters, "-1.4e+4" or the like.
-        ASSERT_EQ(host.d->yLabelFormat, QStringLiteral("0.###e+"));
-
-        // Left of the axis: the blue title's ink and the black labels' ink.
-        int titleRight = -1, labelLeft = INT_MAX;
-        const int axis = area.left + host.d->printView.plotLeft - host.d->printView.tickLength;
-        ASSERT_LT(axis, img.width());
-        for (int y = area.top; y < bottom; ++y)
-            for (int x = area.left; x < axis; ++x) {
-                const QRgb p = img.pixel(x, y);
-                if (qBlue(p) > 160 && qRed(p) < 100 && qGreen(p) < 100)
-                    titleRight = std::max(titleRight, x);
-                else if (is_dark(p))
-                    labelLeft = std::min(labelLeft, x);
-            }
-        ASSERT_GE(titleRight, area.left);
-        ASSERT_LT(labelLeft, axis);
-        EXPECT_GE(labelLeft - titleRight - 1, dpi * 7 / 254)
-            << "title ends at " << titleRight << ", labels start at " << labelLeft;
-    }
 }

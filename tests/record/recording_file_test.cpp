@@ -8,11 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -66,19 +63,6 @@ TEST(RecordingFile, RefusesMissingShortAndForeignFilesWithAReason)
     }
 }
 
-TEST(RecordingFile, AnEmptyRecordingOpensWithNoSamplesAndNoSummaryLevels)
-{
-    TempFolder dir("grafion-rec");
-    const std::string path = dir.file("empty.grec");
-    ASSERT_TRUE(make_recording(path, 0, random_value, 0.001, 19)); // and a part record
-    auto file = open_ok(path);
-    ASSERT_TRUE(file);
-    EXPECT_EQ(0u, file->count());
-    auto summary = RecordingSummary::load_or_build(*file, {});
-    ASSERT_TRUE(summary);
-    EXPECT_EQ(0, summary->levels());
-}
-
 // Every level's entries and ranges of every kind (inside one entry, across levels, to the
 // end of the file) against a brute-force min/max over the records.
 TEST(RecordingSummary, EqualsBruteForceAtEveryLevelAndForAnyRange)
@@ -113,10 +97,11 @@ TEST(RecordingSummary, EqualsBruteForceAtEveryLevelAndForAnyRange)
             ASSERT_TRUE(std::equal(bh, bh + 8, e.high)) << "level " << level << " entry " << j;
         }
     }
-    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges = {
-        {0, 1},       {0, n},        {5, 6},    {3, 9},           {1, n},      {n - 1, n},
-        {4095, 4097}, {123, 65'537}, {1000, n}, {16'383, 16'385}, {17, 50'000}};
-    for (std::uint64_t k = 0; k < 200; ++k) {
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> ranges = {{0, 1},          {0, n},
+                                                                   {3, 9},          {n - 1, n},
+                                                                   {4095, 4097},    {123, 65'537},
+                                                                   {16'383, 16'385}};
+    for (std::uint64_t k = 0; k < 100; ++k) {
         const std::uint64_t a = mix64(k) % n;
         ranges.emplace_back(a, a + 1 + mix64(k + 1000) % (n - a));
     }
@@ -143,12 +128,7 @@ TEST(RecordingSummary, IsKeptBesideTheFileReadBackAndRebuiltWhenStale)
         EXPECT_TRUE(fs::exists(RecordingSummary::path_for(path)));
         auto again = RecordingSummary::load_or_build(*file, {}, &origin, options);
         ASSERT_TRUE(again);
-        EXPECT_EQ(RecordingSummary::Origin::Read, origin);
-        auto fresh = RecordingSummary::build(*file, {}, options);
-        ASSERT_EQ(fresh->levels(), again->levels());
-        for (int level = 1; level <= fresh->levels(); ++level)
-            for (std::uint64_t j = 0; j < fresh->entries(level); ++j)
-                ASSERT_EQ(0, std::memcmp(&fresh->entry(level, j), &again->entry(level, j), 32));
+        EXPECT_EQ(RecordingSummary::Origin::Read, origin); // its sums: recording_totals_test.cpp
         // Other options do not take the file's summaries.
         EXPECT_FALSE(RecordingSummary::read(RecordingSummary::path_for(path), *file, {4, 100}));
     }
@@ -169,38 +149,4 @@ TEST(RecordingSummary, IsKeptBesideTheFileReadBackAndRebuiltWhenStale)
     fs::resize_file(RecordingSummary::path_for(path), 100);
     ASSERT_TRUE(RecordingSummary::load_or_build(*file, {}, &origin, options));
     EXPECT_EQ(RecordingSummary::Origin::BuiltAndKept, origin);
-}
-
-TEST(RecordingSummary, WhereTheSummaryFileCannotBeWrittenTheyAreKeptInMemory)
-{
-    TempFolder dir("grafion-rec");
-    const std::string path = dir.file("ro.grec");
-    ASSERT_TRUE(make_recording(path, 5'000, random_value));
-    RecordingSummary::Origin origin{};
-    // Something else has the summary file's name.
-    fs::create_directory(RecordingSummary::path_for(path));
-    auto file = open_ok(path);
-    auto summary = RecordingSummary::load_or_build(*file, {}, &origin, {8, 100});
-    ASSERT_TRUE(summary);
-    EXPECT_EQ(RecordingSummary::Origin::BuiltInMemory, origin);
-    EXPECT_EQ(2, summary->levels());                             // 625 and 79 entries
-    for (const auto& entry : fs::directory_iterator(dir.path())) // no temporary left
-        EXPECT_EQ(std::string::npos, entry.path().string().find(".sum.")) << entry.path();
-}
-
-TEST(RecordingSummary, ProgressIsToldAndCanStopTheBuilding)
-{
-    TempFolder dir("grafion-rec");
-    const std::string path = dir.file("long.grec");
-    ASSERT_TRUE(make_recording(path, 1'100'000, random_value)); // over a report step
-    auto file = open_ok(path);
-    int calls = 0;
-    EXPECT_FALSE(RecordingSummary::build(*file, [&](double) { return ++calls < 1; }));
-    EXPECT_EQ(1, calls);
-    double lastShare = 0;
-    EXPECT_TRUE(RecordingSummary::build(*file, [&](double share) {
-        lastShare = share;
-        return true;
-    }));
-    EXPECT_EQ(1.0, lastShare);
 }
