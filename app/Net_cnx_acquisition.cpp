@@ -27,18 +27,12 @@ void TForm_net::BitBtn_connectClick()
         return;
     }
     link_state.acquisition_on = 0;
-    send_channel_config();
     BitBtn_connect->setEnabled(false);
     BitBtn_set_port_com->setEnabled(false);
     BitBtn_disconnect->setEnabled(true);
     Menu_connect->setEnabled(false);
     Menu_disconnect->setEnabled(true);
-    set_connection_state(LINK_CONNECTING);
-    link_state.link_mode = mode_run;
-    if (SckTrd* thread = link_state.link_thread.load()) {
-        thread->ResetUdpEvent();
-        thread->Resume();
-    }
+    link_connect();
 }
 
 void TForm_net::on_connect()

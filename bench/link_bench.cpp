@@ -65,15 +65,6 @@ void prepare_link(std::uint16_t controller_port)
     build_discovery_message();
 }
 
-void connect_command()
-{
-    send_channel_config();
-    set_connection_state(LINK_CONNECTING);
-    link_state.link_thread.load()->ResetUdpEvent();
-    link_state.link_mode = mode_run;
-    link_state.link_thread.load()->Resume();
-}
-
 double median(std::vector<double> v)
 {
     std::sort(v.begin(), v.end());
@@ -115,7 +106,7 @@ int main(int argc, char** argv)
                 connected = true;
             };
             link_start();
-            connect_command();
+            link_connect();
             if (!wait_until([&] { return connected.load(); })) {
                 std::fprintf(stderr, "no connection in round %d\n", r);
                 return 1;
@@ -145,7 +136,7 @@ int main(int argc, char** argv)
         link_hooks = LinkHooks{};
         link_hooks.on_connect = [] { link_connected(); };
         link_start();
-        connect_command();
+        link_connect();
         if (!wait_until([] { return connection_state() == LINK_CONNECTED; }))
             return 1;
         link_state.acquisition_on = 1;

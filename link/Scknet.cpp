@@ -422,6 +422,17 @@ void link_start()
     link_state.link_thread = running_thread.get();
 }
 
+void link_connect()
+{
+    send_channel_config();
+    set_connection_state(LINK_CONNECTING);
+    link_state.link_mode = mode_run;
+    if (SckTrd* thread = link_state.link_thread.load()) {
+        thread->ResetUdpEvent();
+        thread->Resume();
+    }
+}
+
 void link_shutdown()
 {
     if (running_thread) {

@@ -177,6 +177,9 @@ private:
 // build_discovery_message): creates the send-queue lock and the socket thread, which starts
 // discovering at once. Does nothing when the link already runs.
 void link_start();
+// Main thread, for "Connetti": queues the channel configuration first, then has the socket
+// thread discover the controller afresh (answers still waiting from before are dropped).
+void link_connect();
 // Main thread, when the main window closes: stops the socket thread and waits until it has
 // closed its sockets, then empties the send queue and closes its lock.
 void link_shutdown();

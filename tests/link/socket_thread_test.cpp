@@ -129,17 +129,6 @@ protected:
         return *simulator;
     }
 
-    // What the window's Connect command does.
-    static void connect_command()
-    {
-        send_channel_config();
-        set_connection_state(LINK_CONNECTING);
-        SckTrd* thread = link_state.link_thread.load();
-        thread->ResetUdpEvent();
-        link_state.link_mode = mode_run;
-        thread->Resume();
-    }
-
     // Starts the link and waits until discovery has found the controller.
     static void start_discovered()
     {
@@ -151,7 +140,7 @@ protected:
     static void start_connected()
     {
         ASSERT_NO_FATAL_FAILURE(start_discovered());
-        connect_command();
+        link_connect();
         ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
     }
 
@@ -249,7 +238,7 @@ TEST_F(SocketThreadTest, AnAnswerWaitingFromBeforeConnectIsNotTakenByALaterDisco
     ::close(stale);
 
     // Connect, then the link is lost: the rediscovery takes a fresh answer.
-    connect_command();
+    link_connect();
     ASSERT_TRUE(wait_until([] { return connection_state() == LINK_CONNECTED; }));
     s.drop_connection();
     ASSERT_TRUE(wait_until(
@@ -317,7 +306,7 @@ TEST_F(SocketThreadTest, ShutdownEndsEveryWaitAtOnce)
     options.delay_ms = 3000;
     start_simulator(options);
     start_discovered();
-    connect_command();
+    link_connect();
     std::this_thread::sleep_for(100ms); // the channel configuration is out, its reply is not
     EXPECT_LT(shutdown_time(), 1s);
 }
@@ -326,7 +315,7 @@ TEST_F(SocketThreadTest, ShutdownWhileTheConnectNotificationWaitsForTheMainThrea
 {
     start_simulator();
     start_discovered();
-    connect_command(); // the main thread is busy: the notification cannot run yet
+    link_connect(); // the main thread is busy: the notification cannot run yet
     ASSERT_TRUE(wait_until([&] { return posted_count() == 1; }, 10s, false));
     EXPECT_LT(shutdown_time(), 1s);
     // The notification of a link that is gone does nothing when it finally runs.
@@ -349,7 +338,7 @@ TEST_F(SocketThreadTest, ShutdownAtAnyMomentOfARunningLink)
         link_state.acquisition_on = 1;
         link_start();
         send_start_acquisition();
-        connect_command();
+        link_connect();
         std::this_thread::sleep_for(std::chrono::milliseconds(random() % 80));
         ASSERT_LT(shutdown_time(), 1s) << "round " << round;
         ASSERT_EQ(queue_count(), 0);

@@ -76,16 +76,6 @@ void start_link(const AdapterRecord& adapter)
     link_start();
 }
 
-void connect_link()
-{
-    send_channel_config();
-    set_connection_state(LINK_CONNECTING);
-    SckTrd* thread = link_state.link_thread.load();
-    thread->ResetUdpEvent();
-    link_state.link_mode = mode_run;
-    thread->Resume();
-}
-
 void stop_link()
 {
     link_state.acquisition_on = 0;
@@ -127,7 +117,7 @@ int run_recording(const RecordOptions& options, const std::atomic<bool>& interru
         },
         discovery, interrupted);
     if (answered)
-        connect_link();
+        link_connect();
     if (!answered
         || !wait_until([] { return connection_state() == LINK_CONNECTED; }, discovery,
                        interrupted)) {
