@@ -3,7 +3,8 @@
 // (LD_PRELOAD), and prints for each start the time from just before the program is started
 // (fork and exec) to its milestones: libraries loaded, application object made, main window
 // shown, the diagram's picture painted, the main window's first paint done (children
-// included); and the resident memory at that paint. Then the medians. After its first paint the probe asks the program to quit.
+// included); and the resident memory at that paint. Then the medians. After its first paint
+// the probe asks the program to quit.
 //
 // The program broadcasts as soon as it starts: this benchmark refuses to run where any
 // network interface but loopback exists. Run it in a network namespace of its own:

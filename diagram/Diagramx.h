@@ -221,8 +221,9 @@ public:
     void PlotMouseUp(const MouseData& mouse);
     DrawArea* HitTest(int x, int y);
 
-    // Cursors (Diagramx_cursors.cpp). The value the readout of a cursor (a CursorIndex) shows: the exact label value when the cursor sits on a labelled tick, else the
-    // range minimum plus the cursor's offset.
+    // Cursors (Diagramx_cursors.cpp). The value the readout of a cursor (a CursorIndex) shows:
+    // the exact label value when the cursor sits on a labelled tick, else the range minimum
+    // plus the cursor's offset.
     double CursorReading(int cursor) const;
 
     // Zooming and panning (Diagramx_zoom.cpp). The window asked for by zoomTMin .. zoomTMax

@@ -20,8 +20,12 @@ TEST(CursorDeltas, Texts)
         double from, to;
         const char* delta;
     } deltas[] = {
-        {0.25, 0.75, "0.5000000"},      {0.75, 0.25, "-0.5000000"}, {1.5, 1.5, "0.0000000"},
-        {-20, 19.824035, "39.8240350"}, {0.1, 0.3, "0.2000000"}, // 0.19999999999999998 reads as it should
+        {0.25, 0.75, "0.5000000"},
+        {0.75, 0.25, "-0.5000000"},
+        {1.5, 1.5, "0.0000000"},
+        {-20, 19.824035, "39.8240350"},
+        // 0.3 - 0.1 is 0.19999999999999998 and must still read 0.2000000.
+        {0.1, 0.3, "0.2000000"},
     };
     for (const auto& c : deltas)
         EXPECT_EQ(cursor_delta_text(c.from, c.to), QString::fromUtf8(c.delta)) << c.delta;

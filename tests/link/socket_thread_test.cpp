@@ -1,6 +1,7 @@
 // The real socket thread against the controller simulator on loopback: discovery, connect
-// and the exchange that follows, and shutting down at any moment. (Replies lost, unusable or split are checked in reply_reader_test.cpp and,
-// with the link recovering, in tests/e2e/fault_injection_test.cpp.)
+// and the exchange that follows, and shutting down at any moment. (Replies lost, unusable or
+// split are checked in reply_reader_test.cpp and, with the link recovering, in
+// tests/e2e/fault_injection_test.cpp.)
 #include "Globvar.h"
 #include "Link_config.h"
 #include "Netcom.h"
