@@ -1,4 +1,5 @@
 #include "Settings_file.h"
+#include "Fd_write.h"
 #include "Globvar.h"
 #include "Wire.h"
 
@@ -48,20 +49,6 @@ bool read_settings_file(const std::string& path, std::uint8_t (&file)[SETTINGS_F
     }
     ::close(fd);
     return ok;
-}
-
-bool write_all(int fd, const std::uint8_t* data, std::size_t size)
-{
-    while (size > 0) {
-        const ssize_t n = ::write(fd, data, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return false;
-        data += n;
-        size -= std::size_t(n);
-    }
-    return true;
 }
 
 std::string folder_of(const std::string& path)

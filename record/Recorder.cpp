@@ -1,5 +1,7 @@
 #include "Recorder.h"
 
+#include "Fd_write.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -17,32 +19,6 @@ std::int32_t local_utc_offset(std::time_t now)
     if (::localtime_r(&now, &local) == nullptr)
         return 0;
     return static_cast<std::int32_t>(local.tm_gmtoff);
-}
-
-// Writes all of [bytes, bytes + length); false with errno set on a failure, and the bytes
-// that did reach the file in *done. A short write is continued: the next write() then
-// reports why the first stopped short.
-bool write_all(int fd, const std::uint8_t* bytes, std::size_t length, std::size_t* done = nullptr)
-{
-    if (done != nullptr)
-        *done = 0;
-    while (length > 0) {
-        const ssize_t n = ::write(fd, bytes, length);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        if (n == 0) {
-            errno = EIO;
-            return false;
-        }
-        bytes += n;
-        length -= std::size_t(n);
-        if (done != nullptr)
-            *done += std::size_t(n);
-    }
-    return true;
 }
 
 } // namespace
@@ -70,14 +46,13 @@ bool Recorder::start(const std::string& path, RecordingHeader header, int* error
     header.utc_offset_s = local_utc_offset(std::chrono::system_clock::to_time_t(now));
     const RecordingHeaderBytes bytes = recording_encode_header(header);
 
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-    if (fd_ < 0 || !write_all(fd_, bytes.data(), bytes.size())) {
+    fd_.reset(::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666));
+    if (!fd_ || !write_all(fd_.get(), bytes.data(), bytes.size())) {
         const int error = errno;
-        if (fd_ >= 0) {
-            ::close(fd_);
+        if (fd_) {
+            fd_.reset();
             ::unlink(path.c_str());
         }
-        fd_ = -1;
         if (error_number != nullptr)
             *error_number = error;
         return false;
@@ -109,8 +84,7 @@ RecorderStatus Recorder::stop()
     }
     wake_.notify_all();
     writer_.join();
-    ::close(fd_);
-    fd_ = -1;
+    fd_.reset();
     if (state_.load() == RecorderState::Running)
         state_ = RecorderState::Idle;
     return status();
@@ -199,12 +173,13 @@ bool Recorder::writeRecords(std::uint64_t from, std::uint64_t to)
         const std::uint64_t count = std::min<std::uint64_t>(to - from, capacity_ - slot);
         const std::uint8_t* bytes = queue_.data() + slot * kRecordingRecordSize;
         std::size_t done = 0;
-        if (!write_all(fd_, bytes, std::size_t(count) * kRecordingRecordSize, &done)) {
+        if (!write_all(fd_.get(), bytes, std::size_t(count) * kRecordingRecordSize, &done)) {
             const int error = errno;
             // The whole records that reached the file stay; part of the next one may have
             // reached it too: the file is cut back to the last whole record.
             from += done / kRecordingRecordSize;
-            [[maybe_unused]] const int cut = ::ftruncate(fd_, off_t(recording_record_offset(from)));
+            [[maybe_unused]] const int cut =
+                ::ftruncate(fd_.get(), off_t(recording_record_offset(from)));
             tail_.store(from, std::memory_order_release);
             fail(RecorderFailure::Write, error);
             return false;
@@ -220,7 +195,7 @@ bool Recorder::sync()
     const std::uint64_t written = tail_.load(std::memory_order_relaxed);
     if (written == synced_)
         return true;
-    if (::fdatasync(fd_) != 0) {
+    if (::fdatasync(fd_.get()) != 0) {
         fail(RecorderFailure::Write, errno);
         return false;
     }

@@ -16,6 +16,7 @@
 // status() reports why. The owner polls status() (any thread) and calls stop().
 #include "Recording_format.h"
 #include "Sample_sink.h"
+#include "Unique_fd.h"
 
 #include <atomic>
 #include <chrono>
@@ -91,7 +92,7 @@ private:
     std::atomic<int> error_number_{0};
     std::mutex fail_mutex_; // serialises fail(); the socket thread takes it only on a failure
 
-    int fd_ = -1;
+    UniqueFd fd_;
     std::uint64_t synced_ = 0; // records covered by the last fdatasync (writer thread)
     std::mutex wake_mutex_;
     std::condition_variable wake_;

@@ -1,5 +1,7 @@
 #include "Recording_file.h"
 
+#include "Unique_fd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cmath>
@@ -20,30 +22,27 @@ std::string system_error(const std::string& what)
 std::unique_ptr<RecordingFile> RecordingFile::open(const std::string& path, std::string& error)
 {
     error.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) {
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd) {
         error = system_error("Cannot open " + path);
         return nullptr;
     }
     struct stat st {};
-    if (::fstat(fd, &st) != 0) {
+    if (::fstat(fd.get(), &st) != 0) {
         error = system_error("Cannot read " + path);
-        ::close(fd);
         return nullptr;
     }
     if (!S_ISREG(st.st_mode)) {
         error = path + " is not a regular file";
-        ::close(fd);
         return nullptr;
     }
     const auto size = std::uint64_t(st.st_size);
     if (size < kRecordingHeaderSize) {
         error = path + " is shorter than a recording's header";
-        ::close(fd);
         return nullptr;
     }
-    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd, 0);
-    ::close(fd); // the mapping keeps the file
+    void* map = ::mmap(nullptr, size, PROT_READ, MAP_SHARED, fd.get(), 0);
+    fd.reset(); // the mapping keeps the file
     if (map == MAP_FAILED) {
         error = system_error("Cannot map " + path);
         return nullptr;
@@ -61,7 +60,6 @@ std::unique_ptr<RecordingFile> RecordingFile::open(const std::string& path, std:
     file->path_ = path;
     file->header_ = std::move(*decoded.header);
     file->base_ = static_cast<const std::uint8_t*>(map);
-    file->mapped_ = size;
     file->size_ = size;
     file->count_ = recording_record_count(size);
     file->mtime_ns_ = std::int64_t(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
@@ -71,7 +69,7 @@ std::unique_ptr<RecordingFile> RecordingFile::open(const std::string& path, std:
 RecordingFile::~RecordingFile()
 {
     if (base_)
-        ::munmap(const_cast<std::uint8_t*>(base_), mapped_);
+        ::munmap(const_cast<std::uint8_t*>(base_), size_);
 }
 
 void RecordingFile::release(std::uint64_t first, std::uint64_t last) const
@@ -82,7 +80,7 @@ void RecordingFile::release(std::uint64_t first, std::uint64_t last) const
     // Whole pages inside the records' bytes only: the pages at the ends may hold records
     // still in use.
     const std::uint64_t from = (recording_record_offset(first) + page - 1) / page * page;
-    const std::uint64_t to = std::min(recording_record_offset(last), mapped_) / page * page;
+    const std::uint64_t to = std::min(recording_record_offset(last), size_) / page * page;
     if (to > from)
         ::madvise(const_cast<std::uint8_t*>(base_) + from, to - from, MADV_DONTNEED);
 }

@@ -65,8 +65,7 @@ private:
     std::string path_;
     RecordingHeader header_;
     const std::uint8_t* base_ = nullptr;
-    std::uint64_t mapped_ = 0;
-    std::uint64_t size_ = 0;
+    std::uint64_t size_ = 0; // mapped whole
     std::uint64_t count_ = 0;
     std::int64_t mtime_ns_ = 0;
 };

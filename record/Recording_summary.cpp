@@ -1,5 +1,8 @@
 #include "Recording_summary.h"
 
+#include "Fd_write.h"
+#include "Unique_fd.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -153,16 +156,16 @@ std::unique_ptr<RecordingSummary> RecordingSummary::read(const std::string& path
                                                          const RecordingFile& file,
                                                          SummaryOptions options)
 {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    UniqueFd fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC));
+    if (!fd)
         return nullptr;
     std::unique_ptr<RecordingSummary> s(new RecordingSummary);
     s->lay_out(file.count(), options);
     struct stat st {};
     SummaryFileHeader h{};
     const std::uint64_t expected = kSummaryHeaderSize + s->bytes();
-    const bool fits = ::fstat(fd, &st) == 0 && std::uint64_t(st.st_size) == expected
-                      && ::pread(fd, &h, sizeof h, 0) == ssize_t(sizeof h)
+    const bool fits = ::fstat(fd.get(), &st) == 0 && std::uint64_t(st.st_size) == expected
+                      && ::pread(fd.get(), &h, sizeof h, 0) == ssize_t(sizeof h)
                       && std::memcmp(h.magic, kSummaryMagic, sizeof h.magic) == 0
                       && h.version == kSummaryVersion && h.byte_order == kByteOrderMark
                       && h.factor == s->factor_ && h.levels == std::uint32_t(s->levels())
@@ -171,8 +174,8 @@ std::unique_ptr<RecordingSummary> RecordingSummary::read(const std::string& path
                       && h.top_entries == options.top_entries;
     void* map = MAP_FAILED;
     if (fits)
-        map = ::mmap(nullptr, expected, PROT_READ, MAP_SHARED, fd, 0);
-    ::close(fd);
+        map = ::mmap(nullptr, expected, PROT_READ, MAP_SHARED, fd.get(), 0);
+    fd.reset();
     if (map == MAP_FAILED)
         return nullptr;
     s->map_ = map;
@@ -204,21 +207,9 @@ bool RecordingSummary::write(const std::string& path, std::string& error) const
     h.recording_mtime_ns = recording_mtime_ns_;
     h.count = count_;
     h.top_entries = top_entries_;
-    auto put = [fd](const void* data, std::uint64_t size) {
-        const char* p = static_cast<const char*>(data);
-        while (size > 0) {
-            const ssize_t w = ::write(fd, p, std::min<std::uint64_t>(size, 1u << 30));
-            if (w < 0 && errno == EINTR)
-                continue;
-            if (w <= 0)
-                return false;
-            p += w;
-            size -= std::uint64_t(w);
-        }
-        return true;
-    };
-    const bool ok = put(&h, sizeof h) && put(data_, total_entries_ * sizeof(SummaryEntry))
-                    && put(sums_, sum_blocks_ * sizeof(SummarySums));
+    const bool ok = write_all(fd, &h, sizeof h)
+                    && write_all(fd, data_, total_entries_ * sizeof(SummaryEntry))
+                    && write_all(fd, sums_, sum_blocks_ * sizeof(SummarySums));
     const int saved = errno;
     if (::close(fd) != 0 || !ok || ::rename(temp.c_str(), path.c_str()) != 0) {
         error = "Cannot write " + path + ": " + std::strerror(ok ? errno : saved);
