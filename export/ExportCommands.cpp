@@ -6,14 +6,13 @@
 #include "ExportDialog.h"
 #include "Modal.h"
 #include "PageExport.h"
+#include "ProgressWindow.h"
 #include "RecordingRows.h"
 #include "Recording_view.h"
 #include "WaitCursor.h"
 #include "message_box.h"
 
-#include <QCoreApplication>
 #include <QFileDialog>
-#include <QProgressDialog>
 
 namespace {
 
@@ -70,22 +69,12 @@ QString save_recording_csv(QWidget* owner, const QString& path, const RecordingV
         WaitCursor hourglass;
         return csv_save(path, rows, style, {}, &cancelled);
     }
-    QProgressDialog progress(QStringLiteral("Esportazione in corso..."), QStringLiteral("Annulla"),
-                             0, 1000, owner);
-    progress.setWindowTitle(QStringLiteral("Esporta CSV"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(0);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0);
+    ProgressWindow progress(QStringLiteral("Esportazione in corso..."),
+                            QStringLiteral("Esporta CSV"), owner, 0);
     const double total = double(rows.count());
     return csv_save(
         path, rows, style,
-        [&progress, total](std::uint64_t done) {
-            progress.setValue(int(double(done) / total * 1000));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
-        },
+        [&progress, total](std::uint64_t done) { return progress.advance(double(done) / total); },
         &cancelled);
 }
 

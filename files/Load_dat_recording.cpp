@@ -5,12 +5,11 @@
 #include "Load_dat.h"
 
 #include "Diagramx.h"
+#include "ProgressWindow.h"
 #include "Recording_view.h"
 #include "message_box.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
-#include <QProgressDialog>
 
 namespace {
 
@@ -41,19 +40,11 @@ bool TForm_load_dat::load_recording(const QString& path)
         return false;
     }
 
-    QProgressDialog progress(QStringLiteral("Preparazione della registrazione..."),
-                             QStringLiteral("Annulla"), 0, 1000, this);
-    progress.setWindowTitle(QStringLiteral("Grafion"));
-    progress.setWindowModality(Qt::WindowModal);
-    progress.setMinimumDuration(400);
-    progress.setAutoClose(false);
-    progress.setAutoReset(false);
-    progress.setValue(0);
+    ProgressWindow progress(QStringLiteral("Preparazione della registrazione..."),
+                            QStringLiteral("Grafion"), this, 400);
     std::unique_ptr<RecordingSummary> summary =
         RecordingSummary::load_or_build(*file, [&progress](double share) {
-            progress.setValue(int(share * 1000));
-            QCoreApplication::processEvents();
-            return !progress.wasCanceled();
+            return progress.advance(share);
         });
     progress.close();
     if (!summary)
