@@ -12,6 +12,7 @@
 
 #include <QAction>
 #include <QComboBox>
+#include <QFile>
 #include <QFileDialog>
 #include <QPainter>
 #include <QPixmap>
@@ -116,7 +117,7 @@ void TForm_net::start_recording()
     if (!recorder_)
         recorder_ = std::make_unique<Recorder>();
     int error = 0;
-    if (!recorder_->start(path.toStdString(), header, &error)) {
+    if (!recorder_->start(QFile::encodeName(path).toStdString(), header, &error)) {
         message_box(QStringLiteral("Impossibile creare la registrazione!\n%1\n%2")
                         .arg(path, QString::fromLocal8Bit(std::strerror(error))),
                     QStringLiteral("Attenzione"), MessageIcon::Warning);

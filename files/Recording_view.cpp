@@ -49,21 +49,21 @@ bool RecordingView::SampleAt(double t, Sample& sample) const
     if (n == 0 || !std::isfinite(t))
         return false;
     const double at = std::round(t / file_->header().sample_period);
-    const std::uint64_t i = at <= 0 ? 0 : at >= double(n - 1) ? n - 1 : std::uint64_t(at);
-    std::int16_t v[kRecordingChannels];
-    file_->values(i, v);
-    std::copy(v, v + kRecordingChannels, sample.value);
-    sample.t = file_->time(i);
+    read(at <= 0 ? 0 : at >= double(n - 1) ? n - 1 : std::uint64_t(at), sample);
     return true;
 }
 
-void RecordingView::put(Diagramx& d, std::uint64_t i) const
+void RecordingView::read(std::uint64_t i, Sample& s) const
 {
-    Sample& s = d.samples[d.tail++];
     std::int16_t v[kRecordingChannels];
     file_->values(i, v);
     std::copy(v, v + kRecordingChannels, s.value);
     s.t = file_->time(i);
+}
+
+void RecordingView::put(Diagramx& d, std::uint64_t i) const
+{
+    read(i, d.samples[d.tail++]);
 }
 
 void RecordingView::putRaw(Diagramx& d, std::uint64_t from, std::uint64_t to) const

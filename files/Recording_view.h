@@ -35,6 +35,8 @@ public:
 private:
     // Fills the ring with window_ cut down for `width` pixel columns.
     void fill(Diagramx& d, int width);
+    // Sample i of the recording, as the diagram holds samples.
+    void read(std::uint64_t i, Sample& s) const;
     // Appends sample i of the recording to the ring.
     void put(Diagramx& d, std::uint64_t i) const;
     void putRaw(Diagramx& d, std::uint64_t from, std::uint64_t to) const;
