@@ -82,15 +82,6 @@ QByteArray controller_picture()
     return as_bitmap_file(img);
 }
 
-QString dotted(std::uint32_t ip)
-{
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(ip >> 24)
-        .arg((ip >> 16) & 0xFF)
-        .arg((ip >> 8) & 0xFF)
-        .arg(ip & 0xFF);
-}
-
 } // namespace
 
 StatusPanelLook status_panel_look(StatusPanel panel)
@@ -107,7 +98,7 @@ StatusPanelLook status_panel_look(StatusPanel panel)
     case StatusPanel::Controller:
         if ((link_state.controller_flags.load() & CONTROLLER_KNOWN) && (nflags & NETIF_SELECTED)
             && (nflags & NETIF_HAS_ADDRESS))
-            return {QStringLiteral("IP: ") + dotted(link_state.controller_ip.load()), clBlack,
+            return {QStringLiteral("IP: ") + QString::fromStdString(controller_ip_text()), clBlack,
                     false, clLime};
         return {noAddress, clRed, false, clRed};
     case StatusPanel::Connection:

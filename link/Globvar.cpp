@@ -35,6 +35,13 @@ std::string netif_ip_text()
     return std::string(link_state.netif_adapter.IpAddressList.IpAddress);
 }
 
+std::string controller_ip_text()
+{
+    const std::uint32_t ip = link_state.controller_ip.load();
+    return std::to_string(ip >> 24) + '.' + std::to_string((ip >> 16) & 0xFF) + '.'
+           + std::to_string((ip >> 8) & 0xFF) + '.' + std::to_string(ip & 0xFF);
+}
+
 void netif_block_clear()
 {
     std::lock_guard guard(link_state.netif_lock);

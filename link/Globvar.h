@@ -180,6 +180,8 @@ MacAddress netif_mac_copy();
 AdapterRecord netif_adapter_copy();
 // The selected adapter's IPv4 address text (the PC address every bind uses).
 std::string netif_ip_text();
+// The controller's address (controller_ip) as text, a.b.c.d.
+std::string controller_ip_text();
 // Clears the interface block: addresses, MAC, adapter copy, netif_flags and netif_flags_shown.
 void netif_block_clear();
 

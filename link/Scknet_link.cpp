@@ -29,13 +29,6 @@ std::chrono::milliseconds left_until(Clock::time_point deadline)
     return left.count() > 0 ? left : std::chrono::milliseconds(0);
 }
 
-std::string dotted(std::uint32_t address)
-{
-    // First address byte most significant.
-    return std::to_string(address >> 24) + '.' + std::to_string((address >> 16) & 0xFF) + '.'
-           + std::to_string((address >> 8) & 0xFF) + '.' + std::to_string(address & 0xFF);
-}
-
 int pending_bytes(int fd)
 {
     int count = 0;
@@ -178,7 +171,7 @@ void SckTrd::LinkError()
 void SckTrd::ConnectPass()
 {
     CloseTcp();
-    tcp_remote_ip_ = dotted(link_state.controller_ip.load());
+    tcp_remote_ip_ = controller_ip_text();
     ConnectTcp(tcp_remote_ip_, tcp_remote_port_, 0, netif_ip_text());
 
     // Without a socket the wait only times out, into a link error.

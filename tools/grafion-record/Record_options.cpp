@@ -1,7 +1,11 @@
 #include "Record_options.h"
 
+#include "Link_types.h"
+
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <iterator>
 
 const char* const kRecordUsage =
     "Usage: grafion-record --interface NAME [options] OUT\n"
@@ -45,6 +49,17 @@ bool positive_number(const std::string& text, double& out, bool zero_allowed)
     return true;
 }
 
+// The options that take a positive number of seconds.
+const struct {
+    const char* name;
+    double RecordOptions::*field;
+} kSecondsOptions[] = {
+    {"--seconds", &RecordOptions::seconds},
+    {"--sample-period", &RecordOptions::sample_period},
+    {"--discovery-wait", &RecordOptions::discovery_wait},
+    {"--reconnect-wait", &RecordOptions::reconnect_wait},
+};
+
 ParsedOptions usage_error(const std::string& what)
 {
     ParsedOptions p;
@@ -84,19 +99,21 @@ ParsedOptions parse_record_options(const std::vector<std::string>& args)
             return usage_error(arg + " needs a value");
         const std::string& value = args[++i];
         double number = 0;
-        if (arg == "--interface") {
-            o.interface_name = value;
-        } else if (arg == "--seconds") {
+        const auto seconds = std::find_if(std::begin(kSecondsOptions), std::end(kSecondsOptions),
+                                          [&arg](const auto& s) { return arg == s.name; });
+        if (seconds != std::end(kSecondsOptions)) {
             if (!positive_number(value, number, false))
-                return usage_error("--seconds needs a positive number");
-            o.seconds = number;
+                return usage_error(arg + " needs a positive number");
+            o.*(seconds->field) = number;
+        } else if (arg == "--interface") {
+            o.interface_name = value;
         } else if (arg == "--trigger-mode") {
             if (value == "rolling")
-                o.trigger_mode = 0;
+                o.trigger_mode = TriggerRolling;
             else if (value == "auto")
-                o.trigger_mode = 1;
+                o.trigger_mode = TriggerAuto;
             else if (value == "single")
-                o.trigger_mode = 2;
+                o.trigger_mode = TriggerSingleShot;
             else
                 return usage_error("--trigger-mode is rolling, auto or single");
         } else if (arg == "--event-channel") {
@@ -104,18 +121,6 @@ ParsedOptions parse_record_options(const std::vector<std::string>& args)
                 || number != std::floor(number))
                 return usage_error("--event-channel needs a number from 0 to 255");
             o.event_channel = static_cast<unsigned char>(number);
-        } else if (arg == "--sample-period") {
-            if (!positive_number(value, number, false))
-                return usage_error("--sample-period needs a positive number");
-            o.sample_period = number;
-        } else if (arg == "--discovery-wait") {
-            if (!positive_number(value, number, false))
-                return usage_error("--discovery-wait needs a positive number");
-            o.discovery_wait = number;
-        } else if (arg == "--reconnect-wait") {
-            if (!positive_number(value, number, false))
-                return usage_error("--reconnect-wait needs a positive number");
-            o.reconnect_wait = number;
         } else {
             return usage_error("unknown option " + arg);
         }

@@ -19,7 +19,7 @@ enum RecordExit : int {
 struct RecordOptions {
     std::string interface_name;
     double seconds = 0;              // 0: until interrupted
-    unsigned char trigger_mode = 0;  // TriggerMode
+    unsigned char trigger_mode = 0;  // a TriggerMode
     unsigned char event_channel = 0; // event selection index
     double sample_period = 0.001;    // written into the header
     double discovery_wait = 10;      // seconds to find and connect to the controller

@@ -130,9 +130,7 @@ int run_recording(const RecordOptions& options, const std::atomic<bool>& interru
                      options.interface_name.c_str());
         return kExitNoController;
     }
-    const std::uint32_t ip = link_state.controller_ip.load();
-    std::fprintf(out, "Controller %u.%u.%u.%u connected\n", ip >> 24, (ip >> 16) & 0xFF,
-                 (ip >> 8) & 0xFF, ip & 0xFF);
+    std::fprintf(out, "Controller %s connected\n", controller_ip_text().c_str());
 
     link_state.settings.trigger_mode = options.trigger_mode;
     link_state.settings.event_channel = options.event_channel;
