@@ -5,10 +5,12 @@
 // of samples can feed it; it knows no window.
 
 #include <QString>
+#include <QStringList>
 
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 class QIODevice;
 
@@ -26,11 +28,19 @@ struct CsvRow {
 
 class CsvRowSource {
 public:
+    // `names`: the header texts of the channels, in order.
+    explicit CsvRowSource(QStringList names = {}) : names_(std::move(names)) {}
     virtual ~CsvRowSource() = default;
-    // The header text of a channel (0 .. 7).
-    virtual QString channelName(int channel) const = 0;
+    // The header text of a channel (0 .. 7): the name given, empty past the names.
+    virtual QString channelName(int channel) const
+    {
+        return channel >= 0 && channel < names_.size() ? names_[channel] : QString();
+    }
     // The next row, oldest first; false when there is none left.
     virtual bool next(CsvRow& row) = 0;
+
+private:
+    QStringList names_;
 };
 
 // The header text of the time column.

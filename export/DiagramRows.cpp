@@ -26,15 +26,10 @@ SampleSpan shown_samples(const Diagramx& d, bool whole)
 }
 
 DiagramRows::DiagramRows(const Diagramx& diagram, const QStringList& names, SampleSpan span)
-    : diagram_(diagram), names_(names), span_(span)
+    : CsvRowSource(names), diagram_(diagram), span_(span)
 {}
 
 namespace {
-
-QString name_at(const QStringList& names, int channel)
-{
-    return channel >= 0 && channel < names.size() ? names[channel] : QString();
-}
 
 void take(const Sample& s, CsvRow& row)
 {
@@ -43,11 +38,6 @@ void take(const Sample& s, CsvRow& row)
 }
 
 } // namespace
-
-QString DiagramRows::channelName(int channel) const
-{
-    return name_at(names_, channel);
-}
 
 bool DiagramRows::next(CsvRow& row)
 {
@@ -59,13 +49,8 @@ bool DiagramRows::next(CsvRow& row)
 }
 
 SampleRows::SampleRows(const Sample* samples, std::size_t count, const QStringList& names)
-    : samples_(samples), count_(count), names_(names)
+    : CsvRowSource(names), samples_(samples), count_(count)
 {}
-
-QString SampleRows::channelName(int channel) const
-{
-    return name_at(names_, channel);
-}
 
 bool SampleRows::next(CsvRow& row)
 {

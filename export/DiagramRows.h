@@ -29,12 +29,10 @@ public:
     // hold still while they are read.
     DiagramRows(const Diagramx& diagram, const QStringList& names, SampleSpan span);
 
-    QString channelName(int channel) const override;
     bool next(CsvRow& row) override;
 
 private:
     const Diagramx& diagram_;
-    QStringList names_;
     SampleSpan span_;
     std::uint32_t done_ = 0;
 };
@@ -45,12 +43,10 @@ public:
     // The samples and the names must outlive the rows.
     SampleRows(const Sample* samples, std::size_t count, const QStringList& names);
 
-    QString channelName(int channel) const override;
     bool next(CsvRow& row) override;
 
 private:
     const Sample* samples_;
     std::size_t count_;
-    QStringList names_;
     std::size_t done_ = 0;
 };

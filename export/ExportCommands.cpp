@@ -100,7 +100,7 @@ void export_csv_command(QWidget* owner, Diagramx* diagram, const QStringList& na
         return;
     const QString path = ask_file(owner, QStringLiteral("Esporta CSV"),
                                   QStringLiteral("File CSV (*.csv)"), QStringLiteral("csv"));
-    if (path.isEmpty() || !diagram)
+    if (path.isEmpty())
         return;
     const CsvStyle style = options.semicolon() ? CsvStyle::Semicolon : CsvStyle::Comma;
     QString failure;
@@ -129,7 +129,7 @@ void export_pdf_command(QWidget* owner, Diagramx* diagram, const QStringList& na
         return;
     const QString path = ask_file(owner, QStringLiteral("Esporta PDF"),
                                   QStringLiteral("File PDF (*.pdf)"), QStringLiteral("pdf"));
-    if (path.isEmpty() || !diagram)
+    if (path.isEmpty())
         return;
     char nameSlots[kDmgChannels][kDmgNameSize];
     for (int i = 0; i < kDmgChannels; ++i)
@@ -150,7 +150,7 @@ void export_png_command(QWidget* owner, Diagramx* diagram)
         return;
     const QString path = ask_file(owner, QStringLiteral("Esporta Immagine"),
                                   QStringLiteral("Immagine PNG (*.png)"), QStringLiteral("png"));
-    if (path.isEmpty() || !diagram)
+    if (path.isEmpty())
         return;
     QString failure;
     {

@@ -17,7 +17,7 @@ QStringList header_names(const RecordingFile& file)
 
 RecordingRows::RecordingRows(const RecordingFile& file, const QStringList& names,
                              RecordingFile::Span span)
-    : file_(file), names_(names), span_(span), next_(span.first)
+    : CsvRowSource(names), file_(file), span_(span), next_(span.first)
 {
     span_.last = std::min(span_.last, file.count());
     span_.first = std::min(span_.first, span_.last);
@@ -27,11 +27,6 @@ RecordingRows::RecordingRows(const RecordingFile& file, const QStringList& names
 RecordingRows::RecordingRows(const RecordingFile& file)
     : RecordingRows(file, header_names(file), {0, file.count()})
 {}
-
-QString RecordingRows::channelName(int channel) const
-{
-    return channel >= 0 && channel < names_.size() ? names_[channel] : QString();
-}
 
 bool RecordingRows::next(CsvRow& row)
 {

@@ -21,12 +21,10 @@ public:
 
     std::uint64_t count() const { return span_.last - span_.first; }
 
-    QString channelName(int channel) const override;
     bool next(CsvRow& row) override;
 
 private:
     const RecordingFile& file_;
-    QStringList names_;
     RecordingFile::Span span_;
     std::uint64_t next_ = 0;
 };
