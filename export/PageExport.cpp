@@ -31,9 +31,13 @@ int screen_ppi(const Diagramx& diagram)
     return ppi > 0 ? ppi : kScreenPixelsPerInch;
 }
 
-} // namespace
-
-namespace {
+// Marks the picture with the screen's resolution, so that it shows at its drawn size.
+void mark_screen_resolution(QImage& image, const Diagramx& diagram)
+{
+    const int dpm = int(std::lround(screen_ppi(diagram) / 0.0254));
+    image.setDotsPerMeterX(dpm);
+    image.setDotsPerMeterY(dpm);
+}
 
 // Writes `bytes` to `path` through a temporary file renamed over it at the end.
 QString save_bytes(const QString& path, const QByteArray& bytes)
@@ -115,9 +119,7 @@ QImage diagram_picture(Diagramx& diagram, QSize size, bool whole)
         diagram.Paint(area, view);
         canvas.release();
     }
-    const int dpm = int(std::lround(screen_ppi(diagram) / 0.0254));
-    image.setDotsPerMeterX(dpm);
-    image.setDotsPerMeterY(dpm);
+    mark_screen_resolution(image, diagram);
     return image;
 }
 
@@ -127,9 +129,7 @@ QImage screen_picture(Diagramx& diagram)
         return {};
     diagram.screenCanvas->release();
     QImage image = diagram.plotImage->picture().copy();
-    const int dpm = int(std::lround(screen_ppi(diagram) / 0.0254));
-    image.setDotsPerMeterX(dpm);
-    image.setDotsPerMeterY(dpm);
+    mark_screen_resolution(image, diagram);
     return image;
 }
 

@@ -198,17 +198,22 @@ DmgReadResult dmg_read(const QString& path, Diagramx& diagram, DmgDisplaySetting
     const DmgReadResult result = dmg_read_contents(path, most, contents);
     if (result != DmgReadResult::Loaded)
         return result;
-    const DmgHeader& header = contents.header;
-
     diagram.Clear();
-    std::memcpy(&diagram.samples[0], contents.records.data(),
-                std::size_t(header.count) * kDmgRecordSize);
-    diagram.head = 0;
-    diagram.tail = header.count;
-    for (int i = 0; i < kDmgChannels; ++i)
-        diagram.channelColor[i] = header.colour[i];
-    settings = dmg_display_settings(header);
+    settings = dmg_fill(diagram, contents);
     return DmgReadResult::Loaded;
+}
+
+DmgDisplaySettings dmg_fill(Diagramx& diagram, const DmgContents& contents)
+{
+    const std::uint32_t count =
+        std::min<std::uint32_t>(std::uint32_t(contents.records.size()),
+                                diagram.capacity ? diagram.capacity - 1 : 0);
+    std::memcpy(&diagram.samples[0], contents.records.data(), std::size_t(count) * kDmgRecordSize);
+    diagram.head = 0;
+    diagram.tail = count;
+    for (int i = 0; i < kDmgChannels; ++i)
+        diagram.channelColor[i] = contents.header.colour[i];
+    return dmg_display_settings(contents.header);
 }
 
 bool dmg_load(const QString& path, Diagramx& diagram, DmgDisplaySettings& settings)

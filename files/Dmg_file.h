@@ -83,6 +83,11 @@ DmgReadResult dmg_read_contents(const QString& path, std::uint32_t most, DmgCont
 // flags of a header.
 DmgDisplaySettings dmg_display_settings(const DmgHeader& header);
 
+// Puts the samples of a file read into the diagram's ring as samples 0..N-1 (head 0, tail
+// N; as many as the ring holds) with the file's channel colours, and returns its display
+// settings. The ring is not emptied first.
+DmgDisplaySettings dmg_fill(Diagramx& diagram, const DmgContents& contents);
+
 // Reads a diagram file into diagram: Clear(), samples 0..N-1, head 0, tail N, the colours.
 // settings receives the names (cut at their zero byte or at 50 bytes), the low 16 bits of
 // the limits and the flags. On any result other than Loaded neither diagram nor settings
