@@ -34,9 +34,9 @@ void TForm_net::BitBtn_saveClick()
     }
     QFileDialog dialog(this);
     SaveDialog_dati.apply(dialog);
-    if (run_modal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path = run_file_dialog(dialog);
+    if (path.isEmpty())
         return;
-    const QString path = dialog.selectedFiles().constFirst();
 
     DmgDisplaySettings display;
     for (int i = 0; i < kChannels; ++i)

@@ -98,9 +98,9 @@ void TForm_net::start_recording()
         return;
     QFileDialog dialog(this);
     RecordDialog.apply(dialog);
-    if (run_modal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    const QString path = run_file_dialog(dialog);
+    if (path.isEmpty())
         return;
-    const QString path = dialog.selectedFiles().constFirst();
 
     RecordingHeader header;
     header.trigger_mode = link_state.settings.trigger_mode.load();

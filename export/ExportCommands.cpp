@@ -34,9 +34,7 @@ QString ask_file(QWidget* owner, const QString& title, const QString& filter, co
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilter(filter);
     dialog.setDefaultSuffix(suffix);
-    if (run_modal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
+    return run_file_dialog(dialog);
 }
 
 // The outcome of a write: the failure with its reason, or that the file is there.

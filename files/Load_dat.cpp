@@ -109,9 +109,9 @@ void TForm_load_dat::BitBtn_loadClick()
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile); // the chosen file must exist
     dialog.setNameFilters({QStringLiteral("(*.dmg)"), QStringLiteral("(*.grec)")});
-    if (run_modal(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return;
-    load_file(dialog.selectedFiles().constFirst());
+    const QString path = run_file_dialog(dialog);
+    if (!path.isEmpty())
+        load_file(path);
 }
 
 bool TForm_load_dat::load_file(const QString& path)

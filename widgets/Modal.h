@@ -8,8 +8,12 @@
 #include <memory>
 #include <utility>
 
+class QFileDialog;
+
 extern std::function<int(QDialog&)> run_modal_hook;
 int run_modal(QDialog& dialog);
+// Runs a file dialog through run_modal(): the file chosen, empty when the user cancelled.
+QString run_file_dialog(QFileDialog& dialog);
 
 // Owns a window made for one modal run and publishes it through its global pointer
 // (`slot`) meanwhile: when the owner goes, the window is deleted and the pointer reset,
