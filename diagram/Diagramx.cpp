@@ -123,9 +123,7 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
         cursorValue[i] = CursorValue{};
         cursorValue[i].number = numbers[i];
         cursorItem[i] = DrawArea{};
-        cursorItem[i].canvas = screenCanvas;
-        cursorItem[i].width = 2 * Px(kCursorHandleSize / 2);
-        cursorItem[i].height = 2 * Px(kCursorHandleSize / 2);
+        cursorItem[i].canvas = screenCanvas; // its size: ApplyDeviceRatio()
         cursorItem[i].data = &cursorValue[i];
         const bool isT = i == CursorT1 || i == CursorT2;
         cursorItem[i].onMouseMove = isT ? &Diagramx::CursorTDrag : &Diagramx::CursorYDrag;
@@ -171,10 +169,7 @@ Diagramx::Diagramx(QWidget* hostPanel, std::uint8_t channels, std::uint32_t wind
     std::fill(std::begin(channelVisible), std::end(channelVisible), std::uint8_t(1));
 
     // 14. Ring and polyline buffer, allocated once.
-    samples = std::make_unique<Sample[]>(capacity);
-    std::memset(static_cast<void*>(samples.get()), 0, sizeof(Sample) * capacity);
-    pointCapacity = std::max<std::uint32_t>(10010, capacity + 10);
-    points = std::make_unique<QPoint[]>(pointCapacity);
+    SetCapacity(capacity);
 
     // 15. Snapshot, then start empty.
     snapshot = std::make_unique<QImage>(plotImage->picture().size(), QImage::Format_RGB32);

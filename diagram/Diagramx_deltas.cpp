@@ -48,11 +48,10 @@ void Diagramx::DrawDeltaReadouts()
 
     const int column = labelWidth + readoutValueWidth;
     if (showTCursors && 2 * column + Px(26) < room) {
-        const double dt = CursorReading(CursorT2) - CursorReading(CursorT1);
+        const double t1 = CursorReading(CursorT1), t2 = CursorReading(CursorT2);
         const int left = right - 2 * column - Px(26);
-        draw(left, row1, QStringLiteral("Δt:"),
-             cursor_delta_text(CursorReading(CursorT1), CursorReading(CursorT2)));
-        draw(left, row2, QStringLiteral("1/Δt:"), cursor_frequency_text(dt));
+        draw(left, row1, QStringLiteral("Δt:"), cursor_delta_text(t1, t2));
+        draw(left, row2, QStringLiteral("1/Δt:"), cursor_frequency_text(t2 - t1));
     }
     if (showYCursors && column + Px(20) < room)
         draw(right - column - Px(20), row1, QStringLiteral("Δy:"),

@@ -1,4 +1,5 @@
-// The ring's size, for owners that fill it themselves (a DiagramSource).
+// The ring's size: set when the diagram is made, and again by owners that fill the ring
+// themselves (a DiagramSource).
 
 #include "Diagramx.h"
 

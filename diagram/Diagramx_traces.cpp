@@ -274,6 +274,7 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v)
         || !usable_scale(tScale) || !usable_scale(yScale))
         return;
     const int bottom = area.top + v.plotBottom;
+    auto inColumn = [&](double t) { return x0 + int((t - tMin) * tScale + 0.5); };
     auto inRow = [&](double y) { return bottom - int((y - yMin) * yScale + 0.5); };
     auto outside = [&](const Sample& s) {
         unsigned out = 0;
@@ -292,7 +293,7 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v)
         const double t0 = s0.t;
         if (!(t0 >= tMin && t0 <= tMax))
             break;
-        const int x = x0 + int((t0 - tMin) * tScale + 0.5);
+        const int x = inColumn(t0);
         more = t0 != tMax;
         for (int c = 0; c < kChannels; ++c)
             first[c] = low[c] = high[c] = last[c] = s0.value[c];
@@ -303,7 +304,7 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v)
             traceReducedCount_[c] = g;
         }
         active &= ~out0;
-        const unsigned inColumn = active;
+        const unsigned columnChannels = active;
         k = ring_next(k, capacity);
         ++i;
         for (; more && k != tail; ++i, k = ring_next(k, capacity)) {
@@ -313,11 +314,11 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v)
                 more = false;
                 break;
             }
-            if (x0 + int((t - tMin) * tScale + 0.5) != x)
+            if (inColumn(t) != x)
                 break;
             more = t != tMax;
             const unsigned out = outside(s) & active;
-            if (out == 0 && active == inColumn) {
+            if (out == 0 && active == columnChannels) {
                 // No channel has dropped out in this column: all eight are updated, and
                 // those not in it are not read.
                 for (int c = 0; c < kChannels; ++c) {
@@ -346,7 +347,7 @@ void Diagramx::ReduceTraceColumns(const DrawArea& area, const ViewState& v)
         if (traceReduced_.size() < need)
             traceReduced_.resize(std::max(need, traceReduced_.size() * 2));
         TraceColumn* row = traceReduced_.data() + std::size_t(g) * kChannels;
-        for (unsigned m = inColumn; m != 0; m &= m - 1) {
+        for (unsigned m = columnChannels; m != 0; m &= m - 1) {
             const int c = __builtin_ctz(m);
             row[c] = TraceColumn{x, inRow(first[c]), inRow(high[c]), inRow(low[c]), inRow(last[c])};
         }

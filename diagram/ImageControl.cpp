@@ -33,23 +33,16 @@ void ImageControl::paintEvent(QPaintEvent*)
     // straight into the picture's memory, so showing it needs no hand-over, and the next
     // drawing needs no new painter.
     QPainter p(this);
-    if (ratio_ == 1) {
-        if (!picture_.isNull())
-            p.drawImage(0, 0, picture_);
-        // Whatever the picture does not cover shows the window's background.
-        if (picture_.width() < width())
-            p.fillRect(QRect(picture_.width(), 0, width() - picture_.width(), height()),
-                       palette().window());
-        if (picture_.height() < height())
-            p.fillRect(QRect(0, picture_.height(), width(), height() - picture_.height()),
-                       palette().window());
-        return;
-    }
     // The picture's pixels go to the screen's pixels one for one when the screen's ratio
     // is the picture's.
-    const QRectF shown(0, 0, picture_.width() / ratio_, picture_.height() / ratio_);
-    if (!picture_.isNull())
-        p.drawImage(shown, picture_);
+    const QSizeF shown = QSizeF(picture_.size()) / ratio_;
+    if (!picture_.isNull()) {
+        if (ratio_ == 1)
+            p.drawImage(0, 0, picture_);
+        else
+            p.drawImage(QRectF(QPointF(0, 0), shown), picture_);
+    }
+    // Whatever the picture does not cover shows the window's background.
     if (shown.width() < width())
         p.fillRect(QRectF(shown.width(), 0, width() - shown.width(), height()), palette().window());
     if (shown.height() < height())
