@@ -1,6 +1,7 @@
 #include "Recording_format.h"
 #include "Wire.h"
 
+#include <bit>
 #include <cmath>
 #include <cstring>
 
@@ -32,9 +33,7 @@ RecordingHeaderBytes recording_encode_header(const RecordingHeader& header)
     put_u32_le(b.data() + kUtcOffset, static_cast<std::uint32_t>(header.utc_offset_s));
     b[kTriggerMode] = header.trigger_mode;
     b[kEventChannel] = header.event_channel;
-    std::uint64_t period_bits = 0;
-    std::memcpy(&period_bits, &header.sample_period, sizeof period_bits);
-    put_u64_le(b.data() + kSamplePeriod, period_bits);
+    put_u64_le(b.data() + kSamplePeriod, std::bit_cast<std::uint64_t>(header.sample_period));
     for (int ch = 0; ch < kRecordingChannels; ++ch) {
         put_u32_le(b.data() + kColours + 4 * ch, header.colour[ch]);
         const std::string_view name = fit_utf8(header.name[ch], kRecordingNameSize - 1);
@@ -68,8 +67,7 @@ RecordingHeaderResult recording_decode_header(const RecordingHeaderBytes& b)
     h.utc_offset_s = static_cast<std::int32_t>(get_u32_le(b.data() + kUtcOffset));
     h.trigger_mode = b[kTriggerMode];
     h.event_channel = b[kEventChannel];
-    const std::uint64_t period_bits = get_u64_le(b.data() + kSamplePeriod);
-    std::memcpy(&h.sample_period, &period_bits, sizeof period_bits);
+    h.sample_period = std::bit_cast<double>(get_u64_le(b.data() + kSamplePeriod));
     if (!std::isfinite(h.sample_period) || h.sample_period <= 0) {
         result.error = "recording header gives no usable sample period";
         return result;
