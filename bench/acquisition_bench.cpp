@@ -33,6 +33,7 @@
 #include "loopback.h"
 #include "message_box.h"
 #include "pump_until.h"
+#include "stats.h"
 
 #include <QApplication>
 #include <QDir>
@@ -276,10 +277,8 @@ public:
         r.screen_paints_per_s = double(paints.paints) / wall;
         r.backlog_mean = backlog_samples ? double(backlog_sum) / double(backlog_samples) : 0;
         if (!paints.gaps_ms.empty()) {
-            std::vector<double> g = paints.gaps_ms;
-            std::sort(g.begin(), g.end());
-            r.paint_gap_p99_ms = g[std::min(g.size() - 1, std::size_t(double(g.size()) * 0.99))];
-            r.paint_gap_max_ms = g.back();
+            r.paint_gap_p99_ms = percentile(paints.gaps_ms, 99);
+            r.paint_gap_max_ms = *std::max_element(paints.gaps_ms.begin(), paints.gaps_ms.end());
         }
 
         // Stop, then wait until a poll has been answered: the block in flight at Stop (not

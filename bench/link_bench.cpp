@@ -12,6 +12,7 @@
 #include "Scknet.h"
 #include "Simulator.h"
 #include "loopback.h"
+#include "stats.h"
 
 #include <arpa/inet.h>
 #include <net/if.h>
@@ -63,12 +64,6 @@ void prepare_link(std::uint16_t controller_port)
     link_state.netif_flags = NETIF_SELECTED | NETIF_HAS_ADDRESS;
     build_poll_message();
     build_discovery_message();
-}
-
-double median(std::vector<double> v)
-{
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 } // namespace

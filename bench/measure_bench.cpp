@@ -8,6 +8,7 @@
 
 #include "ChannelMeasures.h"
 #include "MeasureWindow.h"
+#include "stats.h"
 
 #include <QApplication>
 #include <QWidget>
@@ -27,16 +28,10 @@ constexpr std::uint32_t kSamples = 20000;
 constexpr std::uint32_t kCapacity = kSamples + 1;
 constexpr double kTargetMs = 1.0;
 
-double percentile(std::vector<double> v, double p)
-{
-    std::sort(v.begin(), v.end());
-    return v[std::size_t(p * double(v.size() - 1) + 0.5)];
-}
-
 void report(const char* what, const std::vector<double>& ms)
 {
     std::printf("%-34s median %.3f ms, 95th percentile %.3f ms (target %.1f ms)\n", what,
-                percentile(ms, 0.5), percentile(ms, 0.95), kTargetMs);
+                median(ms), percentile(ms, 95), kTargetMs);
 }
 
 void run(const char* what, const SampleRing& ring, double from, double to, int rounds)

@@ -13,6 +13,7 @@
 #include "Diagramx.h"
 #include "ImageControl.h"
 #include "paint_signals.h"
+#include "stats.h"
 
 #include <QApplication>
 #include <QDir>
@@ -95,10 +96,8 @@ Figures measure(Diagramx& d, DrawArea& area, ViewState& v, int rounds)
         allocs += g_allocations.load() - a0;
         ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
     }
-    std::sort(ms.begin(), ms.end());
-    std::sort(cpu.begin(), cpu.end());
-    const std::size_t p95 = std::min(ms.size() - 1, ms.size() * 95 / 100);
-    return {ms[ms.size() / 2], ms[p95], cpu[cpu.size() / 2], cpu[p95], double(allocs) / rounds};
+    return {median(ms), percentile(ms, 95), median(cpu), percentile(cpu, 95),
+            double(allocs) / rounds};
 }
 
 void set_fixed(ViewState& v)
@@ -273,10 +272,7 @@ StepFigures time_steps(Diagramx& d, int rounds, Step step)
         ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
     }
     const double paints = double(d.paintCount() - paints0) / rounds;
-    std::sort(ms.begin(), ms.end());
-    std::sort(cpu.begin(), cpu.end());
-    return {ms[ms.size() / 2], ms[std::min(ms.size() - 1, ms.size() * 95 / 100)],
-            cpu[cpu.size() / 2], paints, double(allocs) / rounds};
+    return {median(ms), percentile(ms, 95), median(cpu), paints, double(allocs) / rounds};
 }
 
 // The window of samples first .. first + length as a zoom window, Y from -1100 to 1100.
@@ -463,10 +459,7 @@ int main(int argc, char** argv)
                 allocs += g_allocations.load() - a0;
                 ms.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
             }
-            std::sort(ms.begin(), ms.end());
-            const double med = ms[ms.size() / 2];
-            const double p95 = ms[std::min(ms.size() - 1, ms.size() * 95 / 100)];
-            return Figures{med, p95, 0, 0, double(allocs) / rounds};
+            return Figures{median(ms), percentile(ms, 95), 0, 0, double(allocs) / rounds};
         }();
         std::printf("%-36s %9.3f %9.3f %9s %9s %8.1f\n", "screen, painter reopened each time",
                     f.median, f.p95, "-", "-", f.allocations);

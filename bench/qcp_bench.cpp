@@ -20,6 +20,7 @@
 
 #include "Diagramx.h"
 #include "paint_signals.h"
+#include "stats.h"
 
 #include <qcustomplot.h>
 
@@ -239,11 +240,6 @@ struct Timing {
         const auto t1 = std::chrono::steady_clock::now();
         cpu.push_back(thread_cpu_ms() - c0);
         wall.push_back(std::chrono::duration<double, std::milli>(t1 - t0).count());
-    }
-    static double median(std::vector<double> v)
-    {
-        std::sort(v.begin(), v.end());
-        return v.empty() ? 0 : v[v.size() / 2];
     }
     double wallMedian() const { return median(wall); }
     double cpuMedian() const { return median(cpu); }

@@ -22,6 +22,7 @@
 #include "paint_signals.h"
 #include "recording_maker.h"
 #include "rss.h"
+#include "stats.h"
 
 #include <QApplication>
 #include <QImage>
@@ -139,10 +140,7 @@ struct Figures {
 
 Figures figures(std::vector<double> ms, std::vector<double> cpu)
 {
-    std::sort(ms.begin(), ms.end());
-    std::sort(cpu.begin(), cpu.end());
-    const std::size_t p95 = std::min(ms.size() - 1, ms.size() * 95 / 100);
-    return {ms[ms.size() / 2], ms[p95], cpu[cpu.size() / 2]};
+    return {median(ms), percentile(ms, 95), median(cpu)};
 }
 
 // Paints `rounds` pictures, calling `before(i)` ahead of each (untimed).

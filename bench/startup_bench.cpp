@@ -12,6 +12,8 @@
 // QT_QPA_PLATFORM is offscreen unless set. Options: --starts N (10), --program PATH,
 // --probe PATH.
 
+#include "stats.h"
+
 #include <ifaddrs.h>
 #include <poll.h>
 #include <signal.h>
@@ -152,14 +154,6 @@ Start start_once(const std::string& program, const std::string& probe)
     }
     std::filesystem::remove_all(folder);
     return s;
-}
-
-double median(std::vector<double> v)
-{
-    if (v.empty())
-        return NAN;
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
 }
 
 void print_start(const char* label, const Start& s)
