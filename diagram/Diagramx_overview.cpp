@@ -249,12 +249,11 @@ void Diagramx::DrawOverview()
 {
     const QImage& strip = infoImage->picture();
     double t0 = 0, tl = 0;
-    HeldTimeSpan(t0, tl);
+    const bool held = HeldTimeSpan(t0, tl);
+    // A source is held whole: the gauge is full.
+    const std::uint32_t count = source ? (held ? capacity - 1 : 0) : SampleCount();
     if (strip.format() == QImage::Format_RGB32 && strip.width() > 0)
-        // A source is held whole: the gauge is full.
-        DrawOverviewParts(strip.width(),
-                          source ? (HeldTimeSpan(t0, tl) ? capacity - 1 : 0) : SampleCount(), t0,
-                          tl);
+        DrawOverviewParts(strip.width(), count, t0, tl);
     UpdateScrollBar();
 }
 
